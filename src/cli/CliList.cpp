@@ -1,0 +1,54 @@
+#include <algorithm>
+#include <ostream>
+
+#include "cli/CliCommon.h"
+
+namespace tagmora::cli {
+
+int RunList(CliSession& session, const std::vector<std::string>& args) {
+    const ParsedArgs parsed = ParseCommandArgs(args, {"--json"});
+    if (!parsed.Error.empty()) {
+        session.Err << "tagmora-cli list: " << parsed.Error << '\n';
+        return 2;
+    }
+    if (parsed.Positional.empty()) {
+        session.Err << "tagmora-cli list: no folder given\n";
+        return 2;
+    }
+    const bool json = std::find(parsed.Flags.begin(), parsed.Flags.end(), "--json") != parsed.Flags.end();
+    ScanAndRead(session, parsed.Positional);
+
+    std::string out;
+    out.reserve(static_cast<std::size_t>(session.List.RowCount()) * 160);
+    for (int i = 0; i < session.List.RowCount(); ++i) {
+        const FileRow& row = session.List.Rows()[static_cast<std::size_t>(i)];
+        if (json) {
+            out += "{\"checked\": ";
+            out += row.Checked ? "true" : "false";
+            out += ", \"path\": ";
+            out += JsonString(session.List.RowPath(i));
+            out += ", \"columns\": [";
+            for (int c = 0; c < kColumnCount; ++c) {
+                if (c > 0) out += ", ";
+                out += JsonString(row.ColumnText(c));
+            }
+            out += "]}\n";
+        } else {
+            out += row.Checked ? '1' : '0';
+            for (int c = 0; c < kColumnCount; ++c) {
+                out += '\t';
+                out += EscapeField(row.ColumnText(c));
+            }
+            out += '\n';
+        }
+        if (out.size() > (1u << 20)) {
+            session.Out << out;
+            out.clear();
+        }
+    }
+    session.Out << out;
+    session.Out.flush();
+    return session.Out.good() ? 0 : 1;
+}
+
+}  // namespace tagmora::cli

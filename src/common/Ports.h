@@ -1,0 +1,63 @@
+// Ports: the small interfaces through which the core reaches the window, the user and the desktop.
+// The Qt layer and src/platform implement them for real; tests replace them with a few lines.
+#pragma once
+
+#include <string>
+
+namespace tagmora {
+
+// The status bar of the main window.
+class StatusReporter {
+public:
+    virtual ~StatusReporter() = default;
+    // Panel 0 shows the text, panel 1 is emptied, repainted at once.
+    virtual void ShowStatus(const std::string& text) = 0;
+    // ShowStatus, then the row total comes back after 4 seconds.
+    virtual void ShowStatusBriefly(const std::string& text) = 0;
+    // " Всего файлов - " and the number of rows.
+    virtual void ShowTotal() = 0;
+    // A progress bar with the text over the status bar; processes pending events first.
+    virtual void ShowProgress(const std::string& text, double percent) = 0;
+    // The second panel (the folder being entered during a scan).
+    virtual void ShowFolderPanel(const std::string& text) = 0;
+};
+
+enum class MessageIcon { None, Information, Warning, Error, Question };
+
+// Button sets and answers of a message box.
+enum class MessageButtons { Ok, OkCancel, YesNo, AbortRetryIgnore };
+enum class MessageResult { Ok, Cancel, Yes, No, Abort, Retry, Ignore };
+
+// The host: what the core asks of the window and the user.
+class Host {
+public:
+    virtual ~Host() = default;
+    virtual MessageResult ShowMessage(const std::string& text, const std::string& caption,
+                                      MessageIcon icon, MessageButtons buttons) = 0;
+    // The folder picker. On entry `path` is the initial folder (cleared by the caller's rules);
+    // true and the chosen folder in `path` when the user confirms.
+    virtual bool PickFolder(const std::string& instruction, std::string& path, bool newStyle) = 0;
+    // Processes pending window events (keeps the window alive during long loops).
+    virtual void ProcessEvents() = 0;
+    virtual void SetListVisible(bool visible) = 0;
+    virtual void SetCaption(const std::string& caption) = 0;
+    virtual void SetApplicationTitle(const std::string& title) = 0;
+    // The application title starts scrolling (after a list pass).
+    virtual void StartTitleScrolling() = 0;
+    // Enables or disables a menu item by its name (NextDirMnu, UnDoMnu, ...).
+    virtual void SetCommandEnabled(const std::string& name, bool enabled) = 0;
+    // Fits the column widths to the contents (only the window can measure text).
+    virtual void FitColumns() = 0;
+};
+
+// A host and a status reporter that do nothing: the command-line front end and tests use them.
+class NullStatusReporter : public StatusReporter {
+public:
+    void ShowStatus(const std::string&) override {}
+    void ShowStatusBriefly(const std::string&) override {}
+    void ShowTotal() override {}
+    void ShowProgress(const std::string&, double) override {}
+    void ShowFolderPanel(const std::string&) override {}
+};
+
+}  // namespace tagmora

@@ -1,0 +1,244 @@
+#include "main/filelist/FileList.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "common/Text.h"
+#include "main/filelist/FolderCommands.h"
+
+namespace tagmora {
+
+const std::array<const char*, kColumnCount>& ColumnCaptions() {
+    static const std::array<const char*, kColumnCount> captions = {
+        "File",     "Title",     "Album",      "Artist",    "Year", "Track", "ID3v",
+        "Genre",    "Comment",   "Composer",   "OrigArtist", "CopyRight", "URL", "EncodedBy",
+        "TAG Owner", "TXXX",     "UFID",       "MCDI",      "TSSE", "TIT1",  "File size",
+    };
+    return captions;
+}
+
+bool MatchesMp3Mask(std::string_view name) {
+    return name.size() > 4 && text::EqualsAsciiIgnoreCase(name.substr(name.size() - 4), ".mp3");
+}
+
+bool IsExistingFolder(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+namespace {
+
+// Compares names as the folder listings are ordered: A-Z folded, then byte by byte.
+bool NameLess(const std::string& a, const std::string& b) {
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const char x = text::AsciiLower(a[i]);
+        const char y = text::AsciiLower(b[i]);
+        if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+    }
+    if (a.size() != b.size()) return a.size() < b.size();
+    return a < b;
+}
+
+enum class EntryKind { File, Folder, Other };
+
+struct Entry {
+    std::string Name;
+    EntryKind Kind;
+};
+
+// The visible entries of a folder (names starting with "." are hidden), files matching the
+// mask and folders, each list ordered by name. False when the folder cannot be listed.
+bool ListFolder(const std::string& folder, std::vector<std::string>& files, std::vector<std::string>& folders) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return false;
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string_view name(e->d_name);
+        if (name.empty() || name[0] == '.') continue;
+        EntryKind kind = EntryKind::Other;
+        if (e->d_type == DT_REG) {
+            kind = EntryKind::File;
+        } else if (e->d_type == DT_DIR) {
+            kind = EntryKind::Folder;
+        } else if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
+            struct stat st {};
+            const std::string full = folder + std::string(name);
+            if (::stat(full.c_str(), &st) == 0) {
+                if (S_ISREG(st.st_mode)) kind = EntryKind::File;
+                else if (S_ISDIR(st.st_mode)) kind = EntryKind::Folder;
+            }
+        }
+        if (kind == EntryKind::File && MatchesMp3Mask(name)) files.emplace_back(name);
+        else if (kind == EntryKind::Folder) folders.emplace_back(name);
+    }
+    ::closedir(dir);
+    std::sort(files.begin(), files.end(), NameLess);
+    std::sort(folders.begin(), folders.end(), NameLess);
+    return true;
+}
+
+std::string WithSeparator(const std::string& folder) {
+    if (!folder.empty() && folder.back() == '/') return folder;
+    return folder + "/";
+}
+
+std::string WithoutTrailingSeparators(std::string folder) {
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder;
+}
+
+}  // namespace
+
+FileList::FileList(AppSettings& settings, StatusReporter& status, Host& host)
+    : settings_(settings), status_(status), host_(host) {}
+
+int FileList::AllocateFolderNumber() {
+    FolderCounters.push_back(0);
+    return nextFolderNumber_++;
+}
+
+void FileList::ScanFolder(const std::string& folder, bool append, bool keepListVisible) {
+    if (!append) {
+        rows_.clear();
+        FolderCounters.clear();
+        nextFolderNumber_ = 0;
+    } else {
+        if (!orderingSwitchedOff_) savedOrdering_ = AutoOrdering;
+        orderingSwitchedOff_ = true;
+        AutoOrdering = false;
+    }
+    const std::size_t firstNew = rows_.size();
+    NewRowsFirst = static_cast<int>(firstNew);
+
+    const bool flat = !settings_.IncludeSubDirs;
+    if (!flat) {
+        status_.ShowStatus(kStatusReadingFolders);
+        if (!keepListVisible) host_.SetListVisible(false);
+        host_.SetCaption(kProductName);
+        host_.SetApplicationTitle(std::string(kProductName) + "    ");
+        std::vector<std::pair<std::uint64_t, std::uint64_t>> inside;
+        Walk(WithSeparator(folder), AllocateFolderNumber(), rows_, inside);
+        if (!keepListVisible) host_.SetListVisible(true);
+    } else {
+        const int number = AllocateFolderNumber();
+        const std::string base = WithSeparator(folder);
+        std::vector<std::string> files;
+        std::vector<std::string> folders;
+        if (ListFolder(base, files, folders)) {
+            for (auto& name : files) {
+                FileRow row;
+                row.Path = base + name;
+                row.FileText = std::move(name);
+                row.FolderNumber = number;
+                rows_.push_back(std::move(row));
+            }
+        }
+        const std::string title = std::string(kProductName) + " - " + WithoutTrailingSeparators(CurrentFolder) + "/*.mp3";
+        host_.SetCaption(title);
+        host_.SetApplicationTitle(title + "    ");
+    }
+    NewRowsLast = static_cast<int>(rows_.size()) - 1;
+
+    // Automatic ordering places the inserted rows in sort order by the texts they have now;
+    // after a header click, rows of a flat scan stay in listing order.
+    if (AutoOrdering && !(flat && HeaderClicked) && rows_.size() > firstNew) SortRows();
+}
+
+void FileList::Walk(const std::string& folder, int folderNumber, std::vector<FileRow>& out,
+                    std::vector<std::pair<std::uint64_t, std::uint64_t>>& inside) {
+    if (cancel_) return;
+    host_.ProcessEvents();
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0) return;
+    const std::pair<std::uint64_t, std::uint64_t> id{st.st_dev, st.st_ino};
+    if (std::find(inside.begin(), inside.end(), id) != inside.end()) return;  // a link cycle
+    inside.push_back(id);
+
+    std::vector<std::string> files;
+    std::vector<std::string> folders;
+    if (ListFolder(folder, files, folders)) {
+        for (auto& name : files) {
+            FileRow row;
+            row.Path = folder + name;
+            row.FileText = row.Path;
+            row.FolderNumber = folderNumber;
+            out.push_back(std::move(row));
+        }
+        for (const auto& name : folders) {
+            const std::string sub = folder + name + "/";
+            struct stat sst {};
+            if (::stat(sub.c_str(), &sst) != 0 || !S_ISDIR(sst.st_mode)) continue;
+            if (std::find(inside.begin(), inside.end(), std::pair<std::uint64_t, std::uint64_t>{sst.st_dev, sst.st_ino}) !=
+                inside.end()) {
+                continue;  // the walk never enters a folder it is already inside
+            }
+            const int number = AllocateFolderNumber();
+            status_.ShowFolderPanel(sub + "*.mp3");
+            Walk(sub, number, out, inside);
+        }
+    }
+    inside.pop_back();
+}
+
+bool FileList::AnyRowChecked() const {
+    return std::any_of(rows_.begin(), rows_.end(), [](const FileRow& r) { return r.Checked; });
+}
+
+int FileList::CountCheckedRows() const {
+    return static_cast<int>(std::count_if(rows_.begin(), rows_.end(), [](const FileRow& r) { return r.Checked; }));
+}
+
+int FileList::FindSiblingFolders() {
+    const std::string current = WithoutTrailingSeparators(CurrentFolder);
+    const std::size_t last = current.rfind('/');
+    const std::string parent = (last == std::string::npos || last == 0) ? std::string() : current.substr(0, last);
+    SiblingFolders.clear();
+    std::vector<std::string> files;
+    std::vector<std::string> folders;
+    ListFolder(parent + "/", files, folders);
+    for (const auto& name : folders) {
+        std::string full = parent + "/" + name;
+        if (!IsExistingFolder(full)) continue;
+        if (full == current) SiblingPosition = static_cast<int>(SiblingFolders.size());
+        SiblingFolders.push_back(std::move(full));
+    }
+    return static_cast<int>(SiblingFolders.size());
+}
+
+int FileList::CompareRows(const FileRow& a, const FileRow& b) const {
+    const std::string& x = a.ColumnText(SortColumn);
+    const std::string& y = b.ColumnText(SortColumn);
+    const std::size_t n = std::min(x.size(), y.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto cx = static_cast<unsigned char>(text::AsciiLower(x[i]));
+        const auto cy = static_cast<unsigned char>(text::AsciiLower(y[i]));
+        if (cx != cy) return cx < cy ? -1 : 1;
+    }
+    if (x.size() == y.size()) return 0;
+    return x.size() < y.size() ? -1 : 1;
+}
+
+void FileList::SortRows() {
+    std::stable_sort(rows_.begin(), rows_.end(),
+                     [this](const FileRow& a, const FileRow& b) { return CompareRows(a, b) < 0; });
+}
+
+void FileList::RestoreAutoOrdering() {
+    if (orderingSwitchedOff_) AutoOrdering = savedOrdering_;
+    orderingSwitchedOff_ = false;
+    if (AutoOrdering) SortRows();
+}
+
+void FileList::SortByColumn(int column) {
+    if (column < 0 || column >= kColumnCount) return;
+    status_.ShowStatus(kStatusWait);
+    SortColumn = column;
+    HeaderClicked = true;
+    AutoOrdering = true;
+    SortRows();
+    status_.ShowStatus(kStatusDone);
+}
+
+}  // namespace tagmora

@@ -1,0 +1,143 @@
+// The file list: rows, the fixed column order, folder numbers and counters, scanning,
+// sibling folders and the folder commands of the menu.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/Ports.h"
+#include "settings/AppSettings.h"
+
+namespace tagmora {
+
+// The fixed column order of every row.
+enum ColumnId : int {
+    ColFile = 0,
+    ColTitle,
+    ColAlbum,
+    ColArtist,
+    ColYear,
+    ColTrack,
+    ColId3v,
+    ColGenre,
+    ColComment,
+    ColComposer,
+    ColOrigArtist,
+    ColCopyRight,
+    ColURL,
+    ColEncodedBy,
+    ColTagOwner,
+    ColTXXX,
+    ColUFID,
+    ColMCDI,
+    ColTSSE,
+    ColTIT1,
+    ColFileSize,
+};
+
+// The header captions, by ColumnId.
+const std::array<const char*, kColumnCount>& ColumnCaptions();
+
+struct FileRow {
+    // Column 0: the full path in scans with subfolders, the bare file name in flat scans.
+    std::string FileText;
+    // The file's real full path (rows keep their own folder whatever the scan mode was).
+    std::string Path;
+    // Columns 1..20; index 0 is unused so that Texts[c] is column c.
+    std::array<std::string, kColumnCount> Texts;
+    bool Checked = false;
+    bool Selected = false;
+    int FolderNumber = 0;
+
+    // The text of a column as the list shows it (column 0 is FileText).
+    const std::string& ColumnText(int column) const { return column == 0 ? FileText : Texts[column]; }
+};
+
+class FileList {
+public:
+    FileList(AppSettings& settings, StatusReporter& status, Host& host);
+
+    // Rows in display order.
+    std::vector<FileRow>& Rows() { return rows_; }
+    const std::vector<FileRow>& Rows() const { return rows_; }
+    int RowCount() const { return static_cast<int>(rows_.size()); }
+
+    std::string CurrentFolder;
+    std::vector<int> FolderCounters;
+    std::vector<std::string> SiblingFolders;
+    int SiblingPosition = 0;
+
+    // The new-rows range of the latest appended scan; empty when First > Last.
+    int NewRowsFirst = 0;
+    int NewRowsLast = -1;
+
+    // Sorting state (the list's ordering).
+    int SortColumn = 0;
+    bool AutoOrdering = true;
+    bool HeaderClicked = false;
+
+    // Fills the list from one folder (fresh or appended).
+    void ScanFolder(const std::string& folder, bool append, bool keepListVisible);
+    // The full path of a row's file.
+    const std::string& RowPath(int row) const { return rows_[static_cast<std::size_t>(row)].Path; }
+    bool AnyRowChecked() const;
+    int CountCheckedRows() const;
+    // Rebuilds SiblingFolders and SiblingPosition from CurrentFolder; the number of siblings.
+    int FindSiblingFolders();
+
+    // Sorting: the comparison of two rows by the sort column (stable sorting keeps equal rows'
+    // order), a full re-sort, and restoring the ordering mode an appended scan switched off
+    // (which re-sorts when the mode is automatic).
+    int CompareRows(const FileRow& a, const FileRow& b) const;
+    void SortRows();
+    void RestoreAutoOrdering();
+    // Header click / digit key: " Подождите...", sort, " Готово.".
+    void SortByColumn(int column);
+
+    AppSettings& Settings() { return settings_; }
+    const AppSettings& Settings() const { return settings_; }
+    StatusReporter& Status() { return status_; }
+    Host& HostPort() { return host_; }
+
+    // Is a command running? Commands that start while another runs are refused.
+    bool Busy() const { return busy_ > 0; }
+    // Ends a running long loop at its next step (the window is being closed).
+    void RequestCancel() { cancel_ = true; }
+    bool CancelRequested() const { return cancel_; }
+
+    class BusyGuard {
+    public:
+        explicit BusyGuard(FileList& list) : list_(list) { ++list_.busy_; }
+        ~BusyGuard() { --list_.busy_; }
+        BusyGuard(const BusyGuard&) = delete;
+        BusyGuard& operator=(const BusyGuard&) = delete;
+
+    private:
+        FileList& list_;
+    };
+
+private:
+    void Walk(const std::string& folder, int folderNumber, std::vector<FileRow>& out,
+              std::vector<std::pair<std::uint64_t, std::uint64_t>>& inside);
+    int AllocateFolderNumber();
+
+    AppSettings& settings_;
+    StatusReporter& status_;
+    Host& host_;
+    std::vector<FileRow> rows_;
+    int nextFolderNumber_ = 0;
+    bool savedOrdering_ = true;
+    bool orderingSwitchedOff_ = false;  // by an appended scan, not yet restored
+    int busy_ = 0;
+    bool cancel_ = false;
+};
+
+// Is `name` matched by the mask "*.mp3" (case-insensitive)?
+bool MatchesMp3Mask(std::string_view name);
+
+// Does `path` name an existing folder?
+bool IsExistingFolder(const std::string& path);
+
+}  // namespace tagmora

@@ -1,0 +1,124 @@
+#include "main/filelist/FolderCommands.h"
+
+#include "main/filelist/BuildList.h"
+
+namespace tagmora {
+
+namespace {
+
+void EnableSiblingCommands(FileList& list, int siblings) {
+    list.HostPort().SetCommandEnabled("NextDirMnu", siblings >= 2);
+    list.HostPort().SetCommandEnabled("PreviousDirMnu", siblings >= 2);
+}
+
+void ScanAndBuild(FileList& list) {
+    list.ScanFolder(list.CurrentFolder, false, false);
+    BuildList(list, false, false);
+}
+
+bool MoveToSibling(FileList& list, int position) {
+    FileList::BusyGuard guard(list);
+    list.SiblingPosition = position;
+    list.CurrentFolder = list.SiblingFolders[static_cast<std::size_t>(position)];
+    ScanAndBuild(list);
+    return true;
+}
+
+}  // namespace
+
+void ShowNoCheckedFiles(FileList& list) {
+    list.HostPort().ShowMessage(kNoCheckedFiles, kProductName, MessageIcon::Information, MessageButtons::Ok);
+}
+
+bool ChooseFolder(FileList& list, const std::string& instruction, std::string& path) {
+    if (!IsExistingFolder(path)) path.clear();
+    return list.HostPort().PickFolder(instruction, path, list.Settings().NewStyleDialog);
+}
+
+bool BrowseForFolderCommand(FileList& list) {
+    if (list.Busy()) return false;
+    FileList::BusyGuard guard(list);
+    std::string path = list.CurrentFolder.empty() ? list.Settings().StartDir : list.CurrentFolder;
+    if (!ChooseFolder(list, kChooseFolderText, path) || path.empty()) return true;
+    list.CurrentFolder = path;
+    EnableSiblingCommands(list, list.FindSiblingFolders());
+    ScanAndBuild(list);
+    return true;
+}
+
+bool AddToListCommand(FileList& list) {
+    if (list.Busy()) return false;
+    FileList::BusyGuard guard(list);
+    // The picker works on CurrentFolder itself: a cancel still clears a folder that vanished.
+    if (!ChooseFolder(list, kAddFolderText, list.CurrentFolder) || list.CurrentFolder.empty()) return true;
+    list.ScanFolder(list.CurrentFolder, true, false);
+    BuildList(list, false, true);
+    return true;
+}
+
+bool NextDirCommand(FileList& list) {
+    if (list.Busy()) return false;
+    const int count = static_cast<int>(list.SiblingFolders.size());
+    if (list.SiblingPosition >= count - 1) return true;
+    return MoveToSibling(list, list.SiblingPosition + 1);
+}
+
+bool PreviousDirCommand(FileList& list) {
+    if (list.Busy()) return false;
+    if (list.SiblingPosition < 1 || list.SiblingPosition > static_cast<int>(list.SiblingFolders.size())) return true;
+    return MoveToSibling(list, list.SiblingPosition - 1);
+}
+
+bool RereadCommand(FileList& list) {
+    if (list.Busy()) return false;
+    FileList::BusyGuard guard(list);
+    list.Status().ShowStatus(kStatusWait);
+    if (!list.AnyRowChecked()) {
+        ShowNoCheckedFiles(list);
+        return true;
+    }
+    ScanAndBuild(list);
+    return true;
+}
+
+bool RereadListCommand(FileList& list) {
+    if (list.Busy()) return false;
+    FileList::BusyGuard guard(list);
+    BuildList(list, false, false);
+    return true;
+}
+
+bool RereadSelectedCommand(FileList& list) {
+    if (list.Busy()) return false;
+    FileList::BusyGuard guard(list);
+    BuildList(list, true, false);
+    return true;
+}
+
+void OpenCommandLineFolders(FileList& list, const std::vector<std::string>& folders) {
+    FileList::BusyGuard guard(list);
+    if (folders.empty()) {
+        list.Status().ShowStatus(kStatusNoFolder);
+        return;
+    }
+    if (folders.size() == 1 || !list.Settings().IncludeSubDirs) {
+        if (!IsExistingFolder(folders[0])) {
+            list.Status().ShowStatus(kStatusNoFolder);
+            return;
+        }
+        list.CurrentFolder = folders[0];
+        list.ScanFolder(list.CurrentFolder, false, false);
+        BuildList(list, false, false);
+        EnableSiblingCommands(list, list.FindSiblingFolders());
+        return;
+    }
+    for (std::size_t i = 0; i < folders.size(); ++i) {
+        if (!IsExistingFolder(folders[i])) continue;
+        list.CurrentFolder = folders[i];
+        list.ScanFolder(list.CurrentFolder, i != 0, true);
+    }
+    BuildList(list, false, false);
+    list.RestoreAutoOrdering();
+}
+
+}  // namespace tagmora

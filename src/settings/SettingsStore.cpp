@@ -1,0 +1,710 @@
+// The settings store: the .reg text format (parse and render), atomic file replacement and the
+// file-backed store with one hive per file.
+#include "settings/SettingsStore.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "common/Text.h"
+
+namespace tagmora {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kHeader5 = "Windows Registry Editor Version 5.00";
+constexpr std::string_view kHeader4 = "REGEDIT4";
+// Hex data lines are wrapped so that no line (with its trailing ",\") is longer than 80 columns.
+constexpr std::size_t kHexLineLimit = 77;
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
+}
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+bool StartsWithIgnoreCase(std::string_view s, std::string_view prefix) {
+    return s.size() >= prefix.size() && text::EqualsAsciiIgnoreCase(s.substr(0, prefix.size()), prefix);
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// 1 to 8 hex digits, nothing else.
+bool ParseHexNumber(std::string_view s, std::uint32_t& value) {
+    if (s.empty() || s.size() > 8) return false;
+    std::uint32_t v = 0;
+    for (char c : s) {
+        const int d = HexDigit(c);
+        if (d < 0) return false;
+        v = (v << 4) | static_cast<std::uint32_t>(d);
+    }
+    value = v;
+    return true;
+}
+
+// A key path without the backslashes at its ends.
+std::string_view NormalizeKeyPath(std::string_view path) {
+    while (!path.empty() && path.front() == '\\') path.remove_prefix(1);
+    while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+    return path;
+}
+
+bool SameKey(std::string_view a, std::string_view b) {
+    return text::EqualsAsciiIgnoreCase(NormalizeKeyPath(a), NormalizeKeyPath(b));
+}
+
+// True when `path` is a key below `parent` (not the key itself). Every key is below the root "".
+bool IsBelow(std::string_view path, std::string_view parent) {
+    path = NormalizeKeyPath(path);
+    parent = NormalizeKeyPath(parent);
+    if (parent.empty()) return !path.empty();
+    return path.size() > parent.size() && path[parent.size()] == '\\' &&
+           text::EqualsAsciiIgnoreCase(path.substr(0, parent.size()), parent);
+}
+
+// Removes the key and every key below it; true when anything was removed.
+bool EraseSubtree(RegHive& hive, std::string_view path) {
+    const auto before = hive.Keys.size();
+    std::erase_if(hive.Keys, [&](const RegKey& k) { return SameKey(k.Path, path) || IsBelow(k.Path, path); });
+    return hive.Keys.size() != before;
+}
+
+std::string_view CanonicalRoot(std::string_view name) {
+    static constexpr std::pair<std::string_view, std::string_view> kAbbreviations[] = {
+        {"HKCU", "HKEY_CURRENT_USER"},   {"HKLM", "HKEY_LOCAL_MACHINE"}, {"HKCR", "HKEY_CLASSES_ROOT"},
+        {"HKU", "HKEY_USERS"},           {"HKCC", "HKEY_CURRENT_CONFIG"},
+    };
+    for (const auto& [abbreviation, full] : kAbbreviations) {
+        if (text::EqualsAsciiIgnoreCase(name, abbreviation)) return full;
+    }
+    return name;
+}
+
+bool SameRoot(std::string_view a, std::string_view b) {
+    return text::EqualsAsciiIgnoreCase(CanonicalRoot(a), CanonicalRoot(b));
+}
+
+std::vector<std::pair<std::string, RegValue>>::iterator FindValue(RegKey& key, std::string_view name) {
+    return std::find_if(key.Values.begin(), key.Values.end(),
+                        [&](const auto& v) { return text::EqualsAsciiIgnoreCase(v.first, name); });
+}
+
+void SetValue(RegKey& key, std::string name, RegValue value) {
+    const auto it = FindValue(key, name);
+    if (it != key.Values.end()) {
+        it->second = std::move(value);
+    } else {
+        key.Values.emplace_back(std::move(name), std::move(value));
+    }
+}
+
+// ---- Parsing --------------------------------------------------------------------------------
+
+// The file's text as UTF-8: UTF-16 by its byte-order mark, UTF-8 with or without one; an 8-bit
+// REGEDIT4 export that is not UTF-8 is Windows-1251; any other invalid byte becomes U+FFFD.
+std::string DecodeInput(std::string_view bytes) {
+    if (bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'))) {
+        return text::DecodeUtf16(bytes, false);
+    }
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    if (text::IsValidUtf8(bytes)) return std::string(bytes);
+    if (Trim(bytes.substr(0, bytes.find('\n'))) == kHeader4) return text::DecodeCodePage(bytes, 1251);
+    return text::SanitizeUtf8(bytes);
+}
+
+// Physical lines, trimmed; a line ends at LF (a CR before it is trimmed away).
+class LineReader {
+public:
+    explicit LineReader(std::string_view textIn) : text_(textIn) {}
+    bool Next(std::string_view& line) {
+        if (pos_ >= text_.size()) return false;
+        const std::size_t end = text_.find('\n', pos_);
+        const std::size_t stop = end == std::string_view::npos ? text_.size() : end;
+        line = Trim(text_.substr(pos_, stop - pos_));
+        pos_ = end == std::string_view::npos ? text_.size() : end + 1;
+        return true;
+    }
+
+private:
+    std::string_view text_;
+    std::size_t pos_ = 0;
+};
+
+// A quoted text starting at s[pos] == '"': \\ and \" are escapes, any other backslash is kept.
+// On success `pos` is just past the closing quote.
+bool ParseQuoted(std::string_view s, std::size_t& pos, std::string& out) {
+    if (pos >= s.size() || s[pos] != '"') return false;
+    out.clear();
+    for (std::size_t i = pos + 1; i < s.size(); ++i) {
+        const char c = s[i];
+        if (c == '"') {
+            pos = i + 1;
+            return true;
+        }
+        if (c == '\\' && i + 1 < s.size() && (s[i + 1] == '\\' || s[i + 1] == '"')) {
+            out.push_back(s[i + 1]);
+            ++i;
+            continue;
+        }
+        out.push_back(c);
+    }
+    return false;
+}
+
+// "01,02,ff" (an empty list is no bytes; one trailing comma is allowed).
+bool ParseHexBytes(std::string_view s, std::vector<std::uint8_t>& bytes) {
+    bytes.clear();
+    s = Trim(s);
+    if (s.empty()) return true;
+    if (s.back() == ',') s.remove_suffix(1);
+    while (true) {
+        const std::size_t comma = s.find(',');
+        const std::string_view item = Trim(s.substr(0, comma));
+        std::uint32_t v = 0;
+        if (item.size() > 2 || !ParseHexNumber(item, v)) return false;
+        bytes.push_back(static_cast<std::uint8_t>(v));
+        if (comma == std::string_view::npos) return true;
+        s.remove_prefix(comma + 1);
+    }
+}
+
+// String bytes of hex(1)/hex(2) data without their terminating zero.
+std::string DecodeStringBytes(const std::vector<std::uint8_t>& bytes, bool eightBit) {
+    std::string raw(bytes.begin(), bytes.end());
+    if (eightBit) {
+        if (!raw.empty() && raw.back() == '\0') raw.pop_back();
+        return text::IsValidUtf8(raw) ? raw : text::DecodeCodePage(raw, 1251);
+    }
+    // The mark in front makes the decoder read little-endian and keep a U+FEFF of the data itself.
+    std::string decoded = text::DecodeUtf16("\xFF\xFE" + raw, false);
+    if (!decoded.empty() && decoded.back() == '\0') decoded.pop_back();
+    return decoded;
+}
+
+bool RestIsEmpty(std::string_view rest) {
+    rest = Trim(rest);
+    return rest.empty() || rest.front() == ';';
+}
+
+// The data after "=": a quoted string, dword:, hex: or hex(N):. Nothing for malformed data.
+std::optional<RegValue> ParseData(std::string_view data, bool eightBitStrings) {
+    if (!data.empty() && data.front() == '"') {
+        std::size_t pos = 0;
+        std::string textValue;
+        if (!ParseQuoted(data, pos, textValue) || !RestIsEmpty(data.substr(pos))) return std::nullopt;
+        return RegValue::String(std::move(textValue));
+    }
+    if (StartsWithIgnoreCase(data, "dword:")) {
+        std::uint32_t v = 0;
+        std::string_view digits = data.substr(6);
+        const std::size_t comment = digits.find(';');
+        if (!ParseHexNumber(Trim(digits.substr(0, comment)), v)) return std::nullopt;
+        return RegValue::Number(v);
+    }
+    if (!StartsWithIgnoreCase(data, "hex")) return std::nullopt;
+    data.remove_prefix(3);
+    std::uint32_t type = static_cast<std::uint32_t>(RegType::Binary);
+    if (!data.empty() && data.front() == '(') {
+        const std::size_t close = data.find(')');
+        if (close == std::string_view::npos || !ParseHexNumber(data.substr(1, close - 1), type)) return std::nullopt;
+        data.remove_prefix(close + 1);
+    }
+    if (data.empty() || data.front() != ':') return std::nullopt;
+    std::vector<std::uint8_t> bytes;
+    if (!ParseHexBytes(data.substr(1), bytes)) return std::nullopt;
+
+    switch (static_cast<RegType>(type)) {
+    case RegType::Sz:
+        return RegValue::String(DecodeStringBytes(bytes, eightBitStrings));
+    case RegType::ExpandSz:
+        return RegValue::ExpandString(DecodeStringBytes(bytes, eightBitStrings));
+    case RegType::Dword:
+        if (bytes.size() != 4) return std::nullopt;
+        return RegValue::Number(static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
+                                (static_cast<std::uint32_t>(bytes[2]) << 16) |
+                                (static_cast<std::uint32_t>(bytes[3]) << 24));
+    default: {
+        RegValue v;
+        v.Type = static_cast<RegType>(type);
+        v.Bytes = std::move(bytes);
+        return v;
+    }
+    }
+}
+
+// ---- Rendering ------------------------------------------------------------------------------
+
+bool HasControlCharacter(std::string_view s) {
+    return std::any_of(s.begin(), s.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 0x20 || u == 0x7F;
+    });
+}
+
+void AppendQuoted(std::string& out, std::string_view s) {
+    out.push_back('"');
+    for (char c : s) {
+        if (c == '\\' || c == '"') out.push_back('\\');
+        out.push_back(c);
+    }
+    out.push_back('"');
+}
+
+std::vector<std::uint8_t> Utf16LeWithTerminator(std::string_view utf8) {
+    const std::string encoded = text::EncodeUtf16LeWithBom(utf8);
+    std::vector<std::uint8_t> bytes(encoded.begin() + 2, encoded.end());
+    bytes.push_back(0);
+    bytes.push_back(0);
+    return bytes;
+}
+
+void AppendHex(std::string& out, std::string_view head, const std::vector<std::uint8_t>& bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    out += head;
+    std::size_t column = head.size();
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const std::size_t width = i + 1 < bytes.size() ? 3 : 2;
+        if (column + width > kHexLineLimit) {
+            out += "\\\n  ";
+            column = 2;
+        }
+        out.push_back(kDigits[bytes[i] >> 4]);
+        out.push_back(kDigits[bytes[i] & 0xF]);
+        if (i + 1 < bytes.size()) out.push_back(',');
+        column += width;
+    }
+    out.push_back('\n');
+}
+
+void AppendValue(std::string& out, const std::string& name, const RegValue& value) {
+    std::string head;
+    if (name.empty()) {
+        head = "@";
+    } else {
+        AppendQuoted(head, name);
+    }
+    head.push_back('=');
+    switch (value.Type) {
+    case RegType::Sz:
+        if (HasControlCharacter(value.Text)) {
+            AppendHex(out, head + "hex(1):", Utf16LeWithTerminator(value.Text));
+        } else {
+            out += head;
+            AppendQuoted(out, value.Text);
+            out.push_back('\n');
+        }
+        return;
+    case RegType::ExpandSz:
+        AppendHex(out, head + "hex(2):", Utf16LeWithTerminator(value.Text));
+        return;
+    case RegType::Dword: {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "dword:%08x", static_cast<unsigned>(value.Dword));
+        out += head;
+        out += buf;
+        out.push_back('\n');
+        return;
+    }
+    case RegType::Binary:
+        AppendHex(out, head + "hex:", value.Bytes);
+        return;
+    default: {
+        char buf[24];
+        std::snprintf(buf, sizeof buf, "hex(%x):", static_cast<unsigned>(value.Type));
+        AppendHex(out, head + buf, value.Bytes);
+        return;
+    }
+    }
+}
+
+// ---- Files ----------------------------------------------------------------------------------
+
+bool ReadWholeFile(const std::string& path, std::string& out) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+template <class Stamp>
+void FillStamp(Stamp& stamp, const struct stat& st) {
+    stamp.Exists = true;
+    stamp.Device = static_cast<std::uint64_t>(st.st_dev);
+    stamp.Inode = static_cast<std::uint64_t>(st.st_ino);
+    stamp.Size = static_cast<std::int64_t>(st.st_size);
+    stamp.ModifiedSec = static_cast<std::int64_t>(st.st_mtim.tv_sec);
+    stamp.ModifiedNsec = static_cast<std::int64_t>(st.st_mtim.tv_nsec);
+}
+
+}  // namespace
+
+// ---- RegValue, RegHive ----------------------------------------------------------------------
+
+RegValue RegValue::String(std::string textValue) {
+    RegValue v;
+    v.Type = RegType::Sz;
+    v.Text = std::move(textValue);
+    return v;
+}
+
+RegValue RegValue::ExpandString(std::string textValue) {
+    RegValue v;
+    v.Type = RegType::ExpandSz;
+    v.Text = std::move(textValue);
+    return v;
+}
+
+RegValue RegValue::Number(std::uint32_t value) {
+    RegValue v;
+    v.Type = RegType::Dword;
+    v.Dword = value;
+    return v;
+}
+
+RegValue RegValue::Binary(std::vector<std::uint8_t> bytes) {
+    RegValue v;
+    v.Type = RegType::Binary;
+    v.Bytes = std::move(bytes);
+    return v;
+}
+
+RegKey* RegHive::Find(std::string_view path) {
+    for (RegKey& k : Keys) {
+        if (SameKey(k.Path, path)) return &k;
+    }
+    return nullptr;
+}
+
+const RegKey* RegHive::Find(std::string_view path) const {
+    for (const RegKey& k : Keys) {
+        if (SameKey(k.Path, path)) return &k;
+    }
+    return nullptr;
+}
+
+RegKey& RegHive::FindOrCreate(std::string_view path) {
+    if (RegKey* k = Find(path)) return *k;
+    Keys.push_back(RegKey{std::string(NormalizeKeyPath(path)), {}});
+    return Keys.back();
+}
+
+const char* HiveRootName(Hive hive) {
+    switch (hive) {
+    case Hive::CurrentUser:
+        return "HKEY_CURRENT_USER";
+    case Hive::LocalMachine:
+        return "HKEY_LOCAL_MACHINE";
+    case Hive::ClassesRoot:
+        return "HKEY_CLASSES_ROOT";
+    }
+    return "HKEY_CURRENT_USER";
+}
+
+// ---- The .reg format ------------------------------------------------------------------------
+
+RegHive ParseRegFile(std::string_view bytes, std::string_view rootName) {
+    const std::string content = DecodeInput(bytes);
+    LineReader lines(content);
+    RegHive hive;
+    constexpr std::size_t kNoKey = static_cast<std::size_t>(-1);
+    std::size_t current = kNoKey;  // index of the key that takes the values
+    bool eightBitStrings = false;
+    bool sawContent = false;
+
+    std::string_view line;
+    while (lines.Next(line)) {
+        if (line.empty() || line.front() == ';') continue;
+        if (!sawContent) {
+            sawContent = true;
+            if (line == kHeader4) {
+                eightBitStrings = true;
+                continue;
+            }
+            if (line == kHeader5) continue;
+        }
+
+        if (line.front() == '[') {
+            current = kNoKey;
+            const std::size_t close = line.rfind(']');
+            if (close == std::string_view::npos || close == 0) continue;
+            std::string_view inner = line.substr(1, close - 1);
+            const bool remove = !inner.empty() && inner.front() == '-';
+            if (remove) inner.remove_prefix(1);
+            const std::size_t slash = inner.find('\\');
+            const std::string_view root = inner.substr(0, slash);
+            const std::string_view path = slash == std::string_view::npos ? std::string_view{} : inner.substr(slash + 1);
+            if (!SameRoot(root, rootName)) continue;
+            if (remove) {
+                EraseSubtree(hive, path);
+            } else {
+                RegKey& key = hive.FindOrCreate(path);
+                current = static_cast<std::size_t>(&key - hive.Keys.data());
+            }
+            continue;
+        }
+
+        if (line.front() != '"' && line.front() != '@') continue;
+        std::string name;
+        std::size_t pos = 0;
+        if (line.front() == '@') {
+            pos = 1;
+        } else if (!ParseQuoted(line, pos, name)) {
+            continue;
+        }
+        while (pos < line.size() && IsBlank(line[pos])) ++pos;
+        if (pos >= line.size() || line[pos] != '=') continue;
+        ++pos;
+        while (pos < line.size() && IsBlank(line[pos])) ++pos;
+        std::string data(line.substr(pos));
+
+        // Hex data goes on over the following lines while a line ends with a backslash.
+        if (StartsWithIgnoreCase(data, "hex")) {
+            std::string_view next;
+            while (!data.empty() && data.back() == '\\') {
+                data.pop_back();
+                if (!lines.Next(next)) break;
+                data += next;
+            }
+        }
+        if (current == kNoKey) continue;
+        RegKey& key = hive.Keys[current];
+        if (Trim(data) == "-") {
+            const auto it = FindValue(key, name);
+            if (it != key.Values.end()) key.Values.erase(it);
+            continue;
+        }
+        if (auto value = ParseData(data, eightBitStrings)) SetValue(key, std::move(name), std::move(*value));
+    }
+    return hive;
+}
+
+std::string RenderRegFile(const RegHive& hive, std::string_view rootName) {
+    const std::string_view root = CanonicalRoot(rootName);
+    std::string out;
+    out += kHeader5;
+    out += "\n\n";
+    for (const RegKey& key : hive.Keys) {
+        out.push_back('[');
+        out += root;
+        const std::string_view path = NormalizeKeyPath(key.Path);
+        if (!path.empty()) {
+            out.push_back('\\');
+            out += path;
+        }
+        out += "]\n";
+        for (const auto& [name, value] : key.Values) AppendValue(out, name, value);
+        out.push_back('\n');
+    }
+    return out;
+}
+
+// ---- Atomic replacement ---------------------------------------------------------------------
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    std::error_code ec;
+    fs::path target(path);
+    if (path.empty() || !target.has_filename()) {
+        errno = EISDIR;
+        return false;
+    }
+    // A symbolic link stays a link: the file it points at is replaced.
+    if (fs::is_symlink(target, ec)) {
+        const fs::path resolved = fs::weakly_canonical(target, ec);
+        if (!ec) target = resolved;
+    }
+    fs::path folder = target.parent_path();
+    if (folder.empty()) folder = ".";
+    fs::create_directories(folder, ec);
+    if (ec) {
+        errno = ec.value();
+        return false;
+    }
+
+    std::string pattern = (folder / ("." + target.filename().string() + ".tmp-XXXXXX")).string();
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    const std::string tempPath = pattern;
+    const auto fail = [&](bool fdOpen) {
+        const int saved = errno;
+        if (fdOpen) ::close(fd);
+        ::unlink(tempPath.c_str());
+        errno = saved;
+        return false;
+    };
+
+    // The new file keeps the permissions of the one it replaces (a new file is the owner's only).
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
+
+    if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) return fail(true);
+    if (::close(fd) != 0) return fail(false);
+    if (::rename(tempPath.c_str(), target.c_str()) != 0) return fail(false);
+
+    // Make the rename itself durable; a file system that cannot sync folders is no failure.
+    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}
+
+// ---- FileSettingsStore ----------------------------------------------------------------------
+
+FileSettingsStore::FileSettingsStore(std::string userHivePath, std::string machineHivePath,
+                                     std::string classesHivePath) {
+    user_.FilePath = std::move(userHivePath);
+    machine_.FilePath = std::move(machineHivePath);
+    classes_.FilePath = std::move(classesHivePath);
+}
+
+std::string FileSettingsStore::DefaultUserHivePath() {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    // The base-directory rules ignore a relative XDG_CONFIG_HOME.
+    if (config != nullptr && config[0] == '/') return std::string(config) + "/tagmora/user.reg";
+    std::string home;
+    if (const char* h = std::getenv("HOME"); h != nullptr && h[0] != '\0') {
+        home = h;
+    } else if (const passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir != nullptr) {
+        home = pw->pw_dir;
+    }
+    return home + "/.config/tagmora/user.reg";
+}
+
+std::string FileSettingsStore::DefaultMachineHivePath() {
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec || exe.empty()) return {};
+    return (exe.parent_path() / ".." / "share" / "tagmora" / "machine.reg").lexically_normal().string();
+}
+
+FileSettingsStore::Slot& FileSettingsStore::SlotOf(Hive hive) {
+    switch (hive) {
+    case Hive::CurrentUser:
+        return user_;
+    case Hive::LocalMachine:
+        return machine_;
+    case Hive::ClassesRoot:
+        return classes_;
+    }
+    return user_;
+}
+
+void FileSettingsStore::Load(Slot& slot, Hive hive) {
+    if (slot.FilePath.empty()) {
+        slot.Loaded = true;
+        slot.Readable = false;
+        return;
+    }
+    FileStamp stamp;
+    struct stat st {};
+    if (::stat(slot.FilePath.c_str(), &st) == 0) {
+        FillStamp(stamp, st);
+    } else if (errno != ENOENT && errno != ENOTDIR) {
+        slot.Loaded = true;
+        slot.Readable = false;
+        slot.Stamp = {};
+        slot.Data = {};
+        return;
+    }
+    if (slot.Loaded && slot.Readable && stamp == slot.Stamp) return;
+
+    slot.Loaded = true;
+    slot.Stamp = stamp;
+    slot.Data = {};
+    slot.Readable = true;
+    if (!stamp.Exists) return;  // a missing file is an empty hive
+    std::string content;
+    if (!S_ISREG(st.st_mode) || !ReadWholeFile(slot.FilePath, content)) {
+        slot.Readable = false;
+        slot.Stamp = {};
+        return;
+    }
+    slot.Data = ParseRegFile(content, HiveRootName(hive));
+}
+
+bool FileSettingsStore::Save(Slot& slot, Hive hive) {
+    if (slot.FilePath.empty() || !slot.Readable) return false;
+    if (!WriteFileAtomically(slot.FilePath, RenderRegFile(slot.Data, HiveRootName(hive)))) return false;
+    // The new file's stamp, so that the next operation does not read it again.
+    struct stat st {};
+    slot.Stamp = {};
+    if (::stat(slot.FilePath.c_str(), &st) == 0) FillStamp(slot.Stamp, st);
+    return true;
+}
+
+bool FileSettingsStore::KeyExists(Hive hive, const std::string& key) {
+    Slot& slot = SlotOf(hive);
+    Load(slot, hive);
+    return std::any_of(slot.Data.Keys.begin(), slot.Data.Keys.end(),
+                       [&](const RegKey& k) { return SameKey(k.Path, key) || IsBelow(k.Path, key); });
+}
+
+std::optional<RegValue> FileSettingsStore::ReadValue(Hive hive, const std::string& key, const std::string& name) {
+    Slot& slot = SlotOf(hive);
+    Load(slot, hive);
+    RegKey* k = slot.Data.Find(key);
+    if (k == nullptr) return std::nullopt;
+    const auto it = FindValue(*k, name);
+    if (it == k->Values.end()) return std::nullopt;
+    return it->second;
+}
+
+bool FileSettingsStore::WriteValues(Hive hive, const std::string& key,
+                                    const std::vector<std::pair<std::string, RegValue>>& values) {
+    Slot& slot = SlotOf(hive);
+    Load(slot, hive);
+    if (slot.FilePath.empty() || !slot.Readable) return false;
+    RegHive before = slot.Data;
+    RegKey& k = slot.Data.FindOrCreate(key);
+    for (const auto& [name, value] : values) SetValue(k, name, value);
+    if (Save(slot, hive)) return true;
+    slot.Data = std::move(before);
+    return false;
+}
+
+bool FileSettingsStore::DeleteKey(Hive hive, const std::string& key) {
+    if (NormalizeKeyPath(key).empty()) return false;  // the root itself cannot go
+    Slot& slot = SlotOf(hive);
+    Load(slot, hive);
+    if (slot.FilePath.empty() || !slot.Readable) return false;
+    RegHive before = slot.Data;
+    if (!EraseSubtree(slot.Data, key)) return false;
+    if (Save(slot, hive)) return true;
+    slot.Data = std::move(before);
+    return false;
+}
+
+}  // namespace tagmora

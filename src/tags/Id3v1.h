@@ -1,0 +1,38 @@
+// The ID3v1 tag: the last 128 bytes of the file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tagmora {
+
+// Texts are UTF-8 in memory, the legacy code page on disk.
+struct Id3v1Tag {
+    std::string Title;
+    std::string Artist;
+    std::string Album;
+    std::string Year;  // as read: the 4 raw characters, NULs included
+    std::string Comment;
+    std::uint8_t Track = 0;
+    std::uint8_t Genre = 0;
+    std::int64_t FileSize = 0;  // whole file, set by reading
+};
+
+// 0 tag read; 1 no tag (FileSize set; also for files shorter than 128 bytes);
+// -1 the file does not exist or cannot be opened.
+int ReadId3v1Tag(const std::string& path, Id3v1Tag& tag, int codePage);
+// The same on an open file descriptor of a file of `fileSize` bytes (does not close it).
+int ReadId3v1TagFd(int fd, std::int64_t fileSize, Id3v1Tag& tag, int codePage);
+// Parses a 128-byte image; false when it does not start with "TAG".
+bool ParseId3v1(const unsigned char* bytes128, Id3v1Tag& tag, int codePage);
+// Renders the 128-byte image of a tag (texts cut to their field widths in bytes).
+std::string RenderId3v1(const Id3v1Tag& tag, int codePage);
+
+// 0 written (overwritten in place or appended); -1 the file does not exist or cannot be opened
+// or written.
+int WriteId3v1Tag(const std::string& path, const Id3v1Tag& tag, int codePage);
+// 0 removed; 1 no tag (also files shorter than 128 bytes), or read-only and !tryChangeAttrs;
+// -1 the file does not exist or cannot be opened.
+int RemoveId3v1Tag(const std::string& path, bool tryChangeAttrs);
+
+}  // namespace tagmora

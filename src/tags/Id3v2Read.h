@@ -1,0 +1,47 @@
+// Reading the ID3v2 tag at the start of a file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace tagmora {
+
+struct Id3v2Tag {
+    std::string Title;
+    std::string Artist;
+    std::string Album;
+    std::string Year;
+    std::string Comment;
+    std::string CommentOwner;  // language code followed by the description
+    std::string Track;
+    std::string Genre;  // raw TCON text, e.g. "(17)Rock"
+    std::string URL;
+    std::string Composer;
+    std::string OrigArtist;
+    std::string Copyright;
+    std::string EncodedBy;
+    std::string TXXX;
+    std::string UFID;
+    std::string MCDI;
+    std::string TSSE;
+    std::string TIT1;
+    std::int64_t FileSize = 0;
+};
+
+// Called when an existing file cannot be opened: (errno, path). The program shows its error box.
+using OpenErrorHandler = std::function<void(int error, const std::string& path)>;
+
+// 0 the file starts with an ID3v2 tag and its frames were walked; 1 no tag (FileSize set);
+// -1 the file does not exist (nothing set) or cannot be opened (`onOpenError` called).
+int ReadId3v2Tag(const std::string& path, Id3v2Tag& tag, int codePage,
+                 const OpenErrorHandler& onOpenError = {});
+// The same on an open file descriptor of a file of `fileSize` bytes (does not close it).
+int ReadId3v2TagFd(int fd, std::int64_t fileSize, Id3v2Tag& tag, int codePage);
+// Parses a tag from memory: `data` holds the first `size` bytes of a file
+// (size may be less than the whole tag; the parser never reads past `size`).
+// 0 tag parsed, 1 no "ID3" at the start.
+int ParseId3v2(const unsigned char* data, std::size_t size, Id3v2Tag& tag, int codePage);
+
+}  // namespace tagmora

@@ -1,0 +1,21 @@
+// Test support: runs tagmora-cli with its own settings folder and captures what it prints.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tagmora::test {
+
+struct CliResult {
+    int ExitCode = -1;
+    std::string Out;
+    std::string Err;
+};
+
+// Runs the built tagmora-cli with `args`; XDG_CONFIG_HOME points at `configHome`.
+CliResult RunCli(const std::vector<std::string>& args, const std::string& configHome);
+
+std::vector<std::string> SplitLines(const std::string& text);
+std::vector<std::string> SplitTabs(const std::string& line);
+
+}  // namespace tagmora::test

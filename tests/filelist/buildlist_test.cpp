@@ -1,0 +1,234 @@
+// Row filling: which tag fills a row for each read sequence, the column texts, sizes,
+// track padding, the pass's range, status and progress.
+#include <gtest/gtest.h>
+
+#include "FakePorts.h"
+#include "TestFiles.h"
+#include "main/filelist/BuildList.h"
+
+namespace tagmora {
+namespace {
+
+using test::TempDir;
+
+std::string V2Text(const char* id, std::string_view value) {
+    return test::Id3v2Frame(3, id, test::TextContent(0, value));
+}
+
+class BuildListTest : public ::testing::Test {
+protected:
+    BuildListTest() : list(settings, status, host) {
+        settings.IncludeSubDirs = true;
+        settings.TAGReadSequence = 2;
+        settings.TagCodePage = 1251;
+    }
+    // Scans the folder (sorted by name) and reads every row.
+    void ScanAndBuild() {
+        list.CurrentFolder = dir.Path();
+        list.ScanFolder(dir.Path(), false, false);
+        BuildList(list, false, false);
+    }
+    const FileRow& Row(int i) const { return list.Rows().at(static_cast<std::size_t>(i)); }
+
+    TempDir dir;
+    AppSettings settings;
+    test::RecordingStatus status;
+    test::FakeHost host;
+    FileList list;
+};
+
+const std::string kV2Tag = test::Id3v2TagBytes(
+    3, V2Text("TIT2", "Title2") + V2Text("TPE1", "Artist2") + V2Text("TCON", "(17)Rock") +
+           test::Id3v2Frame(3, "COMM", std::string("\0eng", 4) + "Owner" + std::string(1, '\0') + "Remark") +
+           V2Text("TRCK", "7"),
+    64);
+const std::string kV1Tag = test::Id3v1Bytes("Title1", "Artist1", "Album1", "1999", "c1", 0, 255);
+
+TEST_F(BuildListTest, EachReadSequencePicksItsTag) {
+    test::WriteFile(dir / "both.mp3", kV2Tag + test::SilentFrames() + kV1Tag);
+    test::WriteFile(dir / "v2only.mp3", kV2Tag + test::SilentFrames());
+    struct Case {
+        int sequence;
+        std::string bothId, v2OnlyId;
+    };
+    for (const Case& c : {Case{0, "1", "0"}, Case{1, "2", "2"}, Case{2, "2", "2"}, Case{3, "1", "2"}}) {
+        SCOPED_TRACE(c.sequence);
+        settings.TAGReadSequence = c.sequence;
+        ScanAndBuild();
+        EXPECT_EQ(Row(0).Texts[ColId3v], c.bothId);
+        EXPECT_EQ(Row(1).Texts[ColId3v], c.v2OnlyId);
+        EXPECT_EQ(Row(1).Checked, c.v2OnlyId != "0");
+    }
+}
+
+TEST_F(BuildListTest, Id3v1RowTexts) {
+    settings.TAGReadSequence = 0;
+    test::WriteFile(dir / "a.mp3", test::SilentFrames() + kV1Tag);
+    ScanAndBuild();
+    const FileRow& row = Row(0);
+    EXPECT_EQ(row.Texts[ColTitle], "Title1");
+    EXPECT_EQ(row.Texts[ColAlbum], "Album1");
+    EXPECT_EQ(row.Texts[ColArtist], "Artist1");
+    EXPECT_EQ(row.Texts[ColYear], "1999");
+    EXPECT_EQ(row.Texts[ColTrack], "0");       // track byte 0
+    EXPECT_EQ(row.Texts[ColGenre], "Other");   // genre byte 255
+    EXPECT_EQ(row.Texts[ColComment], "c1");
+    EXPECT_EQ(row.Texts[ColId3v], "1");
+    EXPECT_TRUE(row.Texts[ColComposer].empty());
+    EXPECT_EQ(row.Texts[ColFileSize], GroupThousands(std::to_string(3 * 417 + 128)));
+    EXPECT_TRUE(row.Checked);
+}
+
+TEST_F(BuildListTest, Id3v2RowTexts) {
+    settings.TAGReadSequence = 1;
+    test::WriteFile(dir / "a.mp3", kV2Tag + test::SilentFrames());
+    ScanAndBuild();
+    const FileRow& row = Row(0);
+    EXPECT_EQ(row.Texts[ColTitle], "Title2");
+    EXPECT_EQ(row.Texts[ColArtist], "Artist2");
+    EXPECT_EQ(row.Texts[ColGenre], "Rock");
+    EXPECT_EQ(row.Texts[ColComment], "Remark");
+    EXPECT_EQ(row.Texts[ColTagOwner], "Owner");  // without the language letters
+    EXPECT_EQ(row.Texts[ColTrack], "7");
+    EXPECT_EQ(row.Texts[ColId3v], "2");
+}
+
+TEST_F(BuildListTest, GenreTextsOfId3v2) {
+    settings.TAGReadSequence = 1;
+    test::WriteFile(dir / "a.mp3", test::Id3v2TagBytes(3, V2Text("TCON", "(13)")) + test::SilentFrames());
+    test::WriteFile(dir / "b.mp3", test::Id3v2TagBytes(3, V2Text("TCON", "Pop")) + test::SilentFrames());
+    ScanAndBuild();
+    EXPECT_EQ(Row(0).Texts[ColGenre], "");
+    EXPECT_EQ(Row(1).Texts[ColGenre], "Pop");
+}
+
+TEST_F(BuildListTest, NoTagRowsAreUncheckedAndOverwriteEarlierTexts) {
+    settings.TAGReadSequence = 0;
+    test::WriteFile(dir / "a.mp3", std::string(1000000 - 128, 'x') + kV1Tag);
+    ScanAndBuild();
+    ASSERT_EQ(Row(0).Texts[ColFileSize], "1 000 000");
+    test::WriteFile(dir / "a.mp3", std::string(100000, 'x'));
+    BuildList(list, false, false);
+    EXPECT_EQ(Row(0).Texts[ColTitle], "Пусто");
+    EXPECT_EQ(Row(0).Texts[ColId3v], "0");
+    EXPECT_TRUE(Row(0).Texts[ColArtist].empty());
+    EXPECT_EQ(Row(0).Texts[ColFileSize], " 100 000");
+    EXPECT_FALSE(Row(0).Checked);
+}
+
+TEST_F(BuildListTest, VanishedAndUnreadableFilesDoNotStopThePass) {
+    test::WriteFile(dir / "a.mp3", kV2Tag);
+    test::WriteFile(dir / "b.mp3", kV2Tag);
+    test::WriteFile(dir / "c.mp3", kV2Tag);
+    list.ScanFolder(dir.Path(), false, false);
+    std::remove((dir / "a.mp3").c_str());
+    // An entry that can be listed but not read as a file: replace b.mp3 by a folder.
+    std::remove((dir / "b.mp3").c_str());
+    dir.MakeDir("b.mp3");
+    BuildList(list, false, false);
+    EXPECT_EQ(Row(0).Texts[ColTitle], "Пусто");
+    EXPECT_EQ(Row(0).Texts[ColFileSize], "");  // vanished: no size to show
+    EXPECT_EQ(Row(1).Texts[ColTitle], "Пусто");
+    EXPECT_EQ(Row(2).Texts[ColTitle], "Title2");
+    EXPECT_EQ(status.Log.back(), "total");
+}
+
+TEST_F(BuildListTest, GroupThousands) {
+    EXPECT_EQ(GroupThousands("1234567"), "1 234 567");
+    EXPECT_EQ(GroupThousands("123456"), " 123 456");
+    EXPECT_EQ(GroupThousands("999"), " 999");
+    EXPECT_EQ(GroupThousands("12"), "12");
+    EXPECT_EQ(GroupThousands("0"), "0");
+    EXPECT_EQ(GroupThousands(""), "");
+}
+
+TEST_F(BuildListTest, TrackPadding) {
+    auto run = [&](std::vector<std::string> tracks) {
+        list.Rows().clear();
+        for (auto& t : tracks) {
+            FileRow row;
+            row.Texts[ColTrack] = t;
+            list.Rows().push_back(row);
+        }
+        PadTrackNumbers(list);
+        std::vector<std::string> out;
+        for (const auto& row : list.Rows()) out.push_back(row.Texts[ColTrack]);
+        return out;
+    };
+    EXPECT_EQ(run({"3", "7", "10"}), (std::vector<std::string>{"03", "07", "10"}));
+    EXPECT_EQ(run({"1", "120"}), (std::vector<std::string>{"1", "120"}));
+    EXPECT_EQ(run({"", "5"}), (std::vector<std::string>{"0", "5"}));
+    EXPECT_EQ(run({"5", "6"}), (std::vector<std::string>{"5", "6"}));
+    EXPECT_EQ(run({}), (std::vector<std::string>{}));
+}
+
+TEST_F(BuildListTest, RereadingCheckedRowsSkipsTheOthers) {
+    test::WriteFile(dir / "a.mp3", kV2Tag);
+    test::WriteFile(dir / "b.mp3", kV2Tag);
+    test::WriteFile(dir / "c.mp3", kV2Tag);
+    ScanAndBuild();
+    list.Rows()[0].Checked = false;
+    list.Rows()[0].Texts[ColTitle] = "kept";
+    test::WriteFile(dir / "b.mp3", test::SilentFrames());  // its tag is gone
+    status.Progress.clear();
+    BuildList(list, true, false);
+    EXPECT_EQ(Row(0).Texts[ColTitle], "kept");
+    EXPECT_FALSE(Row(0).Checked);
+    EXPECT_FALSE(Row(1).Checked);  // turned out to have no tag
+    EXPECT_TRUE(Row(2).Checked);
+    ASSERT_EQ(status.Progress.size(), 2u);
+    EXPECT_DOUBLE_EQ(status.Progress[0].second, 50.0);
+    EXPECT_EQ(status.Progress[1].first, dir / "c.mp3");
+    EXPECT_DOUBLE_EQ(status.Progress[1].second, 100.0);
+}
+
+TEST_F(BuildListTest, AppendedPassReadsOnlyNewRowsThenSortsOnce) {
+    dir.MakeDir("one");
+    dir.MakeDir("two");
+    test::WriteFile(dir / "one/x.mp3", test::Id3v2TagBytes(3, V2Text("TIT2", "Zeta")));
+    test::WriteFile(dir / "two/y.mp3", test::Id3v2TagBytes(3, V2Text("TIT2", "Alpha")));
+    list.ScanFolder(dir / "one", false, false);
+    BuildList(list, false, false);
+    list.SortByColumn(ColTitle);
+    list.Rows()[0].Texts[ColComment] = "not re-read";
+    list.ScanFolder(dir / "two", true, false);
+    status.Log.clear();
+    BuildList(list, false, true);
+    EXPECT_EQ(status.Log.front(), "status: Обновление списка...");
+    ASSERT_EQ(list.RowCount(), 2);
+    EXPECT_EQ(Row(0).Texts[ColTitle], "Alpha");
+    EXPECT_EQ(Row(1).Texts[ColComment], "not re-read");
+    EXPECT_TRUE(list.AutoOrdering);
+}
+
+TEST_F(BuildListTest, PassEndsWithFittingTitleAndTotal) {
+    settings.ResizeTabHeaders = true;
+    ScanAndBuild();  // an empty list
+    EXPECT_EQ(status.Log, (std::vector<std::string>{"status: Чтение папок...", "status: Создание списка...",
+                                                    "status: Подгонка столбцов...", "total"}));
+    EXPECT_TRUE(status.Progress.empty());
+    EXPECT_EQ(host.FitCalls, 1);
+    EXPECT_TRUE(host.TitleScrolling);
+}
+
+TEST_F(BuildListTest, OtherSequenceValuesLeaveRowsAlone) {
+    test::WriteFile(dir / "a.mp3", kV2Tag);
+    settings.TAGReadSequence = 7;
+    ScanAndBuild();
+    EXPECT_TRUE(Row(0).Texts[ColTitle].empty());
+    EXPECT_TRUE(Row(0).Texts[ColId3v].empty());
+}
+
+TEST_F(BuildListTest, CyrillicLegacyTextFollowsTheCodePage) {
+    settings.TAGReadSequence = 0;
+    // "Привет" in Windows-1251.
+    test::WriteFile(dir / "a.mp3", test::Id3v1Bytes("\xCF\xF0\xE8\xE2\xE5\xF2", "", "", "", "", 1, 17));
+    ScanAndBuild();
+    EXPECT_EQ(Row(0).Texts[ColTitle], "Привет");
+    settings.TagCodePage = 1252;
+    BuildList(list, false, false);
+    EXPECT_EQ(Row(0).Texts[ColTitle], "Ïðèâåò");
+}
+
+}  // namespace
+}  // namespace tagmora

@@ -1,0 +1,274 @@
+// Folder scanning: order, hidden entries, the mask, folder numbers, flat scans, siblings,
+// link cycles and the folder commands.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "FakePorts.h"
+#include "TestFiles.h"
+#include "main/filelist/FileList.h"
+#include "main/filelist/FolderCommands.h"
+
+namespace tagmora {
+namespace {
+
+using test::TempDir;
+
+class ScanTest : public ::testing::Test {
+protected:
+    ScanTest() : list(settings, status, host) {
+        settings.IncludeSubDirs = true;
+        settings.TAGReadSequence = 2;
+    }
+    void File(const std::string& relative) { test::WriteFile(dir / relative, test::SilentFrames(1)); }
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> out;
+        for (const auto& row : list.Rows()) out.push_back(row.FileText);
+        return out;
+    }
+    std::vector<int> Numbers() const {
+        std::vector<int> out;
+        for (const auto& row : list.Rows()) out.push_back(row.FolderNumber);
+        return out;
+    }
+
+    TempDir dir;
+    AppSettings settings;
+    test::RecordingStatus status;
+    test::FakeHost host;
+    FileList list;
+};
+
+TEST_F(ScanTest, FilesOfAFolderComeBeforeItsSubfoldersDepthFirst) {
+    dir.MakeDir("A/A1");
+    dir.MakeDir("B");
+    File("z.mp3");
+    File("A/a.mp3");
+    File("A/A1/a1.mp3");
+    File("B/b.mp3");
+    list.AutoOrdering = false;  // the walk order itself, before any sorting
+    list.ScanFolder(dir.Path(), false, false);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{dir / "z.mp3", dir / "A/a.mp3", dir / "A/A1/a1.mp3", dir / "B/b.mp3"}));
+    EXPECT_EQ(Numbers(), (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(status.Panels, (std::vector<std::string>{dir / "A/*.mp3", dir / "A/A1/*.mp3", dir / "B/*.mp3"}));
+    EXPECT_EQ(list.FolderCounters.size(), 4u);
+    EXPECT_EQ(host.ListVisibility, (std::vector<bool>{false, true}));
+    EXPECT_EQ(host.Caption, "Tagmora");
+    EXPECT_EQ(host.AppTitle, "Tagmora    ");
+    EXPECT_EQ(status.Log.front(), "status: Чтение папок...");
+}
+
+TEST_F(ScanTest, HiddenEntriesAndOtherExtensionsAreNotListedButTheMaskIgnoresCase) {
+    dir.MakeDir(".hidden");
+    File(".hidden/in-hidden.mp3");
+    File(".dot.mp3");
+    File("Song.MP3");
+    File("song.mp3.bak");
+    File("x.mp3x");
+    dir.MakeDir("folder.mp3");  // a folder named like a file is no row
+    list.ScanFolder(dir.Path(), false, false);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{dir / "Song.MP3"}));
+    // Every visible subfolder gets a number, even one without MP3 files.
+    EXPECT_EQ(list.FolderCounters.size(), 2u);
+}
+
+TEST_F(ScanTest, FreshScanSortsByFileTextIgnoringLatinCase) {
+    File("b.mp3");
+    File("B2.mp3");
+    File("a.mp3");
+    list.ScanFolder(dir.Path(), false, false);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{dir / "a.mp3", dir / "b.mp3", dir / "B2.mp3"}));
+}
+
+TEST_F(ScanTest, FlatScanStoresBareNamesAndRowsKeepTheirOwnFolder) {
+    settings.IncludeSubDirs = false;
+    dir.MakeDir("one");
+    dir.MakeDir("two");
+    File("one/same.mp3");
+    File("two/same.mp3");
+    File("one/sub.mp3");
+    list.CurrentFolder = dir / "one";
+    list.ScanFolder(list.CurrentFolder, false, false);
+    EXPECT_EQ(host.Caption, "Tagmora - " + (dir / "one") + "/*.mp3");
+    EXPECT_EQ(host.AppTitle, host.Caption + "    ");
+    list.CurrentFolder = dir / "two";
+    list.ScanFolder(list.CurrentFolder, true, false);
+    ASSERT_EQ(list.RowCount(), 3);
+    EXPECT_EQ(list.Rows()[0].FileText, "same.mp3");
+    // Each row resolves to its own file although both names are equal.
+    EXPECT_EQ(list.RowPath(0), dir / "one/same.mp3");
+    EXPECT_EQ(list.RowPath(2), dir / "two/same.mp3");
+    EXPECT_EQ(list.Rows()[2].FolderNumber, 1);
+    EXPECT_EQ(list.NewRowsFirst, 2);
+    EXPECT_EQ(list.NewRowsLast, 2);
+    // Changing the setting afterwards does not change where rows point.
+    settings.IncludeSubDirs = true;
+    EXPECT_EQ(list.RowPath(1), dir / "one/sub.mp3");
+}
+
+TEST_F(ScanTest, AppendedScansContinueNumberingAndListTheSameFolderTwice) {
+    File("a.mp3");
+    dir.MakeDir("empty");
+    list.ScanFolder(dir.Path(), false, false);
+    ASSERT_EQ(list.FolderCounters.size(), 2u);
+    list.ScanFolder(dir.Path(), true, false);
+    EXPECT_EQ(list.RowCount(), 2);
+    EXPECT_EQ(list.Rows()[1].FolderNumber, 2);
+    EXPECT_EQ(list.FolderCounters.size(), 4u);
+    EXPECT_FALSE(list.AutoOrdering);
+    list.RestoreAutoOrdering();
+    EXPECT_TRUE(list.AutoOrdering);
+
+    // A folder without MP3 files adds nothing: the new-rows range is empty.
+    list.ScanFolder(dir / "empty", true, false);
+    EXPECT_GT(list.NewRowsFirst, list.NewRowsLast);
+    // A fresh scan discards rows and counters and restarts the numbering.
+    list.ScanFolder(dir.Path(), false, false);
+    EXPECT_EQ(list.RowCount(), 1);
+    EXPECT_EQ(list.Rows()[0].FolderNumber, 0);
+    EXPECT_EQ(list.FolderCounters.size(), 2u);
+}
+
+TEST_F(ScanTest, MissingFolderGivesNoRows) {
+    list.ScanFolder(dir / "nowhere", false, false);
+    EXPECT_EQ(list.RowCount(), 0);
+    EXPECT_EQ(list.FolderCounters.size(), 1u);
+}
+
+TEST_F(ScanTest, LinkCyclesAreNotFollowed) {
+    dir.MakeDir("a/b");
+    File("a/b/x.mp3");
+    ASSERT_EQ(::symlink((dir / "a").c_str(), (dir / "a/b/back").c_str()), 0);
+    ASSERT_EQ(::symlink(dir.Path().c_str(), (dir / "a/b/top").c_str()), 0);
+    list.ScanFolder(dir.Path(), false, false);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{dir / "a/b/x.mp3"}));
+}
+
+TEST_F(ScanTest, LinkedFolderOutsideTheTreeIsWalkedOnce) {
+    TempDir other;
+    test::WriteFile(other / "o.mp3", test::SilentFrames(1));
+    ASSERT_EQ(::symlink(other.Path().c_str(), (dir / "link").c_str()), 0);
+    list.ScanFolder(dir.Path(), false, false);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{dir / "link/o.mp3"}));
+}
+
+TEST_F(ScanTest, SiblingsAndNextPrevious) {
+    for (const char* name : {"s1", "s2", "s3"}) dir.MakeDir(name);
+    dir.MakeDir(".hidden-sibling");
+    File("s3/x.mp3");
+    list.CurrentFolder = dir / "s2";
+    EXPECT_EQ(list.FindSiblingFolders(), 3);
+    EXPECT_EQ(list.SiblingPosition, 1);
+    EXPECT_TRUE(NextDirCommand(list));
+    EXPECT_EQ(list.CurrentFolder, dir / "s3");
+    EXPECT_EQ(list.RowCount(), 1);
+    EXPECT_TRUE(NextDirCommand(list));  // at the last sibling: nothing
+    EXPECT_EQ(list.CurrentFolder, dir / "s3");
+    EXPECT_TRUE(PreviousDirCommand(list));
+    EXPECT_TRUE(PreviousDirCommand(list));
+    EXPECT_EQ(list.CurrentFolder, dir / "s1");
+    EXPECT_EQ(list.SiblingPosition, 0);
+    EXPECT_TRUE(PreviousDirCommand(list));
+    EXPECT_EQ(list.CurrentFolder, dir / "s1");
+}
+
+TEST_F(ScanTest, ChoosingAFolderWithoutSiblingsDisablesNextAndPrevious) {
+    const std::string only = dir.MakeDir("parent/only");
+    test::WriteFile(only + "/a.mp3", test::SilentFrames(1));
+    host.PickerAnswer = only;
+    settings.StartDir = dir / "parent";
+    ASSERT_TRUE(BrowseForFolderCommand(list));
+    ASSERT_EQ(host.PickerCalls.size(), 1u);
+    EXPECT_EQ(host.PickerCalls[0].first, "Выбор директории");
+    EXPECT_EQ(host.PickerCalls[0].second, dir / "parent");  // StartDir while no folder is current
+    EXPECT_FALSE(host.Enabled.at("NextDirMnu"));
+    EXPECT_FALSE(host.Enabled.at("PreviousDirMnu"));
+    EXPECT_EQ(list.RowCount(), 1);
+    EXPECT_EQ(status.Log.back(), "total");
+
+    // Cancelling changes nothing.
+    host.PickerAnswer.reset();
+    ASSERT_TRUE(BrowseForFolderCommand(list));
+    EXPECT_EQ(list.CurrentFolder, only);
+    EXPECT_EQ(host.PickerCalls[1].second, only);
+}
+
+TEST_F(ScanTest, AddFolderCancelClearsAVanishedCurrentFolder) {
+    list.CurrentFolder = dir / "gone";
+    ASSERT_TRUE(AddToListCommand(list));
+    EXPECT_EQ(host.PickerCalls.at(0).first, "Добавление в список");
+    EXPECT_TRUE(list.CurrentFolder.empty());
+}
+
+TEST_F(ScanTest, RereadWithoutCheckedRowsShowsTheMessageAndKeepsTheList) {
+    File("a.mp3");
+    list.ScanFolder(dir.Path(), false, false);
+    ASSERT_TRUE(RereadCommand(list));
+    ASSERT_EQ(host.Messages.size(), 1u);
+    EXPECT_EQ(host.Messages[0].Text, "Нет выбранных файлов.");
+    EXPECT_EQ(host.Messages[0].Caption, "Tagmora");
+    EXPECT_EQ(host.Messages[0].Icon, MessageIcon::Information);
+    EXPECT_EQ(status.Log.back(), "status: Подождите...");
+    EXPECT_EQ(list.RowCount(), 1);
+}
+
+TEST_F(ScanTest, ACommandCannotStartWhileAnotherRuns) {
+    dir.MakeDir("a");
+    File("a/x.mp3");
+    list.CurrentFolder = dir.Path();
+    int refused = 0;
+    host.OnProcessEvents = [&] {
+        if (!RereadListCommand(list)) ++refused;
+        if (!NextDirCommand(list)) ++refused;
+    };
+    host.PickerAnswer = dir.Path();
+    ASSERT_TRUE(BrowseForFolderCommand(list));
+    EXPECT_GT(refused, 0);
+    EXPECT_EQ(list.RowCount(), 1);
+    EXPECT_FALSE(list.Busy());
+}
+
+TEST_F(ScanTest, CommandLineFolders) {
+    dir.MakeDir("one");
+    dir.MakeDir("two");
+    File("one/b.mp3");
+    File("two/a.mp3");
+    OpenCommandLineFolders(list, {});
+    EXPECT_EQ(status.Log.back(), "status: Директория не выбрана.");
+    OpenCommandLineFolders(list, {dir / "missing"});
+    EXPECT_EQ(status.Log.back(), "status: Директория не выбрана.");
+    EXPECT_EQ(list.RowCount(), 0);
+
+    OpenCommandLineFolders(list, {dir / "one", dir / "two"});
+    // Both folders, sorted as after a fresh scan.
+    ASSERT_EQ(list.RowCount(), 2);
+    EXPECT_EQ(list.Rows()[0].FileText, dir / "one/b.mp3");
+    EXPECT_EQ(list.Rows()[1].FileText, dir / "two/a.mp3");
+    EXPECT_TRUE(list.AutoOrdering);
+    EXPECT_TRUE(list.SiblingFolders.empty());
+
+    settings.IncludeSubDirs = false;
+    OpenCommandLineFolders(list, {dir / "two", dir / "one"});
+    ASSERT_EQ(list.RowCount(), 1);
+    EXPECT_EQ(list.Rows()[0].FileText, "a.mp3");
+    EXPECT_TRUE(host.Enabled.at("NextDirMnu"));
+}
+
+TEST_F(ScanTest, SortingIsStableAndFoldsOnlyLatinLetters) {
+    auto row = [](std::string title, std::string file) {
+        FileRow r;
+        r.FileText = std::move(file);
+        r.Texts[ColTitle] = std::move(title);
+        return r;
+    };
+    list.Rows() = {row("b", "1"), row("Я", "2"), row("B", "3"), row("я", "4"), row("a", "5"), row("", "6")};
+    list.SortByColumn(ColTitle);
+    std::vector<std::string> order;
+    for (const auto& r : list.Rows()) order.push_back(r.FileText);
+    // "b" and "B" compare equal and keep their order; Cyrillic compares by code point.
+    EXPECT_EQ(order, (std::vector<std::string>{"6", "5", "1", "3", "2", "4"}));
+    EXPECT_EQ(status.Log, (std::vector<std::string>{"status: Подождите...", "status: Готово."}));
+}
+
+}  // namespace
+}  // namespace tagmora
