@@ -1,0 +1,55 @@
+// Text and file helpers shared by the commands: file-name characters, the folder part of a path,
+// moving a file into new folders, preparing a file for a tag write, the title rotation and
+// strict number conversion.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tagmora {
+
+// The characters that preset file names may not contain, in this order.
+inline constexpr std::string_view BannedChars = "/|\\?;*\"<>:";
+
+// The text with every character of BannedChars replaced by `replaceSymbol` (the setting
+// ReplaceSymbol; an empty symbol drops the character). "AC/DC: Live?" with " " gives
+// "AC DC  Live ".
+std::string ReplaceBannedChars(std::string_view text, std::string_view replaceSymbol);
+
+// The 1-based byte position of the last folder separator "/" of the path, 0 when it has none.
+std::size_t LastBackslashPos(std::string_view path);
+
+// The path up to and including its last "/" ("/Music/Album/01.mp3" -> "/Music/Album/"), the empty
+// text when it has none.
+std::string FolderOfPath(std::string_view path);
+
+// Moves the file `oldPath` to `newPath`, first creating the target folder with every missing
+// parent (folders created stay when the move fails). Never replaces an existing file and never
+// copies: a target that exists, a move to another file system, a missing source or a refused
+// permission all fail. False on failure with errno set to the cause.
+bool MoveFileWithFolders(const std::string& oldPath, const std::string& newPath);
+
+// Results of PrepareFileForWrite.
+inline constexpr int kFileMissing = -1;
+inline constexpr int kFileWritable = 0;
+inline constexpr int kFileReadOnly = 1;
+
+// -1 when the file does not exist (or cannot be examined), 0 when it may be written, 1 when it is
+// read-only (the owner has no write permission) and may not be changed. With `tryChangeAttrs` a
+// read-only file gets the owner's write permission, every other permission bit kept, and gives 0
+// (1 when the permission cannot be changed).
+int PrepareFileForWrite(const std::string& path, bool tryChangeAttrs);
+
+// The text from its second character (code point) on, followed by its first: "abc" -> "bca".
+std::string RotateText(std::string_view text);
+
+// Converts a whole text of an optional sign and decimal digits to a 32-bit signed integer. False
+// (and `value` untouched) for the empty text, blanks, any other character or a value beyond the
+// 32-bit range.
+bool StrToIntCheck(std::string_view text, std::int32_t& value);
+
+// StrToIntCheck keeping the low 8 bits of the value ("257" gives 1, "-1" gives 255).
+bool StrToByteCheck(std::string_view text, std::uint8_t& value);
+
+}  // namespace tagmora
