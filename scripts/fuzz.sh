@@ -6,11 +6,13 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-20}"
 cd "$root"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DTAGMORA_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build-fuzz -j"$(nproc)"
+targets=$(ls fuzz/fuzz_*.cpp | xargs -n1 basename | sed 's/\.cpp$//')
+# shellcheck disable=SC2086
+cmake --build build-fuzz -j"$(nproc)" --target $targets
 
 status=0
-for fuzzer in build-fuzz/bin/fuzz_*; do
-  name="$(basename "$fuzzer")"
+for name in $targets; do
+  fuzzer="build-fuzz/bin/$name"
   corpus="build-fuzz/corpus/$name"
   mkdir -p "$corpus"
   seeds="fuzz/seeds/$name"

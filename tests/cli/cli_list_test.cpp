@@ -41,7 +41,7 @@ TEST_F(CliListTest, ListsEveryRowWithItsColumnsEscaped) {
     EXPECT_EQ(b[0], "1");
     EXPECT_EQ(b[1], music + "/b.mp3");
     EXPECT_EQ(b[2], "Tab\\there");
-    EXPECT_EQ(b[6], "03");  // padded: "3" beside "12"
+    EXPECT_EQ(b[6], "3");  // not padded: the untagged row's empty track makes the lengths 0..2
     EXPECT_EQ(b[7], "1");
     EXPECT_EQ(b[8], "Rock");
     EXPECT_EQ(b[9], "back\\\\slash");
