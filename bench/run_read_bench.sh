@@ -1,0 +1,279 @@
+#!/usr/bin/env bash
+# Times the read path on a generated corpus: the floor (open, read head and tail, close),
+# `tagmora-cli list` and TagLib side by side in one run. Prints figures; never fails a build.
+set -u
+
+usage() {
+    cat <<'EOF'
+Usage: run_read_bench.sh [--scale] [BUILD_DIR] [COUNT]
+
+  BUILD_DIR  build folder holding bin/tagmora-cli, bin/floor_read and bin/peer_taglib
+             (default: build; a relative name is looked up in the current folder, then in
+             the source tree). floor_read and peer_taglib are compiled into a temporary folder
+             when the build folder has none.
+  COUNT      files in the generated corpus (default 10000)
+  --scale    also time the floor and tagmora-cli on 100000 files (time and memory per file)
+
+Every program runs BENCH_RUNS times (default 5), interleaved; the table shows the median wall
+time, microseconds per file, the ratio to the floor and the peak resident memory.
+tagmora-cli runs with XDG_CONFIG_HOME set to an empty folder, so the first-run defaults apply.
+Peak memory comes from /usr/bin/time -f %M when GNU time is there, else from Python's resource
+usage of the child (BENCH_TIME=python forces this; it counts the timer's own memory too).
+EOF
+}
+
+SCALE=0
+POSITIONAL=()
+for arg in "$@"; do
+    case "$arg" in
+        --scale) SCALE=1 ;;
+        -h|--help) usage; exit 0 ;;
+        -*) echo "run_read_bench.sh: unknown option $arg" >&2; usage >&2; exit 2 ;;
+        *) POSITIONAL+=("$arg") ;;
+    esac
+done
+if [ "${#POSITIONAL[@]}" -gt 2 ]; then
+    usage >&2
+    exit 2
+fi
+BUILD_ARG=${POSITIONAL[0]:-build}
+COUNT=${POSITIONAL[1]:-10000}
+SCALE_COUNT=100000
+RUNS=${BENCH_RUNS:-5}
+case "$COUNT$RUNS" in
+    *[!0-9]*|'') echo "run_read_bench.sh: COUNT and BENCH_RUNS must be numbers" >&2; exit 2 ;;
+esac
+if [ "$COUNT" -eq 0 ] || [ "$RUNS" -eq 0 ]; then
+    echo "run_read_bench.sh: COUNT and BENCH_RUNS must be above zero" >&2
+    exit 2
+fi
+
+SOURCE_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+if [ -d "$BUILD_ARG" ]; then
+    BUILD_DIR=$(cd "$BUILD_ARG" && pwd)
+elif [ -d "$SOURCE_DIR/$BUILD_ARG" ]; then
+    BUILD_DIR=$(cd "$SOURCE_DIR/$BUILD_ARG" && pwd)
+else
+    BUILD_DIR=$BUILD_ARG
+    echo "note: build folder $BUILD_ARG not found"
+fi
+
+if ! command -v python3 >/dev/null 2>&1; then
+    echo "run_read_bench.sh: python3 is needed to generate the corpus and to time the runs; nothing measured"
+    exit 0
+fi
+
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/tagmora-read-bench.XXXXXX") || exit 0
+trap 'rm -rf "$WORK"' EXIT
+mkdir -p "$WORK/config" "$WORK/bin" "$WORK/out"
+
+# One timed run: wall time from spawn to exit, and the peak resident set (KiB): GNU time's %M
+# when TIMER names it, else the child's resource usage, which on Linux also counts the memory of
+# this Python process that spawned it (the baseline line shows how much). Prints
+# "SECONDS PEAK_KIB EXIT_CODE".
+cat >"$WORK/measure.py" <<'EOF'
+import os, sys, time
+out, err, timer, mem, cmd = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4], sys.argv[5:]
+if timer:
+    cmd = [timer, "-f", "%M", "-o", mem, "--"] + cmd
+actions = [(os.POSIX_SPAWN_OPEN, 1, out, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o644),
+           (os.POSIX_SPAWN_OPEN, 2, err, os.O_WRONLY | os.O_CREAT | os.O_APPEND, 0o644)]
+start = time.perf_counter()
+try:
+    pid = os.posix_spawn(cmd[0], cmd, os.environ, file_actions=actions)
+except OSError as e:
+    with open(err, "a") as f:
+        print(e, file=f)
+    print("0 0 127")
+    sys.exit(0)
+_, status, usage = os.wait4(pid, 0)
+elapsed = time.perf_counter() - start
+peak = usage.ru_maxrss
+if timer:
+    try:
+        with open(mem) as f:
+            peak = int(f.read().split()[-1])  # after a "Command exited with..." line, if any
+    except (OSError, ValueError, IndexError):
+        pass
+print("%.6f %d %d" % (elapsed, peak, os.waitstatus_to_exitcode(status)))
+EOF
+
+# GNU time gives the peak memory of the program alone; without it the resource usage of the
+# Python timer's child is used. BENCH_TIME=python forces the latter.
+TIMER=""
+if [ "${BENCH_TIME:-}" != python ] && [ -x /usr/bin/time ] &&
+    /usr/bin/time -f %M -o "$WORK/probe" -- true 2>/dev/null && grep -qx '[0-9][0-9]*' "$WORK/probe"; then
+    TIMER=/usr/bin/time
+fi
+
+# Finds a helper program in the build folder, else compiles it from bench/ into $WORK/bin.
+# Prints its path, or nothing when it is not available.
+find_or_compile() {
+    local name=$1
+    if [ -x "$BUILD_DIR/bin/$name" ]; then
+        echo "$BUILD_DIR/bin/$name"
+        return
+    fi
+    local cxx=${CXX:-c++} flags=() taglib
+    if [ "$name" = peer_taglib ]; then
+        if ! taglib=$(pkg-config --cflags --libs taglib 2>/dev/null); then
+            echo "note: $name not built and pkg-config finds no taglib" >&2
+            return
+        fi
+        read -r -a flags <<<"$taglib"
+    fi
+    if "$cxx" -std=c++20 -O2 -o "$WORK/bin/$name" "$SOURCE_DIR/bench/$name.cpp" "${flags[@]}" \
+        2>"$WORK/$name.build.log"; then
+        echo "note: $name not in $BUILD_DIR/bin; compiled a copy with $cxx -O2" >&2
+        echo "$WORK/bin/$name"
+    else
+        echo "note: $name not in $BUILD_DIR/bin and could not be compiled (see below)" >&2
+        head -5 "$WORK/$name.build.log" >&2
+    fi
+}
+
+FLOOR=$(find_or_compile floor_read)
+PEER=$(find_or_compile peer_taglib)
+CLI=""
+if [ -x "$BUILD_DIR/bin/tagmora-cli" ]; then
+    CLI="$BUILD_DIR/bin/tagmora-cli"
+else
+    echo "note: tagmora-cli not found in $BUILD_DIR/bin; its row is skipped"
+fi
+if [ -z "$FLOOR" ]; then
+    echo "run_read_bench.sh: no floor_read, so no ratios; nothing measured"
+    exit 0
+fi
+
+# Generates a corpus of N files into FOLDER and warms the page cache with one floor pass.
+make_corpus() {
+    local folder=$1 n=$2
+    if ! python3 "$SOURCE_DIR/scripts/make_corpus.py" "$folder" --count "$n" --seed 1; then
+        echo "run_read_bench.sh: the corpus could not be generated; nothing measured"
+        exit 0
+    fi
+    local seen
+    seen=$("$FLOOR" "$folder" | awk '{print $2}')
+    if [ "$seen" != "$n" ]; then
+        echo "warning: the floor saw $seen files, not $n"
+    fi
+}
+
+# The programs of one table: parallel arrays of label, program, its command word (or nothing)
+# and output file. Each runs as: PROGRAM [COMMAND] CORPUS.
+LABELS=()
+PROGRAMS=()
+SUBCOMMANDS=()
+OUTPUTS=()
+add_program() {
+    LABELS+=("$1")
+    OUTPUTS+=("$2")
+    PROGRAMS+=("$3")
+    SUBCOMMANDS+=("${4:-}")
+}
+reset_programs() {
+    LABELS=()
+    PROGRAMS=()
+    SUBCOMMANDS=()
+    OUTPUTS=()
+}
+# Runs program I once through the timer with output to OUT; prints "SECONDS PEAK_KIB EXIT_CODE".
+time_once() {
+    local i=$1 out=$2 corpus=$3
+    XDG_CONFIG_HOME="$WORK/config" python3 "$WORK/measure.py" "$out" "$WORK/err.$i" "$TIMER" \
+        "$WORK/mem" "${PROGRAMS[$i]}" ${SUBCOMMANDS[$i]:+"${SUBCOMMANDS[$i]}"} "$corpus"
+}
+
+# Runs every program RUNS times, interleaved, after one untimed run each, and fills
+# MEDIAN[i], PEAK[i] (KiB) and STATUS[i].
+declare -A MEDIAN PEAK STATUS
+run_programs() {
+    local corpus=$1 i r result seconds kib code
+    for i in "${!LABELS[@]}"; do
+        : >"$WORK/err.$i"
+        STATUS[$i]=0
+        PEAK[$i]=0
+        time_once "$i" "$WORK/out/warm.$i" "$corpus" >/dev/null
+        rm -f "$WORK/times.$i"
+    done
+    for ((r = 1; r <= RUNS; r++)); do
+        for i in "${!LABELS[@]}"; do
+            result=$(time_once "$i" "${OUTPUTS[$i]}" "$corpus")
+            read -r seconds kib code <<<"$result"
+            echo "$seconds" >>"$WORK/times.$i"
+            [ "$kib" -gt "${PEAK[$i]}" ] && PEAK[$i]=$kib
+            [ "$code" -ne 0 ] && STATUS[$i]=$code
+        done
+    done
+    for i in "${!LABELS[@]}"; do
+        MEDIAN[$i]=$(sort -g "$WORK/times.$i" |
+            awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}')
+    done
+}
+
+# Prints the table of the last run_programs for N files; the first program is the floor.
+print_table() {
+    local n=$1 i
+    printf '%-18s %8s %11s %10s %9s %10s\n' program files "median ms" "us/file" "x floor" "peak MiB"
+    for i in "${!LABELS[@]}"; do
+        if [ "${STATUS[$i]}" -ne 0 ]; then
+            printf '%-18s %8s  failed (exit %s): %s\n' "${LABELS[$i]}" "$n" "${STATUS[$i]}" \
+                "$(tail -n 1 "$WORK/err.$i")"
+            continue
+        fi
+        awk -v label="${LABELS[$i]}" -v n="$n" -v t="${MEDIAN[$i]}" -v floor="${MEDIAN[0]}" \
+            -v kib="${PEAK[$i]}" 'BEGIN {
+                printf "%-18s %8d %11.1f %10.2f %9.2f %10.1f\n",
+                       label, n, t * 1000, t * 1e6 / n, (floor > 0 ? t / floor : 0), kib / 1024
+            }'
+    done
+}
+
+echo "Tagmora read benchmark: $COUNT files, median of $RUNS runs, page cache warm ($(uname -srm), $(nproc) cores)"
+BASELINE=$(python3 "$WORK/measure.py" /dev/null /dev/null "$TIMER" "$WORK/mem" "$(type -P true)" | awk '{print $2}')
+if [ -n "$TIMER" ]; then
+    echo "peak memory by $TIMER -f %M; an empty program shows $BASELINE KiB"
+else
+    echo "peak memory by the resource usage of the timer's child; it includes the timer's own, an empty program shows $BASELINE KiB"
+fi
+CORPUS="$WORK/corpus"
+make_corpus "$CORPUS" "$COUNT"
+
+add_program floor_read /dev/null "$FLOOR"
+[ -n "$CLI" ] && add_program "tagmora-cli list" /dev/null "$CLI" list
+[ -n "$PEER" ] && add_program peer_taglib /dev/null "$PEER"
+run_programs "$CORPUS"
+print_table "$COUNT"
+if [ -n "$CLI" ]; then
+    echo "tagmora-cli list printed $(wc -l <"$WORK/out/warm.1") lines in its untimed run"
+fi
+declare -A SMALL_MEDIAN SMALL_PEAK
+for i in "${!LABELS[@]}"; do
+    SMALL_MEDIAN[$i]=${MEDIAN[$i]}
+    SMALL_PEAK[$i]=${PEAK[$i]}
+done
+
+if [ "$SCALE" -eq 1 ]; then
+    echo
+    echo "Scale: $SCALE_COUNT files"
+    rm -rf "$CORPUS"
+    make_corpus "$WORK/corpus-large" "$SCALE_COUNT"
+    reset_programs
+    add_program floor_read /dev/null "$FLOOR"
+    [ -n "$CLI" ] && add_program "tagmora-cli list" /dev/null "$CLI" list
+    run_programs "$WORK/corpus-large"
+    print_table "$SCALE_COUNT"
+    echo
+    echo "Per file, $COUNT -> $SCALE_COUNT files (linear: the two us/file agree, the growth per file stays small)"
+    printf '%-18s %12s %12s %14s %14s\n' program "us/file small" "us/file large" "KiB/file large" "growth B/file"
+    for i in "${!LABELS[@]}"; do
+        [ "${STATUS[$i]}" -ne 0 ] && continue
+        awk -v label="${LABELS[$i]}" -v n1="$COUNT" -v n2="$SCALE_COUNT" \
+            -v t1="${SMALL_MEDIAN[$i]}" -v t2="${MEDIAN[$i]}" -v k1="${SMALL_PEAK[$i]}" -v k2="${PEAK[$i]}" 'BEGIN {
+                growth = (n2 > n1) ? (k2 - k1) * 1024 / (n2 - n1) : 0
+                printf "%-18s %12.2f %12.2f %14.3f %14.1f\n",
+                       label, t1 * 1e6 / n1, t2 * 1e6 / n2, k2 / n2, growth
+            }'
+    done
+fi
+exit 0

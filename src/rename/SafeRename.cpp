@@ -1,0 +1,119 @@
+// Renaming one file without ever replacing another.
+#include "rename/SafeRename.h"
+
+#include <cerrno>
+#include <cstdio>  // renameat2, RENAME_NOREPLACE
+#include <string>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "common/FileHelpers.h"
+#include "common/Text.h"
+
+namespace tagmora {
+
+namespace {
+
+// renameat2 with RENAME_NOREPLACE; where the file system does not support it, a hard link to the
+// new name (which fails on an existing target) and removal of the old name. 0 or errno.
+int RawRenameNoReplace(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    if (::link(from.c_str(), to.c_str()) != 0) return errno;
+    if (::unlink(from.c_str()) != 0) {
+        const int saved = errno;
+        ::unlink(to.c_str());
+        return saved;
+    }
+    return 0;
+}
+
+std::string_view NameOf(std::string_view path) { return path.substr(LastBackslashPos(path)); }
+
+// The folder of a path as the file system should look it up ("." for a bare name).
+std::string FolderForStat(std::string_view path) {
+    const std::size_t pos = LastBackslashPos(path);
+    if (pos == 0) return ".";
+    return std::string(path.substr(0, pos));
+}
+
+bool SameInode(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// After a no-replace rename failed with `error`: success when the target is the source itself,
+// the case-only rename through a temporary name, or the failure unchanged.
+int ResolveExisting(int error, const std::string& from, const std::string& to) {
+    if (error != EEXIST) return error;
+    switch (ClassifyExistingTarget(from, to)) {
+        case ExistingTarget::SameEntry:
+            return 0;
+        case ExistingTarget::SameFileOtherCase:
+            return RenameViaTemporary(from, to);
+        case ExistingTarget::OtherFile:
+            break;
+    }
+    return error;
+}
+
+}  // namespace
+
+int CheckNewPath(std::string_view path) {
+    if (path.find('\0') != std::string_view::npos) return EINVAL;
+    if (path.size() > kMaxPathBytes) return ENAMETOOLONG;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find('/', start);
+        if (end == std::string_view::npos) end = path.size();
+        if (end - start > kMaxNameBytes) return ENAMETOOLONG;
+        start = end + 1;
+    }
+    return 0;
+}
+
+ExistingTarget ClassifyExistingTarget(const std::string& from, const std::string& to) {
+    struct stat source {}, target {};
+    if (::lstat(from.c_str(), &source) != 0 || ::lstat(to.c_str(), &target) != 0) return ExistingTarget::OtherFile;
+    if (!SameInode(source, target)) return ExistingTarget::OtherFile;
+    struct stat sourceFolder {}, targetFolder {};
+    if (::stat(FolderForStat(from).c_str(), &sourceFolder) != 0 || ::stat(FolderForStat(to).c_str(), &targetFolder) != 0 ||
+        !SameInode(sourceFolder, targetFolder)) {
+        return ExistingTarget::OtherFile;
+    }
+    const std::string_view a = NameOf(from);
+    const std::string_view b = NameOf(to);
+    if (a == b) return ExistingTarget::SameEntry;
+    if (text::CompareIgnoreCase(a, b) == 0) return ExistingTarget::SameFileOtherCase;
+    return ExistingTarget::OtherFile;
+}
+
+int RenameViaTemporary(const std::string& from, const std::string& to) {
+    static unsigned counter = 0;
+    const std::string folder = FolderOfPath(to);
+    std::string temporary;
+    int error = EEXIST;
+    for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
+        temporary = folder + ".tagmora-rename-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+        error = RawRenameNoReplace(from, temporary);
+    }
+    if (error != 0) return error;
+    error = RawRenameNoReplace(temporary, to);
+    if (error != 0) RawRenameNoReplace(temporary, from);
+    return error;
+}
+
+int RenameFileNoReplace(const std::string& from, const std::string& to) {
+    if (const int error = CheckNewPath(to)) return error;
+    const int error = RawRenameNoReplace(from, to);
+    return error == 0 ? 0 : ResolveExisting(error, from, to);
+}
+
+int MoveFileNoReplace(const std::string& from, const std::string& to) {
+    if (const int error = CheckNewPath(to)) return error;
+    errno = 0;
+    if (MoveFileWithFolders(from, to)) return 0;
+    const int error = errno != 0 ? errno : EIO;
+    return ResolveExisting(error, from, to);
+}
+
+}  // namespace tagmora

@@ -1,0 +1,82 @@
+// Script renaming and the script history.
+#include "rename/ScriptRename.h"
+
+#include <algorithm>
+
+#include "common/FileHelpers.h"
+#include "common/SStrings.h"
+#include "common/Script.h"
+#include "main/filelist/FileList.h"
+#include "main/filelist/FolderCommands.h"
+#include "settings/SettingsStore.h"
+
+namespace tagmora {
+
+std::vector<RenamePlanItem> PlanScriptRename(FileList& list, std::string_view script) {
+    ResetFolderCounters(list);
+    std::vector<RenamePlanItem> plan;
+    for (int i = 0; i < list.RowCount(); ++i) {
+        if (!list.Rows()[static_cast<std::size_t>(i)].Checked) continue;
+        std::string result = EvaluateScript(script, list, i);
+        std::replace(result.begin(), result.end(), '\\', '/');
+        const std::string& old = list.RowPath(i);
+        plan.push_back({i, old, FolderOfPath(old) + result + ".mp3"});
+    }
+    return plan;
+}
+
+RenameRunResult RunScriptRename(FileList& list, std::string_view script) {
+    const bool ordering = list.AutoOrdering;
+    list.AutoOrdering = false;
+    const int total = list.CountCheckedRows();
+    int processed = 0;
+    list.Status().ShowStatus(kStatusRenaming);
+    list.HostPort().SetListVisible(false);
+
+    RenameRunResult result;
+    result.Plan = PlanScriptRename(list, script);
+    result.Errors = ApplyRenames(result.Plan, RenameKind::WithFolders, [&](std::size_t index, int error) {
+        ++processed;
+        const RenamePlanItem& item = result.Plan[index];
+        FileRow& row = list.Rows()[static_cast<std::size_t>(item.Row)];
+        if (error == 0) {
+            row.FileText = item.NewPath;
+            row.Path = item.NewPath;
+        } else {
+            ++result.Failed;
+        }
+        list.Status().ShowProgress(row.Path, 100.0 / total * processed);
+        return !list.CancelRequested();
+    });
+    result.Cancelled = result.Errors.size() < result.Plan.size();
+
+    list.Status().ShowStatusBriefly(kStatusDone);
+    list.HostPort().SetListVisible(true);
+    list.AutoOrdering = ordering;
+    if (result.Failed > 0) ShowFilesNotRenamed(list);
+    return result;
+}
+
+bool RenameWindMnuClick(FileList& list, SettingsStore& store, ScriptDialogPort& dialog) {
+    if (list.Busy()) return false;
+    FileList::BusyGuard guard(list);
+    if (list.RowCount() == 0 || !list.AnyRowChecked()) {
+        ShowNoCheckedFiles(list);
+        return true;
+    }
+    if (!list.Settings().IncludeSubDirs) {
+        list.HostPort().ShowMessage(kOnlyWithSubDirs, kProductName, MessageIcon::Information, MessageButtons::Ok);
+        return true;
+    }
+    const int sample = SampleRow(list);
+    TSStrings history;
+    history.LoadFromRegistry(store, kSettingsKey, kRenameScriptsValue);
+    const std::optional<std::string> script = dialog.AskRenameScript(history.Items(), list, sample);
+    if (!script) return true;
+    RunScriptRename(list, *script);
+    history.Add(*script);
+    history.SaveToRegistry(store, kSettingsKey, kRenameScriptsValue);
+    return true;
+}
+
+}  // namespace tagmora

@@ -1,0 +1,29 @@
+// Undo of the last preset rename.
+#include "rename/Undo.h"
+
+#include "main/filelist/BuildList.h"
+#include "main/filelist/FileList.h"
+#include "rename/SafeRename.h"
+
+namespace tagmora {
+
+int RestoreUndoList(UndoList& undo) {
+    int restored = 0;
+    for (const UndoPair& pair : undo) {
+        if (RenameFileNoReplace(pair.NewPath, pair.OldPath) == 0) ++restored;
+    }
+    undo.clear();
+    return restored;
+}
+
+bool UnDoMnuClick(FileList& list, UndoList& undo) {
+    if (list.Busy()) return false;
+    FileList::BusyGuard guard(list);
+    RestoreUndoList(undo);
+    list.HostPort().SetCommandEnabled("UnDoMnu", false);
+    list.ScanFolder(list.CurrentFolder, false, false);
+    BuildList(list, false, false);
+    return true;
+}
+
+}  // namespace tagmora

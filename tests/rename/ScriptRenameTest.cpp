@@ -1,0 +1,193 @@
+// Script renaming: moves into new subfolders, per-folder numbering, collisions, the rows after
+// the run, status and progress, and the command with its dialog port and script history.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+
+#include "RenameFixture.h"
+#include "common/SStrings.h"
+#include "rename/ScriptRename.h"
+#include "settings/SettingsStore.h"
+
+namespace tagmora {
+namespace {
+
+using test::ReadFile;
+using Strings = std::vector<std::string>;
+
+class ScriptRenameTest : public test::RenameFixture {};
+
+TEST_F(ScriptRenameTest, BackslashOrSlashMovesIntoNewSubfolders) {
+    const std::string a = Song("Album/01 - a.mp3", "A");
+    Song("Album/02 - b.mp3", "B");
+    Scan();
+    const auto result = RunScriptRename(list, "%p1%\\%p0n[-4]%");
+    EXPECT_EQ(result.Failed, 0);
+    EXPECT_EQ(Files(), (Strings{"Album/Album/01 - a.mp3", "Album/Album/02 - b.mp3"}));
+    EXPECT_EQ(ReadFile(dir / "Album/Album/01 - a.mp3"), a);
+
+    Scan();
+    RunScriptRename(list, "../Flat/%p0%");  // ".." leads upwards
+    EXPECT_EQ(Files(), (Strings{"Album/Flat/01 - a.mp3.mp3", "Album/Flat/02 - b.mp3.mp3"}));
+}
+
+TEST_F(ScriptRenameTest, PerFolderNumberingRestartsOnEveryRun) {
+    Song("A/x.mp3", "1");
+    Song("A/y.mp3", "2");
+    Song("B/z.mp3", "3");
+    Scan();
+    RunScriptRename(list, "%nn%");
+    EXPECT_EQ(Files(), (Strings{"A/01.mp3", "A/02.mp3", "B/01.mp3"}));
+    RunScriptRename(list, "n%nn%");
+    EXPECT_EQ(Files(), (Strings{"A/n01.mp3", "A/n02.mp3", "B/n01.mp3"}));
+}
+
+TEST_F(ScriptRenameTest, RowsKeepTheirPlaceAndTagsAndShowTheNewPath) {
+    Song("b.mp3", "Bee", "Artist");
+    Song("a.mp3", "Ay");
+    Song("c.mp3", "Sea");
+    Scan();
+    list.Rows()[1].Checked = false;
+    list.AutoOrdering = true;
+    RunScriptRename(list, "Z/%t1%");
+    EXPECT_EQ(list.Rows()[0].FileText, dir / "Z/Ay.mp3");
+    EXPECT_EQ(list.RowPath(0), dir / "Z/Ay.mp3");
+    EXPECT_EQ(list.Rows()[0].Texts[ColTitle], "Ay");
+    EXPECT_EQ(list.Rows()[1].FileText, dir / "b.mp3");
+    EXPECT_EQ(list.Rows()[1].Texts[ColArtist], "Artist");
+    EXPECT_EQ(list.Rows()[2].FileText, dir / "Z/Sea.mp3");
+    EXPECT_TRUE(list.AutoOrdering);
+    EXPECT_EQ(Files(), (Strings{"Z/Ay.mp3", "Z/Sea.mp3", "b.mp3"}));
+}
+
+TEST_F(ScriptRenameTest, CollisionStatusAndProgress) {
+    const std::string b = Song("b.mp3", "B");
+    Song("a.mp3", "A");
+    Song("c.mp3", "C");
+    Scan();
+    list.Rows()[2].Checked = false;
+    status.Log.clear();
+    status.Progress.clear();
+    host.ListVisibility.clear();
+    const auto result = RunScriptRename(list, "same");
+    EXPECT_EQ(result.Errors, (std::vector<int>{0, EEXIST}));
+    EXPECT_EQ(Files(), (Strings{"b.mp3", "c.mp3", "same.mp3"}));
+    EXPECT_EQ(ReadFile(dir / "b.mp3"), b);
+    EXPECT_EQ(list.Rows()[1].FileText, dir / "b.mp3");  // a failed row keeps its text
+
+    EXPECT_EQ(status.Log, (Strings{"status: Переименовывание...", "brief: Готово."}));
+    ASSERT_EQ(status.Progress.size(), 2u);
+    EXPECT_EQ(status.Progress[0].first, dir / "same.mp3");
+    EXPECT_DOUBLE_EQ(status.Progress[0].second, 50.0);
+    EXPECT_EQ(status.Progress[1].first, dir / "b.mp3");
+    EXPECT_DOUBLE_EQ(status.Progress[1].second, 100.0);
+    EXPECT_EQ(host.ListVisibility, (std::vector<bool>{false, true}));
+    ASSERT_EQ(host.Messages.size(), 1u);
+    EXPECT_EQ(host.Messages[0].Text, kFilesNotRenamed);
+    EXPECT_TRUE(host.Enabled.empty());  // script renaming leaves the undo command alone
+}
+
+TEST_F(ScriptRenameTest, ANulByteInTheResultFailsBeforeAnyFolderIsMade) {
+    Song("a.mp3", "A");
+    Scan();
+    const auto result = RunScriptRename(list, std::string_view("New/x\0y", 7));
+    EXPECT_EQ(result.Errors, (std::vector<int>{EINVAL}));
+    EXPECT_EQ(Files(), (Strings{"a.mp3"}));
+    struct stat st {};
+    EXPECT_NE(::stat((dir / "New").c_str(), &st), 0);
+}
+
+class FakeScriptDialog : public ScriptDialogPort {
+public:
+    std::optional<std::string> AskRenameScript(const std::vector<std::string>& history, const FileList&,
+                                               int sampleRow) override {
+        ++Calls;
+        History = history;
+        Sample = sampleRow;
+        return Answer;
+    }
+    std::optional<std::string> Answer;
+    int Calls = 0;
+    std::vector<std::string> History;
+    int Sample = -1;
+};
+
+class RenameCommandTest : public test::RenameFixture {
+protected:
+    RenameCommandTest() : store(config / "user.reg", "") {}
+    Strings StoredHistory() {
+        TSStrings h;
+        h.LoadFromRegistry(store, kSettingsKey, "RenameScripts");
+        return h.Items();
+    }
+    test::TempDir config;
+    FileSettingsStore store;
+    FakeScriptDialog dialog;
+};
+
+TEST_F(RenameCommandTest, RefusesWithoutCheckedRowsOrSubfolders) {
+    Song("a.mp3", "A");
+    Scan();
+    CheckOnly({});
+    EXPECT_TRUE(RenameWindMnuClick(list, store, dialog));
+    CheckOnly({0});
+    settings.IncludeSubDirs = false;
+    EXPECT_TRUE(RenameWindMnuClick(list, store, dialog));
+    ASSERT_EQ(host.Messages.size(), 2u);
+    EXPECT_EQ(host.Messages[0].Text, "Нет выбранных файлов.");
+    EXPECT_EQ(host.Messages[1].Text, "Эта функция работает только в режиме просмотра поддиректорий.");
+    EXPECT_EQ(host.Messages[1].Caption, "Tagmora");
+    EXPECT_EQ(host.Messages[1].Icon, MessageIcon::Information);
+    EXPECT_EQ(dialog.Calls, 0);
+
+    FileList::BusyGuard busy(list);
+    EXPECT_FALSE(RenameWindMnuClick(list, store, dialog));
+}
+
+TEST_F(RenameCommandTest, ConfirmedScriptRenamesAndJoinsTheHistoryOnce) {
+    Song("a.mp3", "A");
+    Song("b.mp3", "B");
+    Scan();
+    CheckOnly({1});
+    TSStrings history;
+    for (const char* s : {"zz%p0%", "%T1%", "Abc"}) history.Add(s);
+    ASSERT_TRUE(history.SaveToRegistry(store, kSettingsKey, "RenameScripts"));
+
+    dialog.Answer = "%t1%";
+    ASSERT_TRUE(RenameWindMnuClick(list, store, dialog));
+    EXPECT_EQ(dialog.History, (Strings{"%T1%", "Abc", "zz%p0%"}));
+    EXPECT_EQ(dialog.Sample, 1);
+    EXPECT_EQ(Files(), (Strings{"B.mp3", "a.mp3"}));
+    // "%t1%" equals "%T1%" ignoring case: not a second entry.
+    EXPECT_EQ(StoredHistory(), (Strings{"%T1%", "Abc", "zz%p0%"}));
+
+    dialog.Answer = "x%t1%";
+    CheckOnly({0});
+    ASSERT_TRUE(RenameWindMnuClick(list, store, dialog));
+    EXPECT_EQ(Files(), (Strings{"B.mp3", "xA.mp3"}));
+    EXPECT_EQ(StoredHistory(), (Strings{"%T1%", "Abc", "x%t1%", "zz%p0%"}));
+    EXPECT_EQ(list.Rows()[1].FileText, dir / "B.mp3");  // the list is not rebuilt
+}
+
+TEST_F(RenameCommandTest, HistoryIsSavedEvenWhenFilesFailAndNotOnCancel) {
+    Song("a.mp3", "A");
+    Song("b.mp3", "B");
+    Scan();
+    ASSERT_TRUE(RenameWindMnuClick(list, store, dialog));  // cancelled
+    EXPECT_FALSE(store.KeyExists(Hive::CurrentUser, kSettingsKey));
+    EXPECT_TRUE(dialog.History.empty());
+    EXPECT_EQ(Files(), (Strings{"a.mp3", "b.mp3"}));
+
+    dialog.Answer = "one";
+    ASSERT_TRUE(RenameWindMnuClick(list, store, dialog));
+    EXPECT_EQ(host.Messages.size(), 1u);
+    EXPECT_EQ(StoredHistory(), (Strings{"one"}));
+}
+
+}  // namespace
+}  // namespace tagmora
