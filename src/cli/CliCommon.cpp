@@ -66,10 +66,16 @@ void ScanAndRead(CliSession& session, const std::vector<std::string>& folders) {
     list.RestoreAutoOrdering();
 }
 
-std::string EscapeField(std::string_view value) {
+void AppendEscapedField(std::string& out, std::string_view value) {
+    const bool plain = std::all_of(value.begin(), value.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u >= 0x20 && u < 0x80 && c != '\\';
+    });
+    if (plain) {
+        out.append(value);
+        return;
+    }
     const std::string clean = text::SanitizeUtf8(value);
-    std::string out;
-    out.reserve(clean.size());
     for (char c : clean) {
         switch (c) {
             case '\t': out += "\\t"; break;
@@ -79,6 +85,12 @@ std::string EscapeField(std::string_view value) {
             default: out.push_back(c);
         }
     }
+}
+
+std::string EscapeField(std::string_view value) {
+    std::string out;
+    out.reserve(value.size());
+    AppendEscapedField(out, value);
     return out;
 }
 

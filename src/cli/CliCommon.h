@@ -55,6 +55,7 @@ void ScanAndRead(CliSession& session, const std::vector<std::string>& folders);
 
 // Escapes \t, \n, \r and \ for the tab-separated output.
 std::string EscapeField(std::string_view text);
+void AppendEscapedField(std::string& out, std::string_view text);
 // A JSON string literal (with quotes) of the text; invalid UTF-8 shows replacement characters.
 std::string JsonString(std::string_view text);
 

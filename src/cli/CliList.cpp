@@ -37,7 +37,7 @@ int RunList(CliSession& session, const std::vector<std::string>& args) {
             out += row.Checked ? '1' : '0';
             for (int c = 0; c < kColumnCount; ++c) {
                 out += '\t';
-                out += EscapeField(row.ColumnText(c));
+                AppendEscapedField(out, row.ColumnText(c));
             }
             out += '\n';
         }

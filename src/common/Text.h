@@ -45,7 +45,7 @@ int CompareIgnoreCase(std::string_view a, std::string_view b);
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 
 // ASCII helpers.
-char AsciiLower(char c);
+inline char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 bool EqualsAsciiIgnoreCase(std::string_view a, std::string_view b);
 
 }  // namespace tagmora::text

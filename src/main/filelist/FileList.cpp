@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "common/Text.h"
 #include "main/filelist/FolderCommands.h"
@@ -211,7 +212,18 @@ int FileList::CompareRows(const FileRow& a, const FileRow& b) const {
     const std::string& x = a.ColumnText(SortColumn);
     const std::string& y = b.ColumnText(SortColumn);
     const std::size_t n = std::min(x.size(), y.size());
-    for (std::size_t i = 0; i < n; ++i) {
+    std::size_t i = 0;
+    // Equal bytes are equal when folded too: skip them eight at a time.
+    while (i + 8 <= n) {
+        std::uint64_t wx = 0;
+        std::uint64_t wy = 0;
+        std::memcpy(&wx, x.data() + i, 8);
+        std::memcpy(&wy, y.data() + i, 8);
+        if (wx != wy) break;
+        i += 8;
+    }
+    for (; i < n; ++i) {
+        if (x[i] == y[i]) continue;
         const auto cx = static_cast<unsigned char>(text::AsciiLower(x[i]));
         const auto cy = static_cast<unsigned char>(text::AsciiLower(y[i]));
         if (cx != cy) return cx < cy ? -1 : 1;
@@ -221,8 +233,26 @@ int FileList::CompareRows(const FileRow& a, const FileRow& b) const {
 }
 
 void FileList::SortRows() {
-    std::stable_sort(rows_.begin(), rows_.end(),
-                     [this](const FileRow& a, const FileRow& b) { return CompareRows(a, b) < 0; });
+    // Sorts an index permutation (rows are large to move), then moves each row about once.
+    std::vector<std::uint32_t> order(rows_.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::uint32_t>(i);
+    std::stable_sort(order.begin(), order.end(), [this](std::uint32_t a, std::uint32_t b) {
+        return CompareRows(rows_[a], rows_[b]) < 0;
+    });
+    // Apply the permutation in place, cycle by cycle: no second array of rows.
+    for (std::size_t start = 0; start < order.size(); ++start) {
+        if (order[start] == start) continue;
+        FileRow held = std::move(rows_[start]);
+        std::size_t at = start;
+        while (order[at] != start) {
+            const std::size_t from = order[at];
+            rows_[at] = std::move(rows_[from]);
+            order[at] = static_cast<std::uint32_t>(at);
+            at = from;
+        }
+        rows_[at] = std::move(held);
+        order[at] = static_cast<std::uint32_t>(at);
+    }
 }
 
 void FileList::RestoreAutoOrdering() {
