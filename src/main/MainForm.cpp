@@ -1,0 +1,431 @@
+#include "main/MainForm.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFontMetrics>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QIcon>
+#include <QItemSelection>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QScreen>
+#include <QShortcut>
+
+#include <exception>
+
+#include "common/FileHelpers.h"
+#include "common/Text.h"
+#include "main/CommandTable.h"
+#include "main/filelist/FolderCommands.h"
+
+namespace tagmora {
+
+namespace {
+
+QList<QKeySequence> ShortcutsFor(std::string_view key) {
+    if (key.empty()) return {};
+    // "Enter" is the main keyboard's Return key and the keypad's Enter alike.
+    if (key == "Enter") return {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)};
+    if (key == "Ctrl+Enter") {
+        return {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)};
+    }
+    return {QKeySequence::fromString(QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size())),
+                                     QKeySequence::PortableText)};
+}
+
+QString FromView(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+MainListView::MainListView(QWidget* parent) : QTableView(parent) {}
+
+void MainListView::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (key >= Qt::Key_1 && key <= Qt::Key_9 && !(event->modifiers() & Qt::KeypadModifier)) {
+        emit DigitKeyPressed(key - Qt::Key_0);
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+MainForm::MainForm(MainFormOptions options, QWidget* parent)
+    : QMainWindow(parent),
+      ownStore_(options.Store != nullptr ? nullptr
+                                         : std::make_unique<FileSettingsStore>(FileSettingsStore::DefaultUserHivePath(),
+                                                                               FileSettingsStore::DefaultMachineHivePath())),
+      store_(options.Store != nullptr ? options.Store : ownStore_.get()),
+      ownHost_(options.HostPort != nullptr ? nullptr : std::make_unique<QtHost>()),
+      host_(options.HostPort != nullptr ? options.HostPort : ownHost_.get()),
+      status_(new MainStatusBar(this, options.BriefStatusMilliseconds)),
+      list_(settings_, *status_, *host_),
+      columns_(InitialColumnLayout()),
+      arguments_(std::move(options.Arguments)),
+      openSettingsDialog_(std::move(options.OpenSettingsDialog)),
+      applicationTitle_(kProductName) {
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QString::fromUtf8(kProductName));
+    setWindowIconText(QString::fromUtf8(applicationTitle_));
+    setWindowIcon(QIcon::fromTheme(QStringLiteral("tagmora")));
+    host_->Attach(this);
+    setStatusBar(status_);
+    status_->SetRowCounter([this] { return list_.RowCount(); });
+
+    BuildMainList();
+    BuildMenu();
+    ConnectCommands();
+
+    timer1_.setObjectName(QStringLiteral("Timer1"));
+    timer1_.setInterval(kTitleScrollMilliseconds);
+    connect(&timer1_, &QTimer::timeout, this, &MainForm::ChangeAppName);
+
+    // The client area (list and status bar) is 623 x 299; a menu bar inside the window adds to it.
+    const int menuHeight = menuBar()->isNativeMenuBar() ? 0 : menuBar()->sizeHint().height();
+    resize(kClientWidth, kClientHeight + menuHeight);
+    CentreOnScreen();
+    FormCreate();
+}
+
+MainForm::~MainForm() {
+    timer1_.stop();
+    status_->EndProgressTimer().stop();
+    // The view and the model read the rows: they go before the list does.
+    delete mainList_;
+    delete model_;
+    host_->Attach(nullptr);
+}
+
+void MainForm::CentreOnScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;
+    const QRect available = screen->availableGeometry();
+    move(available.center() - QPoint(width() / 2, height() / 2));
+}
+
+void MainForm::BuildMainList() {
+    model_ = new MainListModel(list_, this);
+    mainList_ = new MainListView(this);
+    mainList_->setObjectName(QStringLiteral("MainList"));
+    mainList_->setModel(model_);
+    mainList_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    mainList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    mainList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    mainList_->setTabKeyNavigation(false);
+    mainList_->setWordWrap(false);
+    mainList_->setSortingEnabled(false);
+    mainList_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+
+    // The highlight stays visible when the list loses the focus.
+    QPalette palette = mainList_->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     palette.color(QPalette::Active, QPalette::HighlightedText));
+    mainList_->setPalette(palette);
+
+    QHeaderView* rows = mainList_->verticalHeader();
+    rows->setVisible(false);
+    rows->setMinimumSectionSize(1);
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(mainList_->fontMetrics().height() + 4);
+
+    QHeaderView* header = mainList_->horizontalHeader();
+    // Each column has bounds of its own (SectionResized); the header's common minimum is 0.
+    header->setMinimumSectionSize(0);
+    header->setStretchLastSection(false);
+    header->setSectionsMovable(false);
+    header->setSectionsClickable(true);
+    header->setHighlightSections(false);
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    ApplyWidthsToHeader();
+
+    connect(header, &QHeaderView::sectionResized, this, &MainForm::SectionResized);
+    connect(header, &QHeaderView::sectionClicked, this, &MainForm::ColomnClick);
+    connect(mainList_, &MainListView::DigitKeyPressed, this, &MainForm::KeyUpR);
+    connect(mainList_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &MainForm::SelectionChanged);
+
+    setCentralWidget(mainList_);
+    mainList_->setFocus();
+}
+
+void MainForm::BuildMenu() {
+    for (const MenuSpec& menuSpec : MainMenuTable()) {
+        QMenu* menu = menuBar()->addMenu(FromView(menuSpec.Caption));
+        for (const CommandSpec& item : menuSpec.Items) {
+            if (item.IsSeparator()) {
+                menu->addSeparator();
+                continue;
+            }
+            QAction* action = menu->addAction(FromView(item.Caption));
+            action->setObjectName(FromView(item.Name));
+            const QList<QKeySequence> keys = ShortcutsFor(item.Key);
+            action->setShortcuts(keys);
+            // Single letters too act whenever the main window has the focus.
+            action->setShortcutContext(Qt::WindowShortcut);
+            action->setStatusTip(FromView(item.Hint));
+            action->setEnabled(item.EnabledAtStart);
+            action->setVisible(item.Visible);
+            if (!item.Visible && !keys.isEmpty()) {
+                // A hidden item keeps its key; Qt turns off the shortcuts of invisible actions.
+                auto* shortcut = new QShortcut(keys.front(), this);
+                shortcut->setContext(Qt::WindowShortcut);
+                // trigger() still refuses an item that was disabled explicitly.
+                connect(shortcut, &QShortcut::activated, action, &QAction::trigger);
+            }
+            commands_.emplace(std::string(item.Name), action);
+        }
+    }
+}
+
+void MainForm::ConnectListCommand(std::string_view name, bool (*command)(FileList&)) {
+    connect(Command(name), &QAction::triggered, this, [this, command] {
+        RunListCommand([this, command] { return command(list_); });
+    });
+}
+
+void MainForm::ConnectCommands() {
+    ConnectListCommand("BrowseForFolderMnu", &BrowseForFolderCommand);
+    ConnectListCommand("AddToListMnu", &AddToListCommand);
+    ConnectListCommand("NextDirMnu", &NextDirCommand);
+    ConnectListCommand("PreviousDirMnu", &PreviousDirCommand);
+    ConnectListCommand("RereadListMnu", &RereadListCommand);
+    ConnectListCommand("RereadMnu", &RereadCommand);
+    ConnectListCommand("RereadSelectedMnu", &RereadSelectedCommand);
+    connect(Command("ExitMnu"), &QAction::triggered, this, &QWidget::close);
+    connect(Command("SavePosMnu"), &QAction::triggered, this, [this] { SaveWindowPosition(); });
+}
+
+QAction* MainForm::Command(std::string_view name) const {
+    const auto found = commands_.find(name);
+    return found == commands_.end() ? nullptr : found->second;
+}
+
+void MainForm::FormCreate() {
+    SettingsStartupPorts ports;
+    ports.CurrentColumnWidths = [this] { return ColumnWidths(columns_); };
+    ports.SaveWindowPosition = [this] { return SaveWindowPosition(); };
+    ports.RestoreWindowPosition = [this] { return RestoreWindowPosition(); };
+    ports.OpenSettingsDialog = [this] {
+        if (openSettingsDialog_) openSettingsDialog_();
+    };
+    ports.ShowMessage = [this](const std::string& text, const std::string& caption, bool error) {
+        host_->ShowMessage(text, caption, error ? MessageIcon::Error : MessageIcon::Information, MessageButtons::Ok);
+    };
+    ports.EndProgram = [this] { endRequested_ = true; };
+    ports.SetGridLines = [this](bool on) { mainList_->setShowGrid(on); };
+    RunSettingsStartup(settings_, *store_, ports);
+    mainList_->setShowGrid(settings_.ShowGrid);
+}
+
+void MainForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (shown_) return;
+    shown_ = true;
+    FormShow();
+}
+
+void MainForm::FormShow() {
+    if (startupPending_ && windowPosition_.State == static_cast<std::uint8_t>(WindowState::Maximized)) {
+        QTimer::singleShot(0, this, [this] { setWindowState(windowState() | Qt::WindowMaximized); });
+    }
+    ApplyStoredWidths(columns_, settings_);
+    ApplyWidthsToHeader();
+    // The start-up work runs once the window is shown and placed (after the maximising above).
+    if (startupPending_) QTimer::singleShot(0, this, &MainForm::RunStartupWork);
+}
+
+void MainForm::RunStartupWork() {
+    if (startupDone_) return;
+    startupDone_ = true;
+    ApplyColumnLayout();
+    RunListCommand([this] {
+        OpenCommandLineFolders(list_, arguments_);
+        return true;
+    });
+}
+
+void MainForm::closeEvent(QCloseEvent* event) {
+    if (commandRunning_ || list_.Busy()) {
+        // A long loop is running: it ends at its next step, and the window closes after it.
+        list_.RequestCancel();
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+bool MainForm::RunListCommand(const std::function<bool()>& command) {
+    if (commandRunning_ || list_.Busy()) return false;
+    commandRunning_ = true;
+    model_->BeginChange();
+    mainList_->setUpdatesEnabled(false);
+    bool done = false;
+    try {
+        done = command();
+    } catch (const std::exception& error) {
+        host_->ShowMessage(error.what(), kProductName, MessageIcon::Error, MessageButtons::Ok);
+    }
+    model_->EndChange();
+    mainList_->setUpdatesEnabled(true);
+    RestoreSelection();
+    commandRunning_ = false;
+    if (closePending_) {
+        closePending_ = false;
+        close();
+    }
+    return done;
+}
+
+void MainForm::SelectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
+    if (restoringSelection_ || model_->Changing()) return;
+    auto& rows = list_.Rows();
+    const auto mark = [&rows](const QItemSelection& ranges, bool on) {
+        for (const QItemSelectionRange& range : ranges) {
+            for (int r = range.top(); r <= range.bottom() && r < static_cast<int>(rows.size()); ++r) {
+                rows[static_cast<std::size_t>(r)].Selected = on;
+            }
+        }
+    };
+    mark(deselected, false);
+    mark(selected, true);
+}
+
+void MainForm::RestoreSelection() {
+    QItemSelection selection;
+    const auto& rows = list_.Rows();
+    const int count = static_cast<int>(rows.size());
+    int start = -1;
+    for (int r = 0; r <= count; ++r) {
+        const bool on = r < count && rows[static_cast<std::size_t>(r)].Selected;
+        if (on && start < 0) start = r;
+        if (!on && start >= 0) {
+            selection.select(model_->index(start, 0), model_->index(r - 1, kColumnCount - 1));
+            start = -1;
+        }
+    }
+    restoringSelection_ = true;
+    mainList_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    restoringSelection_ = false;
+}
+
+void MainForm::ColomnClick(int column) {
+    RunListCommand([this, column] {
+        list_.SortByColumn(column);
+        return true;
+    });
+}
+
+void MainForm::KeyUpR(int digit) {
+    if (digit >= 1 && digit <= 9) ColomnClick(digit - 1);
+}
+
+void MainForm::ApplyColumnLayout() {
+    status_->ShowStatus(kStatusWait);
+    tagmora::ApplyColumnLayout(columns_, settings_);
+    ApplyWidthsToHeader();
+    status_->ShowStatus(kStatusDone);
+}
+
+void MainForm::FitColumns() {
+    status_->ShowStatus(kStatusWait);
+    const QFont font = mainList_->font();
+    const QFontMetricsF advanceMetrics(font);
+    const QFontMetrics metrics(font);
+    TextAdvanceCache advances(
+        [&advanceMetrics](char32_t cp) { return advanceMetrics.horizontalAdvance(QString::fromUcs4(&cp, 1)); },
+        [&advanceMetrics](char32_t a, char32_t b) {
+            const char32_t pair[2] = {a, b};
+            return advanceMetrics.horizontalAdvance(QString::fromUcs4(pair, 2));
+        });
+    FitColumnLayout(columns_, settings_, [&](int column) {
+        return LargestTextWidth(list_.Rows(), column, advances, [&](const std::string& text) {
+            // Measured as the list shows it.
+            return metrics.horizontalAdvance(QString::fromUtf8(column == ColFile ? text::SanitizeUtf8(text) : text));
+        });
+    });
+    ApplyWidthsToHeader();
+    status_->ShowStatusBriefly(kStatusDone);
+}
+
+void MainForm::ApplyWidthsToHeader() {
+    QHeaderView* header = mainList_->horizontalHeader();
+    applyingWidths_ = true;
+    for (int c = 0; c < kColumnCount; ++c) {
+        const int width = columns_[static_cast<std::size_t>(c)].Width;
+        // A column of width 0 is hidden, so that its edge cannot be caught instead of a neighbour's.
+        if (width <= 0) {
+            header->setSectionHidden(c, true);
+        } else {
+            header->setSectionHidden(c, false);
+            header->resizeSection(c, width);
+        }
+    }
+    applyingWidths_ = false;
+}
+
+void MainForm::SectionResized(int column, int, int newSize) {
+    QHeaderView* header = mainList_->horizontalHeader();
+    if (applyingWidths_ || column < 0 || column >= kColumnCount || header->isSectionHidden(column)) return;
+    ColumnBounds& bounds = columns_[static_cast<std::size_t>(column)];
+    const int bounded = BoundWidth(bounds, newSize);
+    bounds.Width = bounded;
+    if (bounded != newSize) {
+        applyingWidths_ = true;
+        header->resizeSection(column, bounded);
+        applyingWidths_ = false;
+    }
+}
+
+int MainForm::ColumnWidth(int column) const {
+    const QHeaderView* header = mainList_->horizontalHeader();
+    return header->isSectionHidden(column) ? 0 : header->sectionSize(column);
+}
+
+bool MainForm::SaveWindowPosition() {
+    // The bounds are the frame's top-left corner and the window's size without the frame: what
+    // move() and resize() take, so that a restore puts the window back exactly.
+    const bool maximized = isMaximized();
+    windowPosition_.State = static_cast<std::uint8_t>(maximized      ? WindowState::Maximized
+                                                      : isMinimized() ? WindowState::Minimized
+                                                                      : WindowState::Normal);
+    if (!maximized) {
+        windowPosition_.Top = y();
+        windowPosition_.Left = x();
+        windowPosition_.Width = width();
+        windowPosition_.Height = height();
+    }
+    return StoreWindowPosition(*store_, windowPosition_);
+}
+
+bool MainForm::RestoreWindowPosition() {
+    const std::optional<WindowPosition> stored = LoadWindowPosition(*store_);
+    if (!stored) return false;
+    windowPosition_ = *stored;
+    move(stored->Left, stored->Top);
+    resize(stored->Width, stored->Height);
+    startupPending_ = true;
+    return true;
+}
+
+void MainForm::SetListVisible(bool visible) { mainList_->setVisible(visible); }
+
+void MainForm::SetApplicationTitle(const std::string& title) {
+    applicationTitle_ = title;
+    setWindowIconText(QString::fromUtf8(applicationTitle_));
+}
+
+void MainForm::StartTitleScrolling() {
+    if (!timer1_.isActive()) timer1_.start();
+}
+
+void MainForm::ChangeAppName() {
+    applicationTitle_ = RotateText(applicationTitle_);
+    setWindowIconText(QString::fromUtf8(applicationTitle_));
+}
+
+}  // namespace tagmora

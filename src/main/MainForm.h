@@ -1,0 +1,154 @@
+// MainForm: the program's main window. Owns the FileList, shows it in MainList, carries the
+// command table as its menu, reports through its status bar, and runs the start-up sequence.
+#pragma once
+
+#include <QMainWindow>
+#include <QTableView>
+#include <QTimer>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "main/ColumnLayout.h"
+#include "main/MainFormHost.h"
+#include "main/MainFormStatus.h"
+#include "main/MainListModel.h"
+#include "main/filelist/FileList.h"
+#include "settings/AppSettings.h"
+#include "settings/SettingsStore.h"
+#include "settings/WindowPosition.h"
+
+class QAction;
+class QItemSelection;
+
+namespace tagmora {
+
+inline constexpr int kClientWidth = 623;
+inline constexpr int kClientHeight = 299;
+inline constexpr int kTitleScrollMilliseconds = 200;
+
+struct MainFormOptions {
+    // The program's arguments without the program itself: the folders to open at start-up.
+    std::vector<std::string> Arguments{};
+    // The host port; nullptr: a QtHost of the window's own. The window attaches itself to it.
+    QtHost* HostPort = nullptr;
+    // The settings store; nullptr: the store files of this user and of this installation.
+    SettingsStore* Store = nullptr;
+    // How long ShowStatusBriefly's text stays.
+    int BriefStatusMilliseconds = kBriefStatusMilliseconds;
+    // Opens the settings dialog (first run). Empty: nothing opens and nothing is confirmed.
+    std::function<void()> OpenSettingsDialog{};
+};
+
+// The list view: whole rows highlighted, several at once, no editing; the digit keys 1 to 9 of
+// the main keyboard are passed to the window instead of the view's keyboard search.
+class MainListView : public QTableView {
+    Q_OBJECT
+
+public:
+    explicit MainListView(QWidget* parent);
+
+signals:
+    void DigitKeyPressed(int digit);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+class MainForm : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // Builds the window and runs FormCreate (the settings start-up included).
+    explicit MainForm(MainFormOptions options = {}, QWidget* parent = nullptr);
+    ~MainForm() override;
+
+    FileList& List() { return list_; }
+    AppSettings& Settings() { return settings_; }
+    MainListModel& Model() { return *model_; }
+    MainListView& MainList() { return *mainList_; }
+    MainStatusBar& Status() { return *status_; }
+    QTimer& Timer1() { return timer1_; }
+    // The menu item named `name` (its objectName), or nullptr.
+    QAction* Command(std::string_view name) const;
+
+    // The settings could not be read: the program ends without showing the window.
+    bool EndRequested() const { return endRequested_; }
+    bool PositionRestored() const { return startupPending_; }
+    bool StartupWorkDone() const { return startupDone_; }
+    const std::string& ApplicationTitle() const { return applicationTitle_; }
+    const ColumnLayout& Columns() const { return columns_; }
+    // A column's width as the list shows it (0 when hidden).
+    int ColumnWidth(int column) const;
+
+    // Runs a command that may change the rows: refused (false) while another command runs;
+    // otherwise the model is reset around it and the highlighted rows are restored afterwards.
+    // A close asked for meanwhile happens when it returns.
+    bool RunListCommand(const std::function<bool()>& command);
+
+    // Header click: sorts by the column.
+    void ColomnClick(int column);
+    // A digit key 1..9 of the main keyboard in the list: sorts by column digit - 1.
+    void KeyUpR(int digit);
+    void ApplyColumnLayout();
+    void FitColumns();
+    bool SaveWindowPosition();
+    bool RestoreWindowPosition();
+
+    // Requests of the host port.
+    void SetListVisible(bool visible);
+    void SetApplicationTitle(const std::string& title);
+    void StartTitleScrolling();
+    // Timer1: the application title rotates by one character.
+    void ChangeAppName();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void RunStartupWork();
+    void BuildMainList();
+    void BuildMenu();
+    void ConnectCommands();
+    void ConnectListCommand(std::string_view name, bool (*command)(FileList&));
+    void ApplyWidthsToHeader();
+    void SectionResized(int column, int oldSize, int newSize);
+    void SelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
+    void RestoreSelection();
+    void CentreOnScreen();
+
+    AppSettings settings_;
+    std::unique_ptr<SettingsStore> ownStore_;
+    SettingsStore* store_;
+    std::unique_ptr<QtHost> ownHost_;
+    QtHost* host_;
+    MainStatusBar* status_;
+    FileList list_;
+    MainListModel* model_ = nullptr;
+    MainListView* mainList_ = nullptr;
+    std::map<std::string, QAction*, std::less<>> commands_;
+    QTimer timer1_;
+    ColumnLayout columns_;
+    WindowPosition windowPosition_;
+    std::vector<std::string> arguments_;
+    std::function<void()> openSettingsDialog_;
+    std::string applicationTitle_;
+
+    bool endRequested_ = false;
+    bool startupPending_ = false;  // the saved position was restored: start-up work after showing
+    bool startupDone_ = false;
+    bool shown_ = false;
+    bool commandRunning_ = false;
+    bool closePending_ = false;
+    bool applyingWidths_ = false;
+    bool restoringSelection_ = false;
+};
+
+}  // namespace tagmora
