@@ -19,6 +19,8 @@
 #include "common/Text.h"
 #include "main/CommandTable.h"
 #include "main/filelist/FolderCommands.h"
+#include "rename/PresetRename.h"
+#include "rename/RenameForm.h"
 
 namespace tagmora {
 
@@ -66,6 +68,8 @@ MainForm::MainForm(MainFormOptions options, QWidget* parent)
       columns_(InitialColumnLayout()),
       arguments_(std::move(options.Arguments)),
       openSettingsDialog_(std::move(options.OpenSettingsDialog)),
+      ownRenameDialog_(options.RenameDialog != nullptr ? nullptr : std::make_unique<QtScriptDialog>(this)),
+      renameDialog_(options.RenameDialog != nullptr ? options.RenameDialog : ownRenameDialog_.get()),
       applicationTitle_(kProductName) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QString::fromUtf8(kProductName));
@@ -195,6 +199,17 @@ void MainForm::ConnectCommands() {
     ConnectListCommand("RereadListMnu", &RereadListCommand);
     ConnectListCommand("RereadMnu", &RereadCommand);
     ConnectListCommand("RereadSelectedMnu", &RereadSelectedCommand);
+    connect(Command("RenameAllMnu"), &QAction::triggered, this, [this] {
+        RunListCommand([this] { return RenameAllMnuClick(list_, undoList_); });
+    });
+    connect(Command("RenameWindMnu"), &QAction::triggered, this, [this] {
+        if (RunListCommand([this] { return RenameWindMnuClick(list_, *store_, *renameDialog_); })) {
+            mainList_->setFocus();
+        }
+    });
+    connect(Command("UnDoMnu"), &QAction::triggered, this, [this] {
+        RunListCommand([this] { return UnDoMnuClick(list_, undoList_); });
+    });
     connect(Command("ExitMnu"), &QAction::triggered, this, &QWidget::close);
     connect(Command("SavePosMnu"), &QAction::triggered, this, [this] { SaveWindowPosition(); });
 }

@@ -18,6 +18,8 @@
 #include "main/MainFormStatus.h"
 #include "main/MainListModel.h"
 #include "main/filelist/FileList.h"
+#include "rename/ScriptRename.h"
+#include "rename/Undo.h"
 #include "settings/AppSettings.h"
 #include "settings/SettingsStore.h"
 #include "settings/WindowPosition.h"
@@ -42,6 +44,8 @@ struct MainFormOptions {
     int BriefStatusMilliseconds = kBriefStatusMilliseconds;
     // Opens the settings dialog (first run). Empty: nothing opens and nothing is confirmed.
     std::function<void()> OpenSettingsDialog{};
+    // The rename dialog; nullptr: TRenameForm shown modally over the window.
+    ScriptDialogPort* RenameDialog = nullptr;
 };
 
 // The list view: whole rows highlighted, several at once, no editing; the digit keys 1 to 9 of
@@ -68,6 +72,8 @@ public:
     ~MainForm() override;
 
     FileList& List() { return list_; }
+    // The pairs of the last preset rename, for the undo.
+    const UndoList& Undo() const { return undoList_; }
     AppSettings& Settings() { return settings_; }
     MainListModel& Model() { return *model_; }
     MainListView& MainList() { return *mainList_; }
@@ -139,6 +145,9 @@ private:
     WindowPosition windowPosition_;
     std::vector<std::string> arguments_;
     std::function<void()> openSettingsDialog_;
+    std::unique_ptr<ScriptDialogPort> ownRenameDialog_;
+    ScriptDialogPort* renameDialog_;
+    UndoList undoList_;
     std::string applicationTitle_;
 
     bool endRequested_ = false;
