@@ -19,21 +19,13 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-class QuietHost : public tagmora::Host {
+class QuietHost : public tagmora::NullHost {
 public:
     tagmora::MessageResult ShowMessage(const std::string& text, const std::string&, tagmora::MessageIcon,
                                        tagmora::MessageButtons) override {
         std::fprintf(stderr, "message: %s\n", text.c_str());
         return tagmora::MessageResult::Ok;
     }
-    bool PickFolder(const std::string&, std::string&, bool) override { return false; }
-    void ProcessEvents() override {}
-    void SetListVisible(bool) override {}
-    void SetCaption(const std::string&) override {}
-    void SetApplicationTitle(const std::string&) override {}
-    void StartTitleScrolling() override {}
-    void SetCommandEnabled(const std::string&, bool) override {}
-    void FitColumns() override {}
 };
 
 double Seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }

@@ -14,20 +14,6 @@ namespace {
 
 using namespace tagmora;
 
-class QuietHost : public Host {
-public:
-    MessageResult ShowMessage(const std::string&, const std::string&, MessageIcon, MessageButtons) override {
-        return MessageResult::Ok;
-    }
-    bool PickFolder(const std::string&, std::string&, bool) override { return false; }
-    void ProcessEvents() override {}
-    void SetListVisible(bool) override {}
-    void SetCaption(const std::string&) override {}
-    void SetApplicationTitle(const std::string&) override {}
-    void StartTitleScrolling() override {}
-    void SetCommandEnabled(const std::string&, bool) override {}
-    void FitColumns() override {}
-};
 
 constexpr int kRows = 100000;
 
@@ -57,7 +43,7 @@ struct BenchList {
 
     AppSettings settings;
     NullStatusReporter status;
-    QuietHost host;
+    NullHost host;
     FileList list;
 };
 

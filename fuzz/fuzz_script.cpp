@@ -16,20 +16,6 @@ namespace {
 
 using namespace tagmora;
 
-class QuietHost : public Host {
-public:
-    MessageResult ShowMessage(const std::string&, const std::string&, MessageIcon, MessageButtons) override {
-        return MessageResult::Ok;
-    }
-    bool PickFolder(const std::string&, std::string&, bool) override { return false; }
-    void ProcessEvents() override {}
-    void SetListVisible(bool) override {}
-    void SetCaption(const std::string&) override {}
-    void SetApplicationTitle(const std::string&) override {}
-    void StartTitleScrolling() override {}
-    void SetCommandEnabled(const std::string&, bool) override {}
-    void FitColumns() override {}
-};
 
 constexpr std::array<std::string_view, 12> kDelimiters = {"%", "",  "-", "[", "]", ",", "p",
                                                           "n", "§", "\xff", "!", "%%"};
@@ -55,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     settings.AddPrefixSeparator = std::string(kSeparators[data[1] % kSeparators.size()]);
     settings.IncludeSubDirs = (data[0] & 0x80) != 0;
     NullStatusReporter status;
-    QuietHost host;
+    NullHost host;
     FileList list(settings, status, host);
     list.Rows().push_back(Row("/Музыка/Ёлка/01 - Песня.mp3", "01 - Песня.mp3", 0, false));
     list.Rows().push_back(Row("/a%b/[x-y],z/\xff\xfe - \xd0.mp3", "/a%b/[x-y],z/\xff\xfe - \xd0.mp3", 1, true));

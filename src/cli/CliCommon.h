@@ -15,19 +15,11 @@
 namespace tagmora::cli {
 
 // Message boxes go to stderr; pickers are never confirmed; nothing is shown.
-class CliHost : public Host {
+class CliHost : public NullHost {
 public:
     explicit CliHost(std::ostream& err) : err_(err) {}
     MessageResult ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
                               MessageButtons buttons) override;
-    bool PickFolder(const std::string&, std::string&, bool) override { return false; }
-    void ProcessEvents() override {}
-    void SetListVisible(bool) override {}
-    void SetCaption(const std::string&) override {}
-    void SetApplicationTitle(const std::string&) override {}
-    void StartTitleScrolling() override {}
-    void SetCommandEnabled(const std::string&, bool) override {}
-    void FitColumns() override {}
 
 private:
     std::ostream& err_;

@@ -50,7 +50,23 @@ public:
     virtual void FitColumns() = 0;
 };
 
-// A host and a status reporter that do nothing: the command-line front end and tests use them.
+// A host and a status reporter that do nothing: the command-line front end, benchmarks and tests
+// use them (overriding what they need). Boxes answer Ok; pickers are never confirmed.
+class NullHost : public Host {
+public:
+    MessageResult ShowMessage(const std::string&, const std::string&, MessageIcon, MessageButtons) override {
+        return MessageResult::Ok;
+    }
+    bool PickFolder(const std::string&, std::string&, bool) override { return false; }
+    void ProcessEvents() override {}
+    void SetListVisible(bool) override {}
+    void SetCaption(const std::string&) override {}
+    void SetApplicationTitle(const std::string&) override {}
+    void StartTitleScrolling() override {}
+    void SetCommandEnabled(const std::string&, bool) override {}
+    void FitColumns() override {}
+};
+
 class NullStatusReporter : public StatusReporter {
 public:
     void ShowStatus(const std::string&) override {}

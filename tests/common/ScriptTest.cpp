@@ -11,20 +11,6 @@
 namespace tagmora {
 namespace {
 
-class FakeHost : public Host {
-public:
-    MessageResult ShowMessage(const std::string&, const std::string&, MessageIcon, MessageButtons) override {
-        return MessageResult::Ok;
-    }
-    bool PickFolder(const std::string&, std::string&, bool) override { return false; }
-    void ProcessEvents() override {}
-    void SetListVisible(bool) override {}
-    void SetCaption(const std::string&) override {}
-    void SetApplicationTitle(const std::string&) override {}
-    void StartTitleScrolling() override {}
-    void SetCommandEnabled(const std::string&, bool) override {}
-    void FitColumns() override {}
-};
 
 struct Case {
     const char* script;
@@ -61,7 +47,7 @@ protected:
 
     AppSettings settings;
     NullStatusReporter status;
-    FakeHost host;
+    NullHost host;
     FileList list;
 };
 
