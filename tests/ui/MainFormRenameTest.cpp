@@ -74,6 +74,21 @@ private slots:
         QCOMPARE(form->List().Rows()[0].FileText, folder + "/x.mp3");
     }
 
+    void enterInTheListRenamesAndCtrlZUndoes() {
+        UiSandbox sandbox;
+        UiFakeHost host;
+        const std::string folder = sandbox.Dir.MakeDir("music");
+        WriteMp3(folder + "/x.mp3", "Morning", "Artist");
+        auto form = Start(sandbox, host, folder);
+        QTRY_VERIFY(form->StartupWorkDone());
+        form->activateWindow();
+        form->MainList().setFocus();
+        QTest::keyClick(&form->MainList(), Qt::Key_Return);
+        QVERIFY(Exists(folder + "/01 - Morning.mp3"));
+        QTest::keyClick(&form->MainList(), Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(Exists(folder + "/x.mp3"));
+    }
+
     void presetRenameWithoutCheckedRowsOnlyShowsTheMessage() {
         UiSandbox sandbox;
         UiFakeHost host;
