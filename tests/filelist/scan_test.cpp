@@ -254,6 +254,19 @@ TEST_F(ScanTest, CommandLineFolders) {
     EXPECT_TRUE(host.Enabled.at("NextDirMnu"));
 }
 
+TEST_F(ScanTest, RelativeCommandLineFolderFindsItsSiblings) {
+    dir.MakeDir("s1");
+    dir.MakeDir("s2");
+    char* cwd = ::getcwd(nullptr, 0);
+    ASSERT_EQ(::chdir(dir.Path().c_str()), 0);
+    OpenCommandLineFolders(list, {"s1/"});
+    ASSERT_EQ(::chdir(cwd), 0);
+    std::free(cwd);
+    EXPECT_EQ(list.CurrentFolder, dir / "s1");
+    EXPECT_EQ(list.SiblingFolders, (std::vector<std::string>{dir / "s1", dir / "s2"}));
+    EXPECT_EQ(list.SiblingPosition, 0);
+}
+
 TEST_F(ScanTest, SortingIsStableAndFoldsOnlyLatinLetters) {
     auto row = [](std::string title, std::string file) {
         FileRow r;

@@ -2,6 +2,8 @@
 
 #include "main/filelist/BuildList.h"
 
+#include <filesystem>
+
 namespace tagmora {
 
 namespace {
@@ -95,8 +97,17 @@ bool RereadSelectedCommand(FileList& list) {
     return true;
 }
 
-void OpenCommandLineFolders(FileList& list, const std::vector<std::string>& folders) {
+void OpenCommandLineFolders(FileList& list, const std::vector<std::string>& arguments) {
     FileList::BusyGuard guard(list);
+    // A folder given relative to the working folder becomes a full path, as the picker gives
+    // them, so that its siblings are found beside it.
+    std::vector<std::string> folders;
+    for (const auto& argument : arguments) {
+        std::error_code error;
+        const auto absolute = std::filesystem::absolute(argument, error);
+        folders.push_back(error || argument.empty() ? argument : absolute.lexically_normal().string());
+        while (folders.back().size() > 1 && folders.back().back() == '/') folders.back().pop_back();
+    }
     if (folders.empty()) {
         list.Status().ShowStatus(kStatusNoFolder);
         return;
