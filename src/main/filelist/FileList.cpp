@@ -120,22 +120,20 @@ void FileList::ScanFolder(const std::string& folder, bool append, bool keepListV
         host_.SetCaption(kProductName);
         host_.SetApplicationTitle(std::string(kProductName) + "    ");
         std::vector<std::pair<std::uint64_t, std::uint64_t>> inside;
-        Walk(WithSeparator(folder), AllocateFolderNumber(), rows_, inside);
+        std::vector<FoundFile> found;
+        Walk(WithSeparator(folder), AllocateFolderNumber(), found, inside);
+        AppendRows(found, false);
         if (!keepListVisible) host_.SetListVisible(true);
     } else {
         const int number = AllocateFolderNumber();
         const std::string base = WithSeparator(folder);
         std::vector<std::string> files;
         std::vector<std::string> folders;
+        std::vector<FoundFile> found;
         if (ListFolder(base, files, folders)) {
-            for (auto& name : files) {
-                FileRow row;
-                row.Path = base + name;
-                row.FileText = std::move(name);
-                row.FolderNumber = number;
-                rows_.push_back(std::move(row));
-            }
+            for (const auto& name : files) found.push_back({base + name, number});
         }
+        AppendRows(found, true);
         const std::string title = std::string(kProductName) + " - " + WithoutTrailingSeparators(CurrentFolder) + "/*.mp3";
         host_.SetCaption(title);
         host_.SetApplicationTitle(title + "    ");
@@ -147,7 +145,17 @@ void FileList::ScanFolder(const std::string& folder, bool append, bool keepListV
     if (AutoOrdering && !(flat && HeaderClicked) && rows_.size() > firstNew) SortRows();
 }
 
-void FileList::Walk(const std::string& folder, int folderNumber, std::vector<FileRow>& out,
+void FileList::AppendRows(std::vector<FoundFile>& found, bool bareNames) {
+    rows_.reserve(rows_.size() + found.size());
+    for (auto& file : found) {
+        FileRow& row = rows_.emplace_back();
+        row.FileText = bareNames ? file.Path.substr(file.Path.rfind('/') + 1) : file.Path;
+        row.Path = std::move(file.Path);
+        row.FolderNumber = file.FolderNumber;
+    }
+}
+
+void FileList::Walk(const std::string& folder, int folderNumber, std::vector<FoundFile>& out,
                     std::vector<std::pair<std::uint64_t, std::uint64_t>>& inside) {
     if (cancel_) return;
     host_.ProcessEvents();
@@ -160,13 +168,7 @@ void FileList::Walk(const std::string& folder, int folderNumber, std::vector<Fil
     std::vector<std::string> files;
     std::vector<std::string> folders;
     if (ListFolder(folder, files, folders)) {
-        for (auto& name : files) {
-            FileRow row;
-            row.Path = folder + name;
-            row.FileText = row.Path;
-            row.FolderNumber = folderNumber;
-            out.push_back(std::move(row));
-        }
+        for (const auto& name : files) out.push_back({folder + name, folderNumber});
         for (const auto& name : folders) {
             const std::string sub = folder + name + "/";
             struct stat sst {};

@@ -119,8 +119,15 @@ public:
     };
 
 private:
-    void Walk(const std::string& folder, int folderNumber, std::vector<FileRow>& out,
+    // A file found by a scan, before its row is made.
+    struct FoundFile {
+        std::string Path;
+        int FolderNumber;
+    };
+    void Walk(const std::string& folder, int folderNumber, std::vector<FoundFile>& out,
               std::vector<std::pair<std::uint64_t, std::uint64_t>>& inside);
+    // Appends one row per found file; the rows are allocated once (rows are large to move).
+    void AppendRows(std::vector<FoundFile>& found, bool bareNames);
     int AllocateFolderNumber();
 
     AppSettings& settings_;
