@@ -180,7 +180,7 @@ void AppendTransliterated(std::string& out, std::string_view t) {
 // The decimal text of TwoDigitNumber written into `buf`; returns its view.
 std::string_view FormatTwoDigit(int n, std::array<char, 16>& buf) {
     char* p = buf.data();
-    if (n >= 0 && n <= 9) *p++ = '0';
+    if (n <= 9) *p++ = '0';  // also before a negative number: -1 gives "0-1"
     const auto res = std::to_chars(p, buf.data() + buf.size(), n);
     return std::string_view(buf.data(), static_cast<std::size_t>(res.ptr - buf.data()));
 }

@@ -69,7 +69,8 @@ std::string ReplaceAll(std::string_view text, std::string_view oldText, std::str
 // every other character, other Cyrillic letters (Є, І, Ї, Ґ) included, stays as it is.
 std::string Transliterate(std::string_view text);
 
-// "00".."09" for 0..9, plain decimal otherwise: "10", "100".
+// "0" followed by the number for numbers up to 9 ("00".."09", and "0-1" for -1), plain decimal
+// otherwise: "10", "100".
 std::string TwoDigitNumber(int n);
 
 }  // namespace tagmora

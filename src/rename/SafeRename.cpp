@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstdio>  // renameat2, RENAME_NOREPLACE
+#include <filesystem>
 #include <string>
 
 #include <fcntl.h>
@@ -102,8 +103,19 @@ int RenameViaTemporary(const std::string& from, const std::string& to) {
     return error;
 }
 
+namespace {
+
+// Do both paths name entries of the same folder (compared as written, with "//" and "." folded)?
+bool SameFolder(const std::string& a, const std::string& b) {
+    return std::filesystem::path(FolderOfPath(a)).lexically_normal() ==
+           std::filesystem::path(FolderOfPath(b)).lexically_normal();
+}
+
+}  // namespace
+
 int RenameFileNoReplace(const std::string& from, const std::string& to) {
     if (const int error = CheckNewPath(to)) return error;
+    if (!SameFolder(from, to)) return EINVAL;
     const int error = RawRenameNoReplace(from, to);
     return error == 0 ? 0 : ResolveExisting(error, from, to);
 }

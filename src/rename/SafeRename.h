@@ -16,7 +16,9 @@ inline constexpr std::size_t kMaxPathBytes = 4095;
 // path longer than kMaxPathBytes. Looks at the text only.
 int CheckNewPath(std::string_view path);
 
-// Renames `from` to `to` in place: never replaces an existing file and never creates a folder.
+// Renames `from` to `to` in place: never replaces an existing file, never creates a folder, and
+// never moves the file into another folder (a target whose folder part differs, as a "/" or ".."
+// coming from tag text would make it, fails with EINVAL).
 // A target that is the same directory entry (the same path written differently) succeeds without
 // a change; a target that is the same file under a name differing only in letter case (as a
 // case-insensitive file system reports it) is reached through a temporary name. 0 on success,

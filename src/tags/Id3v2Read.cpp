@@ -93,6 +93,7 @@ FrameKind KindOf3(std::uint32_t id) {
     case Id3("TXX"): return {Field::Text, &T::TXXX};
     case Id3("WXX"): return {Field::Url, &T::URL};
     case Id3("UFI"): return {Field::Raw, &T::UFID};
+    case Id3("MCI"): return {Field::Raw, &T::MCDI};
     case Id3("TSS"): return {Field::Text, &T::TSSE};
     case Id3("TT1"): return {Field::Text, &T::TIT1};
     default: return {};

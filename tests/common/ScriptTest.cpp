@@ -275,6 +275,8 @@ TEST(ScriptOperations, RangesTransliterationAndNumbers) {
     EXPECT_EQ(TwoDigitNumber(9), "09");
     EXPECT_EQ(TwoDigitNumber(10), "10");
     EXPECT_EQ(TwoDigitNumber(100), "100");
+    EXPECT_EQ(TwoDigitNumber(0), "00");
+    EXPECT_EQ(TwoDigitNumber(-1), "0-1");  // "0" before every number up to 9
 }
 
 }  // namespace

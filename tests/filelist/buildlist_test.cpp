@@ -1,6 +1,7 @@
 // Row filling: which tag fills a row for each read sequence, the column texts, sizes,
 // track padding, the pass's range, status and progress.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "FakePorts.h"
 #include "TestFiles.h"
@@ -131,6 +132,33 @@ TEST_F(BuildListTest, VanishedAndUnreadableFilesDoNotStopThePass) {
     EXPECT_EQ(Row(1).Texts[ColTitle], "Пусто");
     EXPECT_EQ(Row(2).Texts[ColTitle], "Title2");
     EXPECT_EQ(status.Log.back(), "total");
+}
+
+TEST_F(BuildListTest, AFifoInAFilesPlaceDoesNotHangThePass) {
+    test::WriteFile(dir / "a.mp3", kV2Tag);
+    test::WriteFile(dir / "b.mp3", kV2Tag);
+    list.ScanFolder(dir.Path(), false, false);
+    std::remove((dir / "a.mp3").c_str());
+    ASSERT_EQ(::mkfifo((dir / "a.mp3").c_str(), 0600), 0);
+    BuildList(list, false, false);
+    EXPECT_EQ(Row(0).Texts[ColTitle], "Пусто");
+    EXPECT_EQ(Row(1).Texts[ColTitle], "Title2");
+}
+
+TEST_F(BuildListTest, AnUnopenableFileIsReportedInEveryReadSequence) {
+    test::WriteFile(dir / "a.mp3", kV2Tag);
+    list.ScanFolder(dir.Path(), false, false);
+    // A name that is too long for the file system cannot be opened although the row exists.
+    list.Rows()[0].Path = dir / std::string(300, 'x') + ".mp3";
+    for (int sequence = 0; sequence <= 3; ++sequence) {
+        settings.TAGReadSequence = sequence;
+        host.Messages.clear();
+        BuildList(list, false, false);
+        ASSERT_EQ(host.Messages.size(), 1u) << sequence;
+        EXPECT_EQ(host.Messages[0].Caption, "Tagmora - ошибка при выполнении операции");
+        EXPECT_EQ(host.Messages[0].Text.rfind("Код ошибки - 36 при открытии файла \n", 0), 0u);
+        EXPECT_EQ(Row(0).Texts[ColTitle], "Пусто");
+    }
 }
 
 TEST_F(BuildListTest, GroupThousands) {

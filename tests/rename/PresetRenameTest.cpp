@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -134,16 +135,24 @@ TEST_F(PresetRenameTest, BannedCharactersAreReplacedInTagTextsOnly) {
     EXPECT_EQ(Files(), (Strings{"01 - AC DC  Live .mp3"}));
 }
 
-TEST_F(PresetRenameTest, UncleanedSlashFailsWithoutCreatingAFolder) {
-    const std::string bytes = Song("x.mp3", "AC/DC");
+TEST_F(PresetRenameTest, AFolderSeparatorFromTagTextNeverMovesTheFile) {
+    // Without replacement, "/" and ".." in tag text (or a track text like "1/12") would lead into
+    // another folder: such a name fails, whether that folder exists or not.
+    const std::string slash = Song("x.mp3", "AC/DC");
+    const std::string existing = Song("y.mp3", "sub/inside");
+    const std::string up = Song("z.mp3", "../up");
+    dir.MakeDir("sub");
     Scan();
     settings.AddPrefix = false;
     settings.ReplaceBannedSymbols = false;
     const auto result = RunPresetRename(list, undo);
-    ASSERT_EQ(result.Errors.size(), 1u);
-    EXPECT_EQ(result.Errors[0], ENOENT);
-    EXPECT_EQ(Files(), (Strings{"x.mp3"}));
-    EXPECT_EQ(ReadFile(dir / "x.mp3"), bytes);
+    EXPECT_EQ(result.Errors, (std::vector<int>{EINVAL, EINVAL, EINVAL}));
+    EXPECT_EQ(ReadFile(dir / "x.mp3"), slash);
+    EXPECT_EQ(ReadFile(dir / "y.mp3"), existing);
+    EXPECT_EQ(ReadFile(dir / "z.mp3"), up);
+    EXPECT_FALSE(std::filesystem::exists(dir / "sub/inside.mp3"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "AC"));
+    EXPECT_TRUE(undo.empty());
     ASSERT_EQ(host.Messages.size(), 1u);
 }
 

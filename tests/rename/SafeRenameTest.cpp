@@ -48,7 +48,11 @@ TEST(RenameFileNoReplace, NeverReplacesAndCreatesNoFolder) {
     WriteFile(dir / "a.mp3", "A");
     WriteFile(dir / "b.mp3", "B");
     EXPECT_EQ(RenameFileNoReplace(dir / "a.mp3", dir / "b.mp3"), EEXIST);
-    EXPECT_EQ(RenameFileNoReplace(dir / "a.mp3", dir / "New/a.mp3"), ENOENT);
+    // Never into another folder, existing or not.
+    EXPECT_EQ(RenameFileNoReplace(dir / "a.mp3", dir / "New/a.mp3"), EINVAL);
+    dir.MakeDir("Old");
+    EXPECT_EQ(RenameFileNoReplace(dir / "a.mp3", dir / "Old/a.mp3"), EINVAL);
+    EXPECT_EQ(RenameFileNoReplace(dir / "a.mp3", dir / "Old/../../a.mp3"), EINVAL);
     EXPECT_EQ(RenameFileNoReplace(dir / "missing.mp3", dir / "c.mp3"), ENOENT);
     EXPECT_EQ(RenameFileNoReplace(dir / "a.mp3", dir / (std::string(256, 'n') + ".mp3")), ENAMETOOLONG);
     EXPECT_EQ(FilesOf(dir), (Strings{"a.mp3", "b.mp3"}));

@@ -95,13 +95,14 @@ void ReadRowTags(FileList& list, int rowIndex) {
     const int codePage = list.Settings().TagCodePage;
 
     // One open serves both readers; each reader still sees the file as a whole.
-    const int fd = ::open(row.Path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO put in a file's place cannot hang the pass.
+    const int fd = ::open(row.Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         const int error = errno;
-        // An existing file that cannot be opened: the ID3v2 reader reports it; the row gets the
-        // no-tag texts and the pass goes on.
+        // An existing file that cannot be opened is reported; the row gets the no-tag texts and
+        // the pass goes on.
         const bool exists = error != ENOENT && error != ENOTDIR;
-        if (exists && sequence != 0) ShowOpenError(list, error, row.Path);
+        if (exists) ShowOpenError(list, error, row.Path);
         FillNoTag(row, false, 0);
         return;
     }

@@ -146,7 +146,9 @@ void FileList::ScanFolder(const std::string& folder, bool append, bool keepListV
 }
 
 void FileList::AppendRows(std::vector<FoundFile>& found, bool bareNames) {
-    rows_.reserve(rows_.size() + found.size());
+    // Grow geometrically: appended scans of many folders must not reallocate every time.
+    const std::size_t need = rows_.size() + found.size();
+    if (need > rows_.capacity()) rows_.reserve(std::max(need, 2 * rows_.capacity()));
     for (auto& file : found) {
         FileRow& row = rows_.emplace_back();
         row.FileText = bareNames ? file.Path.substr(file.Path.rfind('/') + 1) : file.Path;
