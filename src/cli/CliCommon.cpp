@@ -1,3 +1,5 @@
+// The command-line session: settings (stored, first-run defaults, --set overrides), scanning as
+// the program does, and the escaping of the output.
 #include "cli/CliCommon.h"
 
 #include <algorithm>

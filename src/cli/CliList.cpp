@@ -1,3 +1,4 @@
+// tagmora-cli list: every row with its check state and 21 column texts, as text or JSON lines.
 #include <algorithm>
 #include <ostream>
 

@@ -1,3 +1,4 @@
+// tagmora-cli settings init: stores the first-run defaults and a window position once.
 #include <ostream>
 
 #include "cli/CliCommon.h"

@@ -1,3 +1,5 @@
+// UTF-8 by code point, the code pages 1251 and 1252 by table, UTF-16, and case folding through
+// ICU's simple case folding.
 #include "common/Text.h"
 
 #include <unicode/uchar.h>

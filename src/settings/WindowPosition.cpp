@@ -1,3 +1,5 @@
+// The window position's 20-byte image (top, left, width, height, state) and its place in the
+// settings key.
 #include "settings/WindowPosition.h"
 
 #include "settings/AppSettings.h"

@@ -1,3 +1,5 @@
+// Row filling: one open per file serves both tag readers; the pass reports progress per row and
+// ends with track padding, column fitting, the title and the total.
 #include "main/filelist/BuildList.h"
 
 #include <fcntl.h>

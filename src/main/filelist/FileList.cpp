@@ -1,3 +1,5 @@
+// The file list: the depth-first folder walk with its folder numbers and link-cycle guard, flat
+// scans, sibling folders, and the ordering of rows.
 #include "main/filelist/FileList.h"
 
 #include <dirent.h>

@@ -1,3 +1,5 @@
+// The folder commands of the menu and the start-up folders, each refused while another command
+// runs.
 #include "main/filelist/FolderCommands.h"
 
 #include "main/filelist/BuildList.h"
