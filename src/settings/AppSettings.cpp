@@ -283,13 +283,14 @@ SettingsLoadResult LoadSettings(AppSettings& settings, SettingsStore& store) {
         settings.Path = path->Text;
     }
     if (!store.KeyExists(Hive::CurrentUser, kSettingsKey)) return SettingsLoadResult::FirstRun;
-    if (!ReadSettingsKey(settings, store)) return SettingsLoadResult::FirstRun;
 
-    // The legacy code page of tag text: 1251 unless 1252 is stored; never a first-run reason.
+    // The legacy code page of tag text: 1251 unless 1252 is stored; never a first-run reason, and
+    // read whatever the rest of the load finds, so that a first run keeps a stored 1252.
     const auto codePage = store.ReadValue(Hive::CurrentUser, kSettingsKey, "TagCodePage");
     settings.TagCodePage = codePage && codePage->Type == RegType::Dword
                                ? NormalizedCodePage(static_cast<std::int32_t>(codePage->Dword))
                                : 1251;
+    if (!ReadSettingsKey(settings, store)) return SettingsLoadResult::FirstRun;
     return SettingsLoadResult::Loaded;
 }
 
