@@ -277,6 +277,12 @@ void MainForm::closeEvent(QCloseEvent* event) {
 bool MainForm::RunListCommand(const std::function<bool()>& command) {
     if (commandRunning_ || list_.Busy()) return false;
     commandRunning_ = true;
+    // The current row (the keyboard's place in the list) is found again by its file afterwards.
+    const QModelIndex current = mainList_->currentIndex();
+    std::string currentPath;
+    if (current.isValid() && current.row() < list_.RowCount()) {
+        currentPath = list_.Rows()[static_cast<std::size_t>(current.row())].Path;
+    }
     model_->BeginChange();
     mainList_->setUpdatesEnabled(false);
     bool done = false;
@@ -288,6 +294,7 @@ bool MainForm::RunListCommand(const std::function<bool()>& command) {
     model_->EndChange();
     mainList_->setUpdatesEnabled(true);
     RestoreSelection();
+    RestoreCurrentRow(currentPath, current.isValid() ? current.column() : 0);
     commandRunning_ = false;
     if (closePending_) {
         closePending_ = false;
@@ -326,6 +333,17 @@ void MainForm::RestoreSelection() {
     restoringSelection_ = true;
     mainList_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     restoringSelection_ = false;
+}
+
+void MainForm::RestoreCurrentRow(const std::string& path, int column) {
+    if (path.empty()) return;
+    const auto& rows = list_.Rows();
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        if (rows[r].Path != path) continue;
+        mainList_->selectionModel()->setCurrentIndex(model_->index(static_cast<int>(r), column),
+                                                     QItemSelectionModel::NoUpdate);
+        return;
+    }
 }
 
 void MainForm::ColomnClick(int column) {

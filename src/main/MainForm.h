@@ -128,6 +128,7 @@ private:
     void SectionResized(int column, int oldSize, int newSize);
     void SelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
     void RestoreSelection();
+    void RestoreCurrentRow(const std::string& path, int column);
     void CentreOnScreen();
 
     AppSettings settings_;

@@ -147,6 +147,13 @@ private slots:
 
         selection->select(form.Model().index(3, 0), QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
         QCOMPARE(selectedFlags(), (std::vector<std::string>{"3.mp3"}));
+
+        // The current row (where the arrow keys go on from) stays on its file through a sort.
+        selection->setCurrentIndex(form.Model().index(0, 1), QItemSelectionModel::NoUpdate);  // 2.mp3
+        form.ColomnClick(ColFile);
+        QCOMPARE(FileTexts(form.List()), (std::vector<std::string>{"1.mp3", "2.mp3", "3.mp3", "4.mp3"}));
+        QCOMPARE(form.MainList().currentIndex().row(), 1);
+        QCOMPARE(form.MainList().currentIndex().column(), 1);
     }
 
     void digitKeysOfTheMainKeyboardSort() {
