@@ -19,7 +19,7 @@ fi
 "$root/build/bin/tagmora-cli" settings init
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "No display found: starting Tagmora under Xvfb (screen :99)." >&2
+  echo "No display found: starting Tagmora on a virtual screen (Xvfb)." >&2
   exec xvfb-run -a -s "-screen 0 1280x800x24" "$root/build/bin/tagmora" "$folder"
 fi
 exec "$root/build/bin/tagmora" "$folder"
