@@ -68,6 +68,19 @@ void ScanAndRead(CliSession& session, const std::vector<std::string>& folders) {
     list.RestoreAutoOrdering();
 }
 
+void FlushIfLarge(std::ostream& out, std::string& pending) {
+    if (pending.size() < (1u << 20)) return;
+    out << pending;
+    pending.clear();
+}
+
+int FinishOutput(std::ostream& out, std::string& pending) {
+    out << pending;
+    pending.clear();
+    out.flush();
+    return out.good() ? 0 : 1;
+}
+
 void AppendEscapedField(std::string& out, std::string_view value) {
     const bool plain = std::all_of(value.begin(), value.end(), [](char c) {
         const auto u = static_cast<unsigned char>(c);

@@ -45,6 +45,11 @@ bool LoadSessionSettings(CliSession& session, const std::vector<std::pair<std::s
 // appended; a missing folder gives no rows) and reads every row.
 void ScanAndRead(CliSession& session, const std::vector<std::string>& folders);
 
+// Output is gathered in a text and written in large pieces: FlushIfLarge writes it once it passes
+// 1 MiB; FinishOutput writes the rest and gives the exit code (1 when the output failed).
+void FlushIfLarge(std::ostream& out, std::string& pending);
+int FinishOutput(std::ostream& out, std::string& pending);
+
 // Escapes \t, \n, \r and \ for the tab-separated output.
 std::string EscapeField(std::string_view text);
 void AppendEscapedField(std::string& out, std::string_view text);

@@ -42,14 +42,9 @@ int RunList(CliSession& session, const std::vector<std::string>& args) {
             }
             out += '\n';
         }
-        if (out.size() > (1u << 20)) {
-            session.Out << out;
-            out.clear();
-        }
+        FlushIfLarge(session.Out, out);
     }
-    session.Out << out;
-    session.Out.flush();
-    return session.Out.good() ? 0 : 1;
+    return FinishOutput(session.Out, out);
 }
 
 }  // namespace tagmora::cli

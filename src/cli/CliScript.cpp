@@ -43,14 +43,9 @@ int RunEval(CliSession& session, const std::vector<std::string>& args) {
         if (!all && !list.Rows()[static_cast<std::size_t>(i)].Checked) continue;
         out += EscapeField(EvaluateScript(script, list, i));
         out += '\n';
-        if (out.size() > (1u << 20)) {
-            session.Out << out;
-            out.clear();
-        }
+        FlushIfLarge(session.Out, out);
     }
-    session.Out << out;
-    session.Out.flush();
-    return session.Out.good() ? 0 : 1;
+    return FinishOutput(session.Out, out);
 }
 
 int RunCheck(CliSession& session, const std::vector<std::string>& args) {
