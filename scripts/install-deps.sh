@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libtag1-dev
   clang libclang-rt-14-dev
-  xvfb xauth fonts-dejavu-core
+  xvfb xauth fonts-dejavu-core desktop-file-utils
 )
 
 missing=()
