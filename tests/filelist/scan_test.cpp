@@ -1,6 +1,8 @@
 // Folder scanning: order, hidden entries, the mask, folder numbers, flat scans, siblings,
 // link cycles and the folder commands.
 #include <gtest/gtest.h>
+
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -257,11 +259,15 @@ TEST_F(ScanTest, CommandLineFolders) {
 TEST_F(ScanTest, RelativeCommandLineFolderFindsItsSiblings) {
     dir.MakeDir("s1");
     dir.MakeDir("s2");
-    char* cwd = ::getcwd(nullptr, 0);
-    ASSERT_EQ(::chdir(dir.Path().c_str()), 0);
-    OpenCommandLineFolders(list, {"s1/"});
-    ASSERT_EQ(::chdir(cwd), 0);
-    std::free(cwd);
+    {
+        const std::filesystem::path before = std::filesystem::current_path();
+        std::filesystem::current_path(dir.Path());
+        struct Restore {
+            std::filesystem::path path;
+            ~Restore() { std::filesystem::current_path(path); }
+        } restore{before};
+        OpenCommandLineFolders(list, {"s1/"});
+    }
     EXPECT_EQ(list.CurrentFolder, dir / "s1");
     EXPECT_EQ(list.SiblingFolders, (std::vector<std::string>{dir / "s1", dir / "s2"}));
     EXPECT_EQ(list.SiblingPosition, 0);

@@ -11,7 +11,6 @@ namespace tagmora {
 namespace {
 
 TEST(Genres, TableKeepsItsOwnSpellingsAtTheirIndexes) {
-    ASSERT_EQ(GenreTable.size(), 148u);
     EXPECT_STREQ(GenreTable[0], "Blues");
     EXPECT_STREQ(GenreTable[12], "Other");
     EXPECT_STREQ(GenreTable[16], "Reggey");

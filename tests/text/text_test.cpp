@@ -1,5 +1,8 @@
 // Text: UTF-8 by code point, the legacy code pages, UTF-16 and case folding.
 #include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <utility>
 
 #include "common/Text.h"
 
@@ -27,10 +30,35 @@ TEST(CodePages, Cp1251RoundTripsEveryDefinedByte) {
         if (b == 0x98) continue;  // the one byte code page 1251 leaves undefined
         all.push_back(static_cast<char>(b));
     }
-    const std::string utf8 = DecodeCodePage(all, 1251);
-    EXPECT_TRUE(IsValidUtf8(utf8));
-    EXPECT_EQ(EncodeCodePage(utf8, 1251), all);
+    EXPECT_EQ(EncodeCodePage(DecodeCodePage(all, 1251), 1251), all);
     EXPECT_EQ(DecodeCodePage("\xA8\xB8\xC0\xFF\xB9", 1251), "ЁёАя№");
+}
+
+// Every high byte of both code pages against the C library's own converter; bytes the code page
+// leaves undefined become the C1 control of the same value.
+TEST(CodePages, HighBytesMatchTheSystemConverter) {
+    for (const auto& [codePage, name] : {std::pair{1251, "CP1251"}, std::pair{1252, "CP1252"}}) {
+        iconv_t cd = iconv_open("UTF-8", name);
+        ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1)) << name;
+        for (int b = 0x80; b <= 0xFF; ++b) {
+            char in[1] = {static_cast<char>(b)};
+            char out[8] = {};
+            char* inPtr = in;
+            char* outPtr = out;
+            std::size_t inLeft = 1;
+            std::size_t outLeft = sizeof out;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            const bool defined = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1);
+            std::string expected(out, static_cast<std::size_t>(outPtr - out));
+            if (!defined) {
+                expected.clear();
+                AppendUtf8(expected, static_cast<char32_t>(b));
+            }
+            EXPECT_EQ(DecodeCodePage(std::string(1, static_cast<char>(b)), codePage), expected)
+                << name << " byte " << b;
+        }
+        iconv_close(cd);
+    }
 }
 
 TEST(CodePages, Cp1252AndUnmappableCharacters) {

@@ -109,10 +109,12 @@ private slots:
         QCOMPARE(form.List().Rows()[0].Texts[ColArtist], std::string("Другой"));
 
         // While a command changes the rows the model shows none.
-        form.RunListCommand([&] {
-            const bool empty = model.rowCount() == 0;
-            return empty;
-        });
+        bool emptyDuringCommand = false;
+        QVERIFY(form.RunListCommand([&] {
+            emptyDuringCommand = model.rowCount() == 0;
+            return true;
+        }));
+        QVERIFY(emptyDuringCommand);
         QCOMPARE(model.rowCount(), 1);
     }
 

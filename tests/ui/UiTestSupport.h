@@ -59,8 +59,13 @@ public:
 // A temporary folder that is this test's XDG_CONFIG_HOME (the per-user settings live in it).
 class UiSandbox {
 public:
-    UiSandbox() { qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(Dir.Path() + "/config")); }
-    ~UiSandbox() { qunsetenv("XDG_CONFIG_HOME"); }
+    UiSandbox() : saved_(qgetenv("XDG_CONFIG_HOME")), hadValue_(qEnvironmentVariableIsSet("XDG_CONFIG_HOME")) {
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(Dir.Path() + "/config"));
+    }
+    ~UiSandbox() {
+        if (hadValue_) qputenv("XDG_CONFIG_HOME", saved_);
+        else qunsetenv("XDG_CONFIG_HOME");
+    }
     UiSandbox(const UiSandbox&) = delete;
     UiSandbox& operator=(const UiSandbox&) = delete;
 
@@ -80,11 +85,15 @@ public:
     // Saves the settings and, when given, the window position.
     void StoreSettings(const AppSettings& settings, std::optional<WindowPosition> position) const {
         const auto store = Store();
-        SaveSettings(settings, *store);
-        if (position) StoreWindowPosition(*store, *position);
+        if (!SaveSettings(settings, *store)) qFatal("the test's settings could not be stored");
+        if (position && !StoreWindowPosition(*store, *position)) qFatal("the test's window position could not be stored");
     }
 
     TempDir Dir;
+
+private:
+    QByteArray saved_;
+    bool hadValue_;
 };
 
 // An MP3 file of a little silence with an ID3v1 tag.
