@@ -12,13 +12,17 @@
 namespace tagmora::test {
 
 CliResult RunCli(const std::vector<std::string>& args, const std::string& configHome) {
+    return RunCliTo(args, configHome, {});
+}
+
+CliResult RunCliTo(const std::vector<std::string>& args, const std::string& configHome, const std::string& target) {
     TempDir scratch;
-    const std::string outPath = scratch / "out";
+    const std::string outPath = target.empty() ? scratch / "out" : target;
     const std::string errPath = scratch / "err";
     const pid_t pid = ::fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
-        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | (target.empty() ? O_TRUNC : 0), 0600);
         const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int in = ::open("/dev/null", O_RDONLY);
         ::dup2(out, 1);
@@ -38,7 +42,7 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& config
     ::waitpid(pid, &status, 0);
     CliResult result;
     result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.Out = ReadFile(outPath);
+    if (target.empty()) result.Out = ReadFile(outPath);
     result.Err = ReadFile(errPath);
     return result;
 }

@@ -14,6 +14,8 @@ struct CliResult {
 
 // Runs the built tagmora-cli with `args`; XDG_CONFIG_HOME points at `configHome`.
 CliResult RunCli(const std::vector<std::string>& args, const std::string& configHome);
+// The same with standard output going to `outPath` (such as /dev/full); Out stays empty.
+CliResult RunCliTo(const std::vector<std::string>& args, const std::string& configHome, const std::string& outPath);
 
 std::vector<std::string> SplitLines(const std::string& text);
 std::vector<std::string> SplitTabs(const std::string& line);

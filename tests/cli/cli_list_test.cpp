@@ -67,6 +67,32 @@ TEST_F(CliListTest, JsonOutputAndOverrides) {
         << lines[0];
 }
 
+TEST_F(CliListTest, OddBytesAreEscapedAndNamesShownWithReplacementCharacters) {
+    TempDir odd;
+    // A file name that is not UTF-8, a title with a quote, a control character and a tab, and a
+    // year of four NUL bytes.
+    test::WriteFile(odd / "\xFF.mp3",
+                    test::SilentFrames() + test::Id3v1Bytes("say \"hi\"\x01\tend", "", "", "", "", 1, 0));
+    auto r = RunCli({"list", "--json", odd.Path()}, Config());
+    ASSERT_EQ(r.ExitCode, 0) << r.Err;
+    const std::string name = odd.Path() + "/\xEF\xBF\xBD.mp3";
+    EXPECT_EQ(r.Out.rfind("{\"checked\": true, \"path\": \"" + name + "\", \"columns\": [\"" + name +
+                              "\", \"say \\\"hi\\\"\\u0001\\tend\", \"\", \"\", \"\\u0000\\u0000\\u0000\\u0000\", \"1\", \"1\", \"Blues\"",
+                          0),
+              0u)
+        << r.Out;
+    r = RunCli({"list", odd.Path()}, Config());
+    const auto fields = SplitTabs(SplitLines(r.Out).at(0));
+    ASSERT_EQ(fields.size(), 22u);
+    EXPECT_EQ(fields[1], name);
+    EXPECT_EQ(fields[2], "say \"hi\"\x01\\tend");
+}
+
+TEST_F(CliListTest, AFailedWriteOfTheOutputIsAnError) {
+    const auto r = test::RunCliTo({"list", music}, Config(), "/dev/full");
+    EXPECT_EQ(r.ExitCode, 1);
+}
+
 TEST_F(CliListTest, SeveralFoldersAndMissingOnes) {
     const auto r = RunCli({"list", music + "/Sub", dir / "missing", music + "/Sub"}, Config());
     ASSERT_EQ(r.ExitCode, 0) << r.Err;

@@ -6,6 +6,7 @@
 #include "FakePorts.h"
 #include "TestFiles.h"
 #include "main/filelist/BuildList.h"
+#include "main/filelist/FolderCommands.h"
 
 namespace tagmora {
 namespace {
@@ -208,6 +209,29 @@ TEST_F(BuildListTest, RereadingCheckedRowsSkipsTheOthers) {
     EXPECT_DOUBLE_EQ(status.Progress[0].second, 50.0);
     EXPECT_EQ(status.Progress[1].first, dir / "c.mp3");
     EXPECT_DOUBLE_EQ(status.Progress[1].second, 100.0);
+}
+
+TEST_F(BuildListTest, RereadCommandsOfTheMenu) {
+    test::WriteFile(dir / "a.mp3", kV2Tag);
+    test::WriteFile(dir / "b.mp3", kV2Tag);
+    ScanAndBuild();
+    list.Rows()[1].Checked = false;
+    const std::string retitled = test::Id3v2TagBytes(3, V2Text("TIT2", "New"));
+    test::WriteFile(dir / "a.mp3", retitled);
+    test::WriteFile(dir / "b.mp3", retitled);
+    // The checked rows only: b.mp3 keeps its old texts.
+    ASSERT_TRUE(RereadSelectedCommand(list));
+    EXPECT_EQ(Row(0).Texts[ColTitle], "New");
+    EXPECT_EQ(Row(1).Texts[ColTitle], "Title2");
+    // The whole list, without a scan: a new file is not listed.
+    test::WriteFile(dir / "c.mp3", kV2Tag);
+    ASSERT_TRUE(RereadListCommand(list));
+    EXPECT_EQ(Row(1).Texts[ColTitle], "New");
+    EXPECT_EQ(list.RowCount(), 2);
+    // The last folder again, scanned afresh.
+    ASSERT_TRUE(RereadCommand(list));
+    EXPECT_EQ(list.RowCount(), 3);
+    EXPECT_TRUE(host.Messages.empty());
 }
 
 TEST_F(BuildListTest, AppendedPassReadsOnlyNewRowsThenSortsOnce) {

@@ -259,6 +259,18 @@ TEST_F(UndoTest, UndoRestoresEveryNameAndDisablesItself) {
     EXPECT_EQ(Files(), (Strings{"01 - One.mp3", "b.mp3", "c.mp3"}));
 }
 
+TEST_F(UndoTest, NamesThatAreNotUtf8KeepTheirRealBytes) {
+    // A Windows-1251 file name ("Ёлка.mp3") as an old card or archive may hold it.
+    const std::string name = "\xA8\xEB\xEA\xE0.mp3";
+    const std::string bytes = Song(name, "Fir");
+    Scan();
+    ASSERT_TRUE(RenameAllMnuClick(list, undo));
+    EXPECT_EQ(Files(), (Strings{"01 - Fir.mp3"}));
+    ASSERT_TRUE(UnDoMnuClick(list, undo));
+    EXPECT_EQ(Files(), (Strings{name}));
+    EXPECT_EQ(ReadFile(dir / name), bytes);
+}
+
 TEST_F(UndoTest, UndoOfAPartlyFailedRunRestoresTheRenamedFilesOnly) {
     Song("a.mp3", "Same");
     Song("b.mp3", "Same");
