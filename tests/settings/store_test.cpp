@@ -325,7 +325,8 @@ TEST(RegFileRender, WrapsLongHexDataAtEightyColumns) {
     int continuations = 0;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::string& line = lines[i];
-        if (line.size() > 80 && line.find("hex:") == std::string::npos) ADD_FAILURE() << "too long: " << line;
+        // Only a value name longer than a line may make one longer.
+        if (line.size() > 80 && line.find(std::string(90, 'n')) == std::string::npos) ADD_FAILURE() << "too long: " << line;
         if (!line.empty() && line.back() == '\\') {
             ++continuations;
             ASSERT_LT(i + 1, lines.size());
