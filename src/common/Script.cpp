@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -123,11 +124,12 @@ std::string_view SubRangeView(std::string_view t, std::int64_t start, std::int64
     return t.substr(from, to - from);
 }
 
-// Appends `t` with every `oldText` replaced; false when the result would exceed the size limit.
-bool AppendReplaced(std::string& out, std::string_view t, std::string_view oldText, std::string_view newText) {
+// Appends `t` with every `oldText` replaced; false when the result would exceed `limit` bytes.
+bool AppendReplaced(std::string& out, std::string_view t, std::string_view oldText, std::string_view newText,
+                    std::size_t limit = kMaxScriptTextBytes) {
     if (oldText.empty()) {
         out.append(t);
-        return out.size() <= kMaxScriptTextBytes;
+        return out.size() <= limit;
     }
     std::size_t start = 0;
     for (;;) {
@@ -135,11 +137,11 @@ bool AppendReplaced(std::string& out, std::string_view t, std::string_view oldTe
         if (at == std::string_view::npos) break;
         out.append(t, start, at - start);
         out.append(newText);
-        if (out.size() > kMaxScriptTextBytes) return false;
+        if (out.size() > limit) return false;
         start = at + oldText.size();
     }
     out.append(t, start);
-    return out.size() <= kMaxScriptTextBytes;
+    return out.size() <= limit;
 }
 
 // The Latin texts of А..Я (U+0410..U+042F).
@@ -443,16 +445,7 @@ std::string SubRange(std::string_view text, int start, int end, bool fromEnd) {
 
 std::string ReplaceAll(std::string_view text, std::string_view oldText, std::string_view newText) {
     std::string out;
-    if (oldText.empty()) return std::string(text);
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t at = text.find(oldText, start);
-        if (at == std::string_view::npos) break;
-        out.append(text, start, at - start);
-        out.append(newText);
-        start = at + oldText.size();
-    }
-    out.append(text, start);
+    AppendReplaced(out, text, oldText, newText, std::numeric_limits<std::size_t>::max());
     return out;
 }
 
