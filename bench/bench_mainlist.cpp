@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "main/MainForm.h"
-#include "main/filelist/FolderCommands.h"
+#include "filelist/FolderCommands.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 
 #include <fcntl.h>
 
-#include "main/filelist/BuildList.h"
-#include "main/filelist/FileList.h"
+#include "filelist/BuildList.h"
+#include "filelist/FileList.h"
 #include "rename/PresetRename.h"
 #include "rename/Undo.h"
 #include "settings/AppSettings.h"

@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "common/Ports.h"
-#include "common/Script.h"
-#include "main/filelist/FileList.h"
+#include "script/Script.h"
+#include "filelist/FileList.h"
 
 namespace {
 

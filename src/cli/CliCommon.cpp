@@ -6,7 +6,7 @@
 #include <ostream>
 
 #include "common/Text.h"
-#include "main/filelist/BuildList.h"
+#include "filelist/BuildList.h"
 #include "settings/SettingsStore.h"
 
 namespace tagmora::cli {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/Ports.h"
-#include "main/filelist/FileList.h"
+#include "filelist/FileList.h"
 #include "settings/AppSettings.h"
 
 namespace tagmora::cli {

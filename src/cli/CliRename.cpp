@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli/CliCommon.h"
-#include "common/Script.h"
+#include "script/Script.h"
 #include "rename/PresetRename.h"
 #include "rename/ScriptRename.h"
 

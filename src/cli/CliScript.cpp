@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli/CliCommon.h"
-#include "common/Script.h"
+#include "script/Script.h"
 
 namespace tagmora::cli {
 

@@ -9,7 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "main/filelist/FileList.h"
+#include "filelist/FileList.h"
 #include "settings/AppSettings.h"
 
 namespace tagmora {

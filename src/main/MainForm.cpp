@@ -18,7 +18,7 @@
 #include "common/FileHelpers.h"
 #include "common/Text.h"
 #include "main/CommandTable.h"
-#include "main/filelist/FolderCommands.h"
+#include "filelist/FolderCommands.h"
 #include "rename/PresetRename.h"
 #include "rename/RenameForm.h"
 

@@ -17,7 +17,7 @@
 #include "main/MainFormHost.h"
 #include "main/MainFormStatus.h"
 #include "main/MainListModel.h"
-#include "main/filelist/FileList.h"
+#include "filelist/FileList.h"
 #include "rename/ScriptRename.h"
 #include "rename/Undo.h"
 #include "settings/AppSettings.h"

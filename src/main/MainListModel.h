@@ -4,7 +4,7 @@
 
 #include <QAbstractTableModel>
 
-#include "main/filelist/FileList.h"
+#include "filelist/FileList.h"
 
 namespace tagmora {
 

@@ -5,10 +5,10 @@
 #include <limits>
 
 #include "common/FileHelpers.h"
-#include "common/Script.h"
-#include "main/filelist/BuildList.h"
-#include "main/filelist/FileList.h"
-#include "main/filelist/FolderCommands.h"
+#include "script/Script.h"
+#include "filelist/BuildList.h"
+#include "filelist/FileList.h"
+#include "filelist/FolderCommands.h"
 
 namespace tagmora {
 

@@ -8,8 +8,8 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
-#include "common/Script.h"
-#include "main/filelist/FileList.h"
+#include "script/Script.h"
+#include "filelist/FileList.h"
 
 namespace tagmora {
 

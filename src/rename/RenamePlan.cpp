@@ -1,7 +1,7 @@
 // Carrying out a rename plan.
 #include "rename/RenamePlan.h"
 
-#include "main/filelist/FileList.h"
+#include "filelist/FileList.h"
 #include "rename/SafeRename.h"
 
 namespace tagmora {

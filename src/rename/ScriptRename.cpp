@@ -4,10 +4,10 @@
 #include <algorithm>
 
 #include "common/FileHelpers.h"
-#include "common/SStrings.h"
-#include "common/Script.h"
-#include "main/filelist/FileList.h"
-#include "main/filelist/FolderCommands.h"
+#include "script/SStrings.h"
+#include "script/Script.h"
+#include "filelist/FileList.h"
+#include "filelist/FolderCommands.h"
 #include "settings/SettingsStore.h"
 
 namespace tagmora {

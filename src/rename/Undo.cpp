@@ -1,8 +1,8 @@
 // Undo of the last preset rename.
 #include "rename/Undo.h"
 
-#include "main/filelist/BuildList.h"
-#include "main/filelist/FileList.h"
+#include "filelist/BuildList.h"
+#include "filelist/FileList.h"
 #include "rename/SafeRename.h"
 
 namespace tagmora {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "RenameFixture.h"
-#include "main/filelist/FolderCommands.h"
+#include "filelist/FolderCommands.h"
 #include "rename/PresetRename.h"
 
 namespace tagmora {

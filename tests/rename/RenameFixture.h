@@ -14,8 +14,8 @@
 
 #include "FakePorts.h"
 #include "TestFiles.h"
-#include "main/filelist/BuildList.h"
-#include "main/filelist/FileList.h"
+#include "filelist/BuildList.h"
+#include "filelist/FileList.h"
 #include "rename/Undo.h"
 #include "settings/AppSettings.h"
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "FakePorts.h"
-#include "main/filelist/FileList.h"
+#include "filelist/FileList.h"
 #include "rename/RenameForm.h"
 #include "settings/AppSettings.h"
 

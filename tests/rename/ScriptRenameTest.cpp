@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 
 #include "RenameFixture.h"
-#include "common/SStrings.h"
+#include "script/SStrings.h"
 #include "rename/ScriptRename.h"
 #include "settings/SettingsStore.h"
 

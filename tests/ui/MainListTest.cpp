@@ -8,7 +8,7 @@
 #include <QTest>
 
 #include "UiTestSupport.h"
-#include "main/filelist/FolderCommands.h"
+#include "filelist/FolderCommands.h"
 
 using namespace tagmora;
 using namespace tagmora::test;

@@ -1,6 +1,6 @@
 // Row filling: one open per file serves both tag readers; the pass reports progress per row and
 // ends with track padding, column fitting, the title and the total.
-#include "main/filelist/BuildList.h"
+#include "filelist/BuildList.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

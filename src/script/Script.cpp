@@ -1,6 +1,6 @@
 // The placeholder script language: the evaluator shared by EvaluateScript and CheckScript, and
 // the operations on texts.
-#include "common/Script.h"
+#include "script/Script.h"
 
 #include <algorithm>
 #include <array>
@@ -14,7 +14,7 @@
 
 #include "common/FileHelpers.h"
 #include "common/Text.h"
-#include "main/filelist/FileList.h"
+#include "filelist/FileList.h"
 
 namespace tagmora {
 

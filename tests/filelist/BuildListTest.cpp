@@ -5,8 +5,8 @@
 
 #include "FakePorts.h"
 #include "TestFiles.h"
-#include "main/filelist/BuildList.h"
-#include "main/filelist/FolderCommands.h"
+#include "filelist/BuildList.h"
+#include "filelist/FolderCommands.h"
 
 namespace tagmora {
 namespace {

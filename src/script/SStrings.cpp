@@ -1,5 +1,5 @@
 // TSStrings: the sorted, case-insensitive string list and its storage as one string value.
-#include "common/SStrings.h"
+#include "script/SStrings.h"
 
 #include <algorithm>
 

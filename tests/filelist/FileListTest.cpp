@@ -8,8 +8,8 @@
 
 #include "FakePorts.h"
 #include "TestFiles.h"
-#include "main/filelist/FileList.h"
-#include "main/filelist/FolderCommands.h"
+#include "filelist/FileList.h"
+#include "filelist/FolderCommands.h"
 
 namespace tagmora {
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "TestFiles.h"
-#include "common/SStrings.h"
+#include "script/SStrings.h"
 #include "settings/AppSettings.h"
 #include "settings/SettingsStore.h"
 

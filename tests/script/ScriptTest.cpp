@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "common/Script.h"
-#include "main/filelist/FileList.h"
+#include "script/Script.h"
+#include "filelist/FileList.h"
 
 namespace tagmora {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "main/filelist/FileList.h"
+#include "filelist/FileList.h"
 
 namespace tagmora {
 

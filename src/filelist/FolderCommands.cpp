@@ -1,8 +1,8 @@
 // The folder commands of the menu and the start-up folders, each refused while another command
 // runs.
-#include "main/filelist/FolderCommands.h"
+#include "filelist/FolderCommands.h"
 
-#include "main/filelist/BuildList.h"
+#include "filelist/BuildList.h"
 
 #include <filesystem>
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "main/filelist/FileList.h"
+#include "filelist/FileList.h"
 
 namespace tagmora {
 

@@ -1,6 +1,6 @@
 // The file list: the depth-first folder walk with its folder numbers and link-cycle guard, flat
 // scans, sibling folders, and the ordering of rows.
-#include "main/filelist/FileList.h"
+#include "filelist/FileList.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "common/Text.h"
-#include "main/filelist/FolderCommands.h"
+#include "filelist/FolderCommands.h"
 
 namespace tagmora {
 

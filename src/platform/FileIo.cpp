@@ -1,0 +1,218 @@
+// File I/O of this operating system: the only place that opens, reads, writes and atomically
+// replaces files for the tag, settings and list code.
+#include "platform/FileIo.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace tagmora::fileio {
+
+UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
+    if (this != &other) {
+        Reset();
+        fd_ = other.Release();
+    }
+    return *this;
+}
+
+int UniqueFd::Release() { return std::exchange(fd_, -1); }
+
+int UniqueFd::Close() {
+    if (fd_ < 0) return 0;
+    const int result = ::close(std::exchange(fd_, -1));
+    return result == 0 ? 0 : errno;
+}
+
+bool OpenedFile::Missing() const { return !Ok() && (Error == ENOENT || Error == ENOTDIR); }
+
+OpenedFile OpenRegularFile(const std::string& path, bool writable) {
+    OpenedFile opened;
+    const int fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        opened.Error = errno;
+        return opened;
+    }
+    UniqueFd file(fd);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        opened.Error = errno;
+        return opened;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        // A folder or a device named like a file cannot be read as one.
+        opened.Error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        return opened;
+    }
+    opened.File = std::move(file);
+    opened.Size = static_cast<std::int64_t>(st.st_size);
+    opened.Mode = static_cast<unsigned>(st.st_mode & 07777);
+    return opened;
+}
+
+int ReadAt(int fd, void* buffer, std::size_t count, std::int64_t offset, std::size_t& got) {
+    auto* out = static_cast<unsigned char*>(buffer);
+    got = 0;
+    while (got < count) {
+        const ssize_t n = ::pread(fd, out + got, count - got, static_cast<off_t>(offset) + static_cast<off_t>(got));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+int ReadFullyAt(int fd, void* buffer, std::size_t count, std::int64_t offset) {
+    std::size_t got = 0;
+    const int error = ReadAt(fd, buffer, count, offset, got);
+    if (error != 0) return error;
+    return got == count ? 0 : EIO;
+}
+
+int WriteAt(int fd, std::string_view bytes, std::int64_t offset) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        if (n == 0) return EIO;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+        offset += n;
+    }
+    return 0;
+}
+
+int WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        if (n == 0) return EIO;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return 0;
+}
+
+int ReadWholeFile(const std::string& path, std::string& out) {
+    OpenedFile opened = OpenRegularFile(path);
+    if (!opened.Ok()) return opened.Error;
+    out.clear();
+    // The size is a hint: a file that grows or shrinks meanwhile is read to its real end.
+    out.resize(static_cast<std::size_t>(opened.Size));
+    std::size_t got = 0;
+    if (const int error = ReadAt(opened.File.Get(), out.data(), out.size(), 0, got); error != 0) return error;
+    out.resize(got);
+    char more[4096];
+    for (;;) {
+        std::size_t extra = 0;
+        const int error = ReadAt(opened.File.Get(), more, sizeof more, static_cast<std::int64_t>(out.size()), extra);
+        if (error != 0) return error;
+        if (extra == 0) break;
+        out.append(more, extra);
+    }
+    return 0;
+}
+
+std::string ResolveLink(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    // realpath needs the whole chain to exist; a dangling link resolves by hand, one level at a time.
+    if (char* real = ::realpath(path.c_str(), nullptr); real != nullptr) {
+        std::string resolved(real);
+        std::free(real);
+        return resolved;
+    }
+    std::string current = path;
+    for (int depth = 0; depth < 40; ++depth) {
+        char target[PATH_MAX];
+        const ssize_t n = ::readlink(current.c_str(), target, sizeof target - 1);
+        if (n < 0) break;
+        std::string next(target, static_cast<std::size_t>(n));
+        if (next.empty() || next[0] != '/') {
+            const std::size_t slash = current.rfind('/');
+            next = (slash == std::string::npos ? std::string() : current.substr(0, slash + 1)) + next;
+        }
+        current = std::move(next);
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
+    }
+    return current;
+}
+
+namespace {
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+// Fills, flushes and renames the open temporary file over the target; removes it on failure.
+int FinishReplacement(int fd, const std::string& tempPath, const std::string& target, const FileWriter& writer) {
+    UniqueFd file(fd);
+    const auto fail = [&](int error) {
+        file.Reset();
+        ::unlink(tempPath.c_str());
+        return error;
+    };
+
+    // The new file keeps the permissions, owner and group of the one it replaces (a new file is
+    // the owner's only). Owner and group are kept where this user may set them.
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+        if (::fchmod(fd, old.st_mode & 07777) != 0) return fail(errno);
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+            // Not allowed for another owner; the group alone may still be ours to keep.
+            (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+            // fchown may clear set-user and set-group bits: give the permission bits again.
+            (void)::fchmod(fd, old.st_mode & 07777);
+        }
+    }
+
+    if (const int error = writer(fd); error != 0) return fail(error);
+    if (::fsync(fd) != 0) return fail(errno);
+    if (const int error = file.Close(); error != 0) return fail(error);
+    if (::rename(tempPath.c_str(), target.c_str()) != 0) return fail(errno);
+
+    // Make the rename itself durable; a file system that cannot sync folders is no failure.
+    const int dirFd = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int ReplaceFileAtomically(const std::string& path, const FileWriter& writer) {
+    if (path.empty() || path.back() == '/') return EISDIR;
+    const std::string target = ResolveLink(path);
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    std::string pattern = folder + "." + name + ".tmp-XXXXXX";
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0) return errno;
+    return FinishReplacement(fd, pattern, target, writer);
+}
+
+int ReplaceFileAtomically(const std::string& path, const std::string& tempPath, const FileWriter& writer) {
+    if (path.empty() || path.back() == '/') return EISDIR;
+    const std::string target = ResolveLink(path);
+    const int fd = ::open(tempPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) return errno;
+    return FinishReplacement(fd, tempPath, target, writer);
+}
+
+}  // namespace tagmora::fileio
