@@ -9,6 +9,7 @@
 #include "cli/CliCommon.h"
 #include "script/Script.h"
 #include "rename/PresetRename.h"
+#include "rename/SafeRename.h"
 #include "rename/ScriptRename.h"
 
 namespace tagmora::cli {
@@ -115,7 +116,7 @@ int RunRename(CliSession& session, const std::vector<std::string>& args) {
         if (result.Errors[i] == 0) {
             PrintPair(out, item);
         } else {
-            session.Err << "tagmora-cli rename: " << EscapeField(item.OldPath) << ": " << std::strerror(result.Errors[i])
+            session.Err << "tagmora-cli rename: " << EscapeField(item.OldPath) << ": " << RenameErrorText(result.Errors[i])
                         << '\n';
         }
     }
