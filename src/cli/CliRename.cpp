@@ -62,8 +62,7 @@ int RunRename(CliSession& session, const RenameRequest& request, const std::vect
         // The plan as the run would carry it out: what it would refuse or meet taken is a failure.
         const std::vector<RenamePlanItem> plan =
             request.Preset ? PlanPresetRename(list) : PlanScriptRename(list, request.Script);
-        const RenameKind kind = request.Preset ? RenameKind::InFolder : RenameKind::WithFolders;
-        failed = Report(session, plan, SimulateRenames(plan, kind));
+        failed = Report(session, plan, SimulateRenames(plan));
     } else {
         UndoList undo;  // the command line keeps no undo
         const RenameRunResult result =

@@ -18,16 +18,18 @@ std::vector<int> ApplyRenames(const std::vector<RenamePlanItem>& plan, RenameKin
     errors.reserve(plan.size());
     for (std::size_t i = 0; i < plan.size(); ++i) {
         const RenamePlanItem& item = plan[i];
-        const int error = item.Error != 0                 ? item.Error
-                          : kind == RenameKind::InFolder ? RenameFileNoReplace(item.OldPath, item.NewPath)
-                                                       : MoveFileNoReplace(item.OldPath, item.NewPath);
+        int error = item.Error;
+        if (error == 0) {
+            error = kind == RenameKind::InFolder ? RenameFileNoReplace(item.OldPath, item.NewPath)
+                                                 : MoveFileNoReplace(item.OldPath, item.NewPath);
+        }
         errors.push_back(error);
         if (afterEach && !afterEach(i, error)) break;
     }
     return errors;
 }
 
-std::vector<int> SimulateRenames(const std::vector<RenamePlanItem>& plan, RenameKind) {
+std::vector<int> SimulateRenames(const std::vector<RenamePlanItem>& plan) {
     const auto key = [](const std::string& path) { return std::filesystem::path(path).lexically_normal().string(); };
     const auto exists = [](const std::string& path) {
         struct stat st {};

@@ -44,7 +44,7 @@ std::vector<int> ApplyRenames(const std::vector<RenamePlanItem>& plan, RenameKin
 // earlier item of the plan moved it away) or that an earlier item of the plan already took, a
 // source that is gone. Paths are compared as written with "//", "/./" and "x/.." folded. Folders
 // that WithFolders would create are assumed creatable.
-std::vector<int> SimulateRenames(const std::vector<RenamePlanItem>& plan, RenameKind kind);
+std::vector<int> SimulateRenames(const std::vector<RenamePlanItem>& plan);
 
 // The summary message of both renaming commands when any file failed.
 inline constexpr const char* kFilesNotRenamed =

@@ -42,7 +42,7 @@ TEST(RenamePlan, TheSimulationForeseesWhatTheRunMeets) {
         for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) WriteFile(dir / name, name);
         std::vector<RenamePlanItem> plan;
         for (const auto& [from, to] : c.Moves) plan.push_back({0, dir / from, dir / to});
-        EXPECT_EQ(SimulateRenames(plan, c.Kind), c.Errors) << c.What;
+        EXPECT_EQ(SimulateRenames(plan), c.Errors) << c.What;
         Strings before;
         test::CollectFiles(dir.Path(), "", before);
         EXPECT_EQ(before.size(), 3u) << c.What;  // the simulation touches nothing
@@ -54,7 +54,7 @@ TEST(RenamePlan, APlannedFailureIsNeverCarriedOut) {
     TempDir dir;
     WriteFile(dir / "a.mp3", "A");
     const std::vector<RenamePlanItem> plan{{0, dir / "a.mp3", dir / "Error.mp3", kScriptFailed}};
-    EXPECT_EQ(SimulateRenames(plan, RenameKind::WithFolders), (std::vector<int>{kScriptFailed}));
+    EXPECT_EQ(SimulateRenames(plan), (std::vector<int>{kScriptFailed}));
     EXPECT_EQ(ApplyRenames(plan, RenameKind::WithFolders), (std::vector<int>{kScriptFailed}));
     EXPECT_EQ(test::ReadFile(dir / "a.mp3"), "A");
 }
