@@ -2,21 +2,26 @@
 // the program does, and the escaping of the output.
 #include "cli/CliCommon.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <ostream>
 
 #include "common/Text.h"
-#include "filelist/BuildList.h"
+#include "filelist/FolderCommands.h"
 #include "settings/SettingsStore.h"
 
 namespace tagmora::cli {
 
-MessageResult CliHost::ShowMessage(const std::string& text, const std::string& caption, MessageIcon,
+MessageResult CliHost::ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
                                    MessageButtons buttons) {
+    if (icon == MessageIcon::Error) ++errors_;
     std::string oneLine = text;
     std::replace(oneLine.begin(), oneLine.end(), '\n', ' ');
     std::replace(oneLine.begin(), oneLine.end(), '\r', ' ');
-    err_ << caption << ": " << oneLine << '\n';
+    err_ << caption << ": " << EscapeField(oneLine) << '\n';
     switch (buttons) {
         case MessageButtons::OkCancel:
             return MessageResult::Cancel;
@@ -58,14 +63,32 @@ bool LoadSessionSettings(CliSession& session, const std::vector<std::pair<std::s
     return true;
 }
 
-void ScanAndRead(CliSession& session, const std::vector<std::string>& folders) {
+bool ScanAndRead(CliSession& session, const std::vector<std::string>& folders) {
     FileList& list = session.List;
+    bool complete = true;
+    // Without subfolders the program opens the first folder only.
+    const std::size_t opened = session.Settings.IncludeSubDirs ? folders.size() : std::min<std::size_t>(folders.size(), 1);
     for (std::size_t i = 0; i < folders.size(); ++i) {
-        list.CurrentFolder = folders[i];
-        list.ScanFolder(folders[i], i != 0, true);
+        if (i >= opened) {
+            session.Err << "tagmora-cli: " << EscapeField(folders[i])
+                        << ": skipped: without subfolders (IncludeSubDirs=0) only the first folder is scanned\n";
+            continue;
+        }
+        struct stat st {};
+        const int error = ::stat(folders[i].c_str(), &st) != 0 ? errno : S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+        if (error != 0) {
+            session.Err << "tagmora-cli: " << EscapeField(folders[i]) << ": " << std::strerror(error) << '\n';
+            complete = false;
+        }
     }
-    BuildList(list, false, false);
-    list.RestoreAutoOrdering();
+    list.FolderNotRead = [&](const std::string& folder, int error) {
+        session.Err << "tagmora-cli: cannot read folder " << EscapeField(folder) << ": " << std::strerror(error) << '\n';
+        complete = false;
+    };
+    const int errorsBefore = session.HostPort.ErrorCount();
+    OpenCommandLineFolders(list, folders);
+    list.FolderNotRead = nullptr;
+    return complete && session.HostPort.ErrorCount() == errorsBefore;
 }
 
 void FlushIfLarge(std::ostream& out, std::string& pending) {
@@ -81,23 +104,54 @@ int FinishOutput(std::ostream& out, std::string& pending) {
     return out.good() ? 0 : 1;
 }
 
+namespace {
+
+constexpr const char* kHexDigits = "0123456789abcdef";
+
+bool IsControl(unsigned char u) { return u < 0x20 || u == 0x7F; }
+
+// Is the byte at `i` the start of a C1 control (U+0080 to U+009F: C2 80 to C2 9F)?
+bool IsC1At(std::string_view text, std::size_t i) {
+    return i + 1 < text.size() && static_cast<unsigned char>(text[i]) == 0xC2 &&
+           static_cast<unsigned char>(text[i + 1]) <= 0x9F && static_cast<unsigned char>(text[i + 1]) >= 0x80;
+}
+
+void AppendHexByte(std::string& out, unsigned char u) {
+    out += "\\x";
+    out.push_back(kHexDigits[u >> 4]);
+    out.push_back(kHexDigits[u & 0xF]);
+}
+
+}  // namespace
+
 void AppendEscapedField(std::string& out, std::string_view value) {
     const bool plain = std::all_of(value.begin(), value.end(), [](char c) {
         const auto u = static_cast<unsigned char>(c);
-        return u >= 0x20 && u < 0x80 && c != '\\';
+        return u >= 0x20 && u < 0x7F && c != '\\';
     });
     if (plain) {
         out.append(value);
         return;
     }
     const std::string clean = text::SanitizeUtf8(value);
-    for (char c : clean) {
+    for (std::size_t i = 0; i < clean.size(); ++i) {
+        const char c = clean[i];
+        const auto u = static_cast<unsigned char>(c);
         switch (c) {
             case '\t': out += "\\t"; break;
             case '\n': out += "\\n"; break;
             case '\r': out += "\\r"; break;
             case '\\': out += "\\\\"; break;
-            default: out.push_back(c);
+            case '\0': out += "\\0"; break;
+            default:
+                if (IsControl(u)) {
+                    AppendHexByte(out, u);
+                } else if (IsC1At(clean, i)) {
+                    AppendHexByte(out, u);
+                    AppendHexByte(out, static_cast<unsigned char>(clean[++i]));
+                } else {
+                    out.push_back(c);
+                }
         }
     }
 }
@@ -113,8 +167,9 @@ std::string JsonString(std::string_view value) {
     const std::string clean = text::SanitizeUtf8(value);
     std::string out = "\"";
     out.reserve(clean.size() + 2);
-    for (char c : clean) {
-        const auto u = static_cast<unsigned char>(c);
+    for (std::size_t i = 0; i < clean.size(); ++i) {
+        const char c = clean[i];
+        auto u = static_cast<unsigned char>(c);
         switch (c) {
             case '"': out += "\\\""; break;
             case '\\': out += "\\\\"; break;
@@ -122,11 +177,11 @@ std::string JsonString(std::string_view value) {
             case '\r': out += "\\r"; break;
             case '\t': out += "\\t"; break;
             default:
-                if (u < 0x20) {
-                    static const char* hex = "0123456789abcdef";
+                if (IsControl(u) || IsC1At(clean, i)) {
+                    if (!IsControl(u)) u = static_cast<unsigned char>(clean[++i]);  // the code point is the second byte
                     out += "\\u00";
-                    out.push_back(hex[u >> 4]);
-                    out.push_back(hex[u & 0xF]);
+                    out.push_back(kHexDigits[u >> 4]);
+                    out.push_back(kHexDigits[u & 0xF]);
                 } else {
                     out.push_back(c);
                 }
@@ -134,25 +189,6 @@ std::string JsonString(std::string_view value) {
     }
     out.push_back('"');
     return out;
-}
-
-ParsedArgs ParseCommandArgs(const std::vector<std::string>& args, const std::vector<std::string>& flags) {
-    ParsedArgs parsed;
-    bool optionsEnded = false;
-    for (const auto& arg : args) {
-        if (!optionsEnded && arg == "--") {
-            optionsEnded = true;
-        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-' && parsed.Positional.empty()) {
-            if (std::find(flags.begin(), flags.end(), arg) == flags.end()) {
-                parsed.Error = "unknown option " + arg;
-                return parsed;
-            }
-            parsed.Flags.push_back(arg);
-        } else {
-            parsed.Positional.push_back(arg);
-        }
-    }
-    return parsed;
 }
 
 }  // namespace tagmora::cli

@@ -14,15 +14,18 @@
 
 namespace tagmora::cli {
 
-// Message boxes go to stderr; pickers are never confirmed; nothing is shown.
+// Message boxes go to stderr (control characters escaped); pickers are never confirmed; nothing
+// is shown. Counts the error boxes (a file that cannot be opened while the rows are read).
 class CliHost : public NullHost {
 public:
     explicit CliHost(std::ostream& err) : err_(err) {}
     MessageResult ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
                               MessageButtons buttons) override;
+    int ErrorCount() const { return errors_; }
 
 private:
     std::ostream& err_;
+    int errors_ = 0;
 };
 
 struct CliSession {
@@ -41,35 +44,41 @@ struct CliSession {
 // then applies the --set overrides. False with a message on stderr on a bad override.
 bool LoadSessionSettings(CliSession& session, const std::vector<std::pair<std::string, std::string>>& sets);
 
-// Scans the folders as the program does for its command line (the first fresh, the others
-// appended; a missing folder gives no rows) and reads every row.
-void ScanAndRead(CliSession& session, const std::vector<std::string>& folders);
+// Opens the folders as the program does with its own command line (OpenCommandLineFolders: full
+// paths; with IncludeSubDirs the first fresh and the others appended, without it the first only)
+// and reads every row. Each folder that does not exist or cannot be read, given or met inside the
+// tree, gets a message on stderr; so does every file that cannot be opened (the error box).
+// False when there was any such message: the command ends with exit code 1 after its output.
+bool ScanAndRead(CliSession& session, const std::vector<std::string>& folders);
 
 // Output is gathered in a text and written in large pieces: FlushIfLarge writes it once it passes
 // 1 MiB; FinishOutput writes the rest and gives the exit code (1 when the output failed).
 void FlushIfLarge(std::ostream& out, std::string& pending);
 int FinishOutput(std::ostream& out, std::string& pending);
 
-// Escapes \t, \n, \r and \ for the tab-separated output.
+// The text for the tab-separated output, safe to show on a terminal: tab, line feed, carriage
+// return and backslash become \t, \n, \r, \\; NUL becomes \0; the other C0 controls, DEL
+// and the C1 controls (U+0080 to U+009F, two bytes in UTF-8) become \xHH per byte, so "\x1b[2J"
+// arrives as the text \x1b[2J. Invalid UTF-8 shows replacement characters.
 std::string EscapeField(std::string_view text);
 void AppendEscapedField(std::string& out, std::string_view text);
-// A JSON string literal (with quotes) of the text; invalid UTF-8 shows replacement characters.
+// A JSON string literal (with quotes) of the text; control characters (C0, DEL, C1) as \u00XX;
+// invalid UTF-8 shows replacement characters.
 std::string JsonString(std::string_view text);
 
-// One command: its arguments after the command name. Returns the exit code.
-int RunList(CliSession& session, const std::vector<std::string>& args);
-int RunEval(CliSession& session, const std::vector<std::string>& args);
-int RunCheck(CliSession& session, const std::vector<std::string>& args);
-int RunSettings(CliSession& session, const std::vector<std::string>& args);
-int RunRename(CliSession& session, const std::vector<std::string>& args);
-
-// Splits a command's arguments into its options (any order, before the folders) and the rest.
-// `flags` are the options without a value. Unknown options are an error.
-struct ParsedArgs {
-    std::vector<std::string> Flags;      // options given, e.g. "--json"
-    std::vector<std::string> Positional; // everything else, in order
-    std::string Error;                   // non-empty on failure
+// What a rename command asks for: the preset or a script, and whether to print the plan only.
+struct RenameRequest {
+    bool Preset = false;
+    std::string Script;  // when not Preset
+    bool DryRun = false;
 };
-ParsedArgs ParseCommandArgs(const std::vector<std::string>& args, const std::vector<std::string>& flags);
+
+// The commands. Each returns the exit code: 0 done; 1 a failure met (a folder or file not read,
+// a file not renamed, nothing checked, the output not written).
+int RunList(CliSession& session, bool json, const std::vector<std::string>& folders);
+int RunEval(CliSession& session, const std::string& script, bool all, const std::vector<std::string>& folders);
+int RunCheck(CliSession& session, const std::string& script, const std::vector<std::string>& folders);
+int RunSettingsInit(CliSession& session);
+int RunRename(CliSession& session, const RenameRequest& request, const std::vector<std::string>& folders);
 
 }  // namespace tagmora::cli

@@ -1,23 +1,12 @@
 // tagmora-cli list: every row with its check state and 21 column texts, as text or JSON lines.
-#include <algorithm>
 #include <ostream>
 
 #include "cli/CliCommon.h"
 
 namespace tagmora::cli {
 
-int RunList(CliSession& session, const std::vector<std::string>& args) {
-    const ParsedArgs parsed = ParseCommandArgs(args, {"--json"});
-    if (!parsed.Error.empty()) {
-        session.Err << "tagmora-cli list: " << parsed.Error << '\n';
-        return 2;
-    }
-    if (parsed.Positional.empty()) {
-        session.Err << "tagmora-cli list: no folder given\n";
-        return 2;
-    }
-    const bool json = std::find(parsed.Flags.begin(), parsed.Flags.end(), "--json") != parsed.Flags.end();
-    ScanAndRead(session, parsed.Positional);
+int RunList(CliSession& session, bool json, const std::vector<std::string>& folders) {
+    const bool complete = ScanAndRead(session, folders);
 
     std::string out;
     out.reserve(static_cast<std::size_t>(session.List.RowCount()) * 160);
@@ -44,7 +33,8 @@ int RunList(CliSession& session, const std::vector<std::string>& args) {
         }
         FlushIfLarge(session.Out, out);
     }
-    return FinishOutput(session.Out, out);
+    const int written = FinishOutput(session.Out, out);
+    return complete ? written : 1;
 }
 
 }  // namespace tagmora::cli

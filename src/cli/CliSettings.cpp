@@ -7,11 +7,7 @@
 
 namespace tagmora::cli {
 
-int RunSettings(CliSession& session, const std::vector<std::string>& args) {
-    if (args.size() != 1 || args[0] != "init") {
-        session.Err << "tagmora-cli settings: the only action is 'init'\n";
-        return 2;
-    }
+int RunSettingsInit(CliSession& session) {
     const std::string userHive = FileSettingsStore::DefaultUserHivePath();
     FileSettingsStore store(userHive, FileSettingsStore::DefaultMachineHivePath());
     if (session.LoadResult == SettingsLoadResult::Loaded) {

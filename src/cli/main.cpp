@@ -1,105 +1,130 @@
-// tagmora-cli: the command-line front end over the same core as the program.
-#include <cstring>
+// tagmora-cli: the command-line front end over the same core as the program. The arguments are
+// read by CLI11: --help for the program and each command, --version, and a message naming the
+// unknown or missing part for a usage error (exit code 2).
 #include <iostream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include <CLI/CLI.hpp>
+
 #include "cli/CliCommon.h"
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: tagmora-cli [--set NAME=VALUE]... COMMAND [OPTIONS] [ARGUMENTS] FOLDER...\n"
-    "\n"
-    "Lists and works on the MP3 files of folders, as the Tagmora program does, with the\n"
-    "settings stored by the program (a --set overrides one setting for this run only).\n"
-    "\n"
-    "Commands:\n"
-    "  list [--json] FOLDER...        one line per row: check state and the 21 column texts,\n"
-    "                                 tab-separated (\\t \\n \\r \\\\ escaped); --json: one object per row\n"
-    "  eval [--all] SCRIPT FOLDER...  the script's result for every checked row (--all: every row)\n"
-    "  check SCRIPT FOLDER...         the script's preview on the first checked row\n"
-    "  rename --preset [--dry-run] FOLDER...\n"
-    "                                 rename the checked files by the preset pattern of the settings\n"
-    "  rename --script SCRIPT [--dry-run] FOLDER...\n"
-    "                                 rename (or move into subfolders) the checked files by a script;\n"
-    "                                 needs IncludeSubDirs on. Prints one line OLD\\tNEW (escaped as\n"
-    "                                 in list) per file renamed, or with --dry-run per file planned,\n"
-    "                                 touching nothing; failures go to stderr, exit code 1 when any\n"
-    "                                 file was not renamed. No existing file is ever replaced.\n"
-    "  settings init                  store the first-run defaults (with the --set overrides) and a\n"
-    "                                 window position when no complete settings are stored yet\n"
-    "\n"
-    "Options:\n"
-    "  --set NAME=VALUE   override a setting by its value name, e.g. --set IncludeSubDirs=0\n"
-    "  --help             show this help\n"
-    "  --version          show the version\n";
+constexpr const char* kDescription =
+    "Lists and works on the MP3 files of folders, as the Tagmora program does, with the settings\n"
+    "stored by the program (a --set overrides one setting for this run only). Folders are taken as\n"
+    "the program takes its own command line: as full paths; with IncludeSubDirs=1 the first folder\n"
+    "is scanned fresh and the others are added; with IncludeSubDirs=0 only the first is scanned.";
 
-using Command = int (*)(tagmora::cli::CliSession&, const std::vector<std::string>&);
+constexpr const char* kFooter =
+    "Output is tab-separated, escaped so that no tag reaches the terminal raw: \\t \\n \\r \\\\, NUL\n"
+    "as \\0, other control characters as \\xHH. Exit status: 0 done; 1 a folder that does not exist\n"
+    "or cannot be read, a file that cannot be opened or renamed, nothing checked, or output that\n"
+    "could not be written (everything else is still listed); 2 a usage error or unreadable settings.\n"
+    "Run 'tagmora-cli COMMAND --help' for the options of a command.";
 
-Command FindCommand(const std::string& name) {
-    if (name == "list") return tagmora::cli::RunList;
-    if (name == "eval") return tagmora::cli::RunEval;
-    if (name == "check") return tagmora::cli::RunCheck;
-    if (name == "settings") return tagmora::cli::RunSettings;
-    if (name == "rename") return tagmora::cli::RunRename;
-    return nullptr;
+// NAME=VALUE of a --set, split at the first "=".
+std::pair<std::string, std::string> SplitAssignment(const std::string& assignment) {
+    const auto eq = assignment.find('=');
+    return {assignment.substr(0, eq), assignment.substr(eq + 1)};
+}
+
+// Adds the FOLDER... arguments (one at least) of a command.
+void AddFolders(CLI::App& command, std::vector<std::string>& folders) {
+    command.add_option("FOLDER", folders, "the folders to scan")->type_name("")->required();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
-    std::vector<std::pair<std::string, std::string>> sets;
-    int i = 1;
-    for (; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage;
-            return 0;
+    CLI::App app(kDescription, "tagmora-cli");
+    app.footer(kFooter);
+    app.set_version_flag("--version", std::string("tagmora-cli ") + TAGMORA_VERSION, "show the version");
+    app.require_subcommand(1);
+    app.failure_message([](const CLI::App* failed, const CLI::Error& error) {
+        // The help of the command the error is about (the deepest one given).
+        std::string command = failed->get_name();
+        for (const CLI::App* sub = failed; !sub->get_subcommands().empty();) {
+            sub = sub->get_subcommands().front();
+            command += " " + sub->get_name();
         }
-        if (arg == "--version") {
-            std::cout << "tagmora-cli " << TAGMORA_VERSION << '\n';
-            return 0;
-        }
-        std::string assignment;
-        if (arg == "--set") {
-            if (i + 1 >= argc) {
-                std::cerr << "tagmora-cli: --set needs NAME=VALUE\n";
-                return 2;
-            }
-            assignment = argv[++i];
-        } else if (arg.rfind("--set=", 0) == 0) {
-            assignment = arg.substr(6);
-        } else {
-            break;
-        }
-        const auto eq = assignment.find('=');
-        if (eq == std::string::npos || eq == 0) {
-            std::cerr << "tagmora-cli: --set needs NAME=VALUE, got '" << assignment << "'\n";
+        return "tagmora-cli: " + std::string(error.what()) + "\nRun '" + command + " --help' for more information.\n";
+    });
+
+    std::vector<std::string> assignments;
+    app.add_option("--set", assignments, "override a setting by its stored name, e.g. --set IncludeSubDirs=0")
+        ->type_name("NAME=VALUE")
+        ->check(
+            [](const std::string& value) {
+                const auto eq = value.find('=');
+                return eq == std::string::npos || eq == 0 ? std::string("needs NAME=VALUE, got '" + value + "'")
+                                                          : std::string();
+            },
+            "");
+
+    std::vector<std::string> folders;
+    std::string script;
+    bool json = false;
+    bool all = false;
+    tagmora::cli::RenameRequest rename;
+
+    CLI::App* list = app.add_subcommand("list", "one line per row: check state (1 or 0) and the 21 column texts");
+    list->add_flag("--json", json, "one JSON object per row: {\"checked\", \"path\", \"columns\"}");
+    AddFolders(*list, folders);
+
+    CLI::App* eval = app.add_subcommand("eval", "the script's result for every checked row, one per line");
+    eval->add_flag("--all", all, "every row, checked or not");
+    eval->add_option("script", script, "the script, e.g. '%p1% - %t1%'")->type_name("SCRIPT")->required();
+    AddFolders(*eval, folders);
+
+    CLI::App* check = app.add_subcommand("check", "the script's preview on the first checked row");
+    check->add_option("script", script, "the script")->type_name("SCRIPT")->required();
+    AddFolders(*check, folders);
+
+    CLI::App* renameCommand = app.add_subcommand(
+        "rename", "rename the checked files by the preset pattern or by a script; prints OLD<TAB>NEW per file");
+    CLI::Option_group* how = renameCommand->add_option_group("pattern", "one of");
+    how->add_flag("--preset", rename.Preset, "the preset pattern of the settings (number, artist, album, title)");
+    how->add_option("--script", rename.Script,
+                    "a script; \"/\" or \"\\\" in its result moves the file into subfolders of its folder, "
+                    "which are created (needs IncludeSubDirs=1). Write --script=SCRIPT for one that starts "
+                    "with \"-\"")
+        ->type_name("SCRIPT");
+    how->require_option(1);
+    renameCommand->add_flag("--dry-run", rename.DryRun,
+                            "print the plan and touch nothing; names the run would fail on are failures");
+    AddFolders(*renameCommand, folders);
+
+    CLI::App* settings = app.add_subcommand("settings", "the stored settings");
+    settings->require_subcommand(1);
+    CLI::App* init = settings->add_subcommand(
+        "init", "store the first-run defaults (with the --set overrides) and a window position, once");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return app.exit(error);  // --help, --version
+        if (app.get_subcommands().empty() && !app.remaining().empty()) {
+            std::cerr << "tagmora-cli: unknown command '" << app.remaining().front() << "'\n"
+                      << "Run 'tagmora-cli --help' for the commands.\n";
             return 2;
         }
-        sets.emplace_back(assignment.substr(0, eq), assignment.substr(eq + 1));
-    }
-    if (i >= argc) {
-        std::cerr << kUsage;
+        app.exit(error, std::cout, std::cerr);
         return 2;
     }
-    const std::string name = argv[i++];
-    const Command command = FindCommand(name);
-    if (command == nullptr) {
-        std::cerr << "tagmora-cli: unknown command '" << name << "' (see --help)\n";
-        return 2;
-    }
-    std::vector<std::string> args(argv + i, argv + argc);
-    for (const auto& arg : args) {
-        if (arg == "--help") {
-            std::cout << kUsage;
-            return 0;
-        }
-    }
+
+    std::vector<std::pair<std::string, std::string>> sets;
+    for (const auto& assignment : assignments) sets.push_back(SplitAssignment(assignment));
     tagmora::cli::CliSession session(std::cout, std::cerr);
     if (!tagmora::cli::LoadSessionSettings(session, sets)) return 2;
-    return command(session, args);
+
+    if (list->parsed()) return tagmora::cli::RunList(session, json, folders);
+    if (eval->parsed()) return tagmora::cli::RunEval(session, script, all, folders);
+    if (check->parsed()) return tagmora::cli::RunCheck(session, script, folders);
+    if (renameCommand->parsed()) return tagmora::cli::RunRename(session, rename, folders);
+    if (init->parsed()) return tagmora::cli::RunSettingsInit(session);
+    return 2;
 }

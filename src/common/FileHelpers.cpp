@@ -16,15 +16,15 @@ namespace tagmora {
 
 namespace {
 
-// Creates `folder` and every missing parent; existing folders are fine. Failures are left to the
-// move that follows, which then fails itself.
-void CreateFolders(const std::string& folder) {
-    if (folder.empty()) return;
+// Creates `folder` and every missing parent; existing folders are fine. False with errno set to
+// the cause when a folder cannot be created.
+bool CreateFolders(const std::string& folder) {
+    if (folder.empty()) return true;
     struct stat st {};
-    if (::stat(folder.c_str(), &st) == 0) return;
+    if (::stat(folder.c_str(), &st) == 0) return true;
     const std::size_t slash = folder.find_last_of('/');
-    if (slash != std::string::npos && slash > 0) CreateFolders(folder.substr(0, slash));
-    ::mkdir(folder.c_str(), 0777);
+    if (slash != std::string::npos && slash > 0 && !CreateFolders(folder.substr(0, slash))) return false;
+    return ::mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST;
 }
 
 // rename without replacing: RENAME_NOREPLACE where the file system supports it, otherwise a hard
@@ -67,7 +67,7 @@ std::string FolderOfPath(std::string_view path) { return std::string(path.substr
 
 bool MoveFileWithFolders(const std::string& oldPath, const std::string& newPath) {
     const std::size_t slash = LastBackslashPos(newPath);
-    if (slash > 1) CreateFolders(newPath.substr(0, slash - 1));
+    if (slash > 1 && !CreateFolders(newPath.substr(0, slash - 1))) return false;
     return RenameNoReplace(oldPath.c_str(), newPath.c_str());
 }
 

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "common/Text.h"
@@ -134,6 +135,8 @@ void FileList::ScanFolder(const std::string& folder, bool append, bool keepListV
         std::vector<FoundFile> found;
         if (ListFolder(base, files, folders)) {
             for (const auto& name : files) found.push_back({base + name, number});
+        } else if (FolderNotRead) {
+            FolderNotRead(base, errno);
         }
         AppendRows(found, true);
         const std::string title = std::string(kProductName) + " - " + WithoutTrailingSeparators(CurrentFolder) + "/*.mp3";
@@ -164,7 +167,10 @@ void FileList::Walk(const std::string& folder, int folderNumber, std::vector<Fou
     if (cancel_) return;
     host_.ProcessEvents();
     struct stat st {};
-    if (::stat(folder.c_str(), &st) != 0) return;
+    if (::stat(folder.c_str(), &st) != 0) {
+        if (FolderNotRead) FolderNotRead(folder, errno);
+        return;
+    }
     const std::pair<std::uint64_t, std::uint64_t> id{st.st_dev, st.st_ino};
     if (std::find(inside.begin(), inside.end(), id) != inside.end()) return;  // a link cycle
     inside.push_back(id);
@@ -176,7 +182,11 @@ void FileList::Walk(const std::string& folder, int folderNumber, std::vector<Fou
         for (const auto& name : folders) {
             const std::string sub = folder + name + "/";
             struct stat sst {};
-            if (::stat(sub.c_str(), &sst) != 0 || !S_ISDIR(sst.st_mode)) continue;
+            if (::stat(sub.c_str(), &sst) != 0) {
+                if (FolderNotRead) FolderNotRead(sub, errno);
+                continue;
+            }
+            if (!S_ISDIR(sst.st_mode)) continue;
             if (std::find(inside.begin(), inside.end(), std::pair<std::uint64_t, std::uint64_t>{sst.st_dev, sst.st_ino}) !=
                 inside.end()) {
                 continue;  // the walk never enters a folder it is already inside
@@ -185,6 +195,8 @@ void FileList::Walk(const std::string& folder, int folderNumber, std::vector<Fou
             status_.ShowFolderPanel(sub + "*.mp3");
             Walk(sub, number, out, inside);
         }
+    } else if (FolderNotRead) {
+        FolderNotRead(folder, errno);
     }
     inside.pop_back();
 }

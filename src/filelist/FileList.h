@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,10 @@ public:
     // The new-rows range of the latest appended scan; empty when First > Last.
     int NewRowsFirst = 0;
     int NewRowsLast = -1;
+
+    // Told of each folder that a scan cannot list, with the errno value (the folder then gives
+    // no rows); the command line reports them. Unset: such folders are skipped silently.
+    std::function<void(const std::string& folder, int error)> FolderNotRead;
 
     // Sorting state (the list's ordering).
     int SortColumn = 0;

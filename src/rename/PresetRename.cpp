@@ -9,6 +9,7 @@
 #include "filelist/BuildList.h"
 #include "filelist/FileList.h"
 #include "filelist/FolderCommands.h"
+#include "rename/SafeRename.h"
 
 namespace tagmora {
 
@@ -70,7 +71,10 @@ std::vector<RenamePlanItem> PlanPresetRename(FileList& list) {
         name += title;
         name += ".mp3";
         const std::string& old = list.RowPath(i);
-        plan.push_back({i, old, FolderOfPath(old) + name});
+        // A name is never a path: a "/" from tag text or the separator would lead the system
+        // through whatever the folder part names, links included.
+        const int error = name.find('/') != std::string::npos ? kNameIsPath : 0;
+        plan.push_back({i, old, FolderOfPath(old) + name, error});
     }
     return plan;
 }

@@ -22,7 +22,8 @@ std::string PresetNumber(FileList& list, int row, int checkedIndex);
 // and AddPrefixSeparator, (AddPrefixArtist) the artist and the separator, (AddPrefixAlbum) the
 // album and the separator, then the title and ".mp3". With ReplaceBannedSymbols the artist, album
 // and title pass through ReplaceBannedChars (ReplaceSymbol); the number, the separator and the
-// folder never do. Resets the folder counters first (mode 3 advances them). Touches no file.
+// folder never do. A name that holds a "/" is planned with the Error kNameIsPath. Resets the
+// folder counters first (mode 3 advances them). Touches no file.
 std::vector<RenamePlanItem> PlanPresetRename(FileList& list);
 
 // The renaming: empties `undo`, plans, renames each file in place without replacing any, records

@@ -70,7 +70,8 @@ std::string TRenameForm::ScriptText() const { return ScriptEdit->currentText().t
 void TRenameForm::ScriptChanged(const QString& text) {
     const std::string preview = CheckScript(text.toStdString(), list_, sampleRow_);
     ChLabel->setText(QString::fromStdString(preview));
-    OkButton->setEnabled(preview != kScriptError);
+    // An empty preview would name the file ".mp3", a hidden file: it cannot be confirmed either.
+    OkButton->setEnabled(!preview.empty() && preview != kScriptError);
 }
 
 void TRenameForm::showEvent(QShowEvent* event) {

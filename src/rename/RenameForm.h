@@ -32,7 +32,7 @@ public:
     std::string ScriptText() const;
 
     // On every change of the script text, typed or picked: ChLabel shows CheckScript of the text,
-    // and OkButton is enabled exactly when that differs from "Error".
+    // and OkButton is enabled exactly when that is neither empty nor "Error".
     void ScriptChanged(const QString& text);
 
 protected:

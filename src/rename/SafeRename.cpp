@@ -3,8 +3,9 @@
 
 #include <cerrno>
 #include <cstdio>  // renameat2, RENAME_NOREPLACE
-#include <filesystem>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -59,6 +60,19 @@ int ResolveExisting(int error, const std::string& from, const std::string& to) {
 
 }  // namespace
 
+std::string RenameErrorText(int error) {
+    switch (error) {
+        case kNameHidden:
+            return "the new name would make a hidden file (empty before its extension or starting with \".\")";
+        case kNameIsPath:
+            return "the new name holds a \"/\": a name from tag text stays a file name";
+        case kScriptFailed:
+            return "the script gives Error on this file";
+        default:
+            return std::strerror(error);
+    }
+}
+
 int CheckNewPath(std::string_view path) {
     if (path.find('\0') != std::string_view::npos) return EINVAL;
     if (path.size() > kMaxPathBytes) return ENAMETOOLONG;
@@ -69,6 +83,7 @@ int CheckNewPath(std::string_view path) {
         if (end - start > kMaxNameBytes) return ENAMETOOLONG;
         start = end + 1;
     }
+    if (NameOf(path).substr(0, 1) == ".") return kNameHidden;
     return 0;
 }
 
@@ -105,11 +120,25 @@ int RenameViaTemporary(const std::string& from, const std::string& to) {
 
 namespace {
 
-// Do both paths name entries of the same folder (compared as written, with "//" and "." folded)?
-bool SameFolder(const std::string& a, const std::string& b) {
-    return std::filesystem::path(FolderOfPath(a)).lexically_normal() ==
-           std::filesystem::path(FolderOfPath(b)).lexically_normal();
+// The folder components of a path's folder part, with empty and "." components dropped; ".." is
+// kept as a component of its own (the system resolves it after following links).
+std::vector<std::string_view> FolderComponents(std::string_view path) {
+    const std::string_view folder = path.substr(0, LastBackslashPos(path));
+    std::vector<std::string_view> parts;
+    if (!folder.empty() && folder[0] == '/') parts.emplace_back("/");
+    std::size_t start = 0;
+    while (start < folder.size()) {
+        std::size_t end = folder.find('/', start);
+        if (end == std::string_view::npos) end = folder.size();
+        const std::string_view part = folder.substr(start, end - start);
+        if (!part.empty() && part != ".") parts.push_back(part);
+        start = end + 1;
+    }
+    return parts;
 }
+
+// Do both paths name entries of the same folder (compared as written, "//" and "/./" folded)?
+bool SameFolder(const std::string& a, const std::string& b) { return FolderComponents(a) == FolderComponents(b); }
 
 }  // namespace
 

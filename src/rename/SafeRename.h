@@ -11,14 +11,28 @@ namespace tagmora {
 inline constexpr std::size_t kMaxNameBytes = 255;
 inline constexpr std::size_t kMaxPathBytes = 4095;
 
+// Failures of a new name that no errno value describes (negative, so that they never meet one).
+// kNameHidden: the file name is empty before its extension or starts with "." (".mp3", ".x.mp3"),
+// which would hide the file. kNameIsPath: a name that must stay a file name holds a "/" (preset
+// names, from tag text). kScriptFailed: the script gives "Error" on the row.
+inline constexpr int kNameHidden = -1;
+inline constexpr int kNameIsPath = -2;
+inline constexpr int kScriptFailed = -3;
+
+// The reason of a rename failure for a message: the text of one of the codes above, otherwise
+// the system's text of the errno value ("File exists").
+std::string RenameErrorText(int error);
+
 // 0 when `path` may be handed to the file system as a new name; EINVAL when it holds a NUL byte,
 // ENAMETOOLONG when one of its "/"-separated components is longer than kMaxNameBytes or the whole
-// path longer than kMaxPathBytes. Looks at the text only.
+// path longer than kMaxPathBytes, kNameHidden when its last component starts with "." (a hidden
+// file). Looks at the text only.
 int CheckNewPath(std::string_view path);
 
 // Renames `from` to `to` in place: never replaces an existing file, never creates a folder, and
 // never moves the file into another folder (a target whose folder part differs, as a "/" or ".."
-// coming from tag text would make it, fails with EINVAL).
+// coming from tag text would make it, fails with EINVAL; "//" and "/./" in it are the same folder,
+// "x/.." is not, since the system follows a link named x). A name CheckNewPath refuses fails.
 // A target that is the same directory entry (the same path written differently) succeeds without
 // a change; a target that is the same file under a name differing only in letter case (as a
 // case-insensitive file system reports it) is reached through a temporary name. 0 on success,

@@ -8,9 +8,26 @@
 #include "script/Script.h"
 #include "filelist/FileList.h"
 #include "filelist/FolderCommands.h"
+#include "rename/SafeRename.h"
 #include "settings/SettingsStore.h"
 
 namespace tagmora {
+
+int ScriptResultError(std::string_view result) {
+    if (result == kScriptError) return kScriptFailed;
+    std::size_t start = 0;
+    while (start <= result.size()) {
+        std::size_t end = result.find_first_of("/\\", start);
+        if (end == std::string_view::npos) end = result.size();
+        const std::string_view part = result.substr(start, end - start);
+        const bool fileName = end == result.size();
+        if (fileName ? part.empty() || part[0] == '.' : part.substr(0, 1) == "." && part != "." && part != "..") {
+            return kNameHidden;
+        }
+        start = end + 1;
+    }
+    return 0;
+}
 
 std::vector<RenamePlanItem> PlanScriptRename(FileList& list, std::string_view script) {
     ResetFolderCounters(list);
@@ -18,9 +35,10 @@ std::vector<RenamePlanItem> PlanScriptRename(FileList& list, std::string_view sc
     for (int i = 0; i < list.RowCount(); ++i) {
         if (!list.Rows()[static_cast<std::size_t>(i)].Checked) continue;
         std::string result = EvaluateScript(script, list, i);
+        const int error = ScriptResultError(result);
         std::replace(result.begin(), result.end(), '\\', '/');
         const std::string& old = list.RowPath(i);
-        plan.push_back({i, old, FolderOfPath(old) + result + ".mp3"});
+        plan.push_back({i, old, FolderOfPath(old) + result + ".mp3", error});
     }
     return plan;
 }
@@ -74,6 +92,7 @@ bool RenameWindMnuClick(FileList& list, SettingsStore& store, ScriptDialogPort& 
     const std::optional<std::string> script = dialog.AskRenameScript(history.Items(), list, sample);
     if (!script) return true;
     RunScriptRename(list, *script);
+    if (script->empty()) return true;  // no entry that would only ever fail
     history.Add(*script);
     history.SaveToRegistry(store, kSettingsKey, kRenameScriptsValue);
     return true;

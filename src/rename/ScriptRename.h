@@ -29,9 +29,15 @@ public:
                                                        int sampleRow) = 0;
 };
 
+// The failure a script result gives before any file is touched: kScriptFailed for "Error",
+// kNameHidden when the file name (empty, as from an empty script) or a new folder name would
+// start with "." ("." and ".." lead nowhere new and are accepted); otherwise 0.
+int ScriptResultError(std::string_view result);
+
 // The new path of every checked row, in list order: the row's folder, the script's result with
-// every "\" turned into "/" (a "/" leads into a subfolder, ".." upwards), then ".mp3". Resets the
-// folder counters first, so that "nn" numbers each folder from 01. Touches no file.
+// every "\" turned into "/" (a "/" leads into a subfolder, ".." upwards), then ".mp3"; a result
+// that ScriptResultError refuses is planned with that Error. Resets the folder counters first,
+// so that "nn" numbers each folder from 01. Touches no file.
 std::vector<RenamePlanItem> PlanScriptRename(FileList& list, std::string_view script);
 
 // The renaming: " Переименовывание..." and the list hidden while it runs, sorting off; each file
@@ -44,7 +50,7 @@ RenameRunResult RunScriptRename(FileList& list, std::string_view script);
 // The command RenameWindMnu: "Нет выбранных файлов." when no row is checked; kOnlyWithSubDirs when
 // IncludeSubDirs is off; otherwise loads the history (settings key, "RenameScripts"), asks the
 // dialog, and on Ok runs the renaming, adds the script to the history and saves it (whether or not
-// every file was renamed; a failed save is not reported). The list is not rebuilt. False when
+// every file was renamed; a failed save is not reported; an empty script is not added). The list is not rebuilt. False when
 // refused because another command is running.
 bool RenameWindMnuClick(FileList& list, SettingsStore& store, ScriptDialogPort& dialog);
 

@@ -1,6 +1,10 @@
 // tagmora-cli list, --set, settings init and the usage errors.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "CliRunner.h"
 #include "TestFiles.h"
 
@@ -85,7 +89,8 @@ TEST_F(CliListTest, OddBytesAreEscapedAndNamesShownWithReplacementCharacters) {
     const auto fields = SplitTabs(SplitLines(r.Out).at(0));
     ASSERT_EQ(fields.size(), 22u);
     EXPECT_EQ(fields[1], name);
-    EXPECT_EQ(fields[2], "say \"hi\"\x01\\tend");
+    EXPECT_EQ(fields[2], "say \"hi\"\\x01\\tend");
+    EXPECT_EQ(fields[5], "\\0\\0\\0\\0");
 }
 
 TEST_F(CliListTest, AFailedWriteOfTheOutputIsAnError) {
@@ -94,9 +99,100 @@ TEST_F(CliListTest, AFailedWriteOfTheOutputIsAnError) {
 }
 
 TEST_F(CliListTest, SeveralFoldersAndMissingOnes) {
+    // A missing folder is a failure, told on stderr; the other folders are still listed.
     const auto r = RunCli({"list", music + "/Sub", dir / "missing", music + "/Sub"}, Config());
-    ASSERT_EQ(r.ExitCode, 0) << r.Err;
+    EXPECT_EQ(r.ExitCode, 1);
     EXPECT_EQ(SplitLines(r.Out).size(), 2u);  // the same folder twice lists its file twice
+    EXPECT_EQ(r.Err, "tagmora-cli: " + dir / "missing" + ": No such file or directory\n");
+}
+
+TEST_F(CliListTest, FoldersAreTakenAsTheProgramTakesThem) {
+    // A relative folder becomes a full path, so that %p1% names the folder itself.
+    test::CliRunOptions in;
+    in.WorkingDir = music + "/Sub";
+    auto r = test::RunCliWith({"eval", "%p1%|%p0%", "."}, Config(), in);
+    ASSERT_EQ(r.ExitCode, 0) << r.Err;
+    EXPECT_EQ(r.Out, "Sub|a.mp3\n");
+    in.WorkingDir = music;
+    r = test::RunCliWith({"list", "Sub/"}, Config(), in);
+    EXPECT_EQ(SplitTabs(SplitLines(r.Out).at(0)).at(1), music + "/Sub/a.mp3");
+
+    // Without subfolders only the first folder is scanned; the others are named on stderr.
+    r = RunCli({"--set", "IncludeSubDirs=0", "eval", "--all", "%p0%", music, music + "/Sub"}, Config());
+    EXPECT_EQ(r.ExitCode, 0) << r.Err;
+    EXPECT_EQ(SplitLines(r.Out), (std::vector<std::string>{"b.mp3", "none.mp3"}));
+    EXPECT_NE(r.Err.find(music + "/Sub: skipped"), std::string::npos) << r.Err;
+}
+
+// A chain of folders whose full path passes the system's limit (PATH_MAX, 4096 bytes), made
+// through folder descriptors; an MP3 file at `fileDepth` with a name of 200 bytes. Removed again
+// by the destructor, which the TempDir could not do by path.
+class DeepTree {
+public:
+    DeepTree(const std::string& root, int depth, int fileDepth) : root_(root) {
+        int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY);
+        for (int level = 0; level < depth; ++level) {
+            if (level == fileDepth) {
+                const int file = ::openat(fd, (std::string(200, 'f') + ".mp3").c_str(), O_WRONLY | O_CREAT, 0644);
+                const std::string bytes = test::SilentFrames() + test::Id3v1Bytes("Deep", "", "", "", "", 1, 0);
+                EXPECT_EQ(::write(file, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+                ::close(file);
+            }
+            ::mkdirat(fd, Name().c_str(), 0755);
+            const int next = ::openat(fd, Name().c_str(), O_RDONLY | O_DIRECTORY);
+            ::close(fd);
+            fd = next;
+        }
+        ::close(fd);
+        depth_ = depth;
+        fileDepth_ = fileDepth;
+    }
+    ~DeepTree() { Remove(::open(root_.c_str(), O_RDONLY | O_DIRECTORY), 0); }
+    static std::string Name() { return std::string(200, 'd'); }
+
+private:
+    void Remove(int fd, int level) {
+        if (level == fileDepth_) ::unlinkat(fd, (std::string(200, 'f') + ".mp3").c_str(), 0);
+        if (level < depth_) {
+            Remove(::openat(fd, Name().c_str(), O_RDONLY | O_DIRECTORY), level + 1);
+            ::unlinkat(fd, Name().c_str(), AT_REMOVEDIR);
+        }
+        ::close(fd);
+    }
+    std::string root_;
+    int depth_ = 0;
+    int fileDepth_ = 0;
+};
+
+TEST_F(CliListTest, FoldersAndFilesThatCannotBeReadAreFailuresNotGaps) {
+    // A file whose path is too long to open (about 4100 bytes), and the folders below it, whose
+    // paths are too long to list, each get a message; the rest of the tree is still listed.
+    const std::string deep = dir.MakeDir("music/Deep");
+    const DeepTree tree(deep, 21, 20);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"list", music}, {"eval", "%p0%", music}, {"check", "%p0%", music}}) {
+        const auto r = RunCli(args, Config());
+        EXPECT_EQ(r.ExitCode, 1) << args[0];
+        EXPECT_NE(r.Err.find("при открытии файла"), std::string::npos) << args[0] << r.Err;
+        EXPECT_NE(r.Err.find("cannot read folder " + deep + "/"), std::string::npos) << r.Err;
+        EXPECT_NE(r.Err.find("File name too long"), std::string::npos) << r.Err;
+        EXPECT_FALSE(r.Out.empty()) << args[0];
+    }
+    EXPECT_EQ(SplitLines(RunCli({"list", music}, Config()).Out).size(), 4u);
+
+    // A folder without read permission, inside the tree and given as the top folder.
+    const std::string locked = dir.MakeDir("music/Locked");
+    test::WriteFile(locked + "/hidden.mp3", test::SilentFrames());
+    ASSERT_EQ(::chmod(locked.c_str(), 0), 0);
+    test::CliRunOptions plain;
+    plain.WithoutAccessOverride = true;
+    auto r = test::RunCliWith({"list", music + "/Sub", locked}, Config(), plain);
+    EXPECT_EQ(r.ExitCode, 1);
+    EXPECT_EQ(SplitLines(r.Out).size(), 1u);
+    EXPECT_EQ(r.Err, "tagmora-cli: cannot read folder " + locked + "/: Permission denied\n");
+    r = test::RunCliWith({"--set", "IncludeSubDirs=0", "list", locked}, Config(), plain);
+    EXPECT_EQ(r.ExitCode, 1);
+    EXPECT_EQ(r.Err, "tagmora-cli: cannot read folder " + locked + "/: Permission denied\n");
 }
 
 TEST_F(CliListTest, UsageErrorsGoToStderr) {
@@ -112,6 +208,27 @@ TEST_F(CliListTest, UsageErrorsGoToStderr) {
     const auto help = RunCli({"--help"}, Config());
     EXPECT_EQ(help.ExitCode, 0);
     EXPECT_NE(help.Out.find("Usage: tagmora-cli"), std::string::npos);
+    // Every command has its own help, and a usage error names what is wrong.
+    for (const char* command : {"list", "eval", "check", "rename", "settings"}) {
+        const auto r = RunCli({command, "--help"}, Config());
+        EXPECT_EQ(r.ExitCode, 0) << command;
+        EXPECT_NE(r.Out.find(std::string("Usage: tagmora-cli ") + command), std::string::npos) << r.Out;
+    }
+    struct Usage {
+        std::vector<std::string> Args;
+        std::string Message;
+    };
+    for (const Usage& u : {Usage{{"list", "--bogus", music}, "--bogus"},
+                           Usage{{"eval", "%p0%"}, "FOLDER is required"},
+                           Usage{{"frobnicate", music}, "unknown command 'frobnicate'"},
+                           Usage{{"rename", "--script"}, "--script"},
+                           Usage{{"rename", music}, "[--preset,--script]"},
+                           Usage{{"--set", "IncludeSubDirs", "list", music}, "needs NAME=VALUE"}}) {
+        const auto r = RunCli(u.Args, Config());
+        EXPECT_EQ(r.ExitCode, 2) << u.Message;
+        EXPECT_EQ(r.Err.rfind("tagmora-cli: ", 0), 0u) << r.Err;
+        EXPECT_NE(r.Err.find(u.Message), std::string::npos) << r.Err;
+    }
     const auto version = RunCli({"--version"}, Config());
     EXPECT_EQ(version.Out.rfind("tagmora-cli ", 0), 0u);
 }

@@ -9,6 +9,8 @@
 
 #include "CliRunner.h"
 #include "RenameFixture.h"
+#include "rename/RenamePlan.h"
+#include "rename/SafeRename.h"
 
 namespace tagmora {
 namespace {
@@ -34,15 +36,15 @@ protected:
 TEST_F(CliRenameTest, DryRunPrintsThePlanAndTouchesNothing) {
     const auto before = Files();
     const auto r = RunCli({"--set", "AddPrefix=0", "rename", "--dry-run", "--preset", Music()}, config.Path());
-    ASSERT_EQ(r.ExitCode, 0) << r.Err;
+    ASSERT_EQ(r.ExitCode, 1) << r.Err;  // none.mp3 would become the hidden file ".mp3"
     EXPECT_EQ(SplitLines(r.Out), (Strings{Music() + "/a.mp3\t" + Music() + "/Tab\\there.mp3",
-                                          Music() + "/none.mp3\t" + Music() + "/.mp3",
                                           Music() + "/Sub/b.mp3\t" + Music() + "/Sub/Bee.mp3"}));
+    EXPECT_EQ(r.Err, "tagmora-cli rename: " + Music() + "/none.mp3: " + RenameErrorText(kNameHidden) + "\n");
     EXPECT_EQ(Files(), before);
 
-    const auto s = RunCli({"rename", "--script", "%p1%\\%t3%", "--dry-run", Music() + "/Sub"}, config.Path());
+    const auto s = RunCli({"rename", "--script", "%p1%\\%t1%", "--dry-run", Music() + "/Sub"}, config.Path());
     ASSERT_EQ(s.ExitCode, 0) << s.Err;
-    EXPECT_EQ(SplitLines(s.Out), (Strings{Music() + "/Sub/b.mp3\t" + Music() + "/Sub/Sub/.mp3"}));
+    EXPECT_EQ(SplitLines(s.Out), (Strings{Music() + "/Sub/b.mp3\t" + Music() + "/Sub/Sub/Bee.mp3"}));
     EXPECT_EQ(Files(), before);
     // The command line keeps no script history.
     std::string stored;
@@ -76,6 +78,30 @@ TEST_F(CliRenameTest, ACollisionGivesExitCodeOne) {
     EXPECT_NE(r.Err.find("b.mp3"), std::string::npos);
     EXPECT_EQ(test::ReadFile(Music() + "/Sub/Other.mp3"), taken);
     EXPECT_EQ(test::ReadFile(Music() + "/Sub/b.mp3"), b);
+}
+
+TEST_F(CliRenameTest, DryRunReportsTheFailuresTheRunWouldMeet) {
+    Song("music/Sub/c.mp3", "Bee");                      // the same name as b.mp3
+    Song("music/Sub/d.mp3", "Taken");                    // a name that exists
+    Song("music/Sub/e.mp3", std::string(300, 'L'));      // a name too long
+    Song("music/Sub/Taken.mp3", "Taken");
+    const auto before = Files();
+    const Strings args{"--set", "AddPrefix=0", "rename", "--preset", Music() + "/Sub"};
+    Strings dry = args;
+    dry.insert(dry.begin() + 3, "--dry-run");
+    const auto planned = RunCli(dry, config.Path());
+    EXPECT_EQ(planned.ExitCode, 1);
+    EXPECT_EQ(Files(), before);
+    const auto run = RunCli(args, config.Path());
+    EXPECT_EQ(run.ExitCode, 1);
+    // The dry run told what the run then did, line for line; only the summary box is extra.
+    EXPECT_EQ(planned.Out, run.Out);
+    EXPECT_EQ(SplitLines(planned.Out), (Strings{Music() + "/Sub/b.mp3\t" + Music() + "/Sub/Bee.mp3",
+                                                Music() + "/Sub/Taken.mp3\t" + Music() + "/Sub/Taken.mp3"}));
+    EXPECT_EQ(run.Err, std::string("Tagmora: ") + kFilesNotRenamed + "\n" + planned.Err);
+    const std::string prefix = "tagmora-cli rename: " + Music() + "/Sub/";
+    EXPECT_EQ(planned.Err, prefix + "c.mp3: File exists\n" + prefix + "d.mp3: File exists\n" + prefix +
+                               "e.mp3: File name too long\n");
 }
 
 TEST_F(CliRenameTest, RefusalsAndUsageErrors) {

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "AccessOverride.h"
 #include "TestFiles.h"
 
 namespace tagmora::test {
@@ -16,6 +17,13 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& config
 }
 
 CliResult RunCliTo(const std::vector<std::string>& args, const std::string& configHome, const std::string& target) {
+    CliRunOptions how;
+    how.OutPath = target;
+    return RunCliWith(args, configHome, how);
+}
+
+CliResult RunCliWith(const std::vector<std::string>& args, const std::string& configHome, const CliRunOptions& how) {
+    const std::string& target = how.OutPath;
     TempDir scratch;
     const std::string outPath = target.empty() ? scratch / "out" : target;
     const std::string errPath = scratch / "err";
@@ -29,6 +37,8 @@ CliResult RunCliTo(const std::vector<std::string>& args, const std::string& conf
         ::dup2(err, 2);
         ::dup2(in, 0);
         ::setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
+        if (!how.WorkingDir.empty() && ::chdir(how.WorkingDir.c_str()) != 0) ::_exit(126);
+        if (how.WithoutAccessOverride && !DropAccessOverride()) ::_exit(125);
         std::vector<char*> argv;
         std::string program = TAGMORA_CLI_PATH;
         argv.push_back(program.data());

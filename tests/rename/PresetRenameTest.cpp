@@ -11,6 +11,9 @@
 #include "RenameFixture.h"
 #include "filelist/FolderCommands.h"
 #include "rename/PresetRename.h"
+#include "rename/SafeRename.h"
+
+#include <unistd.h>
 
 namespace tagmora {
 namespace {
@@ -137,16 +140,22 @@ TEST_F(PresetRenameTest, BannedCharactersAreReplacedInTagTextsOnly) {
 
 TEST_F(PresetRenameTest, AFolderSeparatorFromTagTextNeverMovesTheFile) {
     // Without replacement, "/" and ".." in tag text (or a track text like "1/12") would lead into
-    // another folder: such a name fails, whether that folder exists or not.
+    // another folder: such a name fails, whether that folder exists or not, and so does "a/../b"
+    // that reads as the same folder (the system follows a link named "a" first).
     const std::string slash = Song("x.mp3", "AC/DC");
     const std::string existing = Song("y.mp3", "sub/inside");
     const std::string up = Song("z.mp3", "../up");
+    const std::string through = Song("zz.mp3", "link/../b");
     dir.MakeDir("sub");
+    dir.MakeDir("elsewhere/inner");
+    ASSERT_EQ(::symlink((dir / "elsewhere/inner").c_str(), (dir / "link").c_str()), 0);
     Scan();
     settings.AddPrefix = false;
     settings.ReplaceBannedSymbols = false;
     const auto result = RunPresetRename(list, undo);
-    EXPECT_EQ(result.Errors, (std::vector<int>{EINVAL, EINVAL, EINVAL}));
+    EXPECT_EQ(result.Errors, (std::vector<int>{kNameIsPath, kNameIsPath, kNameIsPath, kNameIsPath}));
+    EXPECT_EQ(ReadFile(dir / "zz.mp3"), through);
+    EXPECT_FALSE(std::filesystem::exists(dir / "elsewhere/b.mp3"));
     EXPECT_EQ(ReadFile(dir / "x.mp3"), slash);
     EXPECT_EQ(ReadFile(dir / "y.mp3"), existing);
     EXPECT_EQ(ReadFile(dir / "z.mp3"), up);
@@ -154,6 +163,21 @@ TEST_F(PresetRenameTest, AFolderSeparatorFromTagTextNeverMovesTheFile) {
     EXPECT_FALSE(std::filesystem::exists(dir / "AC"));
     EXPECT_TRUE(undo.empty());
     ASSERT_EQ(host.Messages.size(), 1u);
+}
+
+TEST_F(PresetRenameTest, NoNameMakesAHiddenFile) {
+    // An empty title with the number off, and a title starting with ".", would hide the file.
+    const std::string empty = Song("a.mp3", "");
+    const std::string dot = Song("b.mp3", ".hidden");
+    Song("c.mp3", "Shown");
+    Scan();
+    settings.AddPrefix = false;
+    const auto result = RunPresetRename(list, undo);
+    EXPECT_EQ(result.Errors, (std::vector<int>{kNameHidden, kNameHidden, 0}));
+    EXPECT_EQ(Files(), (Strings{"Shown.mp3", "a.mp3", "b.mp3"}));
+    EXPECT_EQ(ReadFile(dir / "a.mp3"), empty);
+    EXPECT_EQ(undo, (UndoList{{dir / "c.mp3", dir / "Shown.mp3"}}));
+    EXPECT_EQ(host.Messages.size(), 1u);
 }
 
 TEST_F(PresetRenameTest, CollisionRenamesTheFirstAndReportsTheSecond) {
@@ -308,6 +332,14 @@ TEST_F(UndoTest, UndoSkipsDeletedFilesAndNeverOverwrites) {
     EXPECT_EQ(ReadFile(dir / "c.mp3"), "newcomer");
     EXPECT_TRUE(host.Messages.empty());  // undo fails silently
     EXPECT_FALSE(host.Enabled.at("UnDoMnu"));
+}
+
+TEST_F(UndoTest, UndoNeverGivesAFileAHiddenName) {
+    Song("a.mp3", "One");
+    Scan();
+    undo = {{dir / ".mp3", dir / "a.mp3"}, {dir / ".a.mp3", dir / "a.mp3"}};
+    EXPECT_EQ(RestoreUndoList(undo), 0);
+    EXPECT_EQ(Files(), (Strings{"a.mp3"}));
 }
 
 TEST_F(UndoTest, ARunWhereEveryFileFailsEmptiesTheListButLeavesTheCommand) {

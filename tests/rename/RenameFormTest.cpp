@@ -88,6 +88,23 @@ private slots:
         QVERIFY(ok->isEnabled());
     }
 
+    void AnEmptyPreviewCannotBeConfirmed() {
+        // An empty script, and one that gives nothing on the sample row, would name the file ".mp3".
+        TRenameForm form({}, list, 1);
+        form.show();
+        auto* edit = Control<QComboBox>(form, "ScriptEdit");
+        auto* ok = Control<QPushButton>(form, "OkButton");
+        QTest::keyClicks(edit->lineEdit(), "%p9%");
+        QCOMPARE(Control<QLabel>(form, "ChLabel")->text(), QString());
+        QVERIFY(!ok->isEnabled());
+        QTest::keyClicks(edit->lineEdit(), "x");
+        QCOMPARE(Control<QLabel>(form, "ChLabel")->text(), QStringLiteral("x"));
+        QVERIFY(ok->isEnabled());
+        edit->lineEdit()->clear();
+        QCOMPARE(Control<QLabel>(form, "ChLabel")->text(), QString());
+        QVERIFY(!ok->isEnabled());
+    }
+
     void HistoryFirstEntryIsSelectedWithoutACheck() {
         TRenameForm form({"%p1%\\%p0n[-4]%", "%t1%", "zz"}, list, 1);
         form.show();

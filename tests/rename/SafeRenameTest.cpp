@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "AccessOverride.h"
 #include "RenameFixture.h"
 #include "rename/SafeRename.h"
 
@@ -41,6 +42,46 @@ TEST(CheckNewPath, RefusesNulBytesAndOverlongComponents) {
     std::string deep;
     while (deep.size() <= kMaxPathBytes) deep += "/abcdefgh";
     EXPECT_EQ(CheckNewPath(deep), ENAMETOOLONG);
+}
+
+TEST(CheckNewPath, RefusesNamesThatWouldHideTheFile) {
+    // Empty before the extension, or starting with ".": the file would be hidden.
+    for (const char* name : {".mp3", "..mp3", ".x.mp3", "...mp3"}) {
+        EXPECT_EQ(CheckNewPath(std::string("/music/") + name), kNameHidden) << name;
+    }
+    EXPECT_NE(RenameErrorText(kNameHidden).find("hidden file"), std::string::npos);
+    for (const char* name : {"x.mp3", "x..mp3", " .mp3", "/music/.folder/x.mp3"}) {
+        EXPECT_EQ(CheckNewPath(std::string("/music/") + name), 0) << name;
+    }
+    EXPECT_NE(RenameErrorText(kNameIsPath).find("\"/\""), std::string::npos);
+    EXPECT_EQ(RenameErrorText(kScriptFailed), "the script gives Error on this file");
+    EXPECT_EQ(RenameErrorText(EEXIST), "File exists");
+}
+
+TEST(RenameFileNoReplace, HiddenNamesAndPathsThroughALinkFail) {
+    TempDir dir;
+    WriteFile(dir / "a.mp3", "A");
+    EXPECT_EQ(RenameFileNoReplace(dir / "a.mp3", dir / ".mp3"), kNameHidden);
+    // "link/.." reads as this folder, but the system follows the link into the other folder first.
+    dir.MakeDir("elsewhere/inner");
+    ASSERT_EQ(::symlink((dir / "elsewhere/inner").c_str(), (dir / "link").c_str()), 0);
+    EXPECT_EQ(RenameFileNoReplace(dir / "a.mp3", dir / "link/../b.mp3"), EINVAL);
+    EXPECT_EQ(RenameFileNoReplace(dir / "a.mp3", dir.Path() + "/./b.mp3"), 0);
+    EXPECT_EQ(FilesOf(dir), (Strings{"b.mp3", "link"}));
+}
+
+TEST(MoveFileNoReplace, AFolderThatCannotBeMadeReportsItsOwnCause) {
+    TempDir dir;
+    WriteFile(dir / "a.mp3", "A");
+    const std::string locked = dir.MakeDir("locked");
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(locked.c_str(), 0555), 0);
+    const int error = test::RunWithoutAccessOverride([&] { return MoveFileNoReplace(dir / "a.mp3", locked + "/New/a.mp3"); });
+    EXPECT_EQ(error, EACCES);  // not ENOENT, the missing folder the move then meets
+    EXPECT_EQ(ReadFile(dir / "a.mp3"), "A");
+    EXPECT_EQ(MoveFileNoReplace(dir / "a.mp3", dir / "Sub/.hidden.mp3"), kNameHidden);
+    struct stat st {};
+    EXPECT_NE(::stat((dir / "Sub").c_str(), &st), 0);  // refused before any folder is made
 }
 
 TEST(RenameFileNoReplace, NeverReplacesAndCreatesNoFolder) {

@@ -11,6 +11,7 @@
 
 #include "RenameFixture.h"
 #include "script/SStrings.h"
+#include "rename/SafeRename.h"
 #include "rename/ScriptRename.h"
 #include "settings/SettingsStore.h"
 
@@ -102,6 +103,34 @@ TEST_F(ScriptRenameTest, ANulByteInTheResultFailsBeforeAnyFolderIsMade) {
     EXPECT_NE(::stat((dir / "New").c_str(), &st), 0);
 }
 
+TEST_F(ScriptRenameTest, ResultsThatWouldHideTheFileOrGiveErrorFailThatFile) {
+    // A result that grows past the length limit on one row only gives "Error" there.
+    const std::string grows = Song("zzzzzzzzzzzz.mp3", "Z");
+    Song("b.mp3", "B");
+    Scan();
+    const std::string big(100000, 'Y');
+    struct Case {
+        std::string Script;
+        std::vector<int> Errors;
+        Strings Files;
+    };
+    const Case cases[] = {
+        {"%p0r[z," + big + "]n[1-1]%", {0, kScriptFailed}, {"b.mp3", "zzzzzzzzzzzz.mp3"}},
+        {"Error", {kScriptFailed, kScriptFailed}, {"b.mp3", "zzzzzzzzzzzz.mp3"}},
+        {"", {kNameHidden, kNameHidden}, {"b.mp3", "zzzzzzzzzzzz.mp3"}},
+        {".%t1%", {kNameHidden, kNameHidden}, {"b.mp3", "zzzzzzzzzzzz.mp3"}},
+        {"%t1%\\", {kNameHidden, kNameHidden}, {"b.mp3", "zzzzzzzzzzzz.mp3"}},
+        {"New/.cache/%t1%", {kNameHidden, kNameHidden}, {"b.mp3", "zzzzzzzzzzzz.mp3"}},
+        {"./New/../%t1%", {0, 0}, {"B.mp3", "Z.mp3"}},
+    };
+    for (const Case& c : cases) {
+        Scan();
+        EXPECT_EQ(RunScriptRename(list, c.Script).Errors, c.Errors) << c.Script.substr(0, 20);
+        EXPECT_EQ(Files(), c.Files) << c.Script.substr(0, 20);
+    }
+    EXPECT_EQ(ReadFile(dir / "Z.mp3"), grows);
+}
+
 class FakeScriptDialog : public ScriptDialogPort {
 public:
     std::optional<std::string> AskRenameScript(const std::vector<std::string>& history, const FileList&,
@@ -187,6 +216,13 @@ TEST_F(RenameCommandTest, HistoryIsSavedEvenWhenFilesFailAndNotOnCancel) {
     ASSERT_TRUE(RenameWindMnuClick(list, store, dialog));
     EXPECT_EQ(host.Messages.size(), 1u);
     EXPECT_EQ(StoredHistory(), (Strings{"one"}));
+
+    // An empty script fails every file (the name would be hidden) and is not remembered.
+    dialog.Answer = "";
+    ASSERT_TRUE(RenameWindMnuClick(list, store, dialog));
+    EXPECT_EQ(host.Messages.size(), 2u);
+    EXPECT_EQ(StoredHistory(), (Strings{"one"}));
+    EXPECT_EQ(Files(), (Strings{"b.mp3", "one.mp3"}));
 }
 
 }  // namespace
