@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "common/MenuNames.h"
+
 namespace tagmora {
 
 // The status bar of the main window.
@@ -44,8 +46,8 @@ public:
     virtual void SetApplicationTitle(const std::string& title) = 0;
     // The application title starts scrolling (after a list pass).
     virtual void StartTitleScrolling() = 0;
-    // Enables or disables a menu item by its name (NextDirMnu, UnDoMnu, ...).
-    virtual void SetCommandEnabled(const std::string& name, bool enabled) = 0;
+    // Enables or disables a menu item (menu::NextDirMnu, menu::UnDoMnu, ...).
+    virtual void SetCommandEnabled(MenuName item, bool enabled) = 0;
     // Fits the column widths to the contents (only the window can measure text).
     virtual void FitColumns() = 0;
 };
@@ -63,7 +65,7 @@ public:
     void SetCaption(const std::string&) override {}
     void SetApplicationTitle(const std::string&) override {}
     void StartTitleScrolling() override {}
-    void SetCommandEnabled(const std::string&, bool) override {}
+    void SetCommandEnabled(MenuName, bool) override {}
     void FitColumns() override {}
 };
 

@@ -79,9 +79,4 @@ void MainListModel::EndChange() {
     if (--changing_ == 0) endResetModel();
 }
 
-void MainListModel::RowsRefreshed() {
-    if (Changing() || list_.RowCount() == 0) return;
-    emit dataChanged(index(0, 0), index(list_.RowCount() - 1, kColumnCount - 1));
-}
-
 }  // namespace tagmora
