@@ -12,6 +12,8 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QShortcut>
+#include <QStyleOptionMenuItem>
+#include <QWindow>
 
 #include <exception>
 
@@ -43,7 +45,26 @@ QString FromView(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// The action property that holds the key text the menu shows.
+constexpr const char* kKeyTextProperty = "tagmoraKeyText";
+
 }  // namespace
+
+QString CommandMenu::ShownText(const QAction* action) const {
+    QStyleOptionMenuItem option;
+    initStyleOption(&option, action);
+    return option.text;
+}
+
+void CommandMenu::initStyleOption(QStyleOptionMenuItem* option, const QAction* action) const {
+    QMenu::initStyleOption(option, action);
+    const QVariant key = action != nullptr ? action->property(kKeyTextProperty) : QVariant();
+    if (!key.isValid()) return;
+    // Qt would show its own name of the first shortcut ("Return" for Enter).
+    const qsizetype tab = option->text.indexOf(u'\t');
+    if (tab >= 0) option->text.truncate(tab);
+    if (!key.toString().isEmpty()) option->text += u'\t' + key.toString();
+}
 
 MainListView::MainListView(QWidget* parent) : QTableView(parent) {}
 
@@ -51,6 +72,15 @@ void MainListView::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
     if (key >= Qt::Key_1 && key <= Qt::Key_9 && !(event->modifiers() & Qt::KeypadModifier)) {
         emit DigitKeyPressed(key - Qt::Key_0);
+        event->accept();
+        return;
+    }
+    const QModelIndex current = currentIndex();
+    if (key == Qt::Key_Space && event->modifiers() == Qt::NoModifier && current.isValid()) {
+        // The check box sits in column 0; the current cell may be in any column.
+        const QModelIndex box = current.siblingAtColumn(0);
+        const bool checked = box.data(Qt::CheckStateRole).toInt() != Qt::Unchecked;
+        model()->setData(box, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
         event->accept();
         return;
     }
@@ -161,7 +191,8 @@ void MainForm::BuildMainList() {
 
 void MainForm::BuildMenu() {
     for (const MenuSpec& menuSpec : MainMenuTable()) {
-        QMenu* menu = menuBar()->addMenu(FromView(menuSpec.Caption));
+        auto* menu = new CommandMenu(FromView(menuSpec.Caption), menuBar());
+        menuBar()->addMenu(menu);
         for (const CommandSpec& item : menuSpec.Items) {
             if (item.IsSeparator()) {
                 menu->addSeparator();
@@ -171,6 +202,7 @@ void MainForm::BuildMenu() {
             action->setObjectName(FromView(item.Name));
             const QList<QKeySequence> keys = ShortcutsFor(item.Key);
             action->setShortcuts(keys);
+            action->setProperty(kKeyTextProperty, FromView(item.Key));
             // Single letters too act whenever the main window has the focus.
             action->setShortcutContext(Qt::WindowShortcut);
             action->setStatusTip(FromView(item.Hint));
@@ -441,7 +473,12 @@ bool MainForm::RestoreWindowPosition() {
     return true;
 }
 
-void MainForm::SetListVisible(bool visible) { mainList_->setVisible(visible); }
+void MainForm::SetListVisible(bool visible) {
+    mainList_->setVisible(visible);
+    // A command turns the list's own updates off while it runs, and a widget whose updates are off
+    // leaves its place unpainted when hidden: the old rows would stay on the screen.
+    if (!visible && isVisible()) repaint(mainList_->geometry());
+}
 
 void MainForm::SetApplicationTitle(const std::string& title) {
     applicationTitle_ = title;
@@ -454,7 +491,11 @@ void MainForm::StartTitleScrolling() {
 
 void MainForm::ChangeAppName() {
     applicationTitle_ = RotateText(applicationTitle_);
-    setWindowIconText(QString::fromUtf8(applicationTitle_));
+    const QString title = QString::fromUtf8(applicationTitle_);
+    setWindowIconText(title);
+    // The icon text alone reaches the window system only when something else flushes it; a
+    // window title is sent at once.
+    if (QWindow* window = windowHandle()) window->setTitle(title);
 }
 
 }  // namespace tagmora

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMenu>
 #include <QTableView>
 #include <QTimer>
 
@@ -50,7 +51,8 @@ struct MainFormOptions {
 };
 
 // The list view: whole rows highlighted, several at once, no editing; the digit keys 1 to 9 of
-// the main keyboard are passed to the window instead of the view's keyboard search.
+// the main keyboard are passed to the window instead of the view's keyboard search, and Space
+// toggles the check box of the current row whichever of its cells is current.
 class MainListView : public QTableView {
     Q_OBJECT
 
@@ -62,6 +64,20 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+};
+
+// A menu of the command table: each item shows its key as the table names it ("Enter",
+// "Ctrl+Enter"), not as Qt names the key of its first shortcut ("Return").
+class CommandMenu : public QMenu {
+    Q_OBJECT
+
+public:
+    using QMenu::QMenu;
+    // The text the menu shows for `action`: its caption, and after a tab its key.
+    QString ShownText(const QAction* action) const;
+
+protected:
+    void initStyleOption(QStyleOptionMenuItem* option, const QAction* action) const override;
 };
 
 class MainForm : public QMainWindow, private CommandFrame {
@@ -109,11 +125,13 @@ public:
     bool SaveWindowPosition();
     bool RestoreWindowPosition();
 
-    // Requests of the host port.
+    // Requests of the host port. Hiding the list repaints its place at once (long loops follow).
     void SetListVisible(bool visible);
     void SetApplicationTitle(const std::string& title);
     void StartTitleScrolling();
-    // Timer1: the application title rotates by one character.
+    // Timer1: the application title rotates by one character. On this platform the task bar shows
+    // the window's title, so the title the window system shows becomes the application title at
+    // every tick; the form's caption (windowTitle()) stays what the program set.
     void ChangeAppName();
 
 protected:

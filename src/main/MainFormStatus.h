@@ -17,7 +17,7 @@
 namespace tagmora {
 
 inline constexpr int kStatusPanel0Width = 220;
-inline constexpr int kStatusPanel1Width = 110;
+inline constexpr int kStatusPanel1Width = 110;  // at least; it takes the rest of the bar
 inline constexpr int kStatusBarHeight = 21;
 inline constexpr int kBriefStatusMilliseconds = 4000;
 

@@ -3,6 +3,7 @@
 // scrolling application title.
 #include <QSignalSpy>
 #include <QTest>
+#include <QWindow>
 
 #include "UiTestSupport.h"
 #include "filelist/FolderCommands.h"
@@ -244,6 +245,28 @@ private slots:
         // Timer1 drives it.
         form.StartTitleScrolling();
         QTRY_COMPARE(form.ApplicationTitle(), std::string("ка  Ёл"));
+    }
+
+    void scrollingTitleReachesTheWindowSystemAtEveryTick() {
+        UiSandbox sandbox;
+        UiFakeHost host;
+        MainForm form({.HostPort = &host});
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        host.SetCaption("Tagmora - /music/*.mp3");
+        host.SetApplicationTitle("Tagmora - /music/*.mp3    ");
+        QWindow* window = form.windowHandle();
+        QSignalSpy sent(window, &QWindow::windowTitleChanged);
+        form.StartTitleScrolling();
+        QTRY_VERIFY(sent.count() >= 3);
+        // Each tick sends the title rotated once more; the form's caption stays the one the
+        // program set.
+        const QString title = QStringLiteral("Tagmora - /music/*.mp3    ");
+        for (int tick = 1; tick <= 3; ++tick) {
+            QCOMPARE(sent[tick - 1][0].toString(), title.mid(tick) + title.left(tick));
+        }
+        QCOMPARE(window->title(), QString::fromStdString(form.ApplicationTitle()));
+        QCOMPARE(form.windowTitle(), QStringLiteral("Tagmora - /music/*.mp3"));
     }
 };
 
