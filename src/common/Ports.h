@@ -34,8 +34,8 @@ enum class MessageResult { Ok, Cancel, Yes, No, Abort, Retry, Ignore };
 class Host {
 public:
     virtual ~Host() = default;
-    virtual MessageResult ShowMessage(const std::string& text, const std::string& caption,
-                                      MessageIcon icon, MessageButtons buttons) = 0;
+    virtual MessageResult ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
+                                      MessageButtons buttons) = 0;
     // The folder picker. On entry `path` is the initial folder (cleared by the caller's rules);
     // true and the chosen folder in `path` when the user confirms.
     virtual bool PickFolder(const std::string& instruction, std::string& path, bool newStyle) = 0;

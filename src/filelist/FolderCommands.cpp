@@ -67,13 +67,9 @@ void RereadCommand(FileList& list) {
     ScanAndBuild(list);
 }
 
-void RereadListCommand(FileList& list) {
-    BuildList(list, false, false);
-}
+void RereadListCommand(FileList& list) { BuildList(list, false, false); }
 
-void RereadSelectedCommand(FileList& list) {
-    BuildList(list, true, false);
-}
+void RereadSelectedCommand(FileList& list) { BuildList(list, true, false); }
 
 void OpenCommandLineFolders(FileList& list, const std::vector<std::string>& arguments) {
     // A folder given relative to the working folder becomes a full path, as the picker gives

@@ -16,7 +16,7 @@ struct CommandSpec {
     // The shortcut key in portable text ("Ctrl+O", "Shift+F2", "N", "Del"), empty for none.
     // "Enter" is the Return key and the keypad's Enter alike.
     std::string_view Key;
-    std::string_view Hint;     // shown in the status bar while the item is highlighted
+    std::string_view Hint;  // shown in the status bar while the item is highlighted
     bool EnabledAtStart = true;
     bool Visible = true;
 

@@ -41,9 +41,7 @@ QList<QKeySequence> ShortcutsFor(std::string_view key) {
                                      QKeySequence::PortableText)};
 }
 
-QString FromView(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+QString FromView(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 // The action property that holds the key text the menu shows.
 constexpr const char* kKeyTextProperty = "tagmoraKeyText";
@@ -89,9 +87,10 @@ void MainListView::keyPressEvent(QKeyEvent* event) {
 
 MainForm::MainForm(MainFormOptions options, QWidget* parent)
     : QMainWindow(parent),
-      ownStore_(options.Store != nullptr ? nullptr
-                                         : std::make_unique<FileSettingsStore>(FileSettingsStore::DefaultUserHivePath(),
-                                                                               FileSettingsStore::DefaultMachineHivePath())),
+      ownStore_(options.Store != nullptr
+                    ? nullptr
+                    : std::make_unique<FileSettingsStore>(FileSettingsStore::DefaultUserHivePath(),
+                                                          FileSettingsStore::DefaultMachineHivePath())),
       store_(options.Store != nullptr ? options.Store : ownStore_.get()),
       ownHost_(options.HostPort != nullptr ? nullptr : std::make_unique<QtHost>()),
       host_(options.HostPort != nullptr ? options.HostPort : ownHost_.get()),
@@ -221,9 +220,8 @@ void MainForm::BuildMenu() {
 }
 
 void MainForm::ConnectListCommand(MenuName name, void (*command)(FileList&)) {
-    connect(Command(name), &QAction::triggered, this, [this, command] {
-        RunListCommand([this, command] { command(List()); });
-    });
+    connect(Command(name), &QAction::triggered, this,
+            [this, command] { RunListCommand([this, command] { command(List()); }); });
 }
 
 void MainForm::ConnectCommands() {
@@ -234,17 +232,15 @@ void MainForm::ConnectCommands() {
     ConnectListCommand(menu::RereadListMnu, &RereadListCommand);
     ConnectListCommand(menu::RereadMnu, &RereadCommand);
     ConnectListCommand(menu::RereadSelectedMnu, &RereadSelectedCommand);
-    connect(Command(menu::RenameAllMnu), &QAction::triggered, this, [this] {
-        RunListCommand([this] { RenameAllMnuClick(List(), context_.Undo()); });
-    });
+    connect(Command(menu::RenameAllMnu), &QAction::triggered, this,
+            [this] { RunListCommand([this] { RenameAllMnuClick(List(), context_.Undo()); }); });
     connect(Command(menu::RenameWindMnu), &QAction::triggered, this, [this] {
         if (RunListCommand([this] { RenameWindMnuClick(List(), context_.Store(), context_.DialogsPort()); })) {
             mainList_->setFocus();
         }
     });
-    connect(Command(menu::UnDoMnu), &QAction::triggered, this, [this] {
-        RunListCommand([this] { UnDoMnuClick(List(), context_.Undo()); });
-    });
+    connect(Command(menu::UnDoMnu), &QAction::triggered, this,
+            [this] { RunListCommand([this] { UnDoMnuClick(List(), context_.Undo()); }); });
     connect(Command(menu::ExitMnu), &QAction::triggered, this, &QWidget::close);
     connect(Command(menu::SavePosMnu), &QAction::triggered, this, [this] { SaveWindowPosition(); });
 }
@@ -451,7 +447,7 @@ bool MainForm::SaveWindowPosition() {
     // The bounds are the frame's top-left corner and the window's size without the frame: what
     // move() and resize() take, so that a restore puts the window back exactly.
     const bool maximized = isMaximized();
-    windowPosition_.State = static_cast<std::uint8_t>(maximized      ? WindowState::Maximized
+    windowPosition_.State = static_cast<std::uint8_t>(maximized       ? WindowState::Maximized
                                                       : isMinimized() ? WindowState::Minimized
                                                                       : WindowState::Normal);
     if (!maximized) {

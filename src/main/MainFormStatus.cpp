@@ -40,8 +40,7 @@ void ProgressOverlay::paintEvent(QPaintEvent*) {
     // changes colour where the bar ends.
     drawPart(QRect(QPoint(e.Left, e.Top), QPoint(e.Right - 1, e.Bottom - 1)), QPalette::Highlight,
              QPalette::HighlightedText);
-    drawPart(QRect(QPoint(e.Right, e.Top), QPoint(width() - 1, e.Bottom - 1)), QPalette::Button,
-             QPalette::ButtonText);
+    drawPart(QRect(QPoint(e.Right, e.Top), QPoint(width() - 1, e.Bottom - 1)), QPalette::Button, QPalette::ButtonText);
 }
 
 MainStatusBar::MainStatusBar(QWidget* parent, int briefMilliseconds) : QStatusBar(parent) {

@@ -32,8 +32,7 @@ QVariant MainListModel::data(const QModelIndex& index, int role) const {
                 return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
             }
             return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
-        default:
-            return {};
+        default: return {};
     }
 }
 
@@ -65,7 +64,8 @@ QVariant MainListModel::headerData(int section, Qt::Orientation orientation, int
     const ColumnSpec& column = ColumnSpecs()[static_cast<std::size_t>(section)];
     if (role == Qt::DisplayRole) return QString::fromUtf8(column.Caption);
     if (role == Qt::TextAlignmentRole) {
-        return QVariant::fromValue(Qt::Alignment((column.RightAligned ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter));
+        return QVariant::fromValue(
+            Qt::Alignment((column.RightAligned ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter));
     }
     return {};
 }

@@ -39,7 +39,8 @@ private slots:
 
     void qtTextsAreRussian() {
         const QString file = QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_ru.qm");
-        if (!QFile::exists(file)) QSKIP(qPrintable(QStringLiteral("Qt's Russian translation is not installed: ") + file));
+        if (!QFile::exists(file))
+            QSKIP(qPrintable(QStringLiteral("Qt's Russian translation is not installed: ") + file));
         QVERIFY(SetUpApplication());
         QDialogButtonBox buttons(QDialogButtonBox::Cancel | QDialogButtonBox::Close);
         QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Отмена"));

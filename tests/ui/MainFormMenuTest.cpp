@@ -79,9 +79,11 @@ private slots:
         }
         QCOMPARE(checked, 32);
         // The two items whose keys Qt would name "Return".
-        QCOMPARE(qobject_cast<const CommandMenu*>(form.Command("RenameAllMnu")->parent())->ShownText(form.Command("RenameAllMnu")),
+        QCOMPARE(qobject_cast<const CommandMenu*>(form.Command("RenameAllMnu")->parent())
+                     ->ShownText(form.Command("RenameAllMnu")),
                  QStringLiteral("&Переименовать\tEnter"));
-        QCOMPARE(qobject_cast<const CommandMenu*>(form.Command("RenameWindMnu")->parent())->ShownText(form.Command("RenameWindMnu")),
+        QCOMPARE(qobject_cast<const CommandMenu*>(form.Command("RenameWindMnu")->parent())
+                     ->ShownText(form.Command("RenameWindMnu")),
                  QStringLiteral("П&ереименовать...\tCtrl+Enter"));
     }
 

@@ -104,7 +104,8 @@ private slots:
         UiFakeHost host;
         MainForm form({.HostPort = &host});
         bool ran = false;
-        QMetaObject::invokeMethod(&form, [&] { ran = true; }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &form, [&] { ran = true; }, Qt::QueuedConnection);
         form.Status().ShowProgress("x", 10.0);
         QVERIFY(ran);
     }

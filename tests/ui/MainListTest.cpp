@@ -94,7 +94,8 @@ private slots:
         QCOMPARE(model.data(model.index(0, 0)).toString(), QStringLiteral("bad\uFFFDname.mp3"));
         QCOMPARE(model.data(model.index(0, ColArtist)).toString(), QStringLiteral("Артист"));
         for (int c = 0; c < kColumnCount; ++c) {
-            QCOMPARE(model.headerData(c, Qt::Horizontal).toString(), QString::fromUtf8(ColumnCaptions()[static_cast<std::size_t>(c)]));
+            QCOMPARE(model.headerData(c, Qt::Horizontal).toString(),
+                     QString::fromUtf8(ColumnCaptions()[static_cast<std::size_t>(c)]));
             const auto alignment = model.data(model.index(0, c), Qt::TextAlignmentRole).value<Qt::Alignment>();
             QCOMPARE(bool(alignment & Qt::AlignRight), c == ColFileSize);
             QVERIFY(!(model.flags(model.index(0, c)) & Qt::ItemIsEditable));
