@@ -6,7 +6,7 @@
 //     NullHost host;
 //     NullDialogs dialogs;
 //     CommandContext context(store, status, host, dialogs);
-//     context.Settings() = LoadedSettings(store);
+//     LoadSettings(context.Settings(), store);
 //     context.RunCommand([&] { RenameAllMnuClick(context.List(), context.Undo()); });
 #pragma once
 
