@@ -28,18 +28,18 @@ bool CreateFolders(const std::string& folder) {
 }
 
 // rename without replacing: RENAME_NOREPLACE where the file system supports it, otherwise a hard
-// link to the new name (which fails on an existing target) and removal of the old name.
-bool RenameNoReplace(const char* from, const char* to) {
-    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return true;
-    if (errno != EINVAL && errno != ENOSYS) return false;
-    if (::link(from, to) != 0) return false;
+// link to the new name (which fails on an existing target) and removal of the old name. 0 or the
+// errno value of the failure.
+int RenameNoReplace(const char* from, const char* to) {
+    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    if (::link(from, to) != 0) return errno;
     if (::unlink(from) != 0) {
-        const int saved = errno;
+        const int error = errno;
         ::unlink(to);
-        errno = saved;
-        return false;
+        return error;
     }
-    return true;
+    return 0;
 }
 
 }  // namespace
@@ -65,10 +65,10 @@ std::size_t LastBackslashPos(std::string_view path) {
 
 std::string FolderOfPath(std::string_view path) { return std::string(path.substr(0, LastBackslashPos(path))); }
 
-bool MoveFileWithFolders(const std::string& oldPath, const std::string& newPath) {
+FileResult MoveFileWithFolders(const std::string& oldPath, const std::string& newPath) {
     const std::size_t slash = LastBackslashPos(newPath);
-    if (slash > 1 && !CreateFolders(newPath.substr(0, slash - 1))) return false;
-    return RenameNoReplace(oldPath.c_str(), newPath.c_str());
+    if (slash > 1 && !CreateFolders(newPath.substr(0, slash - 1))) return FileResult{errno};
+    return FileResult{RenameNoReplace(oldPath.c_str(), newPath.c_str())};
 }
 
 int PrepareFileForWrite(const std::string& path, bool tryChangeAttrs) {

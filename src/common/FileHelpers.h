@@ -24,11 +24,18 @@ std::size_t LastBackslashPos(std::string_view path);
 // text when it has none.
 std::string FolderOfPath(std::string_view path);
 
+// The outcome of a file operation: done, or the errno value of the failure.
+struct FileResult {
+    int Error = 0;  // 0: done
+    bool Ok() const { return Error == 0; }
+    explicit operator bool() const { return Ok(); }
+};
+
 // Moves the file `oldPath` to `newPath`, first creating the target folder with every missing
 // parent (folders created stay when the move fails). Never replaces an existing file and never
-// copies: a target that exists, a move to another file system, a missing source or a refused
-// permission all fail. False on failure with errno set to the cause.
-bool MoveFileWithFolders(const std::string& oldPath, const std::string& newPath);
+// copies: a target that exists (EEXIST), a move to another file system (EXDEV), a missing source
+// (ENOENT) or a refused permission all fail, with the cause in the result.
+FileResult MoveFileWithFolders(const std::string& oldPath, const std::string& newPath);
 
 // Results of PrepareFileForWrite.
 inline constexpr int kFileMissing = -1;

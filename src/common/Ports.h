@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "common/MenuNames.h"
+
 namespace tagmora {
 
 // The status bar of the main window.
@@ -32,8 +34,8 @@ enum class MessageResult { Ok, Cancel, Yes, No, Abort, Retry, Ignore };
 class Host {
 public:
     virtual ~Host() = default;
-    virtual MessageResult ShowMessage(const std::string& text, const std::string& caption,
-                                      MessageIcon icon, MessageButtons buttons) = 0;
+    virtual MessageResult ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
+                                      MessageButtons buttons) = 0;
     // The folder picker. On entry `path` is the initial folder (cleared by the caller's rules);
     // true and the chosen folder in `path` when the user confirms.
     virtual bool PickFolder(const std::string& instruction, std::string& path, bool newStyle) = 0;
@@ -44,8 +46,8 @@ public:
     virtual void SetApplicationTitle(const std::string& title) = 0;
     // The application title starts scrolling (after a list pass).
     virtual void StartTitleScrolling() = 0;
-    // Enables or disables a menu item by its name (NextDirMnu, UnDoMnu, ...).
-    virtual void SetCommandEnabled(const std::string& name, bool enabled) = 0;
+    // Enables or disables a menu item (menu::NextDirMnu, menu::UnDoMnu, ...).
+    virtual void SetCommandEnabled(MenuName item, bool enabled) = 0;
     // Fits the column widths to the contents (only the window can measure text).
     virtual void FitColumns() = 0;
 };
@@ -63,7 +65,7 @@ public:
     void SetCaption(const std::string&) override {}
     void SetApplicationTitle(const std::string&) override {}
     void StartTitleScrolling() override {}
-    void SetCommandEnabled(const std::string&, bool) override {}
+    void SetCommandEnabled(MenuName, bool) override {}
     void FitColumns() override {}
 };
 

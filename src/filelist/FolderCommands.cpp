@@ -1,5 +1,4 @@
-// The folder commands of the menu and the start-up folders, each refused while another command
-// runs.
+// The folder commands of the menu and the start-up folders.
 #include "filelist/FolderCommands.h"
 
 #include "filelist/BuildList.h"
@@ -11,8 +10,8 @@ namespace tagmora {
 namespace {
 
 void EnableSiblingCommands(FileList& list, int siblings) {
-    list.HostPort().SetCommandEnabled("NextDirMnu", siblings >= 2);
-    list.HostPort().SetCommandEnabled("PreviousDirMnu", siblings >= 2);
+    list.HostPort().SetCommandEnabled(menu::NextDirMnu, siblings >= 2);
+    list.HostPort().SetCommandEnabled(menu::PreviousDirMnu, siblings >= 2);
 }
 
 void ScanAndBuild(FileList& list) {
@@ -20,87 +19,59 @@ void ScanAndBuild(FileList& list) {
     BuildList(list, false, false);
 }
 
-bool MoveToSibling(FileList& list, int position) {
-    FileList::BusyGuard guard(list);
+void MoveToSibling(FileList& list, int position) {
     list.SiblingPosition = position;
     list.CurrentFolder = list.SiblingFolders[static_cast<std::size_t>(position)];
     ScanAndBuild(list);
-    return true;
 }
 
 }  // namespace
-
-void ShowNoCheckedFiles(FileList& list) {
-    list.HostPort().ShowMessage(kNoCheckedFiles, kProductName, MessageIcon::Information, MessageButtons::Ok);
-}
 
 bool ChooseFolder(FileList& list, const std::string& instruction, std::string& path) {
     if (!IsExistingFolder(path)) path.clear();
     return list.HostPort().PickFolder(instruction, path, list.Settings().NewStyleDialog);
 }
 
-bool BrowseForFolderCommand(FileList& list) {
-    if (list.Busy()) return false;
-    FileList::BusyGuard guard(list);
+void BrowseForFolderCommand(FileList& list) {
     std::string path = list.CurrentFolder.empty() ? list.Settings().StartDir : list.CurrentFolder;
-    if (!ChooseFolder(list, kChooseFolderText, path) || path.empty()) return true;
+    if (!ChooseFolder(list, kChooseFolderText, path) || path.empty()) return;
     list.CurrentFolder = path;
     EnableSiblingCommands(list, list.FindSiblingFolders());
     ScanAndBuild(list);
-    return true;
 }
 
-bool AddToListCommand(FileList& list) {
-    if (list.Busy()) return false;
-    FileList::BusyGuard guard(list);
+void AddToListCommand(FileList& list) {
     // The picker works on CurrentFolder itself: a cancel still clears a folder that vanished.
-    if (!ChooseFolder(list, kAddFolderText, list.CurrentFolder) || list.CurrentFolder.empty()) return true;
+    if (!ChooseFolder(list, kAddFolderText, list.CurrentFolder) || list.CurrentFolder.empty()) return;
     list.ScanFolder(list.CurrentFolder, true, false);
     BuildList(list, false, true);
-    return true;
 }
 
-bool NextDirCommand(FileList& list) {
-    if (list.Busy()) return false;
+void NextDirCommand(FileList& list) {
     const int count = static_cast<int>(list.SiblingFolders.size());
-    if (list.SiblingPosition >= count - 1) return true;
-    return MoveToSibling(list, list.SiblingPosition + 1);
+    if (list.SiblingPosition >= count - 1) return;
+    MoveToSibling(list, list.SiblingPosition + 1);
 }
 
-bool PreviousDirCommand(FileList& list) {
-    if (list.Busy()) return false;
-    if (list.SiblingPosition < 1 || list.SiblingPosition > static_cast<int>(list.SiblingFolders.size())) return true;
-    return MoveToSibling(list, list.SiblingPosition - 1);
+void PreviousDirCommand(FileList& list) {
+    if (list.SiblingPosition < 1 || list.SiblingPosition > static_cast<int>(list.SiblingFolders.size())) return;
+    MoveToSibling(list, list.SiblingPosition - 1);
 }
 
-bool RereadCommand(FileList& list) {
-    if (list.Busy()) return false;
-    FileList::BusyGuard guard(list);
+void RereadCommand(FileList& list) {
     list.Status().ShowStatus(kStatusWait);
     if (!list.AnyRowChecked()) {
         ShowNoCheckedFiles(list);
-        return true;
+        return;
     }
     ScanAndBuild(list);
-    return true;
 }
 
-bool RereadListCommand(FileList& list) {
-    if (list.Busy()) return false;
-    FileList::BusyGuard guard(list);
-    BuildList(list, false, false);
-    return true;
-}
+void RereadListCommand(FileList& list) { BuildList(list, false, false); }
 
-bool RereadSelectedCommand(FileList& list) {
-    if (list.Busy()) return false;
-    FileList::BusyGuard guard(list);
-    BuildList(list, true, false);
-    return true;
-}
+void RereadSelectedCommand(FileList& list) { BuildList(list, true, false); }
 
 void OpenCommandLineFolders(FileList& list, const std::vector<std::string>& arguments) {
-    FileList::BusyGuard guard(list);
     // A folder given relative to the working folder becomes a full path, as the picker gives
     // them, so that its siblings are found beside it.
     std::vector<std::string> folders;

@@ -12,6 +12,8 @@
 namespace tagmora {
 
 const std::array<ColumnSpec, kColumnCount>& ColumnSpecs() {
+    // One column a line.
+    // clang-format off
     static const std::array<ColumnSpec, kColumnCount> specs = {{
         {"File", 130, 30, 1200, 30, false},
         {"Title", 120, 35, 600, 35, false},
@@ -35,12 +37,14 @@ const std::array<ColumnSpec, kColumnCount>& ColumnSpecs() {
         {"TIT1", 0, 0, 600, 40, false},
         {"File size", 0, 0, 600, 50, true},
     }};
+    // clang-format on
     return specs;
 }
 
 std::array<int, kColumnCount> ColumnMinWidths() {
     std::array<int, kColumnCount> out{};
-    for (int i = 0; i < kColumnCount; ++i) out[static_cast<std::size_t>(i)] = ColumnSpecs()[static_cast<std::size_t>(i)].MinWidth;
+    for (int i = 0; i < kColumnCount; ++i)
+        out[static_cast<std::size_t>(i)] = ColumnSpecs()[static_cast<std::size_t>(i)].MinWidth;
     return out;
 }
 
@@ -109,7 +113,9 @@ constexpr double kUnknown = std::numeric_limits<double>::quiet_NaN();
 
 TextAdvanceCache::TextAdvanceCache(std::function<double(char32_t)> advance,
                                    std::function<double(char32_t, char32_t)> pairWidth)
-    : advance_(std::move(advance)), pairWidth_(std::move(pairWidth)), low_(0x800, kUnknown),
+    : advance_(std::move(advance)),
+      pairWidth_(std::move(pairWidth)),
+      low_(0x800, kUnknown),
       asciiPairs_(128 * 128, kUnknown) {}
 
 double TextAdvanceCache::Advance(char32_t cp) {
@@ -203,7 +209,8 @@ int LargestTextWidth(const std::vector<FileRow>& rows, int column, TextAdvanceCa
         if (ceiling(c.Estimate) >= best) rest.push_back(c);
     }
     // Stable: a group of equal estimates keeps the rows' order, so its sample is the first rows.
-    std::stable_sort(rest.begin(), rest.end(), [](const Candidate& a, const Candidate& b) { return a.Estimate > b.Estimate; });
+    std::stable_sort(rest.begin(), rest.end(),
+                     [](const Candidate& a, const Candidate& b) { return a.Estimate > b.Estimate; });
     for (std::size_t first = 0; first < rest.size();) {
         const double estimate = rest[first].Estimate;
         if (ceiling(estimate) < best) break;

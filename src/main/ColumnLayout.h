@@ -87,7 +87,7 @@ public:
 private:
     std::function<double(char32_t)> advance_;
     std::function<double(char32_t, char32_t)> pairWidth_;
-    std::vector<double> low_;        // code points below 0x800; NaN = not asked yet
+    std::vector<double> low_;         // code points below 0x800; NaN = not asked yet
     std::vector<double> asciiPairs_;  // 128 x 128 adjustments; NaN = not asked yet
     std::unordered_map<char32_t, double> high_;
     std::unordered_map<std::uint64_t, double> pairs_;

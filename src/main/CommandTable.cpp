@@ -6,9 +6,9 @@ namespace {
 
 constexpr std::string_view kSiblingHint = "Среди папок тогоже уровня";
 
-CommandSpec Item(std::string_view name, std::string_view caption, std::string_view key,
-                 std::string_view hint = {}, bool enabled = true, bool visible = true) {
-    return CommandSpec{name, caption, key, hint, enabled, visible};
+CommandSpec Item(MenuName name, std::string_view caption, std::string_view key, std::string_view hint = {},
+                 bool enabled = true, bool visible = true) {
+    return CommandSpec{name.Text, caption, key, hint, enabled, visible};
 }
 
 CommandSpec Separator() { return CommandSpec{}; }
@@ -19,58 +19,58 @@ const std::vector<MenuSpec>& MainMenuTable() {
     static const std::vector<MenuSpec> table = {
         {"&Действия",
          {
-             Item("BrowseForFolderMnu", "&Выбрать директорию", "Ctrl+O"),
-             Item("AddToListMnu", "&Добавить директорию в список", "Shift+O"),
+             Item(menu::BrowseForFolderMnu, "&Выбрать директорию", "Ctrl+O"),
+             Item(menu::AddToListMnu, "&Добавить директорию в список", "Shift+O"),
              Separator(),
-             Item("NextDirMnu", "&Следующая директория", "N", kSiblingHint, false),
-             Item("PreviousDirMnu", "&Предыдущая директория", "P", kSiblingHint, false),
+             Item(menu::NextDirMnu, "&Следующая директория", "N", kSiblingHint, false),
+             Item(menu::PreviousDirMnu, "&Предыдущая директория", "P", kSiblingHint, false),
              Separator(),
-             Item("RereadListMnu", "Пер&ечитать весь список", "Ctrl+F2"),
-             Item("RereadMnu", "Пе&речитать последнюю выбранную директорию", "F2"),
-             Item("RereadSelectedMnu", "Пере&читать отмеченные", "Shift+F2"),
+             Item(menu::RereadListMnu, "Пер&ечитать весь список", "Ctrl+F2"),
+             Item(menu::RereadMnu, "Пе&речитать последнюю выбранную директорию", "F2"),
+             Item(menu::RereadSelectedMnu, "Пере&читать отмеченные", "Shift+F2"),
              Separator(),
-             Item("EnqInWinampMnu", "&Enqueue in Winamp", "Ctrl+Shift+W"),
+             Item(menu::EnqInWinampMnu, "&Enqueue in Winamp", "Ctrl+Shift+W"),
              Separator(),
-             Item("CopyToClipbrdMnu", "&Копировать список песен в буфер обмена", "Ctrl+C"),
+             Item(menu::CopyToClipbrdMnu, "&Копировать список песен в буфер обмена", "Ctrl+C"),
              Separator(),
-             Item("ExitMnu", "В&ыход", "Ctrl+X"),
+             Item(menu::ExitMnu, "В&ыход", "Ctrl+X"),
          }},
         {"&Задачи",
          {
-             Item("RenameAllMnu", "&Переименовать", "Enter"),
-             Item("RenameWindMnu", "П&ереименовать...", "Ctrl+Enter"),
-             Item("WriteTag1Mnu", "П&акетная запись в TAG ID3v1", "F5"),
-             Item("WriteTAG2Mnu", "Па&кетная запись в TAG ID3v2", "F6"),
-             Item("AGID3v11", "&Удалить TAG ID3v1", ""),
-             Item("AGID3v21", "У&далить TAG ID3v2", ""),
-             Item("ExportMnu", "&Экспорт списка", "F9"),
+             Item(menu::RenameAllMnu, "&Переименовать", "Enter"),
+             Item(menu::RenameWindMnu, "П&ереименовать...", "Ctrl+Enter"),
+             Item(menu::WriteTag1Mnu, "П&акетная запись в TAG ID3v1", "F5"),
+             Item(menu::WriteTAG2Mnu, "Па&кетная запись в TAG ID3v2", "F6"),
+             Item(menu::AGID3v11, "&Удалить TAG ID3v1", ""),
+             Item(menu::AGID3v21, "У&далить TAG ID3v2", ""),
+             Item(menu::ExportMnu, "&Экспорт списка", "F9"),
              Separator(),
-             Item("UnDoMnu", "&Отменить", "Ctrl+Z", {}, false),
+             Item(menu::UnDoMnu, "&Отменить", "Ctrl+Z", {}, false),
          }},
         {"&Выделение",
          {
-             Item("MarkAllMnu", "Отметить &все", "A"),
-             Item("MarkEmptyMnu", "Отметить &пустые", "E"),
-             Item("MarkFullMnu", "Отметить &непустые", "F"),
-             Item("MarkSelectedMnu", "Отметить вы&деленные", "Shift+S"),
-             Item("MarkOnlySelectedMnu", "Отметить &только выделенные", "S"),
-             Item("UnMarkMnu", "&Снять выделение", "U"),
-             Item("CustomMarkMnu", "От&метить...", "Ctrl+F"),
-             Item("InverseMnu", "&Инвертировать", "I"),
+             Item(menu::MarkAllMnu, "Отметить &все", "A"),
+             Item(menu::MarkEmptyMnu, "Отметить &пустые", "E"),
+             Item(menu::MarkFullMnu, "Отметить &непустые", "F"),
+             Item(menu::MarkSelectedMnu, "Отметить вы&деленные", "Shift+S"),
+             Item(menu::MarkOnlySelectedMnu, "Отметить &только выделенные", "S"),
+             Item(menu::UnMarkMnu, "&Снять выделение", "U"),
+             Item(menu::CustomMarkMnu, "От&метить...", "Ctrl+F"),
+             Item(menu::InverseMnu, "&Инвертировать", "I"),
              Separator(),
-             Item("RemoveMnu", "&Удалить из списка", "Del"),
+             Item(menu::RemoveMnu, "&Удалить из списка", "Del"),
          }},
         {"&Настройки",
          {
-             Item("Settings", "Уста&новки", "Ctrl+S"),
+             Item(menu::Settings, "Уста&новки", "Ctrl+S"),
              Separator(),
-             Item("SavePosMnu", "&Сохранить позицию", ""),
+             Item(menu::SavePosMnu, "&Сохранить позицию", ""),
          }},
         {"&Помощь",
          {
-             Item("MainHelpMnu", "&Помощь по Tagmora", "F1"),
-             Item("HotKeysMnu", "&Горячие клавиши", "Shift+F1", {}, true, false),
-             Item("AboutMnu", "&О программе", "Ctrl+F1"),
+             Item(menu::MainHelpMnu, "&Помощь по Tagmora", "F1"),
+             Item(menu::HotKeysMnu, "&Горячие клавиши", "Shift+F1", {}, true, false),
+             Item(menu::AboutMnu, "&О программе", "Ctrl+F1"),
          }},
     };
     return table;

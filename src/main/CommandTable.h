@@ -5,16 +5,18 @@
 #include <string_view>
 #include <vector>
 
+#include "common/MenuNames.h"
+
 namespace tagmora {
 
 // One menu item, or a separator when `Name` is empty.
 struct CommandSpec {
-    std::string_view Name;     // the item's name, e.g. "BrowseForFolderMnu"
+    std::string_view Name;     // the item's name, one of the menu:: names, e.g. "BrowseForFolderMnu"
     std::string_view Caption;  // with its accelerator "&"
     // The shortcut key in portable text ("Ctrl+O", "Shift+F2", "N", "Del"), empty for none.
     // "Enter" is the Return key and the keypad's Enter alike.
     std::string_view Key;
-    std::string_view Hint;     // shown in the status bar while the item is highlighted
+    std::string_view Hint;  // shown in the status bar while the item is highlighted
     bool EnabledAtStart = true;
     bool Visible = true;
 

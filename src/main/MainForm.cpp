@@ -12,15 +12,19 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QShortcut>
+#include <QStyleOptionMenuItem>
+#include <QWindow>
 
 #include <exception>
 
 #include "common/FileHelpers.h"
+#include "common/Messages.h"
 #include "common/Text.h"
-#include "main/CommandTable.h"
 #include "filelist/FolderCommands.h"
+#include "main/CommandTable.h"
+#include "main/MainFormDialogs.h"
 #include "rename/PresetRename.h"
-#include "rename/RenameForm.h"
+#include "rename/ScriptRename.h"
 
 namespace tagmora {
 
@@ -37,11 +41,28 @@ QList<QKeySequence> ShortcutsFor(std::string_view key) {
                                      QKeySequence::PortableText)};
 }
 
-QString FromView(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+QString FromView(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+// The action property that holds the key text the menu shows.
+constexpr const char* kKeyTextProperty = "tagmoraKeyText";
 
 }  // namespace
+
+QString CommandMenu::ShownText(const QAction* action) const {
+    QStyleOptionMenuItem option;
+    initStyleOption(&option, action);
+    return option.text;
+}
+
+void CommandMenu::initStyleOption(QStyleOptionMenuItem* option, const QAction* action) const {
+    QMenu::initStyleOption(option, action);
+    const QVariant key = action != nullptr ? action->property(kKeyTextProperty) : QVariant();
+    if (!key.isValid()) return;
+    // Qt would show its own name of the first shortcut ("Return" for Enter).
+    const qsizetype tab = option->text.indexOf(u'\t');
+    if (tab >= 0) option->text.truncate(tab);
+    if (!key.toString().isEmpty()) option->text += u'\t' + key.toString();
+}
 
 MainListView::MainListView(QWidget* parent) : QTableView(parent) {}
 
@@ -52,24 +73,33 @@ void MainListView::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    const QModelIndex current = currentIndex();
+    if (key == Qt::Key_Space && event->modifiers() == Qt::NoModifier && current.isValid()) {
+        // The check box sits in column 0; the current cell may be in any column.
+        const QModelIndex box = current.siblingAtColumn(0);
+        const bool checked = box.data(Qt::CheckStateRole).toInt() != Qt::Unchecked;
+        model()->setData(box, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+        event->accept();
+        return;
+    }
     QTableView::keyPressEvent(event);
 }
 
 MainForm::MainForm(MainFormOptions options, QWidget* parent)
     : QMainWindow(parent),
-      ownStore_(options.Store != nullptr ? nullptr
-                                         : std::make_unique<FileSettingsStore>(FileSettingsStore::DefaultUserHivePath(),
-                                                                               FileSettingsStore::DefaultMachineHivePath())),
+      ownStore_(options.Store != nullptr
+                    ? nullptr
+                    : std::make_unique<FileSettingsStore>(FileSettingsStore::DefaultUserHivePath(),
+                                                          FileSettingsStore::DefaultMachineHivePath())),
       store_(options.Store != nullptr ? options.Store : ownStore_.get()),
       ownHost_(options.HostPort != nullptr ? nullptr : std::make_unique<QtHost>()),
       host_(options.HostPort != nullptr ? options.HostPort : ownHost_.get()),
       status_(new MainStatusBar(this, options.BriefStatusMilliseconds)),
-      list_(settings_, *status_, *host_),
+      ownDialogs_(options.DialogsPort != nullptr ? nullptr : std::make_unique<QtDialogs>(this)),
+      context_(*store_, *status_, *host_, options.DialogsPort != nullptr ? *options.DialogsPort : *ownDialogs_),
       columns_(InitialColumnLayout()),
       arguments_(std::move(options.Arguments)),
       openSettingsDialog_(std::move(options.OpenSettingsDialog)),
-      ownRenameDialog_(options.RenameDialog != nullptr ? nullptr : std::make_unique<QtScriptDialog>(this)),
-      renameDialog_(options.RenameDialog != nullptr ? options.RenameDialog : ownRenameDialog_.get()),
       applicationTitle_(kProductName) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QString::fromUtf8(kProductName));
@@ -77,7 +107,8 @@ MainForm::MainForm(MainFormOptions options, QWidget* parent)
     setWindowIcon(QIcon::fromTheme(QStringLiteral("tagmora")));
     host_->Attach(this);
     setStatusBar(status_);
-    status_->SetRowCounter([this] { return list_.RowCount(); });
+    status_->SetRowCounter([this] { return List().RowCount(); });
+    context_.SetFrame(this);
 
     BuildMainList();
     BuildMenu();
@@ -100,6 +131,7 @@ MainForm::~MainForm() {
     // The view and the model read the rows: they go before the list does.
     delete mainList_;
     delete model_;
+    context_.SetFrame(nullptr);
     host_->Attach(nullptr);
 }
 
@@ -111,7 +143,7 @@ void MainForm::CentreOnScreen() {
 }
 
 void MainForm::BuildMainList() {
-    model_ = new MainListModel(list_, this);
+    model_ = new MainListModel(List(), this);
     mainList_ = new MainListView(this);
     mainList_->setObjectName(QStringLiteral("MainList"));
     mainList_->setModel(model_);
@@ -158,7 +190,8 @@ void MainForm::BuildMainList() {
 
 void MainForm::BuildMenu() {
     for (const MenuSpec& menuSpec : MainMenuTable()) {
-        QMenu* menu = menuBar()->addMenu(FromView(menuSpec.Caption));
+        auto* menu = new CommandMenu(FromView(menuSpec.Caption), menuBar());
+        menuBar()->addMenu(menu);
         for (const CommandSpec& item : menuSpec.Items) {
             if (item.IsSeparator()) {
                 menu->addSeparator();
@@ -168,6 +201,7 @@ void MainForm::BuildMenu() {
             action->setObjectName(FromView(item.Name));
             const QList<QKeySequence> keys = ShortcutsFor(item.Key);
             action->setShortcuts(keys);
+            action->setProperty(kKeyTextProperty, FromView(item.Key));
             // Single letters too act whenever the main window has the focus.
             action->setShortcutContext(Qt::WindowShortcut);
             action->setStatusTip(FromView(item.Hint));
@@ -185,33 +219,30 @@ void MainForm::BuildMenu() {
     }
 }
 
-void MainForm::ConnectListCommand(std::string_view name, bool (*command)(FileList&)) {
-    connect(Command(name), &QAction::triggered, this, [this, command] {
-        RunListCommand([this, command] { return command(list_); });
-    });
+void MainForm::ConnectListCommand(MenuName name, void (*command)(FileList&)) {
+    connect(Command(name), &QAction::triggered, this,
+            [this, command] { RunListCommand([this, command] { command(List()); }); });
 }
 
 void MainForm::ConnectCommands() {
-    ConnectListCommand("BrowseForFolderMnu", &BrowseForFolderCommand);
-    ConnectListCommand("AddToListMnu", &AddToListCommand);
-    ConnectListCommand("NextDirMnu", &NextDirCommand);
-    ConnectListCommand("PreviousDirMnu", &PreviousDirCommand);
-    ConnectListCommand("RereadListMnu", &RereadListCommand);
-    ConnectListCommand("RereadMnu", &RereadCommand);
-    ConnectListCommand("RereadSelectedMnu", &RereadSelectedCommand);
-    connect(Command("RenameAllMnu"), &QAction::triggered, this, [this] {
-        RunListCommand([this] { return RenameAllMnuClick(list_, undoList_); });
-    });
-    connect(Command("RenameWindMnu"), &QAction::triggered, this, [this] {
-        if (RunListCommand([this] { return RenameWindMnuClick(list_, *store_, *renameDialog_); })) {
+    ConnectListCommand(menu::BrowseForFolderMnu, &BrowseForFolderCommand);
+    ConnectListCommand(menu::AddToListMnu, &AddToListCommand);
+    ConnectListCommand(menu::NextDirMnu, &NextDirCommand);
+    ConnectListCommand(menu::PreviousDirMnu, &PreviousDirCommand);
+    ConnectListCommand(menu::RereadListMnu, &RereadListCommand);
+    ConnectListCommand(menu::RereadMnu, &RereadCommand);
+    ConnectListCommand(menu::RereadSelectedMnu, &RereadSelectedCommand);
+    connect(Command(menu::RenameAllMnu), &QAction::triggered, this,
+            [this] { RunListCommand([this] { RenameAllMnuClick(List(), context_.Undo()); }); });
+    connect(Command(menu::RenameWindMnu), &QAction::triggered, this, [this] {
+        if (RunListCommand([this] { RenameWindMnuClick(List(), context_.Store(), context_.DialogsPort()); })) {
             mainList_->setFocus();
         }
     });
-    connect(Command("UnDoMnu"), &QAction::triggered, this, [this] {
-        RunListCommand([this] { return UnDoMnuClick(list_, undoList_); });
-    });
-    connect(Command("ExitMnu"), &QAction::triggered, this, &QWidget::close);
-    connect(Command("SavePosMnu"), &QAction::triggered, this, [this] { SaveWindowPosition(); });
+    connect(Command(menu::UnDoMnu), &QAction::triggered, this,
+            [this] { RunListCommand([this] { UnDoMnuClick(List(), context_.Undo()); }); });
+    connect(Command(menu::ExitMnu), &QAction::triggered, this, &QWidget::close);
+    connect(Command(menu::SavePosMnu), &QAction::triggered, this, [this] { SaveWindowPosition(); });
 }
 
 QAction* MainForm::Command(std::string_view name) const {
@@ -232,8 +263,8 @@ void MainForm::FormCreate() {
     };
     ports.EndProgram = [this] { endRequested_ = true; };
     ports.SetGridLines = [this](bool on) { mainList_->setShowGrid(on); };
-    RunSettingsStartup(settings_, *store_, ports);
-    mainList_->setShowGrid(settings_.ShowGrid);
+    RunSettingsStartup(Settings(), *store_, ports);
+    mainList_->setShowGrid(Settings().ShowGrid);
 }
 
 void MainForm::showEvent(QShowEvent* event) {
@@ -247,7 +278,7 @@ void MainForm::FormShow() {
     if (startupPending_ && windowPosition_.State == static_cast<std::uint8_t>(WindowState::Maximized)) {
         QTimer::singleShot(0, this, [this] { setWindowState(windowState() | Qt::WindowMaximized); });
     }
-    ApplyStoredWidths(columns_, settings_);
+    ApplyStoredWidths(columns_, Settings());
     ApplyWidthsToHeader();
     // The start-up work runs once the window is shown and placed (after the maximising above).
     if (startupPending_) QTimer::singleShot(0, this, &MainForm::RunStartupWork);
@@ -257,16 +288,13 @@ void MainForm::RunStartupWork() {
     if (startupDone_) return;
     startupDone_ = true;
     ApplyColumnLayout();
-    RunListCommand([this] {
-        OpenCommandLineFolders(list_, arguments_);
-        return true;
-    });
+    RunListCommand([this] { OpenCommandLineFolders(List(), arguments_); });
 }
 
 void MainForm::closeEvent(QCloseEvent* event) {
-    if (commandRunning_ || list_.Busy()) {
+    if (context_.Busy()) {
         // A long loop is running: it ends at its next step, and the window closes after it.
-        list_.RequestCancel();
+        List().RequestCancel();
         closePending_ = true;
         event->ignore();
         return;
@@ -274,38 +302,37 @@ void MainForm::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
 }
 
-bool MainForm::RunListCommand(const std::function<bool()>& command) {
-    if (commandRunning_ || list_.Busy()) return false;
-    commandRunning_ = true;
-    // The current row (the keyboard's place in the list) is found again by its file afterwards.
-    const QModelIndex current = mainList_->currentIndex();
-    std::string currentPath;
-    if (current.isValid() && current.row() < list_.RowCount()) {
-        currentPath = list_.Rows()[static_cast<std::size_t>(current.row())].Path;
-    }
-    model_->BeginChange();
-    mainList_->setUpdatesEnabled(false);
-    bool done = false;
-    try {
-        done = command();
-    } catch (const std::exception& error) {
-        host_->ShowMessage(error.what(), kProductName, MessageIcon::Error, MessageButtons::Ok);
-    }
-    model_->EndChange();
-    mainList_->setUpdatesEnabled(true);
-    RestoreSelection();
-    RestoreCurrentRow(currentPath, current.isValid() ? current.column() : 0);
-    commandRunning_ = false;
-    if (closePending_) {
+bool MainForm::RunListCommand(const std::function<void()>& command) {
+    const bool ran = context_.RunCommand(command);
+    if (ran && closePending_ && !context_.Busy()) {
         closePending_ = false;
         close();
     }
-    return done;
+    return ran;
+}
+
+void MainForm::CommandStarting() {
+    // The current row (the keyboard's place in the list) is found again by its file afterwards.
+    const QModelIndex current = mainList_->currentIndex();
+    commandCurrentPath_.clear();
+    commandCurrentColumn_ = current.isValid() ? current.column() : 0;
+    if (current.isValid() && current.row() < List().RowCount()) {
+        commandCurrentPath_ = List().Rows()[static_cast<std::size_t>(current.row())].Path;
+    }
+    model_->BeginChange();
+    mainList_->setUpdatesEnabled(false);
+}
+
+void MainForm::CommandEnded() {
+    model_->EndChange();
+    mainList_->setUpdatesEnabled(true);
+    RestoreSelection();
+    RestoreCurrentRow(commandCurrentPath_, commandCurrentColumn_);
 }
 
 void MainForm::SelectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
     if (restoringSelection_ || model_->Changing()) return;
-    auto& rows = list_.Rows();
+    auto& rows = List().Rows();
     const auto mark = [&rows](const QItemSelection& ranges, bool on) {
         for (const QItemSelectionRange& range : ranges) {
             for (int r = range.top(); r <= range.bottom() && r < static_cast<int>(rows.size()); ++r) {
@@ -319,7 +346,7 @@ void MainForm::SelectionChanged(const QItemSelection& selected, const QItemSelec
 
 void MainForm::RestoreSelection() {
     QItemSelection selection;
-    const auto& rows = list_.Rows();
+    const auto& rows = List().Rows();
     const int count = static_cast<int>(rows.size());
     int start = -1;
     for (int r = 0; r <= count; ++r) {
@@ -337,7 +364,7 @@ void MainForm::RestoreSelection() {
 
 void MainForm::RestoreCurrentRow(const std::string& path, int column) {
     if (path.empty()) return;
-    const auto& rows = list_.Rows();
+    const auto& rows = List().Rows();
     for (std::size_t r = 0; r < rows.size(); ++r) {
         if (rows[r].Path != path) continue;
         mainList_->selectionModel()->setCurrentIndex(model_->index(static_cast<int>(r), column),
@@ -347,10 +374,7 @@ void MainForm::RestoreCurrentRow(const std::string& path, int column) {
 }
 
 void MainForm::ColomnClick(int column) {
-    RunListCommand([this, column] {
-        list_.SortByColumn(column);
-        return true;
-    });
+    RunListCommand([this, column] { List().SortByColumn(column); });
 }
 
 void MainForm::KeyUpR(int digit) {
@@ -359,7 +383,7 @@ void MainForm::KeyUpR(int digit) {
 
 void MainForm::ApplyColumnLayout() {
     status_->ShowStatus(kStatusWait);
-    tagmora::ApplyColumnLayout(columns_, settings_);
+    tagmora::ApplyColumnLayout(columns_, Settings());
     ApplyWidthsToHeader();
     status_->ShowStatus(kStatusDone);
 }
@@ -375,8 +399,8 @@ void MainForm::FitColumns() {
             const char32_t pair[2] = {a, b};
             return advanceMetrics.horizontalAdvance(QString::fromUcs4(pair, 2));
         });
-    FitColumnLayout(columns_, settings_, [&](int column) {
-        return LargestTextWidth(list_.Rows(), column, advances, [&](const std::string& text) {
+    FitColumnLayout(columns_, Settings(), [&](int column) {
+        return LargestTextWidth(List().Rows(), column, advances, [&](const std::string& text) {
             // Measured as the list shows it.
             return metrics.horizontalAdvance(QString::fromUtf8(column == ColFile ? text::SanitizeUtf8(text) : text));
         });
@@ -423,7 +447,7 @@ bool MainForm::SaveWindowPosition() {
     // The bounds are the frame's top-left corner and the window's size without the frame: what
     // move() and resize() take, so that a restore puts the window back exactly.
     const bool maximized = isMaximized();
-    windowPosition_.State = static_cast<std::uint8_t>(maximized      ? WindowState::Maximized
+    windowPosition_.State = static_cast<std::uint8_t>(maximized       ? WindowState::Maximized
                                                       : isMinimized() ? WindowState::Minimized
                                                                       : WindowState::Normal);
     if (!maximized) {
@@ -445,7 +469,12 @@ bool MainForm::RestoreWindowPosition() {
     return true;
 }
 
-void MainForm::SetListVisible(bool visible) { mainList_->setVisible(visible); }
+void MainForm::SetListVisible(bool visible) {
+    mainList_->setVisible(visible);
+    // A command turns the list's own updates off while it runs, and a widget whose updates are off
+    // leaves its place unpainted when hidden: the old rows would stay on the screen.
+    if (!visible && isVisible()) repaint(mainList_->geometry());
+}
 
 void MainForm::SetApplicationTitle(const std::string& title) {
     applicationTitle_ = title;
@@ -458,7 +487,11 @@ void MainForm::StartTitleScrolling() {
 
 void MainForm::ChangeAppName() {
     applicationTitle_ = RotateText(applicationTitle_);
-    setWindowIconText(QString::fromUtf8(applicationTitle_));
+    const QString title = QString::fromUtf8(applicationTitle_);
+    setWindowIconText(title);
+    // The icon text alone reaches the window system only when something else flushes it; a
+    // window title is sent at once.
+    if (QWindow* window = windowHandle()) window->setTitle(title);
 }
 
 }  // namespace tagmora

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMenu>
 #include <QTableView>
 #include <QTimer>
 
@@ -13,12 +14,13 @@
 #include <string_view>
 #include <vector>
 
+#include "commands/CommandContext.h"
+#include "common/MenuNames.h"
+#include "filelist/FileList.h"
 #include "main/ColumnLayout.h"
 #include "main/MainFormHost.h"
 #include "main/MainFormStatus.h"
 #include "main/MainListModel.h"
-#include "filelist/FileList.h"
-#include "rename/ScriptRename.h"
 #include "rename/Undo.h"
 #include "settings/AppSettings.h"
 #include "settings/SettingsStore.h"
@@ -44,12 +46,13 @@ struct MainFormOptions {
     int BriefStatusMilliseconds = kBriefStatusMilliseconds;
     // Opens the settings dialog (first run). Empty: nothing opens and nothing is confirmed.
     std::function<void()> OpenSettingsDialog{};
-    // The rename dialog; nullptr: TRenameForm shown modally over the window.
-    ScriptDialogPort* RenameDialog = nullptr;
+    // The dialogs of the commands; nullptr: the window's own forms, shown modally over it.
+    Dialogs* DialogsPort = nullptr;
 };
 
 // The list view: whole rows highlighted, several at once, no editing; the digit keys 1 to 9 of
-// the main keyboard are passed to the window instead of the view's keyboard search.
+// the main keyboard are passed to the window instead of the view's keyboard search, and Space
+// toggles the check box of the current row whichever of its cells is current.
 class MainListView : public QTableView {
     Q_OBJECT
 
@@ -63,7 +66,21 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 };
 
-class MainForm : public QMainWindow {
+// A menu of the command table: each item shows its key as the table names it ("Enter",
+// "Ctrl+Enter"), not as Qt names the key of its first shortcut ("Return").
+class CommandMenu : public QMenu {
+    Q_OBJECT
+
+public:
+    using QMenu::QMenu;
+    // The text the menu shows for `action`: its caption, and after a tab its key.
+    QString ShownText(const QAction* action) const;
+
+protected:
+    void initStyleOption(QStyleOptionMenuItem* option, const QAction* action) const override;
+};
+
+class MainForm : public QMainWindow, private CommandFrame {
     Q_OBJECT
 
 public:
@@ -71,16 +88,19 @@ public:
     explicit MainForm(MainFormOptions options = {}, QWidget* parent = nullptr);
     ~MainForm() override;
 
-    FileList& List() { return list_; }
+    // What the commands work on: settings, store, list, undo list and dialogs.
+    CommandContext& Context() { return context_; }
+    FileList& List() { return context_.List(); }
     // The pairs of the last preset rename, for the undo.
-    const UndoList& Undo() const { return undoList_; }
-    AppSettings& Settings() { return settings_; }
+    const UndoList& Undo() { return context_.Undo(); }
+    AppSettings& Settings() { return context_.Settings(); }
     MainListModel& Model() { return *model_; }
     MainListView& MainList() { return *mainList_; }
     MainStatusBar& Status() { return *status_; }
     QTimer& Timer1() { return timer1_; }
     // The menu item named `name` (its objectName), or nullptr.
     QAction* Command(std::string_view name) const;
+    QAction* Command(MenuName name) const { return Command(name.Text); }
 
     // The settings could not be read: the program ends without showing the window.
     bool EndRequested() const { return endRequested_; }
@@ -91,10 +111,10 @@ public:
     // A column's width as the list shows it (0 when hidden).
     int ColumnWidth(int column) const;
 
-    // Runs a command that may change the rows: refused (false) while another command runs;
-    // otherwise the model is reset around it and the highlighted rows are restored afterwards.
-    // A close asked for meanwhile happens when it returns.
-    bool RunListCommand(const std::function<bool()>& command);
+    // Runs a command through the context's RunCommand: refused (false) while another command
+    // runs; otherwise the model is reset around it and the highlighted rows and the current row
+    // are restored afterwards. A close asked for meanwhile happens when it returns.
+    bool RunListCommand(const std::function<void()>& command);
 
     // Header click: sorts by the column.
     void ColomnClick(int column);
@@ -105,11 +125,13 @@ public:
     bool SaveWindowPosition();
     bool RestoreWindowPosition();
 
-    // Requests of the host port.
+    // Requests of the host port. Hiding the list repaints its place at once (long loops follow).
     void SetListVisible(bool visible);
     void SetApplicationTitle(const std::string& title);
     void StartTitleScrolling();
-    // Timer1: the application title rotates by one character.
+    // Timer1: the application title rotates by one character. On this platform the task bar shows
+    // the window's title, so the title the window system shows becomes the application title at
+    // every tick; the form's caption (windowTitle()) stays what the program set.
     void ChangeAppName();
 
 protected:
@@ -123,7 +145,10 @@ private:
     void BuildMainList();
     void BuildMenu();
     void ConnectCommands();
-    void ConnectListCommand(std::string_view name, bool (*command)(FileList&));
+    void ConnectListCommand(MenuName name, void (*command)(FileList&));
+    // CommandFrame: around every command that runs.
+    void CommandStarting() override;
+    void CommandEnded() override;
     void ApplyWidthsToHeader();
     void SectionResized(int column, int oldSize, int newSize);
     void SelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
@@ -131,13 +156,13 @@ private:
     void RestoreCurrentRow(const std::string& path, int column);
     void CentreOnScreen();
 
-    AppSettings settings_;
     std::unique_ptr<SettingsStore> ownStore_;
     SettingsStore* store_;
     std::unique_ptr<QtHost> ownHost_;
     QtHost* host_;
     MainStatusBar* status_;
-    FileList list_;
+    std::unique_ptr<Dialogs> ownDialogs_;
+    CommandContext context_;
     MainListModel* model_ = nullptr;
     MainListView* mainList_ = nullptr;
     std::map<std::string, QAction*, std::less<>> commands_;
@@ -146,16 +171,15 @@ private:
     WindowPosition windowPosition_;
     std::vector<std::string> arguments_;
     std::function<void()> openSettingsDialog_;
-    std::unique_ptr<ScriptDialogPort> ownRenameDialog_;
-    ScriptDialogPort* renameDialog_;
-    UndoList undoList_;
     std::string applicationTitle_;
+    // The current row while a command runs, found again by its file afterwards.
+    std::string commandCurrentPath_;
+    int commandCurrentColumn_ = 0;
 
     bool endRequested_ = false;
     bool startupPending_ = false;  // the saved position was restored: start-up work after showing
     bool startupDone_ = false;
     bool shown_ = false;
-    bool commandRunning_ = false;
     bool closePending_ = false;
     bool applyingWidths_ = false;
     bool restoringSelection_ = false;

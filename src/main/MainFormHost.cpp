@@ -93,9 +93,9 @@ void QtHost::StartTitleScrolling() {
     if (form_ != nullptr) form_->StartTitleScrolling();
 }
 
-void QtHost::SetCommandEnabled(const std::string& name, bool enabled) {
+void QtHost::SetCommandEnabled(MenuName item, bool enabled) {
     if (form_ == nullptr) return;
-    if (QAction* action = form_->Command(name)) action->setEnabled(enabled);
+    if (QAction* action = form_->Command(item)) action->setEnabled(enabled);
 }
 
 void QtHost::FitColumns() {

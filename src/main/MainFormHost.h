@@ -28,7 +28,7 @@ public:
     void SetCaption(const std::string& caption) override;
     void SetApplicationTitle(const std::string& title) override;
     void StartTitleScrolling() override;
-    void SetCommandEnabled(const std::string& name, bool enabled) override;
+    void SetCommandEnabled(MenuName item, bool enabled) override;
     void FitColumns() override;
 
 private:

@@ -40,22 +40,25 @@ void ProgressOverlay::paintEvent(QPaintEvent*) {
     // changes colour where the bar ends.
     drawPart(QRect(QPoint(e.Left, e.Top), QPoint(e.Right - 1, e.Bottom - 1)), QPalette::Highlight,
              QPalette::HighlightedText);
-    drawPart(QRect(QPoint(e.Right, e.Top), QPoint(width() - 1, e.Bottom - 1)), QPalette::Button,
-             QPalette::ButtonText);
+    drawPart(QRect(QPoint(e.Right, e.Top), QPoint(width() - 1, e.Bottom - 1)), QPalette::Button, QPalette::ButtonText);
 }
 
 MainStatusBar::MainStatusBar(QWidget* parent, int briefMilliseconds) : QStatusBar(parent) {
     setObjectName(QStringLiteral("Status"));
     setSizeGripEnabled(false);
     setFixedHeight(kStatusBarHeight);
-    const int widths[2] = {kStatusPanel0Width, kStatusPanel1Width};
     for (int i = 0; i < 2; ++i) {
         panels_[i] = new QLabel(this);
         panels_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        panels_[i]->setFixedWidth(widths[i]);
         panels_[i]->setTextFormat(Qt::PlainText);
-        addWidget(panels_[i]);
     }
+    panels_[0]->setFixedWidth(kStatusPanel0Width);
+    addWidget(panels_[0]);
+    // The last panel reaches the bar's right edge, so that the folder being entered shows whole
+    // as far as the window is wide; a long text must not widen the window.
+    panels_[1]->setMinimumWidth(kStatusPanel1Width);
+    panels_[1]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    addWidget(panels_[1], 1);
     overlay_ = new ProgressOverlay(this, *panels_[0]);
     overlay_->setGeometry(rect());
     overlay_->raise();

@@ -11,15 +11,15 @@
 #include <functional>
 #include <string>
 
+#include "common/Messages.h"
 #include "common/Ports.h"
 
 namespace tagmora {
 
 inline constexpr int kStatusPanel0Width = 220;
-inline constexpr int kStatusPanel1Width = 110;
+inline constexpr int kStatusPanel1Width = 110;  // at least; it takes the rest of the bar
 inline constexpr int kStatusBarHeight = 21;
 inline constexpr int kBriefStatusMilliseconds = 4000;
-inline constexpr const char* kStatusTotal = " Всего файлов - ";
 
 // Draws the progress bar and its text over the whole status bar; transparent elsewhere and when
 // no progress is shown.

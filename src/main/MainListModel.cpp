@@ -32,8 +32,7 @@ QVariant MainListModel::data(const QModelIndex& index, int role) const {
                 return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
             }
             return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
-        default:
-            return {};
+        default: return {};
     }
 }
 
@@ -65,7 +64,8 @@ QVariant MainListModel::headerData(int section, Qt::Orientation orientation, int
     const ColumnSpec& column = ColumnSpecs()[static_cast<std::size_t>(section)];
     if (role == Qt::DisplayRole) return QString::fromUtf8(column.Caption);
     if (role == Qt::TextAlignmentRole) {
-        return QVariant::fromValue(Qt::Alignment((column.RightAligned ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter));
+        return QVariant::fromValue(
+            Qt::Alignment((column.RightAligned ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter));
     }
     return {};
 }
@@ -77,11 +77,6 @@ void MainListModel::BeginChange() {
 void MainListModel::EndChange() {
     if (changing_ == 0) return;
     if (--changing_ == 0) endResetModel();
-}
-
-void MainListModel::RowsRefreshed() {
-    if (Changing() || list_.RowCount() == 0) return;
-    emit dataChanged(index(0, 0), index(list_.RowCount() - 1, kColumnCount - 1));
 }
 
 }  // namespace tagmora

@@ -28,9 +28,6 @@ public:
     void EndChange();
     bool Changing() const { return changing_ > 0; }
 
-    // Tells the view that the texts or check boxes of every row changed (no row moved).
-    void RowsRefreshed();
-
 private:
     FileList& list_;
     int changing_ = 0;

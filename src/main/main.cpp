@@ -1,5 +1,5 @@
-// tagmora: the program. Sets the application title, creates the main window (which runs the
-// settings start-up) and runs the event loop until the window is closed.
+// tagmora: the program. Sets up the application (its name, Qt's Russian texts), creates the main
+// window (which runs the settings start-up) and runs the event loop until the window is closed.
 #include <QApplication>
 
 #include <cstdio>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "main/MainForm.h"
+#include "main/MainFormApplication.h"
 
 namespace {
 
@@ -34,9 +35,7 @@ int main(int argc, char** argv) {
     }
 
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tagmora"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tagmora"));
-    QApplication::setApplicationVersion(QStringLiteral(TAGMORA_VERSION));
+    tagmora::SetUpApplication();
 
     // QApplication has taken its own options out of argv; the rest are folders, as the file
     // system spells them (bytes, not necessarily UTF-8).

@@ -99,13 +99,12 @@ RenameRunResult RunPresetRename(FileList& list, UndoList& undo) {
     result.Cancelled = result.Errors.size() < result.Plan.size();
 
     list.AutoOrdering = ordering;
-    if (!undo.empty()) list.HostPort().SetCommandEnabled("UnDoMnu", true);
+    if (!undo.empty()) list.HostPort().SetCommandEnabled(menu::UnDoMnu, true);
     if (result.Failed > 0) ShowFilesNotRenamed(list);
     return result;
 }
 
 bool RenameAllMnuClick(FileList& list, UndoList& undo) {
-    if (list.Busy()) return false;
     FileList::BusyGuard guard(list);
     if (list.RowCount() == 0 || !list.AnyRowChecked()) {
         ShowNoCheckedFiles(list);

@@ -33,8 +33,8 @@ std::vector<RenamePlanItem> PlanPresetRename(FileList& list);
 RenameRunResult RunPresetRename(FileList& list, UndoList& undo);
 
 // The command RenameAllMnu: "Нет выбранных файлов." when no row is checked; otherwise
-// RunPresetRename, then a fresh scan of CurrentFolder and a read of every row. False when refused
-// because another command is running.
+// RunPresetRename, then a fresh scan of CurrentFolder and a read of every row. Run it through
+// RunCommand, which keeps it from starting inside another command.
 bool RenameAllMnuClick(FileList& list, UndoList& undo);
 
 }  // namespace tagmora

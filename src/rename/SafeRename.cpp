@@ -151,10 +151,8 @@ int RenameFileNoReplace(const std::string& from, const std::string& to) {
 
 int MoveFileNoReplace(const std::string& from, const std::string& to) {
     if (const int error = CheckNewPath(to)) return error;
-    errno = 0;
-    if (MoveFileWithFolders(from, to)) return 0;
-    const int error = errno != 0 ? errno : EIO;
-    return ResolveExisting(error, from, to);
+    const int error = MoveFileWithFolders(from, to).Error;
+    return error == 0 ? 0 : ResolveExisting(error, from, to);
 }
 
 }  // namespace tagmora

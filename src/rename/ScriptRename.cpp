@@ -76,7 +76,6 @@ RenameRunResult RunScriptRename(FileList& list, std::string_view script) {
 }
 
 bool RenameWindMnuClick(FileList& list, SettingsStore& store, ScriptDialogPort& dialog) {
-    if (list.Busy()) return false;
     FileList::BusyGuard guard(list);
     if (list.RowCount() == 0 || !list.AnyRowChecked()) {
         ShowNoCheckedFiles(list);

@@ -50,8 +50,8 @@ RenameRunResult RunScriptRename(FileList& list, std::string_view script);
 // The command RenameWindMnu: "Нет выбранных файлов." when no row is checked; kOnlyWithSubDirs when
 // IncludeSubDirs is off; otherwise loads the history (settings key, "RenameScripts"), asks the
 // dialog, and on Ok runs the renaming, adds the script to the history and saves it (whether or not
-// every file was renamed; a failed save is not reported; an empty script is not added). The list is not rebuilt. False when
-// refused because another command is running.
+// every file was renamed; a failed save is not reported; an empty script is not added). The list is
+// not rebuilt. Run it through RunCommand, which keeps it from starting inside another command.
 bool RenameWindMnuClick(FileList& list, SettingsStore& store, ScriptDialogPort& dialog);
 
 }  // namespace tagmora

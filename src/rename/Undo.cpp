@@ -17,10 +17,9 @@ int RestoreUndoList(UndoList& undo) {
 }
 
 bool UnDoMnuClick(FileList& list, UndoList& undo) {
-    if (list.Busy()) return false;
     FileList::BusyGuard guard(list);
     RestoreUndoList(undo);
-    list.HostPort().SetCommandEnabled("UnDoMnu", false);
+    list.HostPort().SetCommandEnabled(menu::UnDoMnu, false);
     list.ScanFolder(list.CurrentFolder, false, false);
     BuildList(list, false, false);
     return true;

@@ -25,7 +25,7 @@ using UndoList = std::vector<UndoPair>;
 int RestoreUndoList(UndoList& undo);
 
 // The command UnDoMnu: RestoreUndoList, disables UnDoMnu, then rescans CurrentFolder and reads
-// every row. False when refused because another command is running.
+// every row. Run it through RunCommand, which keeps it from starting inside another command.
 bool UnDoMnuClick(FileList& list, UndoList& undo);
 
 }  // namespace tagmora

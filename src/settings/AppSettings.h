@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "common/Messages.h"  // kProductName
 #include "settings/SettingsStore.h"
 
 namespace tagmora {
@@ -17,7 +18,6 @@ inline constexpr int kMaxExportColumns = 24;
 
 // The settings key (per-user hive) and the installation key (machine-wide hive).
 inline constexpr const char* kSettingsKey = "Software\\Doskvel\\Tagmora";
-inline constexpr const char* kProductName = "Tagmora";
 
 struct ExportColumn {
     std::string Head;

@@ -49,7 +49,7 @@ TEST(FileHelpers, FolderOfPath) {
 TEST(FileHelpers, MoveCreatesNestedFolders) {
     TempDir dir;
     WriteFile(dir / "a.mp3", "A");
-    ASSERT_TRUE(MoveFileWithFolders(dir / "a.mp3", dir / "New/Sub/a.mp3"));
+    ASSERT_EQ(MoveFileWithFolders(dir / "a.mp3", dir / "New/Sub/a.mp3").Error, 0);
     EXPECT_FALSE(Exists(dir / "a.mp3"));
     EXPECT_EQ(ReadFile(dir / "New/Sub/a.mp3"), "A");
 
@@ -63,24 +63,24 @@ TEST(FileHelpers, MoveNeverReplacesAnExistingFile) {
     WriteFile(dir / "a.mp3", "A");
     dir.MakeDir("Sub");
     WriteFile(dir / "Sub/b.mp3", "B");
-    errno = 0;
-    EXPECT_FALSE(MoveFileWithFolders(dir / "a.mp3", dir / "Sub/b.mp3"));
-    EXPECT_EQ(errno, EEXIST);
+    const FileResult moved = MoveFileWithFolders(dir / "a.mp3", dir / "Sub/b.mp3");
+    EXPECT_FALSE(moved);
+    EXPECT_EQ(moved.Error, EEXIST);
     EXPECT_EQ(ReadFile(dir / "a.mp3"), "A");
     EXPECT_EQ(ReadFile(dir / "Sub/b.mp3"), "B");
 }
 
 TEST(FileHelpers, FailedMoveKeepsCreatedFolders) {
     TempDir dir;
-    errno = 0;
-    EXPECT_FALSE(MoveFileWithFolders(dir / "missing.mp3", dir / "X/Y/missing.mp3"));
-    EXPECT_EQ(errno, ENOENT);
+    const FileResult moved = MoveFileWithFolders(dir / "missing.mp3", dir / "X/Y/missing.mp3");
+    EXPECT_FALSE(moved);
+    EXPECT_EQ(moved.Error, ENOENT);
     EXPECT_TRUE(Exists(dir / "X/Y"));
 
     // A target folder that cannot be created (a file stands in its way) makes the move fail.
     WriteFile(dir / "a.mp3", "A");
     WriteFile(dir / "file", "F");
-    EXPECT_FALSE(MoveFileWithFolders(dir / "a.mp3", dir / "file/Sub/a.mp3"));
+    EXPECT_EQ(MoveFileWithFolders(dir / "a.mp3", dir / "file/Sub/a.mp3").Error, ENOTDIR);
     EXPECT_EQ(ReadFile(dir / "a.mp3"), "A");
 }
 

@@ -161,16 +161,16 @@ TEST_F(ScanTest, SiblingsAndNextPrevious) {
     list.CurrentFolder = dir / "s2";
     EXPECT_EQ(list.FindSiblingFolders(), 3);
     EXPECT_EQ(list.SiblingPosition, 1);
-    EXPECT_TRUE(NextDirCommand(list));
+    NextDirCommand(list);
     EXPECT_EQ(list.CurrentFolder, dir / "s3");
     EXPECT_EQ(list.RowCount(), 1);
-    EXPECT_TRUE(NextDirCommand(list));  // at the last sibling: nothing
+    NextDirCommand(list);  // at the last sibling: nothing
     EXPECT_EQ(list.CurrentFolder, dir / "s3");
-    EXPECT_TRUE(PreviousDirCommand(list));
-    EXPECT_TRUE(PreviousDirCommand(list));
+    PreviousDirCommand(list);
+    PreviousDirCommand(list);
     EXPECT_EQ(list.CurrentFolder, dir / "s1");
     EXPECT_EQ(list.SiblingPosition, 0);
-    EXPECT_TRUE(PreviousDirCommand(list));
+    PreviousDirCommand(list);
     EXPECT_EQ(list.CurrentFolder, dir / "s1");
 }
 
@@ -179,7 +179,7 @@ TEST_F(ScanTest, ChoosingAFolderWithoutSiblingsDisablesNextAndPrevious) {
     test::WriteFile(only + "/a.mp3", test::SilentFrames(1));
     host.PickerAnswer = only;
     settings.StartDir = dir / "parent";
-    ASSERT_TRUE(BrowseForFolderCommand(list));
+    BrowseForFolderCommand(list);
     ASSERT_EQ(host.PickerCalls.size(), 1u);
     EXPECT_EQ(host.PickerCalls[0].first, "Выбор директории");
     EXPECT_EQ(host.PickerCalls[0].second, dir / "parent");  // StartDir while no folder is current
@@ -190,14 +190,14 @@ TEST_F(ScanTest, ChoosingAFolderWithoutSiblingsDisablesNextAndPrevious) {
 
     // Cancelling changes nothing.
     host.PickerAnswer.reset();
-    ASSERT_TRUE(BrowseForFolderCommand(list));
+    BrowseForFolderCommand(list);
     EXPECT_EQ(list.CurrentFolder, only);
     EXPECT_EQ(host.PickerCalls[1].second, only);
 }
 
 TEST_F(ScanTest, AddFolderCancelClearsAVanishedCurrentFolder) {
     list.CurrentFolder = dir / "gone";
-    ASSERT_TRUE(AddToListCommand(list));
+    AddToListCommand(list);
     EXPECT_EQ(host.PickerCalls.at(0).first, "Добавление в список");
     EXPECT_TRUE(list.CurrentFolder.empty());
 }
@@ -205,29 +205,13 @@ TEST_F(ScanTest, AddFolderCancelClearsAVanishedCurrentFolder) {
 TEST_F(ScanTest, RereadWithoutCheckedRowsShowsTheMessageAndKeepsTheList) {
     File("a.mp3");
     list.ScanFolder(dir.Path(), false, false);
-    ASSERT_TRUE(RereadCommand(list));
+    RereadCommand(list);
     ASSERT_EQ(host.Messages.size(), 1u);
     EXPECT_EQ(host.Messages[0].Text, "Нет выбранных файлов.");
     EXPECT_EQ(host.Messages[0].Caption, "Tagmora");
     EXPECT_EQ(host.Messages[0].Icon, MessageIcon::Information);
     EXPECT_EQ(status.Log.back(), "status: Подождите...");
     EXPECT_EQ(list.RowCount(), 1);
-}
-
-TEST_F(ScanTest, ACommandCannotStartWhileAnotherRuns) {
-    dir.MakeDir("a");
-    File("a/x.mp3");
-    list.CurrentFolder = dir.Path();
-    int refused = 0;
-    host.OnProcessEvents = [&] {
-        if (!RereadListCommand(list)) ++refused;
-        if (!NextDirCommand(list)) ++refused;
-    };
-    host.PickerAnswer = dir.Path();
-    ASSERT_TRUE(BrowseForFolderCommand(list));
-    EXPECT_GT(refused, 0);
-    EXPECT_EQ(list.RowCount(), 1);
-    EXPECT_FALSE(list.Busy());
 }
 
 TEST_F(ScanTest, CommandLineFolders) {

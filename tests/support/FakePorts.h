@@ -55,7 +55,7 @@ public:
     void SetCaption(const std::string& caption) override { Caption = caption; }
     void SetApplicationTitle(const std::string& title) override { AppTitle = title; }
     void StartTitleScrolling() override { TitleScrolling = true; }
-    void SetCommandEnabled(const std::string& name, bool enabled) override { Enabled[name] = enabled; }
+    void SetCommandEnabled(MenuName item, bool enabled) override { Enabled[std::string(item.Text)] = enabled; }
     void FitColumns() override { ++FitCalls; }
 
     std::vector<Message> Messages;

@@ -60,6 +60,33 @@ private slots:
         }
     }
 
+    void menuShowsEveryKeyAsTheTableNamesIt() {
+        UiSandbox sandbox;
+        UiFakeHost host;
+        MainForm form({.HostPort = &host});
+        int checked = 0;
+        for (QAction* top : form.menuBar()->actions()) {
+            const auto* menu = qobject_cast<const CommandMenu*>(top->menu());
+            QVERIFY(menu != nullptr);
+            for (const QAction* action : menu->actions()) {
+                if (action->isSeparator()) continue;
+                const CommandSpec* item = FindCommand(action->objectName().toStdString());
+                QVERIFY(item != nullptr);
+                const QString expected = item->Key.empty() ? Q(item->Caption) : Q(item->Caption) + u'\t' + Q(item->Key);
+                QCOMPARE(menu->ShownText(action), expected);
+                ++checked;
+            }
+        }
+        QCOMPARE(checked, 32);
+        // The two items whose keys Qt would name "Return".
+        QCOMPARE(qobject_cast<const CommandMenu*>(form.Command("RenameAllMnu")->parent())
+                     ->ShownText(form.Command("RenameAllMnu")),
+                 QStringLiteral("&Переименовать\tEnter"));
+        QCOMPARE(qobject_cast<const CommandMenu*>(form.Command("RenameWindMnu")->parent())
+                     ->ShownText(form.Command("RenameWindMnu")),
+                 QStringLiteral("П&ереименовать...\tCtrl+Enter"));
+    }
+
     void documentedKeysAndStates() {
         UiSandbox sandbox;
         UiFakeHost host;

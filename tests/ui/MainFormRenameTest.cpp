@@ -14,7 +14,7 @@ namespace {
 const WindowPosition kPosition{40, 30, 700, 400, 0};
 
 // Answers the rename dialog with a fixed script (or cancels) and remembers what it was shown.
-class FixedScriptDialog : public ScriptDialogPort {
+class FixedScriptDialog : public Dialogs {
 public:
     std::optional<std::string> AskRenameScript(const std::vector<std::string>& history, const FileList&,
                                                int sampleRow) override {
@@ -35,12 +35,12 @@ class MainFormRenameTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<MainForm> Start(UiSandbox& sandbox, UiFakeHost& host, const std::string& folder,
-                                    ScriptDialogPort* dialog = nullptr) {
+                                    Dialogs* dialog = nullptr) {
         AppSettings settings = UiSandbox::SavedDefaults();
         settings.AddPrefixHow = 0;
         sandbox.StoreSettings(settings, kPosition);
         auto form = std::make_unique<MainForm>(
-            MainFormOptions{.Arguments = {folder}, .HostPort = &host, .RenameDialog = dialog});
+            MainFormOptions{.Arguments = {folder}, .HostPort = &host, .DialogsPort = dialog});
         form->show();
         return form;
     }

@@ -3,6 +3,7 @@
 // scrolling application title.
 #include <QSignalSpy>
 #include <QTest>
+#include <QWindow>
 
 #include "UiTestSupport.h"
 #include "filelist/FolderCommands.h"
@@ -58,12 +59,11 @@ private slots:
         int dialogs = 0;
         bool visibleAtDialog = true;
         MainForm* created = nullptr;
-        MainForm form({.Arguments = {folders.A},
-                       .HostPort = &host,
-                       .OpenSettingsDialog = [&] {
-                           ++dialogs;
-                           visibleAtDialog = created != nullptr && created->isVisible();
-                       }});
+        const auto openSettingsDialog = [&] {
+            ++dialogs;
+            visibleAtDialog = created != nullptr && created->isVisible();
+        };
+        MainForm form({.Arguments = {folders.A}, .HostPort = &host, .OpenSettingsDialog = openSettingsDialog});
         created = &form;
         QCOMPARE(dialogs, 1);
         QVERIFY(!visibleAtDialog);
@@ -147,9 +147,8 @@ private slots:
         // C first, then A: the appended rows of A end up before C's after the re-sort.
         auto form = Start(sandbox, host, settings, {folders.C, sandbox.Dir / "absent", folders.A});
         QTRY_VERIFY(form->StartupWorkDone());
-        QCOMPARE(FileTexts(form->List()),
-                 (std::vector<std::string>{folders.A + "/a1.mp3", folders.A + "/a2.mp3", folders.C + "/c.mp3",
-                                           folders.C + "/deep/d.mp3"}));
+        QCOMPARE(FileTexts(form->List()), (std::vector<std::string>{folders.A + "/a1.mp3", folders.A + "/a2.mp3",
+                                                                    folders.C + "/c.mp3", folders.C + "/deep/d.mp3"}));
         QCOMPARE(form->Model().rowCount(), 4);
         QCOMPARE(form->Status().PanelText(0), QStringLiteral(" Всего файлов - 4"));
         QVERIFY(!form->Command("NextDirMnu")->isEnabled());
@@ -219,13 +218,15 @@ private slots:
         UiSandbox sandbox;
         UiFakeHost host;
         const std::string machine = sandbox.Dir / "machine.reg";
-        WriteFile(machine, "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\Doskvel\\Tagmora]\n"
-                           "\"Path\"=dword:00000001\n");
+        WriteFile(machine,
+                  "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\Doskvel\\Tagmora]\n"
+                  "\"Path\"=dword:00000001\n");
         FileSettingsStore store(FileSettingsStore::DefaultUserHivePath(), machine);
         MainForm form({.HostPort = &host, .Store = &store});
         QVERIFY(form.EndRequested());
         QCOMPARE(host.Messages.size(), std::size_t{1});
-        QCOMPARE(host.Messages[0].Text, std::string("Ошибка при чтении данных из реестра. Необходимо переустановить программу."));
+        QCOMPARE(host.Messages[0].Text,
+                 std::string("Ошибка при чтении данных из реестра. Необходимо переустановить программу."));
         QCOMPARE(host.Messages[0].Caption, std::string("Tagmora"));
         QVERIFY(host.Messages[0].Icon == MessageIcon::Error);
     }
@@ -244,6 +245,28 @@ private slots:
         // Timer1 drives it.
         form.StartTitleScrolling();
         QTRY_COMPARE(form.ApplicationTitle(), std::string("ка  Ёл"));
+    }
+
+    void scrollingTitleReachesTheWindowSystemAtEveryTick() {
+        UiSandbox sandbox;
+        UiFakeHost host;
+        MainForm form({.HostPort = &host});
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        host.SetCaption("Tagmora - /music/*.mp3");
+        host.SetApplicationTitle("Tagmora - /music/*.mp3    ");
+        QWindow* window = form.windowHandle();
+        QSignalSpy sent(window, &QWindow::windowTitleChanged);
+        form.StartTitleScrolling();
+        QTRY_VERIFY(sent.count() >= 3);
+        // Each tick sends the title rotated once more; the form's caption stays the one the
+        // program set.
+        const QString title = QStringLiteral("Tagmora - /music/*.mp3    ");
+        for (int tick = 1; tick <= 3; ++tick) {
+            QCOMPARE(sent[tick - 1][0].toString(), title.mid(tick) + title.left(tick));
+        }
+        QCOMPARE(window->title(), QString::fromStdString(form.ApplicationTitle()));
+        QCOMPARE(form.windowTitle(), QStringLiteral("Tagmora - /music/*.mp3"));
     }
 };
 

@@ -1,6 +1,7 @@
 // The status bar of the main window: panels, the brief status with its timer, the row total and
 // the progress bar drawn over the bar.
 #include <QImage>
+#include <QLabel>
 #include <QTest>
 
 #include "UiTestSupport.h"
@@ -38,6 +39,23 @@ private slots:
         AddRows(form, 3);
         form.Status().ShowTotal();
         QCOMPARE(form.Status().PanelText(0), QStringLiteral(" Всего файлов - 3"));
+    }
+
+    void theSecondPanelShowsTheWholeFolderBeingEntered() {
+        UiSandbox sandbox;
+        UiFakeHost host;
+        MainForm form({.HostPort = &host});
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const QString folder = QStringLiteral("/home/user/Музыка/Collected Works/Disc 1/*.mp3");
+        form.Status().ShowFolderPanel(folder.toStdString());
+        const auto* panel = form.Status().findChild<QLabel*>(QStringLiteral("StatusPanel1"));
+        QVERIFY(panel != nullptr);
+        QCOMPARE(panel->text(), folder);
+        QVERIFY(panel->fontMetrics().horizontalAdvance(folder) > kStatusPanel1Width);
+        QVERIFY(panel->width() >= panel->fontMetrics().horizontalAdvance(folder));
+        // The long text does not widen the window.
+        QCOMPARE(form.width(), kClientWidth);
     }
 
     void progressBarIsDrawnOverTheStatusBar() {
@@ -86,7 +104,8 @@ private slots:
         UiFakeHost host;
         MainForm form({.HostPort = &host});
         bool ran = false;
-        QMetaObject::invokeMethod(&form, [&] { ran = true; }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &form, [&] { ran = true; }, Qt::QueuedConnection);
         form.Status().ShowProgress("x", 10.0);
         QVERIFY(ran);
     }

@@ -5,7 +5,13 @@
 #include <QAction>
 #include <QHeaderView>
 #include <QSignalSpy>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
 #include <QTest>
+
+#include <set>
 
 #include "UiTestSupport.h"
 #include "filelist/FolderCommands.h"
@@ -88,7 +94,8 @@ private slots:
         QCOMPARE(model.data(model.index(0, 0)).toString(), QStringLiteral("bad\uFFFDname.mp3"));
         QCOMPARE(model.data(model.index(0, ColArtist)).toString(), QStringLiteral("Артист"));
         for (int c = 0; c < kColumnCount; ++c) {
-            QCOMPARE(model.headerData(c, Qt::Horizontal).toString(), QString::fromUtf8(ColumnCaptions()[static_cast<std::size_t>(c)]));
+            QCOMPARE(model.headerData(c, Qt::Horizontal).toString(),
+                     QString::fromUtf8(ColumnCaptions()[static_cast<std::size_t>(c)]));
             const auto alignment = model.data(model.index(0, c), Qt::TextAlignmentRole).value<Qt::Alignment>();
             QCOMPARE(bool(alignment & Qt::AlignRight), c == ColFileSize);
             QVERIFY(!(model.flags(model.index(0, c)) & Qt::ItemIsEditable));
@@ -189,6 +196,22 @@ private slots:
         // "9" sorts by Comment, a column that may be hidden.
         QTest::keyClick(&view, Qt::Key_9);
         QCOMPARE(form.List().SortColumn, int(ColComment));
+    }
+
+    void spaceTogglesTheCheckBoxOfTheCurrentRowInAnyColumn() {
+        UiSandbox sandbox;
+        UiFakeHost host;
+        MainForm form({.HostPort = &host});
+        SetRows(form, {Row("a.mp3", "Ann", "2001"), Row("b.mp3", "Bob", "2002")});
+        QTableView& view = form.MainList();
+        for (const int column : {int(ColArtist), int(ColFile), int(ColFileSize)}) {
+            view.setCurrentIndex(form.Model().index(1, column));
+            QTest::keyClick(&view, Qt::Key_Space);
+            QVERIFY(form.List().Rows()[1].Checked);
+            QTest::keyClick(&view, Qt::Key_Space);
+            QVERIFY(!form.List().Rows()[1].Checked);
+        }
+        QVERIFY(!form.List().Rows()[0].Checked);
     }
 
     void headerClickSortsStablyAndAgainTheSame() {
@@ -355,6 +378,43 @@ private slots:
         host.OnProcessEvents = nullptr;
         form.ColomnClick(ColArtist);
         QCOMPARE(form.List().SortColumn, int(ColArtist));
+    }
+
+    void theListLeavesTheScreenWhileAScanHidesIt() {
+        UiSandbox sandbox;
+        UiFakeHost host;
+        const std::string root = MakeTree(sandbox.Dir);
+        sandbox.StoreSettings(UiSandbox::SavedDefaults(), std::nullopt);
+        MainForm form({.HostPort = &host});
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        host.PickerAnswers = {root, root};
+        form.Command("BrowseForFolderMnu")->trigger();
+        QCOMPARE(form.List().RowCount(), 3);
+        QCoreApplication::processEvents();
+
+        // What the window system has of the window, in the list's place.
+        const auto listPlace = [&] {
+            const QRect place = form.MainList().geometry();
+            return QGuiApplication::primaryScreen()->grabWindow(form.winId()).toImage().copy(place);
+        };
+        const auto colours = [](const QImage& image) {
+            std::set<QRgb> found;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) found.insert(image.pixel(x, y));
+            }
+            return found.size();
+        };
+        QVERIFY(colours(listPlace()) > 1);  // header and rows are painted
+
+        std::size_t coloursWhileHidden = 0;
+        host.OnProcessEvents = [&] {
+            if (coloursWhileHidden == 0 && !form.MainList().isVisible()) coloursWhileHidden = colours(listPlace());
+        };
+        form.Command("BrowseForFolderMnu")->trigger();
+        // Only the window's background: no row, no header.
+        QCOMPARE(coloursWhileHidden, std::size_t{1});
+        QVERIFY(form.MainList().isVisible());
     }
 
     void closingDuringALongLoopClosesWhenItEnds() {

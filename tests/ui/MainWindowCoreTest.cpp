@@ -177,10 +177,11 @@ int KernedWidth(const std::string& utf8) {
 }
 
 TextAdvanceCache KernedAdvances() {
-    return TextAdvanceCache([](char32_t cp) { return static_cast<double>(KernedWidth(text::FromCodePoints(std::u32string(1, cp)))); },
-                            [](char32_t a, char32_t b) {
-                                return static_cast<double>(KernedWidth(text::FromCodePoints(std::u32string{a, b})));
-                            });
+    return TextAdvanceCache(
+        [](char32_t cp) { return static_cast<double>(KernedWidth(text::FromCodePoints(std::u32string(1, cp)))); },
+        [](char32_t a, char32_t b) {
+            return static_cast<double>(KernedWidth(text::FromCodePoints(std::u32string{a, b})));
+        });
 }
 
 std::vector<FileRow> RowsWithTitles(const std::vector<std::string>& titles) {
@@ -242,7 +243,8 @@ TEST(LargestTextWidthTest, AGroupOfEqualEstimatesIsSampledUnlessItDisagrees) {
     // 10,000 sizes of the same shape: all have the same estimate and, shaped pair by pair, the
     // same width; a sample is enough.
     std::vector<std::string> sizes;
-    for (int i = 0; i < 10000; ++i) sizes.push_back(std::to_string(1000 + i % 9000) + " " + std::to_string(100 + i % 900));
+    for (int i = 0; i < 10000; ++i)
+        sizes.push_back(std::to_string(1000 + i % 9000) + " " + std::to_string(100 + i % 900));
     int measured = 0;
     TextAdvanceCache advances = KernedAdvances();
     const auto counting = [&](const std::string& s) {
@@ -256,7 +258,9 @@ TEST(LargestTextWidthTest, AGroupOfEqualEstimatesIsSampledUnlessItDisagrees) {
     // widest text comes last.
     std::vector<std::string> group;
     for (int i = 0; i < 40; ++i) group.push_back("t" + std::to_string(10 + i));
-    const auto contextual = [](const std::string& s) { return KernedWidth(s) + (s == "t11" ? 1 : 0) + (s == "t49" ? 9 : 0); };
+    const auto contextual = [](const std::string& s) {
+        return KernedWidth(s) + (s == "t11" ? 1 : 0) + (s == "t49" ? 9 : 0);
+    };
     EXPECT_EQ(LargestTextWidth(RowsWithTitles(group), ColTitle, advances, contextual), 18 + 9);
     // Without the disagreement in the sample, the group is taken at the sample's width.
     const auto lateOnly = [](const std::string& s) { return KernedWidth(s) + (s == "t49" ? 9 : 0); };
@@ -279,7 +283,9 @@ TEST(LargestTextWidthTest, EachCodePointAndPairIsAskedOnceAndInvalidBytesCountAs
     EXPECT_DOUBLE_EQ(advances.Estimate("a\xFF"), 25.0 - 1.0);
     EXPECT_DOUBLE_EQ(advances.Estimate("\xF0\x9F\x8E\xB5"), 5.0);  // one code point beyond U+FFFF
     EXPECT_DOUBLE_EQ(advances.Estimate("\xF0\x9F\x8E\xB5\xF0\x9F\x8E\xB5"), 9.0);
-    advances.Estimate("\xF0\x9F\x8E\xB5\xF0\x9F\x8E\xB5" "abc");
+    advances.Estimate(
+        "\xF0\x9F\x8E\xB5\xF0\x9F\x8E\xB5"
+        "abc");
     EXPECT_EQ(asked['a'], 1);
     EXPECT_EQ(asked[text::kReplacementChar], 1);
     EXPECT_EQ(asked[0x1F3B5], 1);

@@ -86,7 +86,8 @@ public:
     void StoreSettings(const AppSettings& settings, std::optional<WindowPosition> position) const {
         const auto store = Store();
         if (!SaveSettings(settings, *store)) qFatal("the test's settings could not be stored");
-        if (position && !StoreWindowPosition(*store, *position)) qFatal("the test's window position could not be stored");
+        if (position && !StoreWindowPosition(*store, *position))
+            qFatal("the test's window position could not be stored");
     }
 
     TempDir Dir;

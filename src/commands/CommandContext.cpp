@@ -1,0 +1,26 @@
+// The command context and RunCommand.
+#include "commands/CommandContext.h"
+
+#include <exception>
+
+#include "common/Messages.h"
+
+namespace tagmora {
+
+CommandContext::CommandContext(SettingsStore& store, StatusReporter& status, Host& host, Dialogs& dialogs)
+    : store_(store), dialogs_(dialogs), list_(settings_, status, host) {}
+
+bool CommandContext::RunCommand(const std::function<void()>& command) {
+    if (list_.Busy()) return false;
+    FileList::BusyGuard busy(list_);
+    if (frame_ != nullptr) frame_->CommandStarting();
+    try {
+        command();
+    } catch (const std::exception& error) {
+        HostPort().ShowMessage(error.what(), kProductName, MessageIcon::Error, MessageButtons::Ok);
+    }
+    if (frame_ != nullptr) frame_->CommandEnded();
+    return true;
+}
+
+}  // namespace tagmora

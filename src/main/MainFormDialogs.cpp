@@ -1,0 +1,13 @@
+// The Dialogs port of the main window.
+#include "main/MainFormDialogs.h"
+
+#include "rename/RenameForm.h"
+
+namespace tagmora {
+
+std::optional<std::string> QtDialogs::AskRenameScript(const std::vector<std::string>& history, const FileList& list,
+                                                      int sampleRow) {
+    return QtScriptDialog(parent_).AskRenameScript(history, list, sampleRow);
+}
+
+}  // namespace tagmora
