@@ -36,11 +36,16 @@ MessageResult CliHost::ShowMessage(const std::string& text, const std::string& c
 }
 
 CliSession::CliSession(std::ostream& out, std::ostream& err)
-    : Out(out), Err(err), HostPort(err), List(Settings, Status, HostPort) {}
+    : Out(out),
+      Err(err),
+      Store(FileSettingsStore::DefaultUserHivePath(), FileSettingsStore::DefaultMachineHivePath()),
+      HostPort(err),
+      Context(Store, Status, HostPort, DialogsPort),
+      Settings(Context.Settings()),
+      List(Context.List()) {}
 
 bool LoadSessionSettings(CliSession& session, const std::vector<std::pair<std::string, std::string>>& sets) {
-    FileSettingsStore store(FileSettingsStore::DefaultUserHivePath(), FileSettingsStore::DefaultMachineHivePath());
-    session.LoadResult = LoadSettings(session.Settings, store);
+    session.LoadResult = LoadSettings(session.Settings, session.Store);
     switch (session.LoadResult) {
         case SettingsLoadResult::InstallPathError:
             session.Err << "tagmora-cli: Ошибка при чтении данных из реестра. Необходимо переустановить программу.\n";
@@ -86,7 +91,7 @@ bool ScanAndRead(CliSession& session, const std::vector<std::string>& folders) {
         complete = false;
     };
     const int errorsBefore = session.HostPort.ErrorCount();
-    OpenCommandLineFolders(list, folders);
+    session.Context.RunCommand([&] { OpenCommandLineFolders(list, folders); });
     list.FolderNotRead = nullptr;
     return complete && session.HostPort.ErrorCount() == errorsBefore;
 }

@@ -8,9 +8,12 @@
 #include <utility>
 #include <vector>
 
+#include "commands/CommandContext.h"
+#include "commands/Dialogs.h"
 #include "common/Ports.h"
 #include "filelist/FileList.h"
 #include "settings/AppSettings.h"
+#include "settings/SettingsStore.h"
 
 namespace tagmora::cli {
 
@@ -28,16 +31,22 @@ private:
     int errors_ = 0;
 };
 
+// One run of the command line: the command context of the program, with the store files of this
+// user and installation, ports that show nothing, and dialogs that are never confirmed.
 struct CliSession {
     CliSession(std::ostream& out, std::ostream& err);
     std::ostream& Out;
     std::ostream& Err;
-    AppSettings Settings;
-    // What the load of the stored settings found (before any --set override).
-    SettingsLoadResult LoadResult = SettingsLoadResult::FirstRun;
+    FileSettingsStore Store;
     NullStatusReporter Status;
     CliHost HostPort;
-    FileList List;
+    NullDialogs DialogsPort;
+    CommandContext Context;
+    // The context's settings and file list.
+    AppSettings& Settings;
+    FileList& List;
+    // What the load of the stored settings found (before any --set override).
+    SettingsLoadResult LoadResult = SettingsLoadResult::FirstRun;
 };
 
 // Loads the stored settings (the first-run defaults when none are stored; nothing is saved),

@@ -64,9 +64,11 @@ int RunRename(CliSession& session, const RenameRequest& request, const std::vect
             request.Preset ? PlanPresetRename(list) : PlanScriptRename(list, request.Script);
         failed = Report(session, plan, SimulateRenames(plan));
     } else {
-        UndoList undo;  // the command line keeps no undo
-        const RenameRunResult result =
-            request.Preset ? RunPresetRename(list, undo) : RunScriptRename(list, request.Script);
+        RenameRunResult result;
+        session.Context.RunCommand([&] {
+            result = request.Preset ? RunPresetRename(list, session.Context.Undo())
+                                    : RunScriptRename(list, request.Script);
+        });
         failed = Report(session, result.Plan, result.Errors);
     }
     return complete && failed == 0 && session.Out.good() ? 0 : 1;

@@ -9,7 +9,7 @@ namespace tagmora::cli {
 
 int RunSettingsInit(CliSession& session) {
     const std::string userHive = FileSettingsStore::DefaultUserHivePath();
-    FileSettingsStore store(userHive, FileSettingsStore::DefaultMachineHivePath());
+    SettingsStore& store = session.Store;
     if (session.LoadResult == SettingsLoadResult::Loaded) {
         session.Out << "Settings are already stored in " << userHive << "; nothing changed.\n";
         return 0;
