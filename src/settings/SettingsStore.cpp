@@ -28,6 +28,9 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view kHeader5 = "Windows Registry Editor Version 5.00";
 constexpr std::string_view kHeader4 = "REGEDIT4";
+// Temporary files of earlier saves older than this are leftovers of a save that died; younger
+// ones may belong to a save running in another process at this moment.
+constexpr int kLeftoverAgeSeconds = 60;
 // Hex data lines are wrapped so that no line (with its trailing ",\") is longer than 80 columns.
 constexpr std::size_t kHexLineLimit = 77;
 
@@ -738,6 +741,8 @@ void FileSettingsStore::Load(Slot& slot, Hive hive) {
 
 bool FileSettingsStore::Save(Slot& slot, Hive hive) {
     if (slot.FilePath.empty() || !slot.Readable) return false;
+    // A save that was killed half-way left its temporary file; this one clears such leftovers.
+    fileio::RemoveLeftoverTemporaries(slot.FilePath, kLeftoverAgeSeconds);
     if (WriteFileAtomically(slot.FilePath, RenderRegFile(slot.Data, HiveRootName(hive))) != 0) return false;
     // The new file's stamp, so that the next operation does not read it again.
     struct stat st {};

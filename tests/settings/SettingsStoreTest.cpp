@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -534,6 +535,35 @@ TEST(FileStore, SeesChangesAnotherStoreSavedAndKeepsThem) {
     FileSettingsStore third(user, "");
     EXPECT_EQ(third.ReadValue(Hive::CurrentUser, kKey, "B"), RegValue::Number(2));
     EXPECT_EQ(third.ReadValue(Hive::CurrentUser, kKey, "C"), RegValue::Number(3));
+}
+
+// A save killed between creating its temporary file and renaming it leaves the file behind; the
+// next save of that hive clears it, and nothing else.
+TEST(FileStore, ASaveClearsTheTemporaryFilesOfKilledSaves) {
+    TempDir dir;
+    const std::string user = dir / "user.reg";
+    FileSettingsStore store(user, "");
+    ASSERT_TRUE(store.WriteValues(Hive::CurrentUser, kKey, {{"A", RegValue::Number(1)}}));
+    const std::vector<std::string> leftovers = {".user.reg.tmp-Ab12Cd", ".user.reg.tmp-zzzzzz"};
+    const std::vector<std::string> kept = {".machine.reg.tmp-Ab12Cd", ".user.reg.tmp-Ab12C", "user.reg.tmp-Ab12Cd",
+                                           ".user.reg.tmp-Ab12Cd.bak", ".user.reg.tmp-dir000", "notes.txt"};
+    for (const auto& name : leftovers) WriteFile(dir / name, "[HKEY_CURRENT_USER\\half");
+    for (const auto& name : kept) {
+        if (name.ends_with("dir000")) {
+            dir.MakeDir(name);
+        } else {
+            WriteFile(dir / name, "not the store's");
+        }
+    }
+    const auto longAgo = fs::file_time_type::clock::now() - std::chrono::hours(2);
+    for (const auto& e : fs::directory_iterator(dir.Path())) fs::last_write_time(e.path(), longAgo);
+
+    ASSERT_TRUE(store.WriteValues(Hive::CurrentUser, kKey, {{"B", RegValue::Number(2)}}));
+    std::vector<std::string> expected = kept;
+    expected.push_back("user.reg");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(FolderEntries(dir.Path()), expected);
+    EXPECT_EQ(store.ReadValue(Hive::CurrentUser, kKey, "B"), RegValue::Number(2));
 }
 
 // Removing a value and writing it again moves it to the end, in small keys and in large ones.
