@@ -11,7 +11,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -712,9 +711,10 @@ void FileSettingsStore::Load(Slot& slot, Hive hive) {
     }
     FileStamp stamp;
     struct stat st {};
-    if (::stat(slot.FilePath.c_str(), &st) == 0) {
+    const int statError = ::stat(slot.FilePath.c_str(), &st) == 0 ? 0 : errno;
+    if (statError == 0) {
         FillStamp(stamp, st);
-    } else if (errno != ENOENT && errno != ENOTDIR) {
+    } else if (statError != ENOENT && statError != ENOTDIR) {
         slot.Loaded = true;
         slot.Readable = false;
         slot.Stamp = {};
