@@ -106,6 +106,13 @@ int WriteAll(int fd, std::string_view bytes) {
     return 0;
 }
 
+int Truncate(int fd, std::int64_t size) {
+    while (::ftruncate(fd, static_cast<off_t>(size)) != 0) {
+        if (errno != EINTR) return errno;
+    }
+    return 0;
+}
+
 int ReadWholeFile(const std::string& path, std::string& out) {
     OpenedFile opened = OpenRegularFile(path);
     if (!opened.Ok()) return opened.Error;

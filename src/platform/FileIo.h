@@ -63,6 +63,9 @@ int WriteAt(int fd, std::string_view bytes, std::int64_t offset);
 // Writes all of `bytes` at the descriptor's position: 0 or the errno.
 int WriteAll(int fd, std::string_view bytes);
 
+// Cuts or extends the file open on `fd` to `size` bytes: 0 or the errno.
+int Truncate(int fd, std::int64_t size);
+
 // Reads a whole file into `out`: 0 or the errno.
 int ReadWholeFile(const std::string& path, std::string& out);
 

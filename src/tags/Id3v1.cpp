@@ -7,10 +7,8 @@
 #include "platform/FileIo.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <string_view>
-#include <unistd.h>
 
 namespace tagmora {
 
@@ -138,9 +136,7 @@ int RemoveId3v1Tag(const std::string& path, bool tryChangeAttrs, int* error) {
     }
     bool hasTag = false;
     int failure = FindTagAtEnd(opened.File.Get(), opened.Size, hasTag);
-    if (failure == 0 && hasTag && ::ftruncate(opened.File.Get(), static_cast<off_t>(opened.Size - kTagSize)) != 0) {
-        failure = errno;
-    }
+    if (failure == 0 && hasTag) failure = fileio::Truncate(opened.File.Get(), opened.Size - kTagSize);
     if (const int closed = opened.File.Close(); failure == 0) failure = closed;
     Report(error, failure);
     if (failure != 0) return -1;

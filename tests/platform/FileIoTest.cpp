@@ -205,6 +205,12 @@ TEST(ReadAt, StopsAtTheEndOfTheFile) {
     char byte = 0;
     std::size_t got = 0;
     EXPECT_EQ(ReadAt(-1, &byte, 1, 0, got), EBADF);
+    EXPECT_EQ(Truncate(opened.File.Get(), 2), EINVAL);  // opened for reading only
+
+    const OpenedFile writable = OpenRegularFile(dir / "six", true);
+    ASSERT_TRUE(writable.Ok());
+    EXPECT_EQ(Truncate(writable.File.Get(), 2), 0);
+    EXPECT_EQ(ReadFile(dir / "six"), "ab");
 }
 
 TEST(RemoveLeftoverTemporaries, RemovesOnlyOldTemporaryFilesOfThatName) {
