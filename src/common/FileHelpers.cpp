@@ -71,13 +71,26 @@ FileResult MoveFileWithFolders(const std::string& oldPath, const std::string& ne
     return FileResult{RenameNoReplace(oldPath.c_str(), newPath.c_str())};
 }
 
-int PrepareFileForWrite(const std::string& path, bool tryChangeAttrs) {
+int PrepareFileForWrite(const std::string& path, bool tryChangeAttrs, int* error) {
+    int failure = 0;
+    int result = kFileWritable;
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return kFileMissing;
-    if ((st.st_mode & S_IWUSR) != 0) return kFileWritable;
-    if (!tryChangeAttrs) return kFileReadOnly;
-    const mode_t mode = (st.st_mode & 07777) | S_IWUSR;
-    return ::chmod(path.c_str(), mode) == 0 ? kFileWritable : kFileReadOnly;
+    if (::stat(path.c_str(), &st) != 0) {
+        failure = errno;
+        result = kFileMissing;
+    } else if ((st.st_mode & S_IWUSR) == 0) {
+        result = kFileReadOnly;
+        if (tryChangeAttrs) {
+            const mode_t mode = (st.st_mode & 07777) | S_IWUSR;
+            if (::chmod(path.c_str(), mode) == 0) {
+                result = kFileWritable;
+            } else {
+                failure = errno;
+            }
+        }
+    }
+    if (error != nullptr) *error = failure;
+    return result;
 }
 
 std::string RotateText(std::string_view text) {

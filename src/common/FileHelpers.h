@@ -45,8 +45,10 @@ inline constexpr int kFileReadOnly = 1;
 // -1 when the file does not exist (or cannot be examined), 0 when it may be written, 1 when it is
 // read-only (the owner has no write permission) and may not be changed. With `tryChangeAttrs` a
 // read-only file gets the owner's write permission, every other permission bit kept, and gives 0
-// (1 when the permission cannot be changed).
-int PrepareFileForWrite(const std::string& path, bool tryChangeAttrs);
+// (1 when the permission cannot be changed). This is the one place of that rule. When `error` is
+// not null it receives the errno of a failed examination or change, 0 otherwise (also for a
+// read-only file left alone).
+int PrepareFileForWrite(const std::string& path, bool tryChangeAttrs, int* error = nullptr);
 
 // The text from its second character (code point) on, followed by its first: "abc" -> "bca".
 std::string RotateText(std::string_view text);

@@ -2,13 +2,8 @@
 // ends with track padding, column fitting, the title and the total.
 #include "filelist/BuildList.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-
 #include "common/Text.h"
+#include "platform/FileIo.h"
 #include "tags/Genres.h"
 #include "tags/Id3v1.h"
 #include "tags/Id3v2Read.h"
@@ -98,47 +93,44 @@ void ReadRowTags(FileList& list, int rowIndex) {
 
     // One open serves both readers; each reader still sees the file as a whole.
     // Non-blocking, so that a FIFO put in a file's place cannot hang the pass.
-    const int fd = ::open(row.Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        const int error = errno;
+    const fileio::OpenedFile opened = fileio::OpenRegularFile(row.Path);
+    if (!opened.Ok()) {
         // An existing file that cannot be opened is reported; the row gets the no-tag texts and
-        // the pass goes on.
-        const bool exists = error != ENOENT && error != ENOTDIR;
-        if (exists) ShowOpenError(list, error, row.Path);
+        // the pass goes on. Something that opens but is no file (a folder, a FIFO) is a row
+        // without a tag, silently.
+        if (!opened.Missing() && !opened.NotRegular) ShowOpenError(list, opened.Error, row.Path);
         FillNoTag(row, false, 0);
         return;
     }
-    struct stat st {};
-    const bool statOk = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    const std::int64_t size = statOk ? static_cast<std::int64_t>(st.st_size) : 0;
+    const int fd = opened.File.Get();
+    const std::int64_t size = opened.Size;
 
     Id3v1Tag v1;
     Id3v2Tag v2;
-    const auto readV1 = [&] { return statOk ? ReadId3v1TagFd(fd, size, v1, codePage) : -1; };
-    const auto readV2 = [&] { return statOk ? ReadId3v2TagFd(fd, size, v2, codePage) : -1; };
+    const auto readV1 = [&] { return ReadId3v1TagFd(fd, size, v1, codePage); };
+    const auto readV2 = [&] { return ReadId3v2TagFd(fd, size, v2, codePage); };
     switch (sequence) {
         case 0:
             if (readV1() == 0) FillFromId3v1(row, v1);
-            else FillNoTag(row, statOk, size);
+            else FillNoTag(row, true, size);
             break;
         case 1:
             if (readV2() == 0) FillFromId3v2(row, v2);
-            else FillNoTag(row, statOk, size);
+            else FillNoTag(row, true, size);
             break;
         case 2:
             if (readV2() == 0) FillFromId3v2(row, v2);
             else if (readV1() == 0) FillFromId3v1(row, v1);
-            else FillNoTag(row, statOk, size);
+            else FillNoTag(row, true, size);
             break;
         case 3:
             if (readV1() == 0) FillFromId3v1(row, v1);
             else if (readV2() == 0) FillFromId3v2(row, v2);
-            else FillNoTag(row, statOk, size);
+            else FillNoTag(row, true, size);
             break;
         default:
             break;
     }
-    ::close(fd);
 }
 
 void PadTrackNumbers(FileList& list) {

@@ -1,5 +1,6 @@
-// The file list: the depth-first folder walk with its folder numbers and link-cycle guard, flat
-// scans, sibling folders, and the ordering of rows.
+// The file list: the depth-first folder walk with its folder numbers, which walks each folder once
+// per scan (links forming cycles or leading to one folder twice), flat scans, sibling folders, and
+// the ordering of rows.
 #include "filelist/FileList.h"
 
 #include <dirent.h>
@@ -122,9 +123,9 @@ void FileList::ScanFolder(const std::string& folder, bool append, bool keepListV
         if (!keepListVisible) host_.SetListVisible(false);
         host_.SetCaption(kProductName);
         host_.SetApplicationTitle(std::string(kProductName) + "    ");
-        std::vector<std::pair<std::uint64_t, std::uint64_t>> inside;
+        WalkedFolders walked;
         std::vector<FoundFile> found;
-        Walk(WithSeparator(folder), AllocateFolderNumber(), found, inside);
+        Walk(WithSeparator(folder), AllocateFolderNumber(), found, walked);
         AppendRows(found, false);
         if (!keepListVisible) host_.SetListVisible(true);
     } else {
@@ -162,8 +163,7 @@ void FileList::AppendRows(std::vector<FoundFile>& found, bool bareNames) {
     }
 }
 
-void FileList::Walk(const std::string& folder, int folderNumber, std::vector<FoundFile>& out,
-                    std::vector<std::pair<std::uint64_t, std::uint64_t>>& inside) {
+void FileList::Walk(const std::string& folder, int folderNumber, std::vector<FoundFile>& out, WalkedFolders& walked) {
     if (cancel_) return;
     host_.ProcessEvents();
     struct stat st {};
@@ -171,9 +171,7 @@ void FileList::Walk(const std::string& folder, int folderNumber, std::vector<Fou
         if (FolderNotRead) FolderNotRead(folder, errno);
         return;
     }
-    const std::pair<std::uint64_t, std::uint64_t> id{st.st_dev, st.st_ino};
-    if (std::find(inside.begin(), inside.end(), id) != inside.end()) return;  // a link cycle
-    inside.push_back(id);
+    if (!walked.emplace(st.st_dev, st.st_ino).second) return;  // walked already in this scan
 
     std::vector<std::string> files;
     std::vector<std::string> folders;
@@ -187,18 +185,16 @@ void FileList::Walk(const std::string& folder, int folderNumber, std::vector<Fou
                 continue;
             }
             if (!S_ISDIR(sst.st_mode)) continue;
-            if (std::find(inside.begin(), inside.end(), std::pair<std::uint64_t, std::uint64_t>{sst.st_dev, sst.st_ino}) !=
-                inside.end()) {
-                continue;  // the walk never enters a folder it is already inside
-            }
+            // Never a folder walked before: one the walk is inside (a link cycle) or one reached
+            // by another way in (two links to the same folder).
+            if (walked.contains({sst.st_dev, sst.st_ino})) continue;
             const int number = AllocateFolderNumber();
             status_.ShowFolderPanel(sub + "*.mp3");
-            Walk(sub, number, out, inside);
+            Walk(sub, number, out, walked);
         }
     } else if (FolderNotRead) {
         FolderNotRead(folder, errno);
     }
-    inside.pop_back();
 }
 
 bool FileList::AnyRowChecked() const {

@@ -5,7 +5,9 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/Ports.h"
@@ -129,8 +131,10 @@ private:
         std::string Path;
         int FolderNumber;
     };
-    void Walk(const std::string& folder, int folderNumber, std::vector<FoundFile>& out,
-              std::vector<std::pair<std::uint64_t, std::uint64_t>>& inside);
+    // The folders a scan has walked, by device and inode: a folder reached again (through a
+    // link, by a cycle or a second way in) is not walked again.
+    using WalkedFolders = std::set<std::pair<std::uint64_t, std::uint64_t>>;
+    void Walk(const std::string& folder, int folderNumber, std::vector<FoundFile>& out, WalkedFolders& walked);
     // Appends one row per found file; the rows are allocated once (rows are large to move).
     void AppendRows(std::vector<FoundFile>& found, bool bareNames);
     int AllocateFolderNumber();

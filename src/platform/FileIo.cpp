@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -45,6 +47,7 @@ OpenedFile OpenRegularFile(const std::string& path, bool writable) {
     }
     if (!S_ISREG(st.st_mode)) {
         // A folder or a device named like a file cannot be read as one.
+        opened.NotRegular = true;
         opened.Error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
         return opened;
     }
@@ -103,6 +106,13 @@ int WriteAll(int fd, std::string_view bytes) {
     return 0;
 }
 
+int Truncate(int fd, std::int64_t size) {
+    while (::ftruncate(fd, static_cast<off_t>(size)) != 0) {
+        if (errno != EINTR) return errno;
+    }
+    return 0;
+}
+
 int ReadWholeFile(const std::string& path, std::string& out) {
     OpenedFile opened = OpenRegularFile(path);
     if (!opened.Ok()) return opened.Error;
@@ -150,6 +160,26 @@ std::string ResolveLink(const std::string& path) {
 
 namespace {
 
+// The folder part of a path with its "/" ("" for a bare name) and the name after it.
+std::pair<std::string, std::string> SplitPath(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return {std::string(), path};
+    return {path.substr(0, slash + 1), path.substr(slash + 1)};
+}
+
+// The name mkostemp makes of "." + name + ".tmp-XXXXXX".
+bool IsTemporaryNameOf(std::string_view entry, std::string_view name) {
+    constexpr std::string_view kMiddle = ".tmp-";
+    constexpr std::size_t kRandom = 6;
+    if (entry.size() != 1 + name.size() + kMiddle.size() + kRandom || entry[0] != '.') return false;
+    if (entry.substr(1, name.size()) != name || entry.substr(1 + name.size(), kMiddle.size()) != kMiddle) return false;
+    for (const char c : entry.substr(entry.size() - kRandom)) {
+        const bool letterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (!letterOrDigit) return false;
+    }
+    return true;
+}
+
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
@@ -170,13 +200,10 @@ int FinishReplacement(int fd, const std::string& tempPath, const std::string& ta
     // the owner's only). Owner and group are kept where this user may set them.
     struct stat old {};
     if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+        // Not allowed for another owner; the group alone may still be ours to keep.
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0) (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+        // After the owner: changing it clears the set-user and set-group bits.
         if (::fchmod(fd, old.st_mode & 07777) != 0) return fail(errno);
-        if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
-            // Not allowed for another owner; the group alone may still be ours to keep.
-            (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
-            // fchown may clear set-user and set-group bits: give the permission bits again.
-            (void)::fchmod(fd, old.st_mode & 07777);
-        }
     }
 
     if (const int error = writer(fd); error != 0) return fail(error);
@@ -198,9 +225,7 @@ int FinishReplacement(int fd, const std::string& tempPath, const std::string& ta
 int ReplaceFileAtomically(const std::string& path, const FileWriter& writer) {
     if (path.empty() || path.back() == '/') return EISDIR;
     const std::string target = ResolveLink(path);
-    const std::size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    const auto [folder, name] = SplitPath(target);
     std::string pattern = folder + "." + name + ".tmp-XXXXXX";
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0) return errno;
@@ -213,6 +238,25 @@ int ReplaceFileAtomically(const std::string& path, const std::string& tempPath, 
     const int fd = ::open(tempPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) return errno;
     return FinishReplacement(fd, tempPath, target, writer);
+}
+
+int RemoveLeftoverTemporaries(const std::string& path, int minAgeSeconds) {
+    if (path.empty() || path.back() == '/') return 0;
+    const auto [folder, name] = SplitPath(ResolveLink(path));
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (dir == nullptr) return 0;
+    const std::time_t now = std::time(nullptr);
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!IsTemporaryNameOf(entry->d_name, name)) continue;
+        const std::string full = folder + entry->d_name;
+        struct stat st {};
+        if (::lstat(full.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        if (now - st.st_mtim.tv_sec < minAgeSeconds) continue;
+        if (::unlink(full.c_str()) == 0) ++removed;
+    }
+    ::closedir(dir);
+    return removed;
 }
 
 }  // namespace tagmora::fileio

@@ -40,6 +40,8 @@ struct OpenedFile {
     int Error = 0;
     std::int64_t Size = 0;
     unsigned Mode = 0;  // permission bits (07777)
+    // The path was opened but names no regular file (a folder, a FIFO, a device).
+    bool NotRegular = false;
 
     bool Ok() const { return File.Valid(); }
     // The file does not exist (as opposed to existing and refusing to open).
@@ -61,6 +63,9 @@ int WriteAt(int fd, std::string_view bytes, std::int64_t offset);
 // Writes all of `bytes` at the descriptor's position: 0 or the errno.
 int WriteAll(int fd, std::string_view bytes);
 
+// Cuts or extends the file open on `fd` to `size` bytes: 0 or the errno.
+int Truncate(int fd, std::int64_t size);
+
 // Reads a whole file into `out`: 0 or the errno.
 int ReadWholeFile(const std::string& path, std::string& out);
 
@@ -76,6 +81,13 @@ int ReplaceFileAtomically(const std::string& path, const FileWriter& writer);
 // The same with the temporary file's full path chosen by the caller (it must not exist yet and
 // must lie in the target's folder).
 int ReplaceFileAtomically(const std::string& path, const std::string& tempPath, const FileWriter& writer);
+
+// Removes the temporary files that ReplaceFileAtomically's default variant leaves beside `path`
+// when the process dies in the middle of a replacement: regular files (not links) in the target's
+// folder named "." + the target's name + ".tmp-" + six letters or digits, last modified at least
+// `minAgeSeconds` ago (so that a replacement running in another process keeps its file). Nothing
+// else is touched. Returns how many files were removed.
+int RemoveLeftoverTemporaries(const std::string& path, int minAgeSeconds);
 
 // The file a symbolic link at `path` leads to (the path itself when it is no link or the link
 // cannot be resolved).

@@ -1,8 +1,8 @@
 // The settings store: the .reg text format (parse and render), atomic file replacement and the
-// file-backed store with one hive per file.
+// file-backed store with one hive per file. Files are opened, read and replaced through the file
+// I/O module.
 #include "settings/SettingsStore.h"
 
-#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,10 +12,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <map>
+#include <memory>
+#include <unordered_map>
 
 #include "common/Text.h"
+#include "platform/FileIo.h"
 
 namespace tagmora {
 
@@ -25,6 +27,9 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view kHeader5 = "Windows Registry Editor Version 5.00";
 constexpr std::string_view kHeader4 = "REGEDIT4";
+// Temporary files of earlier saves older than this are leftovers of a save that died; younger
+// ones may belong to a save running in another process at this moment.
+constexpr int kLeftoverAgeSeconds = 60;
 // Hex data lines are wrapped so that no line (with its trailing ",\") is longer than 80 columns.
 constexpr std::size_t kHexLineLimit = 77;
 
@@ -82,11 +87,19 @@ bool IsBelow(std::string_view path, std::string_view parent) {
            text::EqualsAsciiIgnoreCase(path.substr(0, parent.size()), parent);
 }
 
-// Removes the key and every key below it; true when anything was removed.
-bool EraseSubtree(RegHive& hive, std::string_view path) {
-    const auto before = hive.Keys.size();
-    std::erase_if(hive.Keys, [&](const RegKey& k) { return SameKey(k.Path, path) || IsBelow(k.Path, path); });
-    return hive.Keys.size() != before;
+// The index name of a key path: without its outer backslashes, A-Z folded.
+std::string FoldedKeyPath(std::string_view path) {
+    path = NormalizeKeyPath(path);
+    std::string folded(path);
+    for (char& c : folded) c = text::AsciiLower(c);
+    return folded;
+}
+
+// The index name of a value.
+std::string FoldedName(std::string_view name) {
+    std::string folded(name);
+    for (char& c : folded) c = text::AsciiLower(c);
+    return folded;
 }
 
 std::string_view CanonicalRoot(std::string_view name) {
@@ -104,19 +117,127 @@ bool SameRoot(std::string_view a, std::string_view b) {
     return text::EqualsAsciiIgnoreCase(CanonicalRoot(a), CanonicalRoot(b));
 }
 
-std::vector<std::pair<std::string, RegValue>>::iterator FindValue(RegKey& key, std::string_view name) {
-    return std::find_if(key.Values.begin(), key.Values.end(),
-                        [&](const auto& v) { return text::EqualsAsciiIgnoreCase(v.first, name); });
-}
-
-void SetValue(RegKey& key, std::string name, RegValue value) {
-    const auto it = FindValue(key, name);
-    if (it != key.Values.end()) {
-        it->second = std::move(value);
-    } else {
-        key.Values.emplace_back(std::move(name), std::move(value));
+// Writes values into a key: a value of the same name (ignoring case) is replaced in its place,
+// a new one is appended. The names are looked up through an index, so that writing many values
+// into a large key is no quadratic loop.
+void SetValues(RegKey& key, const std::vector<std::pair<std::string, RegValue>>& values) {
+    std::unordered_map<std::string, std::size_t> byName;
+    byName.reserve(key.Values.size() + values.size());
+    for (std::size_t i = 0; i < key.Values.size(); ++i) byName.emplace(FoldedName(key.Values[i].first), i);
+    for (const auto& [name, value] : values) {
+        const auto [it, added] = byName.emplace(FoldedName(name), key.Values.size());
+        if (added) {
+            key.Values.emplace_back(name, value);
+        } else {
+            key.Values[it->second].second = value;
+        }
     }
 }
+
+// The hive as the parser builds it. Keys met again are merged, removed keys and values are only
+// marked, and every lookup goes through an index, so that each line costs about the same however
+// large the file is; Finish drops the marks and gives the keys and values in file order.
+class HiveBuilder {
+public:
+    // The key that takes the values from now on (an earlier key of the same path goes on).
+    void OpenKey(std::string_view path) {
+        const auto [it, added] = byPath_.emplace(FoldedKeyPath(path), keys_.size());
+        if (added) keys_.emplace_back().Path = NormalizeKeyPath(path);
+        open_ = it->second;
+    }
+    void CloseKey() { open_ = kNone; }
+    bool HasOpenKey() const { return open_ != kNone; }
+
+    // Removes the key and every key below it; the root "" removes them all.
+    void RemoveSubtree(std::string_view path) {
+        const std::string folded = FoldedKeyPath(path);
+        auto first = byPath_.begin();
+        auto last = byPath_.end();
+        if (!folded.empty()) {
+            if (const auto self = byPath_.find(folded); self != byPath_.end()) {
+                keys_[self->second].Removed = true;
+                byPath_.erase(self);
+            }
+            // The keys below sort together, right after the prefix "path\".
+            const std::string below = folded + '\\';
+            first = byPath_.lower_bound(below);
+            last = first;
+            while (last != byPath_.end() && last->first.starts_with(below)) ++last;
+        }
+        for (auto i = first; i != last; ++i) keys_[i->second].Removed = true;
+        byPath_.erase(first, last);
+    }
+
+    // Sets a value of the open key: one of the same name (ignoring case) keeps its place and name.
+    void SetValue(std::string name, RegValue value) {
+        Key& key = keys_[open_];
+        if (const std::size_t i = key.Find(name); i != kNone) {
+            key.Values[i].second = std::move(value);
+            return;
+        }
+        if (key.ByName) key.ByName->emplace(FoldedName(name), key.Values.size());
+        key.Values.emplace_back(std::move(name), std::move(value));
+        key.Gone.push_back(false);
+        if (!key.ByName && key.Values.size() > kScanLimit) key.Index();
+    }
+
+    void RemoveValue(std::string_view name) {
+        Key& key = keys_[open_];
+        const std::size_t i = key.Find(name);
+        if (i == kNone) return;
+        key.Gone[i] = true;
+        if (key.ByName) key.ByName->erase(FoldedName(name));
+    }
+
+    RegHive Finish() {
+        RegHive hive;
+        hive.Keys.reserve(byPath_.size());
+        for (Key& key : keys_) {
+            if (key.Removed) continue;
+            RegKey& out = hive.Keys.emplace_back();
+            out.Path = std::move(key.Path);
+            out.Values = std::move(key.Values);
+            std::size_t i = 0;
+            std::erase_if(out.Values, [&](const auto&) { return key.Gone[i++]; });
+        }
+        return hive;
+    }
+
+private:
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    // Keys with up to this many values are searched from the front; larger ones get an index.
+    static constexpr std::size_t kScanLimit = 16;
+
+    struct Key {
+        std::string Path;
+        bool Removed = false;
+        std::vector<std::pair<std::string, RegValue>> Values;
+        std::vector<bool> Gone;  // removed values, by index in Values
+        // Folded name -> index of the live value; only for keys with many values.
+        std::unique_ptr<std::unordered_map<std::string, std::size_t>> ByName;
+
+        std::size_t Find(std::string_view name) const {
+            if (ByName) {
+                const auto it = ByName->find(FoldedName(name));
+                return it == ByName->end() ? kNone : it->second;
+            }
+            for (std::size_t i = 0; i < Values.size(); ++i) {
+                if (!Gone[i] && text::EqualsAsciiIgnoreCase(Values[i].first, name)) return i;
+            }
+            return kNone;
+        }
+        void Index() {
+            ByName = std::make_unique<std::unordered_map<std::string, std::size_t>>();
+            for (std::size_t i = 0; i < Values.size(); ++i) {
+                if (!Gone[i]) ByName->emplace(FoldedName(Values[i].first), i);
+            }
+        }
+    };
+
+    std::vector<Key> keys_;
+    std::map<std::string, std::size_t> byPath_;  // folded path -> live key; ordered by path
+    std::size_t open_ = kNone;
+};
 
 // ---- Parsing --------------------------------------------------------------------------------
 
@@ -339,25 +460,6 @@ void AppendValue(std::string& out, const std::string& name, const RegValue& valu
 
 // ---- Files ----------------------------------------------------------------------------------
 
-bool ReadWholeFile(const std::string& path, std::string& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 template <class Stamp>
 void FillStamp(Stamp& stamp, const struct stat& st) {
     stamp.Exists = true;
@@ -400,24 +502,47 @@ RegValue RegValue::Binary(std::vector<std::uint8_t> bytes) {
     return v;
 }
 
-RegKey* RegHive::Find(std::string_view path) {
-    for (RegKey& k : Keys) {
-        if (SameKey(k.Path, path)) return &k;
+void RegHive::Reindex() const {
+    byPath_.clear();
+    byPath_.reserve(Keys.size());
+    // The first of two keys of the same path wins, as a search from the front would find it.
+    for (std::size_t i = 0; i < Keys.size(); ++i) byPath_.emplace(FoldedKeyPath(Keys[i].Path), i);
+}
+
+std::size_t RegHive::IndexOf(std::string_view path) const {
+    if (byPath_.size() != Keys.size()) Reindex();
+    const std::string folded = FoldedKeyPath(path);
+    auto it = byPath_.find(folded);
+    if (it != byPath_.end() && (it->second >= Keys.size() || !SameKey(Keys[it->second].Path, path))) {
+        Reindex();  // the keys were changed behind the index's back
+        it = byPath_.find(folded);
     }
-    return nullptr;
+    return it == byPath_.end() ? Keys.size() : it->second;
+}
+
+RegKey* RegHive::Find(std::string_view path) {
+    const std::size_t i = IndexOf(path);
+    return i < Keys.size() ? &Keys[i] : nullptr;
 }
 
 const RegKey* RegHive::Find(std::string_view path) const {
-    for (const RegKey& k : Keys) {
-        if (SameKey(k.Path, path)) return &k;
-    }
-    return nullptr;
+    const std::size_t i = IndexOf(path);
+    return i < Keys.size() ? &Keys[i] : nullptr;
 }
 
 RegKey& RegHive::FindOrCreate(std::string_view path) {
     if (RegKey* k = Find(path)) return *k;
+    byPath_.emplace(FoldedKeyPath(path), Keys.size());
     Keys.push_back(RegKey{std::string(NormalizeKeyPath(path)), {}});
     return Keys.back();
+}
+
+bool RegHive::EraseSubtree(std::string_view path) {
+    const auto before = Keys.size();
+    std::erase_if(Keys, [&](const RegKey& k) { return SameKey(k.Path, path) || IsBelow(k.Path, path); });
+    if (Keys.size() == before) return false;
+    Reindex();
+    return true;
 }
 
 const char* HiveRootName(Hive hive) {
@@ -437,9 +562,7 @@ const char* HiveRootName(Hive hive) {
 RegHive ParseRegFile(std::string_view bytes, std::string_view rootName) {
     const std::string content = DecodeInput(bytes);
     LineReader lines(content);
-    RegHive hive;
-    constexpr std::size_t kNoKey = static_cast<std::size_t>(-1);
-    std::size_t current = kNoKey;  // index of the key that takes the values
+    HiveBuilder hive;
     bool eightBitStrings = false;
     bool sawContent = false;
 
@@ -456,7 +579,7 @@ RegHive ParseRegFile(std::string_view bytes, std::string_view rootName) {
         }
 
         if (line.front() == '[') {
-            current = kNoKey;
+            hive.CloseKey();
             const std::size_t close = line.rfind(']');
             if (close == std::string_view::npos || close == 0) continue;
             std::string_view inner = line.substr(1, close - 1);
@@ -467,10 +590,9 @@ RegHive ParseRegFile(std::string_view bytes, std::string_view rootName) {
             const std::string_view path = slash == std::string_view::npos ? std::string_view{} : inner.substr(slash + 1);
             if (!SameRoot(root, rootName)) continue;
             if (remove) {
-                EraseSubtree(hive, path);
+                hive.RemoveSubtree(path);
             } else {
-                RegKey& key = hive.FindOrCreate(path);
-                current = static_cast<std::size_t>(&key - hive.Keys.data());
+                hive.OpenKey(path);
             }
             continue;
         }
@@ -498,16 +620,14 @@ RegHive ParseRegFile(std::string_view bytes, std::string_view rootName) {
                 data += next;
             }
         }
-        if (current == kNoKey) continue;
-        RegKey& key = hive.Keys[current];
+        if (!hive.HasOpenKey()) continue;
         if (Trim(data) == "-") {
-            const auto it = FindValue(key, name);
-            if (it != key.Values.end()) key.Values.erase(it);
+            hive.RemoveValue(name);
             continue;
         }
-        if (auto value = ParseData(data, eightBitStrings)) SetValue(key, std::move(name), std::move(*value));
+        if (auto value = ParseData(data, eightBitStrings)) hive.SetValue(std::move(name), std::move(*value));
     }
-    return hive;
+    return hive.Finish();
 }
 
 std::string RenderRegFile(const RegHive& hive, std::string_view rootName) {
@@ -532,53 +652,14 @@ std::string RenderRegFile(const RegHive& hive, std::string_view rootName) {
 
 // ---- Atomic replacement ---------------------------------------------------------------------
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
+int WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    if (path.empty() || path.back() == '/') return EISDIR;
+    // A symbolic link stays a link: the file it points at is replaced, in the folder it lies in.
+    const fs::path target(fileio::ResolveLink(path));
     std::error_code ec;
-    fs::path target(path);
-    if (path.empty() || !target.has_filename()) {
-        errno = EISDIR;
-        return false;
-    }
-    // A symbolic link stays a link: the file it points at is replaced.
-    if (fs::is_symlink(target, ec)) {
-        const fs::path resolved = fs::weakly_canonical(target, ec);
-        if (!ec) target = resolved;
-    }
-    fs::path folder = target.parent_path();
-    if (folder.empty()) folder = ".";
-    fs::create_directories(folder, ec);
-    if (ec) {
-        errno = ec.value();
-        return false;
-    }
-
-    std::string pattern = (folder / ("." + target.filename().string() + ".tmp-XXXXXX")).string();
-    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd < 0) return false;
-    const std::string tempPath = pattern;
-    const auto fail = [&](bool fdOpen) {
-        const int saved = errno;
-        if (fdOpen) ::close(fd);
-        ::unlink(tempPath.c_str());
-        errno = saved;
-        return false;
-    };
-
-    // The new file keeps the permissions of the one it replaces (a new file is the owner's only).
-    struct stat old {};
-    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
-
-    if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) return fail(true);
-    if (::close(fd) != 0) return fail(false);
-    if (::rename(tempPath.c_str(), target.c_str()) != 0) return fail(false);
-
-    // Make the rename itself durable; a file system that cannot sync folders is no failure.
-    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
-    return true;
+    fs::create_directories(target.parent_path().empty() ? fs::path(".") : target.parent_path(), ec);
+    if (ec) return ec.value();
+    return fileio::ReplaceFileAtomically(target.string(), [bytes](int fd) { return fileio::WriteAll(fd, bytes); });
 }
 
 // ---- FileSettingsStore ----------------------------------------------------------------------
@@ -630,13 +711,15 @@ void FileSettingsStore::Load(Slot& slot, Hive hive) {
     }
     FileStamp stamp;
     struct stat st {};
-    if (::stat(slot.FilePath.c_str(), &st) == 0) {
+    const int statError = ::stat(slot.FilePath.c_str(), &st) == 0 ? 0 : errno;
+    if (statError == 0) {
         FillStamp(stamp, st);
-    } else if (errno != ENOENT && errno != ENOTDIR) {
+    } else if (statError != ENOENT && statError != ENOTDIR) {
         slot.Loaded = true;
         slot.Readable = false;
         slot.Stamp = {};
         slot.Data = {};
+        slot.ValueIndex.clear();
         return;
     }
     if (slot.Loaded && slot.Readable && stamp == slot.Stamp) return;
@@ -644,10 +727,11 @@ void FileSettingsStore::Load(Slot& slot, Hive hive) {
     slot.Loaded = true;
     slot.Stamp = stamp;
     slot.Data = {};
+    slot.ValueIndex.clear();
     slot.Readable = true;
     if (!stamp.Exists) return;  // a missing file is an empty hive
     std::string content;
-    if (!S_ISREG(st.st_mode) || !ReadWholeFile(slot.FilePath, content)) {
+    if (!S_ISREG(st.st_mode) || fileio::ReadWholeFile(slot.FilePath, content) != 0) {
         slot.Readable = false;
         slot.Stamp = {};
         return;
@@ -657,7 +741,9 @@ void FileSettingsStore::Load(Slot& slot, Hive hive) {
 
 bool FileSettingsStore::Save(Slot& slot, Hive hive) {
     if (slot.FilePath.empty() || !slot.Readable) return false;
-    if (!WriteFileAtomically(slot.FilePath, RenderRegFile(slot.Data, HiveRootName(hive)))) return false;
+    // A save that was killed half-way left its temporary file; this one clears such leftovers.
+    fileio::RemoveLeftoverTemporaries(slot.FilePath, kLeftoverAgeSeconds);
+    if (WriteFileAtomically(slot.FilePath, RenderRegFile(slot.Data, HiveRootName(hive))) != 0) return false;
     // The new file's stamp, so that the next operation does not read it again.
     struct stat st {};
     slot.Stamp = {};
@@ -675,11 +761,17 @@ bool FileSettingsStore::KeyExists(Hive hive, const std::string& key) {
 std::optional<RegValue> FileSettingsStore::ReadValue(Hive hive, const std::string& key, const std::string& name) {
     Slot& slot = SlotOf(hive);
     Load(slot, hive);
-    RegKey* k = slot.Data.Find(key);
+    const RegKey* k = slot.Data.Find(key);
     if (k == nullptr) return std::nullopt;
-    const auto it = FindValue(*k, name);
-    if (it == k->Values.end()) return std::nullopt;
-    return it->second;
+    // The key's values by name, made at its first lookup.
+    const auto [byName, added] = slot.ValueIndex.try_emplace(static_cast<std::size_t>(k - slot.Data.Keys.data()));
+    if (added) {
+        byName->second.reserve(k->Values.size());
+        for (std::size_t i = 0; i < k->Values.size(); ++i) byName->second.emplace(FoldedName(k->Values[i].first), i);
+    }
+    const auto it = byName->second.find(FoldedName(name));
+    if (it == byName->second.end()) return std::nullopt;
+    return k->Values[it->second].second;
 }
 
 bool FileSettingsStore::WriteValues(Hive hive, const std::string& key,
@@ -688,8 +780,8 @@ bool FileSettingsStore::WriteValues(Hive hive, const std::string& key,
     Load(slot, hive);
     if (slot.FilePath.empty() || !slot.Readable) return false;
     RegHive before = slot.Data;
-    RegKey& k = slot.Data.FindOrCreate(key);
-    for (const auto& [name, value] : values) SetValue(k, name, value);
+    slot.ValueIndex.clear();
+    SetValues(slot.Data.FindOrCreate(key), values);
     if (Save(slot, hive)) return true;
     slot.Data = std::move(before);
     return false;
@@ -701,7 +793,8 @@ bool FileSettingsStore::DeleteKey(Hive hive, const std::string& key) {
     Load(slot, hive);
     if (slot.FilePath.empty() || !slot.Readable) return false;
     RegHive before = slot.Data;
-    if (!EraseSubtree(slot.Data, key)) return false;
+    slot.ValueIndex.clear();
+    if (!slot.Data.EraseSubtree(key)) return false;
     if (Save(slot, hive)) return true;
     slot.Data = std::move(before);
     return false;

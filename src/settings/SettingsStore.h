@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -61,12 +62,24 @@ struct RegKey {
     bool operator==(const RegKey&) const = default;
 };
 
+// Keys are found by path through an index (the path without its outer backslashes, A-Z folded),
+// so that a lookup costs the same in a hive of ten keys and of a hundred thousand.
 struct RegHive {
+    // In file order. Read them and change their values freely; add and remove keys only through
+    // the members below.
     std::vector<RegKey> Keys;
     RegKey* Find(std::string_view path);
     const RegKey* Find(std::string_view path) const;
     RegKey& FindOrCreate(std::string_view path);
-    bool operator==(const RegHive&) const = default;
+    // Removes the key and every key below it (the root "" removes them all); true when any went.
+    bool EraseSubtree(std::string_view path);
+    bool operator==(const RegHive& other) const { return Keys == other.Keys; }
+
+private:
+    // The index of Keys by folded path; rebuilt whenever it no longer matches Keys.
+    mutable std::unordered_map<std::string, std::size_t> byPath_;
+    std::size_t IndexOf(std::string_view path) const;  // Keys.size() when there is no such key
+    void Reindex() const;
 };
 
 // Parses the registry export text format (UTF-8, or UTF-16LE with BOM). Only keys under
@@ -79,9 +92,10 @@ RegHive ParseRegFile(std::string_view bytes, std::string_view rootName);
 // written as hex(1) (UTF-16LE), so that parsing the result gives the same hive back.
 std::string RenderRegFile(const RegHive& hive, std::string_view rootName);
 
-// Writes `bytes` to `path` atomically: a temporary file in the same folder, flushed, renamed
-// over the old one. Creates missing parent folders. False (errno kept) on failure.
-bool WriteFileAtomically(const std::string& path, std::string_view bytes);
+// Writes `bytes` to `path` atomically (fileio::ReplaceFileAtomically: a temporary file
+// "." + name + ".tmp-XXXXXX" in the same folder, flushed, renamed over the old one; a symbolic
+// link stays a link). Creates missing parent folders first. 0, or the errno of the failure.
+int WriteFileAtomically(const std::string& path, std::string_view bytes);
 
 // The real store: one .reg file per hive.
 class FileSettingsStore : public SettingsStore {
@@ -116,6 +130,9 @@ private:
         bool Readable = true;
         FileStamp Stamp;
         RegHive Data;
+        // Key index in Data -> its values' indexes by A-Z folded name, made as keys are looked
+        // up; emptied whenever Data changes.
+        std::unordered_map<std::size_t, std::unordered_map<std::string, std::size_t>> ValueIndex;
     };
     Slot& SlotOf(Hive hive);
     void Load(Slot& slot, Hive hive);

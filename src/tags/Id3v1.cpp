@@ -2,15 +2,13 @@
 // Texts are converted between UTF-8 and the legacy code page at this boundary only.
 #include "tags/Id3v1.h"
 
+#include "common/FileHelpers.h"
 #include "common/Text.h"
+#include "platform/FileIo.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tagmora {
 
@@ -32,49 +30,21 @@ void PutField(std::string& image, std::size_t offset, std::size_t width, const s
     image.replace(offset, std::min(width, bytes.size()), bytes, 0, std::min(width, bytes.size()));
 }
 
-// Opens a file for reading without blocking on FIFOs; -1 unless it is a regular file.
-int OpenRegular(const std::string& path, int flags, struct stat& st) {
-    const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return -1;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+// Stores the errno of an operation for a caller that asked for it.
+void Report(int* error, int value) {
+    if (error != nullptr) *error = value;
 }
 
-bool PreadAll(int fd, void* buffer, std::size_t count, off_t offset) {
-    auto* out = static_cast<unsigned char*>(buffer);
-    while (count > 0) {
-        const ssize_t n = ::pread(fd, out, count, offset);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        out += n;
-        count -= static_cast<std::size_t>(n);
-        offset += n;
-    }
-    return true;
-}
-
-bool PwriteAll(int fd, const void* buffer, std::size_t count, off_t offset) {
-    const auto* in = static_cast<const unsigned char*>(buffer);
-    while (count > 0) {
-        const ssize_t n = ::pwrite(fd, in, count, offset);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        in += n;
-        count -= static_cast<std::size_t>(n);
-        offset += n;
-    }
-    return true;
-}
-
-// True when the 128 bytes before the end of the file start with "TAG".
-bool HasTagAtEnd(int fd, std::int64_t fileSize) {
-    if (fileSize < kTagSize) return false;
+// Does the file have "TAG" 128 bytes before its end? 0 with `found` set, or the errno of the read.
+int FindTagAtEnd(int fd, std::int64_t fileSize, bool& found) {
+    found = false;
+    if (fileSize < kTagSize) return 0;
     char magic[3];
-    return PreadAll(fd, magic, sizeof magic, static_cast<off_t>(fileSize - kTagSize)) &&
-           std::memcmp(magic, "TAG", 3) == 0;
+    std::size_t got = 0;
+    if (const int error = fileio::ReadAt(fd, magic, sizeof magic, fileSize - kTagSize, got); error != 0) return error;
+    // A file that shrank since its size was taken has no tag there.
+    found = got == sizeof magic && std::memcmp(magic, "TAG", 3) == 0;
+    return 0;
 }
 
 }  // namespace
@@ -105,51 +75,72 @@ std::string RenderId3v1(const Id3v1Tag& tag, int codePage) {
     return image;
 }
 
-int ReadId3v1TagFd(int fd, std::int64_t fileSize, Id3v1Tag& tag, int codePage) {
+int ReadId3v1TagFd(int fd, std::int64_t fileSize, Id3v1Tag& tag, int codePage, int* error) {
+    Report(error, 0);
     tag.FileSize = fileSize;
     if (fileSize < kTagSize) return 1;
     unsigned char image[kTagSize];
-    const ssize_t n = ::pread(fd, image, sizeof image, static_cast<off_t>(fileSize - kTagSize));
-    if (n < 0) return -1;
-    if (n != kTagSize) return 1;  // the file shrank since its size was taken
+    std::size_t got = 0;
+    if (const int e = fileio::ReadAt(fd, image, sizeof image, fileSize - kTagSize, got); e != 0) {
+        Report(error, e);
+        return -1;
+    }
+    if (got != kTagSize) return 1;  // the file shrank since its size was taken
     return ParseId3v1(image, tag, codePage) ? 0 : 1;
 }
 
-int ReadId3v1Tag(const std::string& path, Id3v1Tag& tag, int codePage) {
-    struct stat st {};
-    const int fd = OpenRegular(path, O_RDONLY, st);
-    if (fd < 0) return -1;
-    const int result = ReadId3v1TagFd(fd, st.st_size, tag, codePage);
-    ::close(fd);
-    return result;
-}
-
-int WriteId3v1Tag(const std::string& path, const Id3v1Tag& tag, int codePage) {
-    struct stat st {};
-    const int fd = OpenRegular(path, O_RDWR, st);
-    if (fd < 0) return -1;
-    const std::int64_t size = st.st_size;
-    const std::int64_t at = HasTagAtEnd(fd, size) ? size - kTagSize : size;
-    const std::string image = RenderId3v1(tag, codePage);
-    const bool written = PwriteAll(fd, image.data(), image.size(), static_cast<off_t>(at));
-    const bool closed = ::close(fd) == 0;
-    return written && closed ? 0 : -1;
-}
-
-int RemoveId3v1Tag(const std::string& path, bool tryChangeAttrs) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return -1;
-    if ((st.st_mode & S_IWUSR) == 0) {
-        if (!tryChangeAttrs) return 1;
-        if (::chmod(path.c_str(), (st.st_mode & 07777) | S_IWUSR) != 0) return -1;
+int ReadId3v1Tag(const std::string& path, Id3v1Tag& tag, int codePage, int* error) {
+    const fileio::OpenedFile opened = fileio::OpenRegularFile(path);
+    if (!opened.Ok()) {
+        Report(error, opened.Error);
+        return -1;
     }
-    const int fd = OpenRegular(path, O_RDWR, st);
-    if (fd < 0) return -1;
-    const std::int64_t size = st.st_size;
-    int result = 1;
-    if (HasTagAtEnd(fd, size)) result = ::ftruncate(fd, static_cast<off_t>(size - kTagSize)) == 0 ? 0 : -1;
-    if (::close(fd) != 0) result = -1;
-    return result;
+    return ReadId3v1TagFd(opened.File.Get(), opened.Size, tag, codePage, error);
+}
+
+int WriteId3v1Tag(const std::string& path, const Id3v1Tag& tag, int codePage, int* error) {
+    Report(error, 0);
+    fileio::OpenedFile opened = fileio::OpenRegularFile(path, true);
+    if (!opened.Ok()) {
+        Report(error, opened.Error);
+        return -1;
+    }
+    bool hasTag = false;
+    int result = FindTagAtEnd(opened.File.Get(), opened.Size, hasTag);
+    if (result == 0) {
+        const std::int64_t at = hasTag ? opened.Size - kTagSize : opened.Size;
+        result = fileio::WriteAt(opened.File.Get(), RenderId3v1(tag, codePage), at);
+    }
+    if (const int closed = opened.File.Close(); result == 0) result = closed;
+    Report(error, result);
+    return result == 0 ? 0 : -1;
+}
+
+int RemoveId3v1Tag(const std::string& path, bool tryChangeAttrs, int* error) {
+    int prepareError = 0;
+    switch (PrepareFileForWrite(path, tryChangeAttrs, &prepareError)) {
+        case kFileMissing:
+            Report(error, prepareError);
+            return -1;
+        case kFileReadOnly:
+            // Read-only and not to be changed is no failure; a refused change of the permission is.
+            Report(error, prepareError);
+            return prepareError == 0 ? 1 : -1;
+        default:
+            break;
+    }
+    fileio::OpenedFile opened = fileio::OpenRegularFile(path, true);
+    if (!opened.Ok()) {
+        Report(error, opened.Error);
+        return -1;
+    }
+    bool hasTag = false;
+    int failure = FindTagAtEnd(opened.File.Get(), opened.Size, hasTag);
+    if (failure == 0 && hasTag) failure = fileio::Truncate(opened.File.Get(), opened.Size - kTagSize);
+    if (const int closed = opened.File.Close(); failure == 0) failure = closed;
+    Report(error, failure);
+    if (failure != 0) return -1;
+    return hasTag ? 0 : 1;
 }
 
 }  // namespace tagmora

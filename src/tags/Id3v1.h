@@ -18,21 +18,25 @@ struct Id3v1Tag {
     std::int64_t FileSize = 0;  // whole file, set by reading
 };
 
+// The file operations below give the errno of a failure through `error` when it is not null (0
+// when there was none), so that callers need not rely on the global errno.
+
 // 0 tag read; 1 no tag (FileSize set; also for files shorter than 128 bytes);
-// -1 the file does not exist or cannot be opened.
-int ReadId3v1Tag(const std::string& path, Id3v1Tag& tag, int codePage);
+// -1 the file does not exist or cannot be opened or read.
+int ReadId3v1Tag(const std::string& path, Id3v1Tag& tag, int codePage, int* error = nullptr);
 // The same on an open file descriptor of a file of `fileSize` bytes (does not close it).
-int ReadId3v1TagFd(int fd, std::int64_t fileSize, Id3v1Tag& tag, int codePage);
+int ReadId3v1TagFd(int fd, std::int64_t fileSize, Id3v1Tag& tag, int codePage, int* error = nullptr);
 // Parses a 128-byte image; false when it does not start with "TAG".
 bool ParseId3v1(const unsigned char* bytes128, Id3v1Tag& tag, int codePage);
 // Renders the 128-byte image of a tag (texts cut to their field widths in bytes).
 std::string RenderId3v1(const Id3v1Tag& tag, int codePage);
 
-// 0 written (overwritten in place or appended); -1 the file does not exist or cannot be opened
-// or written.
-int WriteId3v1Tag(const std::string& path, const Id3v1Tag& tag, int codePage);
-// 0 removed; 1 no tag (also files shorter than 128 bytes), or read-only and !tryChangeAttrs;
-// -1 the file does not exist or cannot be opened.
-int RemoveId3v1Tag(const std::string& path, bool tryChangeAttrs);
+// 0 written (overwritten in place or appended); -1 the file does not exist or cannot be opened,
+// read or written.
+int WriteId3v1Tag(const std::string& path, const Id3v1Tag& tag, int codePage, int* error = nullptr);
+// 0 removed; 1 no tag (also files shorter than 128 bytes), or read-only and !tryChangeAttrs
+// (PrepareFileForWrite decides); -1 the file does not exist, its permission cannot be changed, or
+// it cannot be opened or cut.
+int RemoveId3v1Tag(const std::string& path, bool tryChangeAttrs, int* error = nullptr);
 
 }  // namespace tagmora

@@ -131,8 +131,10 @@ TEST_F(BuildListTest, VanishedAndUnreadableFilesDoNotStopThePass) {
     EXPECT_EQ(Row(0).Texts[ColTitle], "Пусто");
     EXPECT_EQ(Row(0).Texts[ColFileSize], "");  // vanished: no size to show
     EXPECT_EQ(Row(1).Texts[ColTitle], "Пусто");
+    EXPECT_EQ(Row(1).Texts[ColFileSize], "");
     EXPECT_EQ(Row(2).Texts[ColTitle], "Title2");
     EXPECT_EQ(status.Log.back(), "total");
+    EXPECT_TRUE(host.Messages.empty());  // neither a vanished file nor a folder is an error to show
 }
 
 TEST_F(BuildListTest, AFifoInAFilesPlaceDoesNotHangThePass) {
@@ -143,7 +145,9 @@ TEST_F(BuildListTest, AFifoInAFilesPlaceDoesNotHangThePass) {
     ASSERT_EQ(::mkfifo((dir / "a.mp3").c_str(), 0600), 0);
     BuildList(list, false, false);
     EXPECT_EQ(Row(0).Texts[ColTitle], "Пусто");
+    EXPECT_EQ(Row(0).Texts[ColFileSize], "");
     EXPECT_EQ(Row(1).Texts[ColTitle], "Title2");
+    EXPECT_TRUE(host.Messages.empty());
 }
 
 TEST_F(BuildListTest, AnUnopenableFileIsReportedInEveryReadSequence) {

@@ -2,6 +2,7 @@
 // link cycles and the folder commands.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -152,6 +153,32 @@ TEST_F(ScanTest, LinkedFolderOutsideTheTreeIsWalkedOnce) {
     ASSERT_EQ(::symlink(other.Path().c_str(), (dir / "link").c_str()), 0);
     list.ScanFolder(dir.Path(), false, false);
     EXPECT_EQ(Texts(), (std::vector<std::string>{dir / "link/o.mp3"}));
+}
+
+// Every folder of the chain is reached through two links from the one before: walked once per
+// scan, each file is listed once (not 2^12 times at the bottom).
+TEST_F(ScanTest, AFolderReachedTwiceIsWalkedOnce) {
+    constexpr int kLevels = 12;
+    TempDir store;
+    File("f0.mp3");
+    for (int level = 0; level < kLevels; ++level) {
+        const std::string from = level == 0 ? dir.Path() : store / ("d" + std::to_string(level));
+        const std::string next = store.MakeDir("d" + std::to_string(level + 1));
+        test::WriteFile(next + "/f" + std::to_string(level + 1) + ".mp3", test::SilentFrames(1));
+        for (const char* name : {"/a", "/b"}) ASSERT_EQ(::symlink(next.c_str(), (from + name).c_str()), 0);
+    }
+    list.ScanFolder(dir.Path(), false, false);
+    std::vector<std::string> names;
+    for (const auto& text : Texts()) names.push_back(text.substr(text.rfind('/') + 1));
+    std::sort(names.begin(), names.end());
+    std::vector<std::string> expected;
+    for (int level = 0; level <= kLevels; ++level) expected.push_back("f" + std::to_string(level) + ".mp3");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(names, expected);
+    EXPECT_EQ(list.FolderCounters.size(), static_cast<std::size_t>(kLevels) + 1);
+    // The first way in is the one walked: through "a" at every level.
+    const std::vector<std::string> texts = Texts();
+    EXPECT_NE(std::find(texts.begin(), texts.end(), dir / "a/a/a/a/a/a/a/a/a/a/a/a/f12.mp3"), texts.end());
 }
 
 TEST_F(ScanTest, SiblingsAndNextPrevious) {

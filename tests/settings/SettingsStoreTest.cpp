@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -51,6 +54,12 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
     for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::string HexDword(int value) {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%08x", static_cast<unsigned>(value));
+    return digits;
 }
 
 // A hive holding every kind of value the store knows, including the awkward ones.
@@ -371,11 +380,11 @@ TEST(RegFileRoundTrip, EveryPrefixOfAFileParsesAndRoundTrips) {
 TEST(AtomicWrite, CreatesFoldersAndLeavesNoTemporaryFiles) {
     TempDir dir;
     const std::string path = dir / "a/b/settings.reg";
-    ASSERT_TRUE(WriteFileAtomically(path, "first"));
+    ASSERT_EQ(WriteFileAtomically(path, "first"), 0);
     EXPECT_EQ(ReadFile(path), "first");
-    ASSERT_TRUE(WriteFileAtomically(path, "second, longer"));
+    ASSERT_EQ(WriteFileAtomically(path, "second, longer"), 0);
     EXPECT_EQ(ReadFile(path), "second, longer");
-    ASSERT_TRUE(WriteFileAtomically(path, ""));
+    ASSERT_EQ(WriteFileAtomically(path, ""), 0);
     EXPECT_EQ(ReadFile(path), "");
     EXPECT_EQ(FolderEntries(dir / "a/b"), std::vector<std::string>{"settings.reg"});
 }
@@ -388,7 +397,7 @@ TEST(AtomicWrite, KeepsPermissionsAndSymbolicLinks) {
     const std::string link = dir / "link.reg";
     fs::create_symlink(real, link);
 
-    ASSERT_TRUE(WriteFileAtomically(link, "new"));
+    ASSERT_EQ(WriteFileAtomically(link, "new"), 0);
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(ReadFile(real), "new");
     struct stat st {};
@@ -400,8 +409,8 @@ TEST(AtomicWrite, KeepsPermissionsAndSymbolicLinks) {
 TEST(AtomicWrite, FailsWithoutTouchingAnythingWhenTheFolderCannotBeMade) {
     TempDir dir;
     WriteFile(dir / "plain", "a regular file");
-    EXPECT_FALSE(WriteFileAtomically(dir / "plain/sub/settings.reg", "x"));
-    EXPECT_FALSE(WriteFileAtomically(dir / "plain/settings.reg", "x"));
+    EXPECT_EQ(WriteFileAtomically(dir / "plain/sub/settings.reg", "x"), ENOTDIR);
+    EXPECT_EQ(WriteFileAtomically(dir / "plain/settings.reg", "x"), ENOTDIR);
     EXPECT_EQ(ReadFile(dir / "plain"), "a regular file");
     EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"plain"});
 }
@@ -411,13 +420,13 @@ TEST(AtomicWrite, FailureLeavesTheOldFileIntact) {
     // The name fits the file system, the temporary name beside it does not: creating it fails.
     const std::string path = dir / std::string(250, 'n');
     WriteFile(path, "old contents");
-    EXPECT_FALSE(WriteFileAtomically(path, "new contents"));
+    EXPECT_EQ(WriteFileAtomically(path, "new contents"), ENAMETOOLONG);
     EXPECT_EQ(ReadFile(path), "old contents");
     EXPECT_EQ(FolderEntries(dir.Path()).size(), 1u);
 
     // A folder in the way of the rename.
     fs::create_directory(dir / "folder.reg");
-    EXPECT_FALSE(WriteFileAtomically(dir / "folder.reg", "x"));
+    EXPECT_EQ(WriteFileAtomically(dir / "folder.reg", "x"), EISDIR);
     EXPECT_TRUE(fs::is_directory(dir / "folder.reg"));
     EXPECT_EQ(FolderEntries(dir.Path()).size(), 2u);
 }
@@ -526,6 +535,100 @@ TEST(FileStore, SeesChangesAnotherStoreSavedAndKeepsThem) {
     FileSettingsStore third(user, "");
     EXPECT_EQ(third.ReadValue(Hive::CurrentUser, kKey, "B"), RegValue::Number(2));
     EXPECT_EQ(third.ReadValue(Hive::CurrentUser, kKey, "C"), RegValue::Number(3));
+}
+
+// A save killed between creating its temporary file and renaming it leaves the file behind; the
+// next save of that hive clears it, and nothing else.
+TEST(FileStore, ASaveClearsTheTemporaryFilesOfKilledSaves) {
+    TempDir dir;
+    const std::string user = dir / "user.reg";
+    FileSettingsStore store(user, "");
+    ASSERT_TRUE(store.WriteValues(Hive::CurrentUser, kKey, {{"A", RegValue::Number(1)}}));
+    const std::vector<std::string> leftovers = {".user.reg.tmp-Ab12Cd", ".user.reg.tmp-zzzzzz"};
+    const std::vector<std::string> kept = {".machine.reg.tmp-Ab12Cd", ".user.reg.tmp-Ab12C", "user.reg.tmp-Ab12Cd",
+                                           ".user.reg.tmp-Ab12Cd.bak", ".user.reg.tmp-dir000", "notes.txt"};
+    for (const auto& name : leftovers) WriteFile(dir / name, "[HKEY_CURRENT_USER\\half");
+    for (const auto& name : kept) {
+        if (name.ends_with("dir000")) {
+            dir.MakeDir(name);
+        } else {
+            WriteFile(dir / name, "not the store's");
+        }
+    }
+    const auto longAgo = fs::file_time_type::clock::now() - std::chrono::hours(2);
+    for (const auto& e : fs::directory_iterator(dir.Path())) fs::last_write_time(e.path(), longAgo);
+
+    ASSERT_TRUE(store.WriteValues(Hive::CurrentUser, kKey, {{"B", RegValue::Number(2)}}));
+    std::vector<std::string> expected = kept;
+    expected.push_back("user.reg");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(FolderEntries(dir.Path()), expected);
+    EXPECT_EQ(store.ReadValue(Hive::CurrentUser, kKey, "B"), RegValue::Number(2));
+}
+
+// Removing a value and writing it again moves it to the end, in small keys and in large ones.
+TEST(RegFormat, ValuesRemovedAndWrittenAgainGoLast) {
+    for (const int count : {5, 40}) {
+        std::string file = "Windows Registry Editor Version 5.00\n[HKCU\\K]\n";
+        for (int i = 0; i < count; ++i) file += "\"v" + std::to_string(i) + "\"=dword:00000001\n";
+        file += "\"V3\"=-\n\"v4\"=-\n\"missing\"=-\n[HKCU\\k]\n\"V3\"=dword:00000002\n\"v2\"=dword:00000003\n";
+        const RegHive h = ParseRegFile(file, kCU);
+        ASSERT_EQ(h.Keys.size(), 1u);
+        std::vector<std::pair<std::string, RegValue>> expected;
+        for (int i = 0; i < count; ++i) {
+            if (i != 3 && i != 4) expected.emplace_back("v" + std::to_string(i), RegValue::Number(i == 2 ? 3 : 1));
+        }
+        expected.emplace_back("V3", RegValue::Number(2));
+        EXPECT_EQ(h.Keys[0].Values, expected) << count;
+    }
+}
+
+// A store far larger than any real one: 100,000 keys, and one key with 100,000 values. Loading
+// it, looking every value up by name and saving it again must not compare names pairwise.
+TEST(FileStore, AHugeHiveLoadsWholeAndSavesBackUnchanged) {
+    constexpr int kCount = 100000;
+    std::string file = "Windows Registry Editor Version 5.00\n\n";
+    for (int i = 0; i < kCount; ++i) {
+        file += "[HKEY_CURRENT_USER\\Bulk\\K" + std::to_string(i) + "]\n\"N\"=dword:" + HexDword(i) + "\n";
+    }
+    file += "[HKEY_CURRENT_USER\\Wide]\n";
+    for (int i = 0; i < kCount; ++i) file += "\"V" + std::to_string(i) + "\"=dword:" + HexDword(i) + "\n";
+    // A key and a value met again, in other cases: merged into the first ones, in their places.
+    file += "[HKEY_CURRENT_USER\\BULK\\k7]\n\"n\"=dword:00000000\n[HKEY_CURRENT_USER\\wide]\n\"v5\"=dword:00000000\n";
+
+    const RegHive h = ParseRegFile(file, kCU);
+    ASSERT_EQ(h.Keys.size(), static_cast<std::size_t>(kCount) + 1);
+    const RegKey& wide = h.Keys.back();
+    ASSERT_EQ(wide.Path, "Wide");
+    ASSERT_EQ(wide.Values.size(), static_cast<std::size_t>(kCount));
+    // Each value holds its number, but the two written again hold 0.
+    const auto number = [](int i, int rewritten) { return RegValue::Number(i == rewritten ? 0 : i); };
+    int wrong = 0;
+    for (int i = 0; i < kCount; ++i) {
+        const std::string n = std::to_string(i);
+        const RegKey& key = h.Keys[static_cast<std::size_t>(i)];
+        if (key.Path != "Bulk\\K" + n || key.Values.size() != 1 || key.Values[0].first != "N") ++wrong;
+        if (key.Values[0].second != number(i, 7)) ++wrong;
+        const auto& [name, value] = wide.Values[static_cast<std::size_t>(i)];
+        if (name != "V" + n || value != number(i, 5)) ++wrong;
+    }
+    EXPECT_EQ(wrong, 0);
+
+    // Every value by name through the store, ignoring case.
+    TempDir dir;
+    const std::string user = dir / "user.reg";
+    WriteFile(user, file);
+    FileSettingsStore store(user, "");
+    for (int i = 0; i < kCount; ++i) {
+        const std::string n = std::to_string(i);
+        if (store.ReadValue(Hive::CurrentUser, "bulk\\k" + n, "n") != number(i, 7)) ++wrong;
+        if (store.ReadValue(Hive::CurrentUser, "WIDE", "v" + n) != number(i, 5)) ++wrong;
+    }
+    EXPECT_EQ(wrong, 0);
+
+    // Load, save, load: a write of a value as it stands gives the same hive back.
+    ASSERT_TRUE(store.WriteValues(Hive::CurrentUser, "Bulk\\K0", {{"n", RegValue::Number(0)}}));
+    EXPECT_TRUE(ParseRegFile(ReadFile(user), kCU) == h);
 }
 
 // Sets or removes an environment variable for the life of the object.

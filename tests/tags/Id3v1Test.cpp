@@ -8,6 +8,7 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <string>
 
 namespace tagmora {
@@ -131,6 +132,40 @@ TEST(Id3v1Read, MissingOrUnopenableFileGivesMinusOne) {
     // for whom permissions do not forbid anything).
     EXPECT_EQ(ReadId3v1Tag(dir.MakeDir("folder.mp3"), tag, kCp1251), -1);
     EXPECT_EQ(tag.FileSize, 0);
+}
+
+// Every file operation gives the cause of its failure with its result, and no file in the way
+// (a folder or a FIFO named like an MP3 file) can hang or break it.
+TEST(Id3v1Files, FailuresComeWithTheirErrno) {
+    TempDir dir;
+    dir.MakeDir("folder.mp3");
+    ASSERT_EQ(::mkfifo((dir / "fifo.mp3").c_str(), 0600), 0);
+    WriteFile(dir / "a.mp3", SilentFrames(1) + Id3v1Bytes("T", "", "", "", "", 0, 0));
+    struct Case {
+        const char* name;
+        int read, write, remove;  // the errno of each operation; 0 where it succeeds
+    };
+    const Case cases[] = {
+        {"missing.mp3", ENOENT, ENOENT, ENOENT},
+        {"folder.mp3", EISDIR, EISDIR, EISDIR},
+        {"fifo.mp3", EINVAL, EINVAL, EINVAL},
+        {"a.mp3/below.mp3", ENOTDIR, ENOTDIR, ENOTDIR},
+        {"a.mp3", 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir / c.name;
+        Id3v1Tag tag;
+        int error = -1;
+        EXPECT_EQ(ReadId3v1Tag(path, tag, kCp1251, &error), c.read == 0 ? 0 : -1) << c.name;
+        EXPECT_EQ(error, c.read) << c.name;
+        error = -1;
+        EXPECT_EQ(WriteId3v1Tag(path, SampleTag(), kCp1251, &error), c.write == 0 ? 0 : -1) << c.name;
+        EXPECT_EQ(error, c.write) << c.name;
+        error = -1;
+        EXPECT_EQ(RemoveId3v1Tag(path, true, &error), c.remove == 0 ? 0 : -1) << c.name;
+        EXPECT_EQ(error, c.remove) << c.name;
+    }
+    EXPECT_EQ(ReadFile(dir / "a.mp3"), SilentFrames(1));
 }
 
 // --- Rendering and writing ---
