@@ -2,6 +2,7 @@
 // ends with track padding, column fitting, the title and the total.
 #include "filelist/BuildList.h"
 
+#include "common/Messages.h"
 #include "common/Text.h"
 #include "platform/FileIo.h"
 #include "tags/Genres.h"
@@ -77,12 +78,6 @@ void FillNoTag(FileRow& row, bool fileOpened, std::int64_t fileSize) {
     row.Checked = false;
 }
 
-void ShowOpenError(FileList& list, int error, const std::string& path) {
-    list.HostPort().ShowMessage("Код ошибки - " + std::to_string(error) + " при открытии файла \n" + path,
-                                std::string(kProductName) + kErrorCaptionSuffix, MessageIcon::Error,
-                                MessageButtons::Ok);
-}
-
 }  // namespace
 
 void ReadRowTags(FileList& list, int rowIndex) {
@@ -98,7 +93,7 @@ void ReadRowTags(FileList& list, int rowIndex) {
         // An existing file that cannot be opened is reported; the row gets the no-tag texts and
         // the pass goes on. Something that opens but is no file (a folder, a FIFO) is a row
         // without a tag, silently.
-        if (!opened.Missing() && !opened.NotRegular) ShowOpenError(list, opened.Error, row.Path);
+        if (!opened.Missing() && !opened.NotRegular) ShowFileError(list.HostPort(), opened.Error, row.Path);
         FillNoTag(row, false, 0);
         return;
     }

@@ -26,6 +26,5 @@ inline constexpr const char* kStatusBuilding = " Создание списка..
 inline constexpr const char* kStatusUpdating = " Обновление списка...";
 inline constexpr const char* kStatusFitting = " Подгонка столбцов...";
 inline constexpr const char* kNoTagTitle = "Пусто";
-inline constexpr const char* kErrorCaptionSuffix = " - ошибка при выполнении операции";
 
 }  // namespace tagmora

@@ -104,17 +104,15 @@ RenameRunResult RunPresetRename(FileList& list, UndoList& undo) {
     return result;
 }
 
-bool RenameAllMnuClick(FileList& list, UndoList& undo) {
-    FileList::BusyGuard guard(list);
+void RenameAllMnuClick(FileList& list, UndoList& undo) {
     if (list.RowCount() == 0 || !list.AnyRowChecked()) {
         ShowNoCheckedFiles(list);
-        return true;
+        return;
     }
     const RenameRunResult result = RunPresetRename(list, undo);
-    if (result.Cancelled) return true;
+    if (result.Cancelled) return;
     list.ScanFolder(list.CurrentFolder, false, false);
     BuildList(list, false, false);
-    return true;
 }
 
 }  // namespace tagmora

@@ -35,6 +35,6 @@ RenameRunResult RunPresetRename(FileList& list, UndoList& undo);
 // The command RenameAllMnu: "Нет выбранных файлов." when no row is checked; otherwise
 // RunPresetRename, then a fresh scan of CurrentFolder and a read of every row. Run it through
 // RunCommand, which keeps it from starting inside another command.
-bool RenameAllMnuClick(FileList& list, UndoList& undo);
+void RenameAllMnuClick(FileList& list, UndoList& undo);
 
 }  // namespace tagmora

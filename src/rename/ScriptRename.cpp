@@ -75,26 +75,24 @@ RenameRunResult RunScriptRename(FileList& list, std::string_view script) {
     return result;
 }
 
-bool RenameWindMnuClick(FileList& list, SettingsStore& store, ScriptDialogPort& dialog) {
-    FileList::BusyGuard guard(list);
+void RenameWindMnuClick(FileList& list, SettingsStore& store, ScriptDialogPort& dialog) {
     if (list.RowCount() == 0 || !list.AnyRowChecked()) {
         ShowNoCheckedFiles(list);
-        return true;
+        return;
     }
     if (!list.Settings().IncludeSubDirs) {
         list.HostPort().ShowMessage(kOnlyWithSubDirs, kProductName, MessageIcon::Information, MessageButtons::Ok);
-        return true;
+        return;
     }
     const int sample = SampleRow(list);
     TSStrings history;
     history.LoadFromRegistry(store, kSettingsKey, kRenameScriptsValue);
     const std::optional<std::string> script = dialog.AskRenameScript(history.Items(), list, sample);
-    if (!script) return true;
+    if (!script) return;
     RunScriptRename(list, *script);
-    if (script->empty()) return true;  // no entry that would only ever fail
+    if (script->empty()) return;  // no entry that would only ever fail
     history.Add(*script);
     history.SaveToRegistry(store, kSettingsKey, kRenameScriptsValue);
-    return true;
 }
 
 }  // namespace tagmora

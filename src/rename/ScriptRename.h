@@ -52,6 +52,6 @@ RenameRunResult RunScriptRename(FileList& list, std::string_view script);
 // dialog, and on Ok runs the renaming, adds the script to the history and saves it (whether or not
 // every file was renamed; a failed save is not reported; an empty script is not added). The list is
 // not rebuilt. Run it through RunCommand, which keeps it from starting inside another command.
-bool RenameWindMnuClick(FileList& list, SettingsStore& store, ScriptDialogPort& dialog);
+void RenameWindMnuClick(FileList& list, SettingsStore& store, ScriptDialogPort& dialog);
 
 }  // namespace tagmora

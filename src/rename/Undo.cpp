@@ -16,13 +16,11 @@ int RestoreUndoList(UndoList& undo) {
     return restored;
 }
 
-bool UnDoMnuClick(FileList& list, UndoList& undo) {
-    FileList::BusyGuard guard(list);
+void UnDoMnuClick(FileList& list, UndoList& undo) {
     RestoreUndoList(undo);
     list.HostPort().SetCommandEnabled(menu::UnDoMnu, false);
     list.ScanFolder(list.CurrentFolder, false, false);
     BuildList(list, false, false);
-    return true;
 }
 
 }  // namespace tagmora

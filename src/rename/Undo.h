@@ -26,6 +26,6 @@ int RestoreUndoList(UndoList& undo);
 
 // The command UnDoMnu: RestoreUndoList, disables UnDoMnu, then rescans CurrentFolder and reads
 // every row. Run it through RunCommand, which keeps it from starting inside another command.
-bool UnDoMnuClick(FileList& list, UndoList& undo);
+void UnDoMnuClick(FileList& list, UndoList& undo);
 
 }  // namespace tagmora
