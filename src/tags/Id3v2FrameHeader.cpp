@@ -1,0 +1,104 @@
+// The ID3v2 frame header of versions 2.2, 2.3 and 2.4: parse and render, and the meaning of its
+// flags.
+#include "tags/Id3v2FrameHeader.h"
+
+#include "tags/Id3v2Numbers.h"
+
+#include <algorithm>
+
+namespace tagmora::id3v2 {
+
+namespace {
+
+// Format flag bits of version 2.3 and 2.4.
+constexpr std::uint16_t kV3Compressed = 0x0080;
+constexpr std::uint16_t kV3Encrypted = 0x0040;
+constexpr std::uint16_t kV3Grouped = 0x0020;
+constexpr std::uint16_t kV3FormatBits = kV3Compressed | kV3Encrypted | kV3Grouped;
+constexpr std::uint16_t kV4Grouped = 0x0040;
+constexpr std::uint16_t kV4Compressed = 0x0008;
+constexpr std::uint16_t kV4Encrypted = 0x0004;
+constexpr std::uint16_t kV4Unsynchronised = 0x0002;
+constexpr std::uint16_t kV4DataLength = 0x0001;
+constexpr std::uint16_t kV4FormatBits =
+    kV4Grouped | kV4Compressed | kV4Encrypted | kV4Unsynchronised | kV4DataLength;
+
+}  // namespace
+
+std::size_t FrameHeaderSize(int version) { return version == 2 ? 6 : 10; }
+
+bool IsFrameId(const unsigned char* p, std::size_t length) {
+    for (std::size_t i = 0; i < length; ++i) {
+        const unsigned char c = p[i];
+        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
+    }
+    return true;
+}
+
+bool ParseFrameHeader(const unsigned char* data, std::size_t size, int version, SizeReading reading,
+                      FrameHeader& out) {
+    const std::size_t idLength = version == 2 ? 3 : 4;
+    if (size < FrameHeaderSize(version) || !IsFrameId(data, idLength)) return false;
+    out.Id.assign(reinterpret_cast<const char*>(data), idLength);
+    if (version == 2) {
+        out.Size = ReadBigEndian(data + 3, 3);
+        out.Flags = 0;
+        return true;
+    }
+    const unsigned char* size4 = data + 4;
+    if (version == 4 && reading == SizeReading::Synchsafe) {
+        if (!IsSynchsafe32(size4)) return false;
+        out.Size = ReadSynchsafe32(size4);
+    } else {
+        out.Size = ReadBigEndian(size4);
+    }
+    out.Flags = static_cast<std::uint16_t>(ReadBigEndian(data + 8, 2));
+    return true;
+}
+
+void RenderFrameHeader(const FrameHeader& header, int version, std::string& out) {
+    const std::size_t idLength = version == 2 ? 3 : 4;
+    out.append(header.Id, 0, idLength);
+    out.append(idLength - std::min(idLength, header.Id.size()), ' ');
+    if (version == 2) {
+        AppendBigEndian(out, header.Size, 3);
+        return;
+    }
+    if (version == 4) AppendSynchsafe(out, header.Size);
+    else AppendBigEndian(out, header.Size);
+    AppendBigEndian(out, header.Flags, 2);
+}
+
+FrameFormat FormatOf(std::uint16_t flags, int version) {
+    FrameFormat format;
+    if (version == 3) {
+        format.Compressed = (flags & kV3Compressed) != 0;
+        format.Encrypted = (flags & kV3Encrypted) != 0;
+        format.Grouped = (flags & kV3Grouped) != 0;
+        format.DataLength = format.Compressed;
+    } else if (version == 4) {
+        format.Grouped = (flags & kV4Grouped) != 0;
+        format.Compressed = (flags & kV4Compressed) != 0;
+        format.Encrypted = (flags & kV4Encrypted) != 0;
+        format.Unsynchronised = (flags & kV4Unsynchronised) != 0;
+        format.DataLength = (flags & kV4DataLength) != 0;
+    }
+    return format;
+}
+
+std::uint16_t WithFormat(std::uint16_t flags, const FrameFormat& format, int version) {
+    const auto bit = [](bool on, std::uint16_t value) { return on ? value : std::uint16_t{0}; };
+    if (version == 3) {
+        return static_cast<std::uint16_t>((flags & ~kV3FormatBits) | bit(format.Compressed, kV3Compressed) |
+                                          bit(format.Encrypted, kV3Encrypted) | bit(format.Grouped, kV3Grouped));
+    }
+    if (version == 4) {
+        return static_cast<std::uint16_t>((flags & ~kV4FormatBits) | bit(format.Grouped, kV4Grouped) |
+                                          bit(format.Compressed, kV4Compressed) | bit(format.Encrypted, kV4Encrypted) |
+                                          bit(format.Unsynchronised, kV4Unsynchronised) |
+                                          bit(format.DataLength, kV4DataLength));
+    }
+    return flags;
+}
+
+}  // namespace tagmora::id3v2
