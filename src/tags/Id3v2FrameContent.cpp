@@ -54,8 +54,8 @@ void Deflate(std::string_view data, std::string& out) {
 
 }  // namespace
 
-ContentStatus DecodeFrameContent(std::string_view body, std::uint16_t flags, int version, bool tagUnsynchronised,
-                                 ContentScratch& scratch, std::string_view& content) {
+ContentStatus DecodeFlaggedFrameContent(std::string_view body, std::uint16_t flags, int version,
+                                        bool tagUnsynchronised, ContentScratch& scratch, std::string_view& content) {
     const FrameFormat format = FormatOf(flags, version);
     if (version == 4 && (format.Unsynchronised || tagUnsynchronised) && HasUnsynchronisation(body)) {
         UndoUnsynchronisation(body, scratch.Resynchronised);

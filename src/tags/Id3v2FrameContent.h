@@ -35,9 +35,18 @@ struct ContentScratch {
 // header's flag (version 2.4 applies it frame by frame; in 2.2 and 2.3 the caller has undone it
 // for the whole tag). On Ok `content` views `body` itself when nothing had to be undone, else one
 // of the scratch buffers. A compressed frame inflates to at most its declared size and at most
-// kMaxInflatedSize bytes; more output is cut there.
-ContentStatus DecodeFrameContent(std::string_view body, std::uint16_t flags, int version, bool tagUnsynchronised,
-                                 ContentScratch& scratch, std::string_view& content);
+// kMaxInflatedSize bytes; more output is cut there (so a stream that gives all its declared bytes
+// counts as whole even when its checksum is missing).
+ContentStatus DecodeFlaggedFrameContent(std::string_view body, std::uint16_t flags, int version,
+                                        bool tagUnsynchronised, ContentScratch& scratch, std::string_view& content);
+inline ContentStatus DecodeFrameContent(std::string_view body, std::uint16_t flags, int version,
+                                        bool tagUnsynchronised, ContentScratch& scratch, std::string_view& content) {
+    if (flags == 0 && !(version == 4 && tagUnsynchronised)) {  // the usual frame: body and content are one
+        content = body;
+        return ContentStatus::Ok;
+    }
+    return DecodeFlaggedFrameContent(body, flags, version, tagUnsynchronised, scratch, content);
+}
 
 // The body of a frame with `flags` in a tag of `version` that holds `content`: compressed (with its
 // size) when the flags say so, a data length indicator when they ask for one, the group and

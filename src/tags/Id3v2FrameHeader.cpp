@@ -25,41 +25,11 @@ constexpr std::uint16_t kV4FormatBits =
 
 }  // namespace
 
-std::size_t FrameHeaderSize(int version) { return version == 2 ? 6 : 10; }
-
-bool IsFrameId(const unsigned char* p, std::size_t length) {
-    for (std::size_t i = 0; i < length; ++i) {
-        const unsigned char c = p[i];
-        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
-    }
-    return true;
-}
-
-bool ParseFrameHeader(const unsigned char* data, std::size_t size, int version, SizeReading reading,
-                      FrameHeader& out) {
-    const std::size_t idLength = version == 2 ? 3 : 4;
-    if (size < FrameHeaderSize(version) || !IsFrameId(data, idLength)) return false;
-    out.Id.assign(reinterpret_cast<const char*>(data), idLength);
-    if (version == 2) {
-        out.Size = ReadBigEndian(data + 3, 3);
-        out.Flags = 0;
-        return true;
-    }
-    const unsigned char* size4 = data + 4;
-    if (version == 4 && reading == SizeReading::Synchsafe) {
-        if (!IsSynchsafe32(size4)) return false;
-        out.Size = ReadSynchsafe32(size4);
-    } else {
-        out.Size = ReadBigEndian(size4);
-    }
-    out.Flags = static_cast<std::uint16_t>(ReadBigEndian(data + 8, 2));
-    return true;
-}
-
 void RenderFrameHeader(const FrameHeader& header, int version, std::string& out) {
     const std::size_t idLength = version == 2 ? 3 : 4;
-    out.append(header.Id, 0, idLength);
-    out.append(idLength - std::min(idLength, header.Id.size()), ' ');
+    const std::string_view id = header.Id;
+    out.append(id.substr(0, idLength));
+    out.append(idLength - std::min(idLength, id.size()), ' ');
     if (version == 2) {
         AppendBigEndian(out, header.Size, 3);
         return;

@@ -30,15 +30,13 @@ Walk WalkFrames(const unsigned char* area, std::size_t size, int version, SizeRe
     }
 }
 
-// Version 2.4: synchsafe sizes unless only plain ones lead from frame to frame up to the padding or
-// the end; when neither does, the reading that walks further.
-SizeReading ChooseSizeReading(const unsigned char* area, std::size_t size) {
-    const auto ignore = [](const FrameHeader&, std::size_t) {};
-    const Walk synchsafe = WalkFrames(area, size, 4, SizeReading::Synchsafe, ignore);
-    if (synchsafe.Clean()) return SizeReading::Synchsafe;
-    const Walk plain = WalkFrames(area, size, 4, SizeReading::Plain, ignore);
-    if (plain.Clean() || plain.end > synchsafe.end) return SizeReading::Plain;
-    return SizeReading::Synchsafe;
+// Parses the frames under one size reading into `out`.
+Walk ParseUnder(const unsigned char* area, std::size_t size, int version, SizeReading reading, FrameList& out) {
+    out.Frames.clear();
+    return WalkFrames(area, size, version, reading, [&](const FrameHeader& header, std::size_t at) {
+        out.Frames.emplace_back(header.Id, header.Flags,
+                                std::string_view(reinterpret_cast<const char*>(area + at), header.Size));
+    });
 }
 
 }  // namespace
@@ -56,13 +54,17 @@ Frame* FrameList::Find(std::string_view id) {
 
 void ParseFrameList(const unsigned char* area, std::size_t size, int version, FrameList& out) {
     out.Version = version;
-    out.Frames.clear();
-    const SizeReading reading = version == 4 ? ChooseSizeReading(area, size) : SizeReading::Plain;
-    out.PlainSizes = version == 4 && reading == SizeReading::Plain;
-    const Walk walk = WalkFrames(area, size, version, reading, [&](const FrameHeader& header, std::size_t at) {
-        out.Frames.push_back(
-            Frame::Viewing(header.Id, header.Flags, {reinterpret_cast<const char*>(area + at), header.Size}));
-    });
+    out.PlainSizes = false;
+    Walk walk = ParseUnder(area, size, version, version == 4 ? SizeReading::Synchsafe : SizeReading::Plain, out);
+    // Version 2.4: synchsafe sizes unless only plain ones lead from frame to frame up to the padding
+    // or the end; when neither does, the reading that walks further.
+    if (version == 4 && !walk.Clean()) {
+        const Walk plain = WalkFrames(area, size, 4, SizeReading::Plain, [](const FrameHeader&, std::size_t) {});
+        if (plain.Clean() || plain.end > walk.end) {
+            walk = ParseUnder(area, size, version, SizeReading::Plain, out);
+            out.PlainSizes = true;
+        }
+    }
     out.FramesEndOffset = walk.end;
     out.End = walk.reason;
 }

@@ -27,19 +27,16 @@ class Frame {
 public:
     Frame() = default;
     // A frame viewing `body`, which must outlive it.
-    static Frame Viewing(std::string_view id, std::uint16_t flags, std::string_view body) {
-        Frame frame(id, flags);
-        frame.view_ = body;
-        return frame;
-    }
+    Frame(FrameId id, std::uint16_t flags, std::string_view body) : Id(id), Flags(flags), view_(body) {}
+    static Frame Viewing(FrameId id, std::uint16_t flags, std::string_view body) { return {id, flags, body}; }
     // A frame holding bytes of its own.
-    static Frame Owning(std::string_view id, std::uint16_t flags, std::string body) {
-        Frame frame(id, flags);
+    static Frame Owning(FrameId id, std::uint16_t flags, std::string body) {
+        Frame frame(id, flags, {});
         frame.SetBody(std::move(body));
         return frame;
     }
 
-    std::string Id;
+    FrameId Id;
     std::uint16_t Flags = 0;
 
     std::string_view Body() const { return owns_ ? std::string_view(owned_) : view_; }
@@ -57,8 +54,6 @@ public:
     }
 
 private:
-    Frame(std::string_view id, std::uint16_t flags) : Id(id), Flags(flags) {}
-
     std::string_view view_;
     std::string owned_;
     bool owns_ = false;

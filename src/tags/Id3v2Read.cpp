@@ -243,14 +243,15 @@ int ReadFd(int fd, std::int64_t fileSize, Id3v2Tag& tag, int codePage, int& erro
 
 int ParseId3v2(const unsigned char* data, std::size_t size, Id3v2Tag& tag, int codePage) {
     if (size < 3 || std::memcmp(data, "ID3", 3) != 0) return 1;
-    id3v2::Layout layout;
-    std::string resynchronised;
+    // Scratch state of the tag engine, kept so that its buffers are reused from file to file.
+    thread_local id3v2::Layout layout;
+    thread_local std::string resynchronised;
+    thread_local id3v2::ContentScratch scratch;
     if (!id3v2::ParseLayout(data, size, layout, resynchronised)) return 0;
 
     const int version = layout.TagHeader.Version;
     const bool tagUnsynchronised = layout.TagHeader.Has(id3v2::Header::kUnsynchronised);
     FrameWalker walker(tag, codePage);
-    id3v2::ContentScratch scratch;
     for (const id3v2::Frame& frame : layout.Frames.Frames) {
         const FrameKind kind = version == 2 ? KindOf3(IdNumber(frame.Id)) : KindOf4(IdNumber(frame.Id), version);
         if (kind.field == Field::None || (kind.field == Field::Comment && !walker.WantsComment())) continue;
@@ -260,6 +261,11 @@ int ParseId3v2(const unsigned char* data, std::size_t size, Id3v2Tag& tag, int c
             id3v2::ContentStatus::Ok)
             continue;
         walker.Take(kind, reinterpret_cast<const unsigned char*>(content.data()), content.size());
+    }
+    // No view outlives the bytes it looks at; large buffers are given back.
+    layout.Frames.Frames.clear();
+    for (std::string* buffer : {&resynchronised, &scratch.Resynchronised, &scratch.Inflated}) {
+        if (buffer->capacity() > kKeptBufferSize) std::string().swap(*buffer);
     }
     return 0;
 }

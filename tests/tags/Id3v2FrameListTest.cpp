@@ -28,7 +28,7 @@ FrameList Parsed(const std::string& area, int version) {
 
 std::vector<std::string> Ids(const FrameList& list) {
     std::vector<std::string> ids;
-    for (const Frame& frame : list.Frames) ids.push_back(frame.Id);
+    for (const Frame& frame : list.Frames) ids.emplace_back(frame.Id);
     return ids;
 }
 

@@ -27,7 +27,7 @@ bool Parse(const std::string& bytes, Layout& layout, std::string& scratch) {
 
 std::vector<std::string> Ids(const Layout& layout) {
     std::vector<std::string> ids;
-    for (const Frame& frame : layout.Frames.Frames) ids.push_back(frame.Id);
+    for (const Frame& frame : layout.Frames.Frames) ids.emplace_back(frame.Id);
     return ids;
 }
 
