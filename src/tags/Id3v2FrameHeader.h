@@ -81,15 +81,16 @@ inline bool ParseFrameHeader(const unsigned char* data, std::size_t size, int ve
                              FrameHeader& out) {
     const auto byte = [data](std::size_t i) { return static_cast<std::uint32_t>(data[i]); };
     if (version == 2) {
-        if (size < 6 || !(detail::kFrameIdChar[data[0]] & detail::kFrameIdChar[data[1]] & detail::kFrameIdChar[data[2]]))
+        if (size < 6 ||
+            !(detail::kFrameIdChar[data[0]] && detail::kFrameIdChar[data[1]] && detail::kFrameIdChar[data[2]]))
             return false;
         out.Id = FrameId(std::string_view(reinterpret_cast<const char*>(data), 3));
         out.Size = byte(3) << 16 | byte(4) << 8 | byte(5);
         out.Flags = 0;
         return true;
     }
-    if (size < 10 || !(detail::kFrameIdChar[data[0]] & detail::kFrameIdChar[data[1]] & detail::kFrameIdChar[data[2]] &
-                       detail::kFrameIdChar[data[3]]))
+    if (size < 10 || !(detail::kFrameIdChar[data[0]] && detail::kFrameIdChar[data[1]] &&
+                       detail::kFrameIdChar[data[2]] && detail::kFrameIdChar[data[3]]))
         return false;
     if (version == 4 && reading == SizeReading::Synchsafe) {
         if ((data[4] | data[5] | data[6] | data[7]) & 0x80) return false;

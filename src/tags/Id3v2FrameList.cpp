@@ -9,7 +9,17 @@ namespace {
 struct Walk {
     std::size_t end = 0;  // where the last whole frame ends
     FramesEnd reason = FramesEnd::AreaEnd;
-    bool Clean() const { return reason != FramesEnd::NotFrame; }
+    bool large = false;  // a frame of 128 bytes or more: its size reads differently synchsafe and plain
+
+    // The frames follow each other up to the end of the area, or up to padding that runs to the end.
+    bool FillsArea(const unsigned char* area, std::size_t size) const {
+        if (reason == FramesEnd::AreaEnd) return true;
+        if (reason == FramesEnd::NotFrame) return false;
+        for (std::size_t i = end; i < size; ++i) {
+            if (area[i] != 0) return false;
+        }
+        return true;
+    }
 };
 
 // Walks the frame headers under one size reading, calling `onFrame(header, bodyOffset)` for each
@@ -18,15 +28,25 @@ template <typename OnFrame>
 Walk WalkFrames(const unsigned char* area, std::size_t size, int version, SizeReading reading, OnFrame&& onFrame) {
     const std::size_t headerSize = FrameHeaderSize(version);
     FrameHeader header;
-    std::size_t pos = 0;
+    Walk walk;
     for (;;) {
-        if (pos == size) return {pos, FramesEnd::AreaEnd};
-        if (area[pos] == 0) return {pos, FramesEnd::Padding};
+        const std::size_t pos = walk.end;
+        if (pos == size) {
+            walk.reason = FramesEnd::AreaEnd;
+            return walk;
+        }
+        if (area[pos] == 0) {
+            walk.reason = FramesEnd::Padding;
+            return walk;
+        }
         if (!ParseFrameHeader(area + pos, size - pos, version, reading, header) ||
-            header.Size > size - pos - headerSize)
-            return {pos, FramesEnd::NotFrame};
+            header.Size > size - pos - headerSize) {
+            walk.reason = FramesEnd::NotFrame;
+            return walk;
+        }
         onFrame(header, pos + headerSize);
-        pos += headerSize + header.Size;
+        walk.large |= header.Size >= 0x80;
+        walk.end = pos + headerSize + header.Size;
     }
 }
 
@@ -56,11 +76,12 @@ void ParseFrameList(const unsigned char* area, std::size_t size, int version, Fr
     out.Version = version;
     out.PlainSizes = false;
     Walk walk = ParseUnder(area, size, version, version == 4 ? SizeReading::Synchsafe : SizeReading::Plain, out);
-    // Version 2.4: synchsafe sizes unless only plain ones lead from frame to frame up to the padding
-    // or the end; when neither does, the reading that walks further.
-    if (version == 4 && !walk.Clean()) {
+    // Version 2.4: synchsafe sizes unless only plain ones lead from frame to frame up to the end of
+    // the area or to padding that runs to the end; when neither does, the reading that walks
+    // further. Without a frame of 128 bytes or more both readings are the same.
+    if (version == 4 && (walk.reason == FramesEnd::NotFrame || walk.large) && !walk.FillsArea(area, size)) {
         const Walk plain = WalkFrames(area, size, 4, SizeReading::Plain, [](const FrameHeader&, std::size_t) {});
-        if (plain.Clean() || plain.end > walk.end) {
+        if (plain.FillsArea(area, size) || plain.end > walk.end) {
             walk = ParseUnder(area, size, version, SizeReading::Plain, out);
             out.PlainSizes = true;
         }

@@ -84,8 +84,9 @@ struct FrameList {
 // Parses the frames in the `size` bytes at `area` (the tag after its header and extended header,
 // unsynchronisation of versions 2.2 and 2.3 undone). The walk stops at a zero byte, at bytes that
 // are no frame header and at a frame that would run past the area. Version 2.4 sizes are read
-// synchsafe unless only plain numbers make the frames follow each other up to the padding or the
-// end of the area (decided once for the whole tag). The frames view `area`.
+// synchsafe unless only plain numbers make the frames follow each other up to the end of the area
+// or to zero padding that runs to its end (decided once for the whole tag; when neither reading
+// does, the one that walks further). The frames view `area`.
 void ParseFrameList(const unsigned char* area, std::size_t size, int version, FrameList& out);
 
 // Appends every frame, header and body, in the layout of `list.Version`.

@@ -228,7 +228,8 @@ int ReadFd(int fd, std::int64_t fileSize, Id3v2Tag& tag, int codePage, int& erro
     if (tagEnd <= got) return ParseId3v2(head, got, tag, codePage);
 
     // The tag runs past the first block (a cover picture often comes first): read it whole.
-    const std::uint64_t want = fileSize > 0 ? std::min<std::uint64_t>(tagEnd, static_cast<std::uint64_t>(fileSize)) : tagEnd;
+    const std::uint64_t want =
+        fileSize > 0 ? std::min<std::uint64_t>(tagEnd, static_cast<std::uint64_t>(fileSize)) : tagEnd;
     thread_local std::vector<unsigned char> whole;
     whole.resize(std::max<std::size_t>(static_cast<std::size_t>(want), got));
     std::memcpy(whole.data(), head, got);

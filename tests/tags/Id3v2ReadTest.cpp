@@ -459,8 +459,9 @@ std::string Zlib(std::string_view data) {
 }
 
 TEST(Id3v2OtherWriters, Version4PlainSizesAreRecognisedForTheWholeTag) {
-    std::string utf16 = "\xFF\xFE"s;
-    for (int i = 0; i < 127; ++i) utf16 += "a\0"s;
+    // Big-endian UTF-16: the synchsafe misreading of its size lands on a zero byte inside the text.
+    std::string utf16 = "\xFE\xFF"s;
+    for (int i = 0; i < 127; ++i) utf16 += "\0a"s;
     const std::string latin127(127, 'a');
     const std::string upper(300, 'A');
     const std::string rest = Text(4, "TPE1", "Artist") + Text(4, "TALB", "Album");
@@ -471,14 +472,10 @@ TEST(Id3v2OtherWriters, Version4PlainSizesAreRecognisedForTheWholeTag) {
         std::string title;
     };
     const Case cases[] = {
-        {"UTF-16 title of 127 letters", Id3v2RawFrame("TIT2", BigEndianBytes(257), TextContent(1, utf16)) + rest, 0,
-         latin127},
-        {"the same before padding", Id3v2RawFrame("TIT2", BigEndianBytes(257), TextContent(1, utf16)) + rest, 64,
+        {"UTF-16 title of 127 letters", Id3v2RawFrame("TIT2", BigEndianBytes(257), TextContent(1, utf16)) + rest, 64,
          latin127},
         {"upper-case title of 300 letters", Id3v2RawFrame("TIT2", BigEndianBytes(301), TextContent(0, upper)) + rest,
          0, upper},
-        {"upper-case title, then padding", Id3v2RawFrame("TIT2", BigEndianBytes(301), TextContent(0, upper)) + rest,
-         100, upper},
         {"a correct tag", Text(4, "TIT2", upper) + rest, 100, upper},
     };
     for (const Case& c : cases) {
