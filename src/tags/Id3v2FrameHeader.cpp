@@ -14,14 +14,11 @@ namespace {
 constexpr std::uint16_t kV3Compressed = 0x0080;
 constexpr std::uint16_t kV3Encrypted = 0x0040;
 constexpr std::uint16_t kV3Grouped = 0x0020;
-constexpr std::uint16_t kV3FormatBits = kV3Compressed | kV3Encrypted | kV3Grouped;
 constexpr std::uint16_t kV4Grouped = 0x0040;
 constexpr std::uint16_t kV4Compressed = 0x0008;
 constexpr std::uint16_t kV4Encrypted = 0x0004;
 constexpr std::uint16_t kV4Unsynchronised = 0x0002;
 constexpr std::uint16_t kV4DataLength = 0x0001;
-constexpr std::uint16_t kV4FormatBits =
-    kV4Grouped | kV4Compressed | kV4Encrypted | kV4Unsynchronised | kV4DataLength;
 
 }  // namespace
 
@@ -54,21 +51,6 @@ FrameFormat FormatOf(std::uint16_t flags, int version) {
         format.DataLength = (flags & kV4DataLength) != 0;
     }
     return format;
-}
-
-std::uint16_t WithFormat(std::uint16_t flags, const FrameFormat& format, int version) {
-    const auto bit = [](bool on, std::uint16_t value) { return on ? value : std::uint16_t{0}; };
-    if (version == 3) {
-        return static_cast<std::uint16_t>((flags & ~kV3FormatBits) | bit(format.Compressed, kV3Compressed) |
-                                          bit(format.Encrypted, kV3Encrypted) | bit(format.Grouped, kV3Grouped));
-    }
-    if (version == 4) {
-        return static_cast<std::uint16_t>((flags & ~kV4FormatBits) | bit(format.Grouped, kV4Grouped) |
-                                          bit(format.Compressed, kV4Compressed) | bit(format.Encrypted, kV4Encrypted) |
-                                          bit(format.Unsynchronised, kV4Unsynchronised) |
-                                          bit(format.DataLength, kV4DataLength));
-    }
-    return flags;
 }
 
 }  // namespace tagmora::id3v2

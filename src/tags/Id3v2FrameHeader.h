@@ -121,7 +121,5 @@ struct FrameFormat {
 // The format bits of `flags` in `version`. Version 2.3 has no unsynchronisation flag and stores
 // the decompressed size exactly when a frame is compressed.
 FrameFormat FormatOf(std::uint16_t flags, int version);
-// `flags` with its format bits replaced by those of `format` (status bits are kept).
-std::uint16_t WithFormat(std::uint16_t flags, const FrameFormat& format, int version);
 
 }  // namespace tagmora::id3v2
