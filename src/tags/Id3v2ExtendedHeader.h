@@ -3,7 +3,7 @@
 // 2.4 (synchsafe size with itself, flag bytes, then for each flag a length byte and its data).
 //
 //   version 3: 00 00 00 06  00 00  00 00 01 00       ->  {Size 10, PaddingSize 256}
-//   version 4: 00 00 00 07  01 10  01 8A             ->  {Size 7, Restrictions 0x8A}
+//   version 4: 00 00 00 08  01 10  01 8A             ->  {Size 8, Restrictions 0x8A}
 #pragma once
 
 #include <cstddef>

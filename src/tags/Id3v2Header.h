@@ -2,7 +2,7 @@
 // the tag ("3DI" instead of "ID3"). The size counts the bytes after the header (extended header,
 // frames, padding), without header and footer.
 //
-//   "ID3" 04 00 50 00 00 02 01  ->  {Version 4, Revision 0, Flags kUnsynchronised|kFooter, Size 257}
+//   "ID3" 04 00 90 00 00 02 01  ->  {Version 4, Revision 0, Flags kUnsynchronised|kFooter, Size 257}
 #pragma once
 
 #include <cstddef>
