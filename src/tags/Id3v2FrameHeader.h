@@ -11,6 +11,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -24,6 +25,14 @@ public:
     constexpr FrameId(const char* id) : FrameId(std::string_view(id)) {}
     constexpr FrameId(std::string_view id) : size_(static_cast<std::uint8_t>(id.size() < 4 ? id.size() : 4)) {
         for (std::size_t i = 0; i < size_; ++i) chars_[i] = id[i];
+    }
+
+    // The `size` (3 or 4) bytes at `p`.
+    static FrameId FromBytes(const unsigned char* p, std::size_t size) {
+        FrameId id;
+        std::memcpy(id.chars_, p, 4);  // a frame header is always longer than four bytes
+        id.size_ = static_cast<std::uint8_t>(size);
+        return id;
     }
 
     constexpr std::string_view View() const { return {chars_, size_}; }
@@ -84,7 +93,7 @@ inline bool ParseFrameHeader(const unsigned char* data, std::size_t size, int ve
         if (size < 6 ||
             !(detail::kFrameIdChar[data[0]] && detail::kFrameIdChar[data[1]] && detail::kFrameIdChar[data[2]]))
             return false;
-        out.Id = FrameId(std::string_view(reinterpret_cast<const char*>(data), 3));
+        out.Id = FrameId::FromBytes(data, 3);
         out.Size = byte(3) << 16 | byte(4) << 8 | byte(5);
         out.Flags = 0;
         return true;
@@ -98,7 +107,7 @@ inline bool ParseFrameHeader(const unsigned char* data, std::size_t size, int ve
     } else {
         out.Size = byte(4) << 24 | byte(5) << 16 | byte(6) << 8 | byte(7);
     }
-    out.Id = FrameId(std::string_view(reinterpret_cast<const char*>(data), 4));
+    out.Id = FrameId::FromBytes(data, 4);
     out.Flags = static_cast<std::uint16_t>(byte(8) << 8 | byte(9));
     return true;
 }

@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -22,12 +23,13 @@
 namespace tagmora::id3v2 {
 
 // One frame: identifier, flags as stored and its body (the bytes after the frame header), either
-// a view into a buffer someone else keeps or bytes of its own.
+// a view into a buffer someone else keeps or bytes of its own (shared, never changed, by the
+// copies of the frame).
 class Frame {
 public:
     Frame() = default;
     // A frame viewing `body`, which must outlive it.
-    Frame(FrameId id, std::uint16_t flags, std::string_view body) : Id(id), Flags(flags), view_(body) {}
+    Frame(FrameId id, std::uint16_t flags, std::string_view body) : Id(id), Flags(flags), body_(body) {}
     static Frame Viewing(FrameId id, std::uint16_t flags, std::string_view body) { return {id, flags, body}; }
     // A frame holding bytes of its own.
     static Frame Owning(FrameId id, std::uint16_t flags, std::string body) {
@@ -39,13 +41,12 @@ public:
     FrameId Id;
     std::uint16_t Flags = 0;
 
-    std::string_view Body() const { return owns_ ? std::string_view(owned_) : view_; }
-    bool OwnsBody() const { return owns_; }
+    std::string_view Body() const { return body_; }
+    bool OwnsBody() const { return owned_ != nullptr; }
     // Gives the frame bytes of its own.
     void SetBody(std::string body) {
-        owned_ = std::move(body);
-        owns_ = true;
-        view_ = {};
+        owned_ = std::make_shared<const std::string>(std::move(body));
+        body_ = *owned_;
     }
 
     // Same identifier, flags and body bytes.
@@ -54,9 +55,8 @@ public:
     }
 
 private:
-    std::string_view view_;
-    std::string owned_;
-    bool owns_ = false;
+    std::string_view body_;  // views `*owned_` when the frame has bytes of its own
+    std::shared_ptr<const std::string> owned_;
 };
 
 // What ended the frames.

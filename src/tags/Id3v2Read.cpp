@@ -127,17 +127,50 @@ Terminated FindTerminated(unsigned char encoding, const unsigned char* p, std::s
     return {at, at + 1};
 }
 
+// Most tags hold nothing but ASCII, which reads the same in the code pages and in UTF-8 and
+// needs none of the decoders' work per character.
+bool IsAscii(const unsigned char* p, std::size_t n) {
+    unsigned char any = 0;
+    for (std::size_t i = 0; i < n; ++i) any |= p[i];
+    return any < 0x80;
+}
+
+// UTF-16 whose code units are all ASCII: their low bytes in `out`. False (and `out` untouched)
+// when a unit is not. A byte-order mark decides the byte order; a trailing odd byte is dropped.
+bool AsciiUtf16(const unsigned char* p, std::size_t n, bool bigEndian, std::string& out) {
+    if (n >= 2 && ((p[0] == 0xFF && p[1] == 0xFE) || (p[0] == 0xFE && p[1] == 0xFF))) {
+        bigEndian = p[0] == 0xFE;
+        p += 2;
+        n -= 2;
+    }
+    const std::size_t units = n / 2;
+    const unsigned char* high = p + (bigEndian ? 0 : 1);
+    const unsigned char* low = p + (bigEndian ? 1 : 0);
+    unsigned char other = 0;
+    for (std::size_t i = 0; i < units; ++i) other |= high[2 * i] | (low[2 * i] & 0x80);
+    if (other != 0) return false;
+    out.resize(units);
+    for (std::size_t i = 0; i < units; ++i) out[i] = static_cast<char>(low[2 * i]);
+    return true;
+}
+
 std::string Decode(unsigned char encoding, const unsigned char* p, std::size_t n, int codePage) {
+    std::string out;
     switch (encoding) {
-    case 1: return text::DecodeUtf16(Chars(p, n), false);
-    case 2: return text::DecodeUtf16(Chars(p, n), true);
+    case 1:
+    case 2:
+        if (AsciiUtf16(p, n, encoding == 2, out)) return out;
+        return text::DecodeUtf16(Chars(p, n), encoding == 2);
     case 3:
         if (n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) {  // a byte-order mark some writers add
             p += 3;
             n -= 3;
         }
+        if (IsAscii(p, n)) return std::string(Chars(p, n));
         return text::SanitizeUtf8(Chars(p, n));
-    default: return text::DecodeCodePage(Chars(p, n), codePage);
+    default:
+        if (IsAscii(p, n)) return std::string(Chars(p, n));
+        return text::DecodeCodePage(Chars(p, n), codePage);
     }
 }
 

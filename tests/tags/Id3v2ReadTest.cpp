@@ -3,6 +3,7 @@
 #include "tags/Id3v2Read.h"
 
 #include "TestFiles.h"
+#include "common/Text.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -175,6 +176,22 @@ TEST(Id3v2Frames, EncodingsAndTerminators) {
     }
     const Id3v2Tag v22 = Parsed(Id3v2TagBytes(2, Text(2, "TT2", "\xFF\xFE\x1F\x04", 1)));
     EXPECT_EQ(v22.Title, "П");
+}
+
+TEST(Id3v2Frames, AsciiTextsReadAsTheDecodersReadThem) {
+    // ASCII is taken without the decoders; the byte-order mark, odd bytes and the first other
+    // character must come out as they would through them.
+    const std::pair<std::uint8_t, std::string> cases[] = {
+        {1, "\xFE\xFF\0A\0B"s}, {1, "\xFF\xFE" "A\0B"s}, {2, "\xFF\xFE" "A\0B\0"s}, {1, "A\0B\0"s},
+        {2, "\0A\0B"s},          {1, "\xFF\xFE" "A\0\x80\0"s}, {1, "\xFF\xFE" "A\0\0\x01"s},
+        {0, "AB\x7F"s},          {0, "AB\x80"s},             {3, "AB\x7F"s},           {3, "A\xC3\xA9"s},
+    };
+    for (const auto& [encoding, bytes] : cases) {
+        const std::string expected = encoding == 0   ? text::DecodeCodePage(bytes, kCp1251)
+                                     : encoding == 3 ? text::SanitizeUtf8(bytes)
+                                                     : text::DecodeUtf16(bytes, encoding == 2);
+        EXPECT_EQ(Parsed(Id3v2TagBytes(3, Text(3, "TIT2", bytes, encoding))).Title, expected) << bytes;
+    }
 }
 
 TEST(Id3v2Frames, CodePageDecidesEncodingZero) {
