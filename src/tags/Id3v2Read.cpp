@@ -1,16 +1,19 @@
 // Reading the ID3v2 tag (versions 2.2, 2.3 and 2.4) at the start of a file into an Id3v2Tag.
-// The walk is bounded by the tag size and by the bytes at hand; unknown frames are skipped.
+// The frames come from the frame layer (Id3v2Layout), which the writer uses too; this file picks
+// the frames the program shows out of them and decodes their texts. Unknown frames are skipped
+// without being copied.
 #include "tags/Id3v2Read.h"
 
 #include "common/Text.h"
+#include "platform/FileIo.h"
+#include "tags/Id3v2FrameContent.h"
+#include "tags/Id3v2Layout.h"
+#include "tags/Id3v2Numbers.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace tagmora {
@@ -100,35 +103,6 @@ FrameKind KindOf3(std::uint32_t id) {
     }
 }
 
-std::uint32_t BigEndian32(const unsigned char* p) {
-    return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
-           static_cast<std::uint32_t>(p[2]) << 8 | static_cast<std::uint32_t>(p[3]);
-}
-
-std::uint32_t Synchsafe32(const unsigned char* p) {
-    return static_cast<std::uint32_t>(p[0] & 0x7F) << 21 | static_cast<std::uint32_t>(p[1] & 0x7F) << 14 |
-           static_cast<std::uint32_t>(p[2] & 0x7F) << 7 | static_cast<std::uint32_t>(p[3] & 0x7F);
-}
-
-bool IsIdChar(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
-
-bool IsFrameId(const unsigned char* p, std::size_t length) {
-    for (std::size_t i = 0; i < length; ++i) {
-        if (!IsIdChar(p[i])) return false;
-    }
-    return true;
-}
-
-// Undoes unsynchronisation: every 0x00 that follows a 0xFF is dropped.
-void Resynchronise(const unsigned char* p, std::size_t n, std::vector<unsigned char>& out) {
-    out.clear();
-    out.reserve(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        out.push_back(p[i]);
-        if (p[i] == 0xFF && i + 1 < n && p[i + 1] == 0x00) ++i;
-    }
-}
-
 std::string_view Chars(const unsigned char* p, std::size_t n) { return {reinterpret_cast<const char*>(p), n}; }
 
 bool IsWide(unsigned char encoding) { return encoding == 1 || encoding == 2; }
@@ -153,17 +127,50 @@ Terminated FindTerminated(unsigned char encoding, const unsigned char* p, std::s
     return {at, at + 1};
 }
 
+// Most tags hold nothing but ASCII, which reads the same in the code pages and in UTF-8 and
+// needs none of the decoders' work per character.
+bool IsAscii(const unsigned char* p, std::size_t n) {
+    unsigned char any = 0;
+    for (std::size_t i = 0; i < n; ++i) any |= p[i];
+    return any < 0x80;
+}
+
+// UTF-16 whose code units are all ASCII: their low bytes in `out`. False (and `out` untouched)
+// when a unit is not. A byte-order mark decides the byte order; a trailing odd byte is dropped.
+bool AsciiUtf16(const unsigned char* p, std::size_t n, bool bigEndian, std::string& out) {
+    if (n >= 2 && ((p[0] == 0xFF && p[1] == 0xFE) || (p[0] == 0xFE && p[1] == 0xFF))) {
+        bigEndian = p[0] == 0xFE;
+        p += 2;
+        n -= 2;
+    }
+    const std::size_t units = n / 2;
+    const unsigned char* high = p + (bigEndian ? 0 : 1);
+    const unsigned char* low = p + (bigEndian ? 1 : 0);
+    unsigned char other = 0;
+    for (std::size_t i = 0; i < units; ++i) other |= high[2 * i] | (low[2 * i] & 0x80);
+    if (other != 0) return false;
+    out.resize(units);
+    for (std::size_t i = 0; i < units; ++i) out[i] = static_cast<char>(low[2 * i]);
+    return true;
+}
+
 std::string Decode(unsigned char encoding, const unsigned char* p, std::size_t n, int codePage) {
+    std::string out;
     switch (encoding) {
-    case 1: return text::DecodeUtf16(Chars(p, n), false);
-    case 2: return text::DecodeUtf16(Chars(p, n), true);
+    case 1:
+    case 2:
+        if (AsciiUtf16(p, n, encoding == 2, out)) return out;
+        return text::DecodeUtf16(Chars(p, n), encoding == 2);
     case 3:
         if (n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) {  // a byte-order mark some writers add
             p += 3;
             n -= 3;
         }
+        if (IsAscii(p, n)) return std::string(Chars(p, n));
         return text::SanitizeUtf8(Chars(p, n));
-    default: return text::DecodeCodePage(Chars(p, n), codePage);
+    default:
+        if (IsAscii(p, n)) return std::string(Chars(p, n));
+        return text::DecodeCodePage(Chars(p, n), codePage);
     }
 }
 
@@ -236,177 +243,86 @@ private:
     bool haveYearFrame_ = false;
 };
 
-// True when a frame boundary at `at` is plausible: the end of the tag, padding or a frame id.
-bool LandsOnFrame(const unsigned char* body, std::size_t size, std::uint64_t at) {
-    if (at > size) return false;
-    if (at == size) return true;
-    if (body[at] == 0) return true;
-    return size - at >= 4 && IsFrameId(body + at, 4);
+std::uint32_t IdNumber(std::string_view id) {
+    std::uint32_t value = 0;
+    for (const char c : id) value = value << 8 | static_cast<unsigned char>(c);
+    return value;
 }
 
-// A version-4 frame size: synchsafe as the standard says, unless only the plain 32-bit
-// reading (as some writers produce) leads to a plausible next frame.
-std::uint64_t Version4FrameSize(const unsigned char* body, std::size_t size, std::size_t pos) {
-    const unsigned char* s = body + pos + 4;
-    const std::uint32_t plain = BigEndian32(s);
-    if ((s[0] | s[1] | s[2] | s[3]) & 0x80) return plain;
-    const std::uint32_t safe = Synchsafe32(s);
-    if (safe == plain) return safe;
-    const std::uint64_t next = pos + kHeaderSize;
-    if (LandsOnFrame(body, size, next + safe)) return safe;
-    if (LandsOnFrame(body, size, next + plain)) return plain;
-    return safe;
-}
+// Reads the tag of an open file: 0, 1 as ReadId3v2Tag, or -1 with `error` set.
+int ReadFd(int fd, std::int64_t fileSize, Id3v2Tag& tag, int codePage, int& error) {
+    tag.FileSize = fileSize;
+    unsigned char head[kHeadReadSize];
+    std::size_t got = 0;
+    if ((error = fileio::ReadAt(fd, head, sizeof head, 0, got)) != 0) return -1;
+    if (got < kHeaderSize || std::memcmp(head, "ID3", 3) != 0 || head[3] < 2 || head[3] > 4 || got < sizeof head)
+        return ParseId3v2(head, got, tag, codePage);
+    const std::uint64_t tagEnd = kHeaderSize + std::uint64_t{id3v2::ReadSynchsafe32(head + 6)};
+    if (tagEnd <= got) return ParseId3v2(head, got, tag, codePage);
 
-void WalkVersion2(const unsigned char* body, std::size_t size, FrameWalker& walker) {
-    constexpr std::size_t kFrameHeader = 6;
-    std::size_t pos = 0;
-    while (size - pos >= kFrameHeader) {
-        const unsigned char* h = body + pos;
-        if (h[0] == 0 || !IsFrameId(h, 3)) break;
-        const std::size_t frameSize = static_cast<std::size_t>(h[3]) << 16 | static_cast<std::size_t>(h[4]) << 8 | h[5];
-        if (frameSize > size - pos - kFrameHeader) break;
-        const FrameKind kind = KindOf3(static_cast<std::uint32_t>(h[0]) << 16 | static_cast<std::uint32_t>(h[1]) << 8 | h[2]);
-        if (kind.field != Field::Comment || walker.WantsComment()) walker.Take(kind, h + kFrameHeader, frameSize);
-        pos += kFrameHeader + frameSize;
-    }
-}
-
-void WalkVersion3Or4(const unsigned char* body, std::size_t size, std::size_t pos, int version, bool tagUnsynchronised,
-                     FrameWalker& walker) {
-    std::vector<unsigned char> resynchronised;
-    while (size - pos >= kHeaderSize) {
-        const unsigned char* h = body + pos;
-        if (h[0] == 0 || !IsFrameId(h, 4)) break;
-        const std::uint64_t frameSize = version == 4 ? Version4FrameSize(body, size, pos) : BigEndian32(h + 4);
-        if (frameSize > size - pos - kHeaderSize) break;
-        const std::size_t next = pos + kHeaderSize + static_cast<std::size_t>(frameSize);
-        const FrameKind kind = KindOf4(BigEndian32(h), version);
-        pos = next;
-        if (kind.field == Field::None || (kind.field == Field::Comment && !walker.WantsComment())) continue;
-
-        const unsigned flags = static_cast<unsigned>(h[8]) << 8 | h[9];
-        const unsigned char* content = h + kHeaderSize;
-        std::size_t n = static_cast<std::size_t>(frameSize);
-        std::size_t skip = 0;
-        bool unsynchronised = false;
-        if (version == 3) {
-            if (flags & (0x0080 | 0x0040)) continue;  // compressed or encrypted
-            if (flags & 0x0020) skip += 1;             // group identifier
-        } else {
-            if (flags & (0x0008 | 0x0004)) continue;  // compressed or encrypted
-            if (flags & 0x0040) skip += 1;             // group identifier
-            if (flags & 0x0001) skip += 4;             // data length indicator
-            unsynchronised = tagUnsynchronised || (flags & 0x0002) != 0;
-        }
-        if (skip > n) continue;
-        content += skip;
-        n -= skip;
-        if (unsynchronised) {
-            Resynchronise(content, n, resynchronised);
-            content = resynchronised.data();
-            n = resynchronised.size();
-        }
-        walker.Take(kind, content, n);
-    }
-}
-
-bool PreadFull(int fd, unsigned char* out, std::size_t count, off_t offset, std::size_t& got) {
-    got = 0;
-    while (got < count) {
-        const ssize_t n = ::pread(fd, out + got, count - got, offset + static_cast<off_t>(got));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        if (n == 0) break;
-        got += static_cast<std::size_t>(n);
-    }
-    return true;
+    // The tag runs past the first block (a cover picture often comes first): read it whole.
+    const std::uint64_t want =
+        fileSize > 0 ? std::min<std::uint64_t>(tagEnd, static_cast<std::uint64_t>(fileSize)) : tagEnd;
+    thread_local std::vector<unsigned char> whole;
+    whole.resize(std::max<std::size_t>(static_cast<std::size_t>(want), got));
+    std::memcpy(whole.data(), head, got);
+    std::size_t more = 0;
+    error = fileio::ReadAt(fd, whole.data() + got, whole.size() - got, static_cast<std::int64_t>(got), more);
+    const int result = error == 0 ? ParseId3v2(whole.data(), got + more, tag, codePage) : -1;
+    if (whole.capacity() > kKeptBufferSize) std::vector<unsigned char>().swap(whole);
+    return result;
 }
 
 }  // namespace
 
 int ParseId3v2(const unsigned char* data, std::size_t size, Id3v2Tag& tag, int codePage) {
     if (size < 3 || std::memcmp(data, "ID3", 3) != 0) return 1;
-    if (size < kHeaderSize) return 0;
-    const int version = data[3];
-    const unsigned char flags = data[5];
-    if (version < 2 || version > 4) return 0;
-    if (version == 2 && (flags & 0x40)) return 0;  // a compressed 2.2 tag: no scheme is defined for it
+    // Scratch state of the tag engine, kept so that its buffers are reused from file to file.
+    thread_local id3v2::Layout layout;
+    thread_local std::string resynchronised;
+    thread_local id3v2::ContentScratch scratch;
+    if (!id3v2::ParseLayout(data, size, layout, resynchronised)) return 0;
 
-    const std::uint64_t tagEnd = kHeaderSize + static_cast<std::uint64_t>(Synchsafe32(data + 6));
-    const unsigned char* body = data + kHeaderSize;
-    std::size_t bodySize = static_cast<std::size_t>(std::min<std::uint64_t>(tagEnd, size)) - kHeaderSize;
-
-    // Versions 2.2 and 2.3 unsynchronise the whole tag; version 2.4 does it frame by frame.
-    std::vector<unsigned char> resynchronised;
-    if ((flags & 0x80) && version < 4) {
-        Resynchronise(body, bodySize, resynchronised);
-        body = resynchronised.data();
-        bodySize = resynchronised.size();
-    }
-
+    const int version = layout.TagHeader.Version;
+    const bool tagUnsynchronised = layout.TagHeader.Has(id3v2::Header::kUnsynchronised);
     FrameWalker walker(tag, codePage);
-    if (version == 2) {
-        WalkVersion2(body, bodySize, walker);
-        return 0;
+    for (const id3v2::Frame& frame : layout.Frames.Frames) {
+        const FrameKind kind = version == 2 ? KindOf3(IdNumber(frame.Id)) : KindOf4(IdNumber(frame.Id), version);
+        if (kind.field == Field::None || (kind.field == Field::Comment && !walker.WantsComment())) continue;
+        std::string_view content;
+        // Encrypted frames, frames too short for their flags and frames that do not inflate are skipped.
+        if (id3v2::DecodeFrameContent(frame.Body(), frame.Flags, version, tagUnsynchronised, scratch, content) !=
+            id3v2::ContentStatus::Ok)
+            continue;
+        walker.Take(kind, reinterpret_cast<const unsigned char*>(content.data()), content.size());
     }
-    std::size_t pos = 0;
-    if (flags & 0x40) {  // extended header
-        if (bodySize < 4) return 0;
-        const std::uint64_t extended =
-            version == 3 ? std::uint64_t{BigEndian32(body)} + 4 : std::uint64_t{Synchsafe32(body)};
-        if (extended < 4 || extended > bodySize) return 0;
-        pos = static_cast<std::size_t>(extended);
+    // No view outlives the bytes it looks at; large buffers are given back.
+    layout.Frames.Frames.clear();
+    for (std::string* buffer : {&resynchronised, &scratch.Resynchronised, &scratch.Inflated}) {
+        if (buffer->capacity() > kKeptBufferSize) std::string().swap(*buffer);
     }
-    WalkVersion3Or4(body, bodySize, pos, version, (flags & 0x80) != 0, walker);
     return 0;
 }
 
 int ReadId3v2TagFd(int fd, std::int64_t fileSize, Id3v2Tag& tag, int codePage) {
-    tag.FileSize = fileSize;
-    unsigned char head[kHeadReadSize];
-    std::size_t got = 0;
-    if (!PreadFull(fd, head, sizeof head, 0, got)) return -1;
-    if (got < kHeaderSize || std::memcmp(head, "ID3", 3) != 0 || head[3] < 2 || head[3] > 4 || got < sizeof head)
-        return ParseId3v2(head, got, tag, codePage);
-    const std::uint64_t tagEnd = kHeaderSize + static_cast<std::uint64_t>(Synchsafe32(head + 6));
-    if (tagEnd <= got) return ParseId3v2(head, got, tag, codePage);
-
-    // The tag runs past the first block (a cover picture often comes first): read it whole.
-    const std::uint64_t want = fileSize > 0 ? std::min<std::uint64_t>(tagEnd, static_cast<std::uint64_t>(fileSize)) : tagEnd;
-    thread_local std::vector<unsigned char> whole;
-    whole.resize(std::max<std::size_t>(static_cast<std::size_t>(want), got));
-    std::memcpy(whole.data(), head, got);
-    std::size_t more = 0;
-    const bool ok = PreadFull(fd, whole.data() + got, whole.size() - got, static_cast<off_t>(got), more);
-    const int result = ok ? ParseId3v2(whole.data(), got + more, tag, codePage) : -1;
-    if (whole.capacity() > kKeptBufferSize) std::vector<unsigned char>().swap(whole);
+    int error = 0;
+    const int result = ReadFd(fd, fileSize, tag, codePage, error);
+    if (result == -1) errno = error;
     return result;
 }
 
 int ReadId3v2Tag(const std::string& path, Id3v2Tag& tag, int codePage, const OpenErrorHandler& onOpenError) {
-    const auto fail = [&](int error) {
-        if (onOpenError) onOpenError(error, path);
-        return -1;
-    };
-    // O_NONBLOCK keeps a FIFO from blocking the open; it changes nothing for regular files.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        const int error = errno;
-        if (error == ENOENT || error == ENOTDIR) return -1;  // the file does not exist
-        return fail(error);
+    fileio::OpenedFile opened = fileio::OpenRegularFile(path);
+    int error = opened.Error;
+    int result = -1;
+    if (opened.Ok()) {
+        result = ReadFd(opened.File.Get(), opened.Size, tag, codePage, error);
+        if (result != -1) return result;
+    } else if (opened.Missing()) {
+        return -1;  // the file does not exist
     }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        // A folder or a device named like an MP3 file cannot be read as one.
-        const int error = st.st_mode == 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-        ::close(fd);
-        return fail(error);
-    }
-    const int result = ReadId3v2TagFd(fd, st.st_size, tag, codePage);
-    const int error = errno;
-    ::close(fd);
-    return result == -1 ? fail(error) : result;
+    if (onOpenError) onOpenError(error, path);
+    return -1;
 }
 
 }  // namespace tagmora

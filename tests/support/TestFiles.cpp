@@ -131,4 +131,30 @@ std::string Id3v2TagBytes(int version, std::string_view frames, std::size_t padd
     return out;
 }
 
+std::string Id3v2TagWithFooter(std::string_view frames, std::uint8_t flags) {
+    const std::string tag = Id3v2TagBytes(4, frames, 0, static_cast<std::uint8_t>(flags | 0x10));
+    return tag + "3DI" + tag.substr(3, 7);
+}
+
+std::string Id3v2RawFrame(std::string_view id, std::string_view sizeBytes, std::string_view content,
+                          std::uint16_t flags) {
+    std::string out(id);
+    out += sizeBytes;
+    out.push_back(static_cast<char>(flags >> 8));
+    out.push_back(static_cast<char>(flags & 0xFF));
+    out += content;
+    return out;
+}
+
+std::string UnsynchronisedBytes(std::string_view bytes) {
+    std::string out;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        out.push_back(bytes[i]);
+        if (bytes[i] != '\xFF') continue;
+        if (i + 1 == bytes.size() || bytes[i + 1] == '\0' || static_cast<unsigned char>(bytes[i + 1]) >= 0xE0)
+            out.push_back('\0');
+    }
+    return out;
+}
+
 }  // namespace tagmora::test

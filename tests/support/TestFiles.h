@@ -48,5 +48,12 @@ std::string Id3v2Frame(int version, std::string_view id, std::string_view conten
 std::string TextContent(std::uint8_t encoding, std::string_view bytes);
 // A whole tag: header (version, flags) + frames + `padding` zero bytes; size synchsafe.
 std::string Id3v2TagBytes(int version, std::string_view frames, std::size_t padding = 0, std::uint8_t flags = 0);
+// A version 2.4 tag with the footer flag and its footer ("3DI" and the header's other bytes).
+std::string Id3v2TagWithFooter(std::string_view frames, std::uint8_t flags = 0);
+// A version 2.3/2.4 frame whose four size bytes are given as they are.
+std::string Id3v2RawFrame(std::string_view id, std::string_view sizeBytes, std::string_view content,
+                          std::uint16_t flags = 0);
+// Unsynchronised bytes: a zero after every 0xFF followed by 0x00, by a byte of 0xE0 or more, or by nothing.
+std::string UnsynchronisedBytes(std::string_view bytes);
 
 }  // namespace tagmora::test

@@ -3,8 +3,10 @@
 #include "tags/Id3v2Read.h"
 
 #include "TestFiles.h"
+#include "common/Text.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cerrno>
 #include <string>
@@ -16,6 +18,7 @@ namespace {
 using namespace std::string_literals;
 using test::BigEndianBytes;
 using test::Id3v2Frame;
+using test::Id3v2RawFrame;
 using test::Id3v2TagBytes;
 using test::SilentFrames;
 using test::SynchsafeBytes;
@@ -173,6 +176,22 @@ TEST(Id3v2Frames, EncodingsAndTerminators) {
     }
     const Id3v2Tag v22 = Parsed(Id3v2TagBytes(2, Text(2, "TT2", "\xFF\xFE\x1F\x04", 1)));
     EXPECT_EQ(v22.Title, "П");
+}
+
+TEST(Id3v2Frames, AsciiTextsReadAsTheDecodersReadThem) {
+    // ASCII is taken without the decoders; the byte-order mark, odd bytes and the first other
+    // character must come out as they would through them.
+    const std::pair<std::uint8_t, std::string> cases[] = {
+        {1, "\xFE\xFF\0A\0B"s}, {1, "\xFF\xFE" "A\0B"s}, {2, "\xFF\xFE" "A\0B\0"s}, {1, "A\0B\0"s},
+        {2, "\0A\0B"s},          {1, "\xFF\xFE" "A\0\x80\0"s}, {1, "\xFF\xFE" "A\0\0\x01"s},
+        {0, "AB\x7F"s},          {0, "AB\x80"s},             {3, "AB\x7F"s},           {3, "A\xC3\xA9"s},
+    };
+    for (const auto& [encoding, bytes] : cases) {
+        const std::string expected = encoding == 0   ? text::DecodeCodePage(bytes, kCp1251)
+                                     : encoding == 3 ? text::SanitizeUtf8(bytes)
+                                                     : text::DecodeUtf16(bytes, encoding == 2);
+        EXPECT_EQ(Parsed(Id3v2TagBytes(3, Text(3, "TIT2", bytes, encoding))).Title, expected) << bytes;
+    }
 }
 
 TEST(Id3v2Frames, CodePageDecidesEncodingZero) {
@@ -442,6 +461,83 @@ TEST(Id3v2Header, NoId3MeansNoTag) {
         Id3v2Tag tag;
         EXPECT_EQ(Parse(bytes, tag), 1);
         EXPECT_TRUE(AllTextsEmpty(tag));
+    }
+}
+
+// --- Tags that other writers lay out in their own way ---
+
+std::string Zlib(std::string_view data) {
+    uLongf size = compressBound(static_cast<uLong>(data.size()));
+    std::string out(size, '\0');
+    compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(data.data()),
+              static_cast<uLong>(data.size()), Z_BEST_COMPRESSION);
+    out.resize(size);
+    return out;
+}
+
+TEST(Id3v2OtherWriters, Version4PlainSizesAreRecognisedForTheWholeTag) {
+    // Big-endian UTF-16: the synchsafe misreading of its size lands on a zero byte inside the text.
+    std::string utf16 = "\xFE\xFF"s;
+    for (int i = 0; i < 127; ++i) utf16 += "\0a"s;
+    const std::string latin127(127, 'a');
+    const std::string upper(300, 'A');
+    const std::string rest = Text(4, "TPE1", "Artist") + Text(4, "TALB", "Album");
+    struct Case {
+        const char* name;
+        std::string frames;
+        std::size_t padding;
+        std::string title;
+    };
+    const Case cases[] = {
+        {"UTF-16 title of 127 letters", Id3v2RawFrame("TIT2", BigEndianBytes(257), TextContent(1, utf16)) + rest, 64,
+         latin127},
+        {"upper-case title of 300 letters", Id3v2RawFrame("TIT2", BigEndianBytes(301), TextContent(0, upper)) + rest,
+         0, upper},
+        {"a correct tag", Text(4, "TIT2", upper) + rest, 100, upper},
+    };
+    for (const Case& c : cases) {
+        const Id3v2Tag tag = Parsed(Id3v2TagBytes(4, c.frames, c.padding) + SilentFrames(1));
+        EXPECT_EQ(tag.Title, c.title) << c.name;
+        EXPECT_EQ(tag.Artist, "Artist") << c.name;
+        EXPECT_EQ(tag.Album, "Album") << c.name;
+    }
+}
+
+TEST(Id3v2OtherWriters, CompressedFramesAreInflated) {
+    const std::string title = TextContent(0, "Compressed title");
+    const std::string stream = Zlib(title);
+    const auto size = static_cast<std::uint32_t>(title.size());
+    struct Case {
+        const char* name;
+        int version;
+        std::uint16_t flags;
+        std::string body;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"2.3", 3, 0x0080, BigEndianBytes(size) + stream, "Compressed title"},
+        {"2.4 grouped and unsynchronised", 4, 0x004B, Unsynchronised("\x85"s + SynchsafeBytes(size) + stream),
+         "Compressed title"},
+        {"a stream cut short", 4, 0x0009, SynchsafeBytes(size) + stream.substr(0, stream.size() / 2), ""},
+        {"2.3 encrypted", 3, 0x00C0, BigEndianBytes(size) + "\x81"s + stream, ""},
+    };
+    for (const Case& c : cases) {
+        const std::string frames =
+            Id3v2Frame(c.version, "TIT2", c.body, c.flags) + Text(c.version, "TPE1", "Artist");
+        const Id3v2Tag tag = Parsed(Id3v2TagBytes(c.version, frames));
+        EXPECT_EQ(tag.Title, c.expected) << c.name;
+        EXPECT_EQ(tag.Artist, "Artist") << c.name;
+    }
+}
+
+TEST(Id3v2OtherWriters, AnExtendedHeaderFlagWithoutAnExtendedHeader) {
+    for (const int version : {3, 4}) {
+        const std::string frames = Text(version, "TIT2", "Title") + Text(version, "TPE1", "Artist");
+        for (const std::size_t padding : {std::size_t{0}, std::size_t{200}}) {
+            const Id3v2Tag tag = Parsed(Id3v2TagBytes(version, frames, padding, 0x40) + SilentFrames(1));
+            EXPECT_EQ(tag.Title, "Title") << version << " " << padding;
+            EXPECT_EQ(tag.Artist, "Artist") << version << " " << padding;
+        }
     }
 }
 
