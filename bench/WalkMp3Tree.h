@@ -14,34 +14,27 @@ namespace tagmora::bench {
 // Calls onFile(path) for every MP3 file under `folder`, in readdir order. Links to folders are
 // not followed, so the walk cannot loop. Unreadable folders are skipped.
 template <typename OnFile>
-void WalkMp3Tree(std::string& folder, OnFile&& onFile)
-{
+void WalkMp3Tree(std::string& folder, OnFile&& onFile) {
     DIR* dir = opendir(folder.c_str());
-    if (dir == nullptr)
-        return;
+    if (dir == nullptr) return;
     const std::size_t base = folder.size();
     while (const dirent* entry = readdir(dir)) {
-        if (entry->d_name[0] == '.')
-            continue;
+        if (entry->d_name[0] == '.') continue;
         folder.push_back('/');
         folder.append(entry->d_name);
         unsigned char type = entry->d_type;
         if (type == DT_UNKNOWN || type == DT_LNK) {
             struct stat st {};
             const bool isLink = type == DT_LNK;
-            if (stat(folder.c_str(), &st) != 0)
-                type = DT_UNKNOWN;
-            else if (S_ISDIR(st.st_mode))
-                type = isLink ? DT_UNKNOWN : DT_DIR;
-            else if (S_ISREG(st.st_mode))
-                type = DT_REG;
+            if (stat(folder.c_str(), &st) != 0) type = DT_UNKNOWN;
+            else if (S_ISDIR(st.st_mode)) type = isLink ? DT_UNKNOWN : DT_DIR;
+            else if (S_ISREG(st.st_mode)) type = DT_REG;
         }
         if (type == DT_DIR) {
             WalkMp3Tree(folder, onFile);
         } else if (type == DT_REG) {
             const std::size_t length = std::strlen(entry->d_name);
-            if (length >= 4 && strcasecmp(entry->d_name + length - 4, ".mp3") == 0)
-                onFile(folder);
+            if (length >= 4 && strcasecmp(entry->d_name + length - 4, ".mp3") == 0) onFile(folder);
         }
         folder.resize(base);
     }

@@ -31,9 +31,9 @@ double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(
 // Realistic column texts: folders of artists and albums, titles of a few words (some Cyrillic).
 std::vector<tagmora::FileRow> MakeRows(int count) {
     std::mt19937 random(42);
-    const std::vector<std::string> words = {"Love", "Night", "River", "Blue", "Song", "Dream", "Fire", "Rain",
-                                            "Город", "Ночь", "Дорога", "Весна", "Heart", "Road", "Light",
-                                            "Shadow", "Summer", "Зима", "Moon", "Star"};
+    const std::vector<std::string> words = {"Love",  "Night",  "River",  "Blue",   "Song",  "Dream", "Fire",
+                                            "Rain",  "Город",  "Ночь",   "Дорога", "Весна", "Heart", "Road",
+                                            "Light", "Shadow", "Summer", "Зима",   "Moon",  "Star"};
     const std::vector<std::string> genres = {"Rock", "Pop", "Jazz", "Blues", "Classical", "Metal", "Other"};
     std::vector<tagmora::FileRow> rows(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
@@ -55,8 +55,8 @@ std::vector<tagmora::FileRow> MakeRows(int count) {
         t[tagmora::ColComposer] = "Composer " + std::to_string(artist % 50);
         t[tagmora::ColEncodedBy] = "LAME 3.100";
         t[tagmora::ColTSSE] = "LAME 64bits version 3.100";
-        t[tagmora::ColFileSize] = std::to_string(3 + i % 7) + " " + std::to_string(100 + i % 900) + " " +
-                                  std::to_string(100 + i % 871);
+        t[tagmora::ColFileSize] =
+            std::to_string(3 + i % 7) + " " + std::to_string(100 + i % 900) + " " + std::to_string(100 + i % 871);
         row.FileText = "/home/user/Music/" + t[tagmora::ColArtist] + "/" + t[tagmora::ColAlbum] + "/" +
                        t[tagmora::ColTrack] + " - " + title + ".mp3";
         row.Path = row.FileText;
@@ -201,8 +201,8 @@ int main(int argc, char** argv) {
     start = Clock::now();
     form.Command("BrowseForFolderMnu")->trigger();
     const double readMs = Ms(Clock::now() - start);
-    std::printf("  scan + read %d files:    %8.1f ms, %d rows, %d progress drawings, largest gap %.1f ms\n",
-                kRows, readMs, form.List().RowCount(), watch.count, Ms(watch.largestGap));
+    std::printf("  scan + read %d files:    %8.1f ms, %d rows, %d progress drawings, largest gap %.1f ms\n", kRows,
+                readMs, form.List().RowCount(), watch.count, Ms(watch.largestGap));
 
     // ShowProgress alone, 100,000 times (what the drawing and event processing cost a pass).
     watch.count = 0;

@@ -41,11 +41,13 @@ double Median(std::vector<double> v) {
 bool FloorRenames(const std::vector<tagmora::RenamePlanItem>& plan) {
     for (const auto& item : plan) {
         if (item.OldPath == item.NewPath) continue;
-        if (::renameat2(AT_FDCWD, item.OldPath.c_str(), AT_FDCWD, item.NewPath.c_str(), RENAME_NOREPLACE) != 0) return false;
+        if (::renameat2(AT_FDCWD, item.OldPath.c_str(), AT_FDCWD, item.NewPath.c_str(), RENAME_NOREPLACE) != 0)
+            return false;
     }
     for (const auto& item : plan) {
         if (item.OldPath == item.NewPath) continue;
-        if (::renameat2(AT_FDCWD, item.NewPath.c_str(), AT_FDCWD, item.OldPath.c_str(), RENAME_NOREPLACE) != 0) return false;
+        if (::renameat2(AT_FDCWD, item.NewPath.c_str(), AT_FDCWD, item.OldPath.c_str(), RENAME_NOREPLACE) != 0)
+            return false;
     }
     return true;
 }

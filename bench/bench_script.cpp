@@ -14,7 +14,6 @@ namespace {
 
 using namespace tagmora;
 
-
 constexpr int kRows = 100000;
 
 // Rows like a real collection: artist and album folders, numbered songs, Cyrillic tags.
@@ -29,7 +28,8 @@ struct BenchList {
             const std::string artist = "Исполнитель " + std::to_string(i / 1000);
             const std::string album = "Альбом " + std::to_string(i / 10);
             const std::string title = "Песня номер " + std::to_string(i % 10 + 1);
-            row.Path = "/home/user/Music/" + artist + "/" + album + "/" + std::to_string(i % 10 + 1) + " - " + title + ".mp3";
+            row.Path =
+                "/home/user/Music/" + artist + "/" + album + "/" + std::to_string(i % 10 + 1) + " - " + title + ".mp3";
             row.FileText = row.Path;
             row.Texts[ColTitle] = title;
             row.Texts[ColAlbum] = album;

@@ -42,9 +42,9 @@ void RoundTripLayout(const std::vector<unsigned char>& bytes) {
     std::string reparsedScratch;
     Check(ParseLayout(Bytes(tag), tag.size(), reparsed, reparsedScratch));
     Check(reparsed.Frames.Frames == layout.Frames.Frames);
-    Check(reparsed.Extended == layout.Extended || (layout.Extended && reparsed.Extended &&
-                                                   RenderExtendedHeader(*reparsed.Extended, version) ==
-                                                       RenderExtendedHeader(*layout.Extended, version)));
+    Check(reparsed.Extended == layout.Extended ||
+          (layout.Extended && reparsed.Extended &&
+           RenderExtendedHeader(*reparsed.Extended, version) == RenderExtendedHeader(*layout.Extended, version)));
     Check(reparsed.TagHeader.Version == layout.TagHeader.Version);
 
     // Every frame's content decodes the same from a body rendered with the same flags (encrypted

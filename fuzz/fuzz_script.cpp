@@ -16,9 +16,8 @@ namespace {
 
 using namespace tagmora;
 
-
-constexpr std::array<std::string_view, 12> kDelimiters = {"%", "",  "-", "[", "]", ",", "p",
-                                                          "n", "§", "\xff", "!", "%%"};
+constexpr std::array<std::string_view, 12> kDelimiters = {"%", "",  "-", "[",    "]", ",",
+                                                          "p", "n", "§", "\xff", "!", "%%"};
 constexpr std::array<std::string_view, 6> kSeparators = {" - ", "", "-", "%", "ё", "]"};
 
 FileRow Row(std::string path, std::string fileText, int folder, bool checked) {
@@ -27,7 +26,8 @@ FileRow Row(std::string path, std::string fileText, int folder, bool checked) {
     row.FileText = std::move(fileText);
     row.FolderNumber = folder;
     row.Checked = checked;
-    for (int c = 1; c < kColumnCount; ++c) row.Texts[static_cast<std::size_t>(c)] = "Ёлка-" + std::to_string(c) + "%[,]";
+    for (int c = 1; c < kColumnCount; ++c)
+        row.Texts[static_cast<std::size_t>(c)] = "Ёлка-" + std::to_string(c) + "%[,]";
     row.Texts[ColTitle] = "Щука - Жук";
     return row;
 }

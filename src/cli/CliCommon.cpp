@@ -23,14 +23,10 @@ MessageResult CliHost::ShowMessage(const std::string& text, const std::string& c
     std::replace(oneLine.begin(), oneLine.end(), '\r', ' ');
     err_ << caption << ": " << EscapeField(oneLine) << '\n';
     switch (buttons) {
-        case MessageButtons::OkCancel:
-            return MessageResult::Cancel;
-        case MessageButtons::YesNo:
-            return MessageResult::No;
-        case MessageButtons::AbortRetryIgnore:
-            return MessageResult::Abort;
-        case MessageButtons::Ok:
-            break;
+        case MessageButtons::OkCancel: return MessageResult::Cancel;
+        case MessageButtons::YesNo: return MessageResult::No;
+        case MessageButtons::AbortRetryIgnore: return MessageResult::Abort;
+        case MessageButtons::Ok: break;
     }
     return MessageResult::Ok;
 }
@@ -55,8 +51,7 @@ bool LoadSessionSettings(CliSession& session, const std::vector<std::pair<std::s
             // first-run defaults and save nothing.
             ApplyFirstRunDefaults(session.Settings, DesignedColumnWidths());
             break;
-        case SettingsLoadResult::Loaded:
-            break;
+        case SettingsLoadResult::Loaded: break;
     }
     for (const auto& [name, value] : sets) {
         std::string error;
@@ -72,7 +67,8 @@ bool ScanAndRead(CliSession& session, const std::vector<std::string>& folders) {
     FileList& list = session.List;
     bool complete = true;
     // Without subfolders the program opens the first folder only.
-    const std::size_t opened = session.Settings.IncludeSubDirs ? folders.size() : std::min<std::size_t>(folders.size(), 1);
+    const std::size_t opened =
+        session.Settings.IncludeSubDirs ? folders.size() : std::min<std::size_t>(folders.size(), 1);
     for (std::size_t i = 0; i < folders.size(); ++i) {
         if (i >= opened) {
             session.Err << "tagmora-cli: " << EscapeField(folders[i])
@@ -87,7 +83,8 @@ bool ScanAndRead(CliSession& session, const std::vector<std::string>& folders) {
         }
     }
     list.FolderNotRead = [&](const std::string& folder, int error) {
-        session.Err << "tagmora-cli: cannot read folder " << EscapeField(folder) << ": " << std::strerror(error) << '\n';
+        session.Err << "tagmora-cli: cannot read folder " << EscapeField(folder) << ": " << std::strerror(error)
+                    << '\n';
         complete = false;
     };
     const int errorsBefore = session.HostPort.ErrorCount();

@@ -66,8 +66,8 @@ int RunRename(CliSession& session, const RenameRequest& request, const std::vect
     } else {
         RenameRunResult result;
         session.Context.RunCommand([&] {
-            result = request.Preset ? RunPresetRename(list, session.Context.Undo())
-                                    : RunScriptRename(list, request.Script);
+            result =
+                request.Preset ? RunPresetRename(list, session.Context.Undo()) : RunScriptRename(list, request.Script);
         });
         failed = Report(session, result.Plan, result.Errors);
     }

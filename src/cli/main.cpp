@@ -106,7 +106,8 @@ int main(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
-        if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return app.exit(error);  // --help, --version
+        if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success))
+            return app.exit(error);  // --help, --version
         if (app.get_subcommands().empty() && !app.remaining().empty()) {
             std::cerr << "tagmora-cli: unknown command '" << app.remaining().front() << "'\n"
                       << "Run 'tagmora-cli --help' for the commands.\n";

@@ -123,8 +123,7 @@ void ReadRowTags(FileList& list, int rowIndex) {
             else if (readV2() == 0) FillFromId3v2(row, v2);
             else FillNoTag(row, true, size);
             break;
-        default:
-            break;
+        default: break;
     }
 }
 

@@ -17,9 +17,9 @@ namespace tagmora {
 
 const std::array<const char*, kColumnCount>& ColumnCaptions() {
     static const std::array<const char*, kColumnCount> captions = {
-        "File",     "Title",     "Album",      "Artist",    "Year", "Track", "ID3v",
-        "Genre",    "Comment",   "Composer",   "OrigArtist", "CopyRight", "URL", "EncodedBy",
-        "TAG Owner", "TXXX",     "UFID",       "MCDI",      "TSSE", "TIT1",  "File size",
+        "File",      "Title",   "Album",    "Artist",     "Year",      "Track", "ID3v",
+        "Genre",     "Comment", "Composer", "OrigArtist", "CopyRight", "URL",   "EncodedBy",
+        "TAG Owner", "TXXX",    "UFID",     "MCDI",       "TSSE",      "TIT1",  "File size",
     };
     return captions;
 }
@@ -140,7 +140,8 @@ void FileList::ScanFolder(const std::string& folder, bool append, bool keepListV
             FolderNotRead(base, errno);
         }
         AppendRows(found, true);
-        const std::string title = std::string(kProductName) + " - " + WithoutTrailingSeparators(CurrentFolder) + "/*.mp3";
+        const std::string title =
+            std::string(kProductName) + " - " + WithoutTrailingSeparators(CurrentFolder) + "/*.mp3";
         host_.SetCaption(title);
         host_.SetApplicationTitle(title + "    ");
     }
@@ -250,9 +251,8 @@ void FileList::SortRows() {
     // Sorts an index permutation (rows are large to move), then moves each row about once.
     std::vector<std::uint32_t> order(rows_.size());
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::uint32_t>(i);
-    std::stable_sort(order.begin(), order.end(), [this](std::uint32_t a, std::uint32_t b) {
-        return CompareRows(rows_[a], rows_[b]) < 0;
-    });
+    std::stable_sort(order.begin(), order.end(),
+                     [this](std::uint32_t a, std::uint32_t b) { return CompareRows(rows_[a], rows_[b]) < 0; });
     // Apply the permutation in place, cycle by cycle: no second array of rows.
     for (std::size_t start = 0; start < order.size(); ++start) {
         if (order[start] == start) continue;

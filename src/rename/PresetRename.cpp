@@ -29,21 +29,18 @@ std::string PresetNumber(FileList& list, int row, int checkedIndex) {
     const AppSettings& s = list.Settings();
     const FileRow& r = list.Rows()[static_cast<std::size_t>(row)];
     switch (s.AddPrefixHow) {
-        case 0:
-            return NumberText(std::int64_t{s.AddPrefixStart} + checkedIndex - 1);
-        case 1:
-            return NumberText(std::int64_t{s.AddPrefixStart} + row);
-        case 2:
-            return r.Texts[ColTrack];
+        case 0: return NumberText(std::int64_t{s.AddPrefixStart} + checkedIndex - 1);
+        case 1: return NumberText(std::int64_t{s.AddPrefixStart} + row);
+        case 2: return r.Texts[ColTrack];
         case 3: {
             if (r.FolderNumber < 0) return {};
             auto& counters = list.FolderCounters;
-            if (static_cast<std::size_t>(r.FolderNumber) >= counters.size()) counters.resize(static_cast<std::size_t>(r.FolderNumber) + 1, 0);
+            if (static_cast<std::size_t>(r.FolderNumber) >= counters.size())
+                counters.resize(static_cast<std::size_t>(r.FolderNumber) + 1, 0);
             int& counter = counters[static_cast<std::size_t>(r.FolderNumber)];
             return NumberText(++counter);
         }
-        default:
-            return {};
+        default: return {};
     }
 }
 

@@ -34,8 +34,8 @@ struct RenameRunResult {
 };
 
 // Carries out `plan` in order, one file at a time, never replacing an existing file; an item
-// planned with an Error fails with it untouched; a failure is recorded and the run goes on. After each item `afterEach` (when given) sees its index and result
-// and returns whether to go on. Returns one result per item carried out.
+// planned with an Error fails with it untouched; a failure is recorded and the run goes on. After each item `afterEach`
+// (when given) sees its index and result and returns whether to go on. Returns one result per item carried out.
 std::vector<int> ApplyRenames(const std::vector<RenamePlanItem>& plan, RenameKind kind,
                               const std::function<bool(std::size_t index, int error)>& afterEach = {});
 

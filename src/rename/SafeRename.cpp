@@ -48,12 +48,9 @@ bool SameInode(const struct stat& a, const struct stat& b) { return a.st_dev == 
 int ResolveExisting(int error, const std::string& from, const std::string& to) {
     if (error != EEXIST) return error;
     switch (ClassifyExistingTarget(from, to)) {
-        case ExistingTarget::SameEntry:
-            return 0;
-        case ExistingTarget::SameFileOtherCase:
-            return RenameViaTemporary(from, to);
-        case ExistingTarget::OtherFile:
-            break;
+        case ExistingTarget::SameEntry: return 0;
+        case ExistingTarget::SameFileOtherCase: return RenameViaTemporary(from, to);
+        case ExistingTarget::OtherFile: break;
     }
     return error;
 }
@@ -64,12 +61,9 @@ std::string RenameErrorText(int error) {
     switch (error) {
         case kNameHidden:
             return "the new name would make a hidden file (empty before its extension or starting with \".\")";
-        case kNameIsPath:
-            return "the new name holds a \"/\": a name from tag text stays a file name";
-        case kScriptFailed:
-            return "the script gives Error on this file";
-        default:
-            return std::strerror(error);
+        case kNameIsPath: return "the new name holds a \"/\": a name from tag text stays a file name";
+        case kScriptFailed: return "the script gives Error on this file";
+        default: return std::strerror(error);
     }
 }
 
@@ -88,12 +82,14 @@ int CheckNewPath(std::string_view path) {
 }
 
 ExistingTarget ClassifyExistingTarget(const std::string& from, const std::string& to) {
-    struct stat source {}, target {};
+    struct stat source {
+    }, target{};
     if (::lstat(from.c_str(), &source) != 0 || ::lstat(to.c_str(), &target) != 0) return ExistingTarget::OtherFile;
     if (!SameInode(source, target)) return ExistingTarget::OtherFile;
-    struct stat sourceFolder {}, targetFolder {};
-    if (::stat(FolderForStat(from).c_str(), &sourceFolder) != 0 || ::stat(FolderForStat(to).c_str(), &targetFolder) != 0 ||
-        !SameInode(sourceFolder, targetFolder)) {
+    struct stat sourceFolder {
+    }, targetFolder{};
+    if (::stat(FolderForStat(from).c_str(), &sourceFolder) != 0 ||
+        ::stat(FolderForStat(to).c_str(), &targetFolder) != 0 || !SameInode(sourceFolder, targetFolder)) {
         return ExistingTarget::OtherFile;
     }
     const std::string_view a = NameOf(from);

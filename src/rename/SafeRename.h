@@ -46,8 +46,8 @@ int MoveFileNoReplace(const std::string& from, const std::string& to);
 
 // What a target that the no-replace rename found existing is, compared with the source.
 enum class ExistingTarget {
-    OtherFile,      // another file (or the source is gone): the rename must fail
-    SameEntry,      // the same name in the same folder: nothing to do
+    OtherFile,          // another file (or the source is gone): the rename must fail
+    SameEntry,          // the same name in the same folder: nothing to do
     SameFileOtherCase,  // the same file, its name differing only in letter case
 };
 

@@ -8,9 +8,9 @@
 namespace tagmora {
 
 bool TSStrings::Add(std::string_view text) {
-    const auto at = std::lower_bound(items_.begin(), items_.end(), text, [](const std::string& entry, std::string_view t) {
-        return text::CompareIgnoreCase(entry, t) < 0;
-    });
+    const auto at = std::lower_bound(
+        items_.begin(), items_.end(), text,
+        [](const std::string& entry, std::string_view t) { return text::CompareIgnoreCase(entry, t) < 0; });
     if (at != items_.end() && text::CompareIgnoreCase(*at, text) == 0) return false;
     items_.insert(at, std::string(text));
     return true;

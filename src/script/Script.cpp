@@ -146,12 +146,12 @@ bool AppendReplaced(std::string& out, std::string_view t, std::string_view oldTe
 
 // The Latin texts of А..Я (U+0410..U+042F).
 constexpr std::array<std::string_view, 32> kUpperLatin = {
-    "A", "B",  "V",  "G",   "D", "E", "Zh", "Z",  "I",  "Y",  "K", "L", "M", "N", "O", "P",
-    "R", "S",  "T",  "U",   "F", "H", "C",  "Ch", "Sh", "Sch", "'", "I", "'", "E", "Yu", "Ya",
+    "A", "B", "V", "G", "D", "E", "Zh", "Z",  "I",  "Y",   "K", "L", "M", "N", "O",  "P",
+    "R", "S", "T", "U", "F", "H", "C",  "Ch", "Sh", "Sch", "'", "I", "'", "E", "Yu", "Ya",
 };
 constexpr std::array<std::string_view, 32> kLowerLatin = {
-    "a", "b",  "v",  "g",   "d", "e", "zh", "z",  "i",  "y",  "k", "l", "m", "n", "o", "p",
-    "r", "s",  "t",  "u",   "f", "h", "c",  "ch", "sh", "sch", "'", "i", "'", "e", "yu", "ya",
+    "a", "b", "v", "g", "d", "e", "zh", "z",  "i",  "y",   "k", "l", "m", "n", "o",  "p",
+    "r", "s", "t", "u", "f", "h", "c",  "ch", "sh", "sch", "'", "i", "'", "e", "yu", "ya",
 };
 
 void AppendTransliterated(std::string& out, std::string_view t) {
@@ -309,76 +309,75 @@ private:
         const bool hasNext = pos + 1 < n;
         const char next = hasNext ? s_[pos + 1] : '\0';
         switch (c) {
-        case 'p':
-        case 's':
-            if (!hasNext || !IsDigit(next)) return false;
-            t = c == 'p' ? PathPartView(t, next - '0') : SplitPartView(t, next - '0', ctx_.separator);
-            pos += 2;
-            return true;
-        case 't': {
-            if (next == 'r') {
-                std::string& out = SpareBuffer();
-                AppendTransliterated(out, t);
-                if (out.size() > kMaxScriptTextBytes) return false;
-                t = out;
+            case 'p':
+            case 's':
+                if (!hasNext || !IsDigit(next)) return false;
+                t = c == 'p' ? PathPartView(t, next - '0') : SplitPartView(t, next - '0', ctx_.separator);
                 pos += 2;
                 return true;
-            }
-            std::size_t q = pos + 1;
-            int column = 0;
-            while (q < n && IsDigit(s_[q])) {
-                if (q - pos > 2) return false;  // three or more digits
-                column = column * 10 + (s_[q] - '0');
-                ++q;
-            }
-            if (q == pos + 1 || column >= kColumnCount) return false;
-            t = ctx_.row->ColumnText(column);
-            viewedBuffer_ = -1;
-            pos = q;
-            return true;
-        }
-        case 'n': {
-            if (next == 'n') {
-                int value = 1;
-                if (ctx_.counters != nullptr) {
-                    const int folder = ctx_.row->FolderNumber;
-                    if (folder < 0 || static_cast<std::size_t>(folder) >= ctx_.counters->size()) return false;
-                    int& counter = (*ctx_.counters)[static_cast<std::size_t>(folder)];
-                    if (counter < INT_MAX) ++counter;
-                    value = counter;
+            case 't': {
+                if (next == 'r') {
+                    std::string& out = SpareBuffer();
+                    AppendTransliterated(out, t);
+                    if (out.size() > kMaxScriptTextBytes) return false;
+                    t = out;
+                    pos += 2;
+                    return true;
                 }
-                t = FormatTwoDigit(value, number_);
+                std::size_t q = pos + 1;
+                int column = 0;
+                while (q < n && IsDigit(s_[q])) {
+                    if (q - pos > 2) return false;  // three or more digits
+                    column = column * 10 + (s_[q] - '0');
+                    ++q;
+                }
+                if (q == pos + 1 || column >= kColumnCount) return false;
+                t = ctx_.row->ColumnText(column);
                 viewedBuffer_ = -1;
-                pos += 2;
+                pos = q;
                 return true;
             }
-            const bool fromEnd = next == '!';
-            std::string_view startText;
-            std::string_view endText;
-            std::size_t after = 0;
-            if (!BracketParts(pos + (fromEnd ? 2 : 1), '-', startText, endText, after)) return false;
-            std::int64_t start = 0;
-            std::int64_t end = 0;
-            if (!RangeNumber(startText, start) || !RangeNumber(endText, end)) return false;
-            t = SubRangeView(t, start, end, fromEnd);
-            pos = after;
-            return true;
-        }
-        case 'r': {
-            std::string_view oldText;
-            std::string_view newText;
-            std::size_t after = 0;
-            if (!BracketParts(pos + 1, ',', oldText, newText, after)) return false;
-            if (!oldText.empty()) {
-                std::string& out = SpareBuffer();
-                if (!AppendReplaced(out, t, oldText, newText)) return false;
-                t = out;
+            case 'n': {
+                if (next == 'n') {
+                    int value = 1;
+                    if (ctx_.counters != nullptr) {
+                        const int folder = ctx_.row->FolderNumber;
+                        if (folder < 0 || static_cast<std::size_t>(folder) >= ctx_.counters->size()) return false;
+                        int& counter = (*ctx_.counters)[static_cast<std::size_t>(folder)];
+                        if (counter < INT_MAX) ++counter;
+                        value = counter;
+                    }
+                    t = FormatTwoDigit(value, number_);
+                    viewedBuffer_ = -1;
+                    pos += 2;
+                    return true;
+                }
+                const bool fromEnd = next == '!';
+                std::string_view startText;
+                std::string_view endText;
+                std::size_t after = 0;
+                if (!BracketParts(pos + (fromEnd ? 2 : 1), '-', startText, endText, after)) return false;
+                std::int64_t start = 0;
+                std::int64_t end = 0;
+                if (!RangeNumber(startText, start) || !RangeNumber(endText, end)) return false;
+                t = SubRangeView(t, start, end, fromEnd);
+                pos = after;
+                return true;
             }
-            pos = after;
-            return true;
-        }
-        default:
-            return false;
+            case 'r': {
+                std::string_view oldText;
+                std::string_view newText;
+                std::size_t after = 0;
+                if (!BracketParts(pos + 1, ',', oldText, newText, after)) return false;
+                if (!oldText.empty()) {
+                    std::string& out = SpareBuffer();
+                    if (!AppendReplaced(out, t, oldText, newText)) return false;
+                    t = out;
+                }
+                pos = after;
+                return true;
+            }
+            default: return false;
         }
     }
 
@@ -418,7 +417,7 @@ std::string CheckScript(std::string_view script, const FileList& list, int sampl
     ctx.delimiter = Delimiter(list.Settings());
     ctx.separator = list.Settings().AddPrefixSeparator;
     ctx.row = (sampleRow >= 0 && sampleRow < list.RowCount()) ? &list.Rows()[static_cast<std::size_t>(sampleRow)]
-                                                             : &kEmptyRow;
+                                                              : &kEmptyRow;
     ctx.start = ctx.row->FileText;
     return Evaluator(script, ctx).Run();
 }
@@ -433,7 +432,9 @@ int SampleRow(const FileList& list) {
 
 void ResetFolderCounters(FileList& list) { std::fill(list.FolderCounters.begin(), list.FolderCounters.end(), 0); }
 
-std::string PathPart(std::string_view text, int n) { return std::string(n < 0 ? std::string_view{} : PathPartView(text, n)); }
+std::string PathPart(std::string_view text, int n) {
+    return std::string(n < 0 ? std::string_view{} : PathPartView(text, n));
+}
 
 std::string SplitPart(std::string_view text, int k, std::string_view separator) {
     return std::string(SplitPartView(text, k, separator));

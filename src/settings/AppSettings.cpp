@@ -15,8 +15,7 @@ namespace tagmora {
 namespace {
 
 constexpr int kHeaderWidthBytes = kStoredColumnEntries * 4;
-constexpr const char* kInstallPathError =
-    "Ошибка при чтении данных из реестра. Необходимо переустановить программу.";
+constexpr const char* kInstallPathError = "Ошибка при чтении данных из реестра. Необходимо переустановить программу.";
 
 // The value names of an export column's fields, in the order they are read and written.
 constexpr const char* kHeadPrefix = "ExcColHead_";
@@ -26,13 +25,9 @@ constexpr const char* kIsLinkPrefix = "ExcColIsLink_";
 constexpr const char* kIsLocalPrefix = "ExcColIsLocal_";
 constexpr const char* kNetAddrPrefix = "ExcColNetAddr_";
 
-std::string ColumnValueName(const char* prefix, int index) {
-    return prefix + std::to_string(index);
-}
+std::string ColumnValueName(const char* prefix, int index) { return prefix + std::to_string(index); }
 
-int NormalizedCodePage(std::int32_t codePage) {
-    return codePage == 1252 ? 1252 : 1251;
-}
+int NormalizedCodePage(std::int32_t codePage) { return codePage == 1252 ? 1252 : 1251; }
 
 // Reads values of the settings key by the reading rules; every method returns false when the
 // load has to stop with FirstRun.
@@ -87,7 +82,8 @@ std::array<std::uint8_t, kHeaderWidthBytes> WidthImage(const std::array<std::int
     std::array<std::uint8_t, kHeaderWidthBytes> image{};
     for (int i = 0; i < kStoredColumnEntries; ++i) {
         const auto v = static_cast<std::uint32_t>(widths[static_cast<std::size_t>(i)]);
-        for (int b = 0; b < 4; ++b) image[static_cast<std::size_t>(i * 4 + b)] = static_cast<std::uint8_t>(v >> (8 * b));
+        for (int b = 0; b < 4; ++b)
+            image[static_cast<std::size_t>(i * 4 + b)] = static_cast<std::uint8_t>(v >> (8 * b));
     }
     return image;
 }
@@ -96,7 +92,8 @@ std::array<std::int32_t, kStoredColumnEntries> WidthsOf(const std::array<std::ui
     std::array<std::int32_t, kStoredColumnEntries> widths{};
     for (int i = 0; i < kStoredColumnEntries; ++i) {
         std::uint32_t v = 0;
-        for (int b = 0; b < 4; ++b) v |= static_cast<std::uint32_t>(image[static_cast<std::size_t>(i * 4 + b)]) << (8 * b);
+        for (int b = 0; b < 4; ++b)
+            v |= static_cast<std::uint32_t>(image[static_cast<std::size_t>(i * 4 + b)]) << (8 * b);
         widths[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(v);
     }
     return widths;
@@ -223,9 +220,7 @@ constexpr StringField kStringFields[] = {
     {"Path", &AppSettings::Path, false},
 };
 
-std::string Quoted(std::string_view value) {
-    return "\"" + std::string(value) + "\"";
-}
+std::string Quoted(std::string_view value) { return "\"" + std::string(value) + "\""; }
 
 // "ExcColHead_12" → 12 when `name` is the prefix followed by 0..23 without leading zeros.
 bool ColumnIndexOf(std::string_view name, std::string_view prefix, int& index) {
@@ -338,7 +333,8 @@ bool SaveSettings(const AppSettings& s, SettingsStore& store) {
 }
 
 void ApplyFirstRunDefaults(AppSettings& s, const std::array<int, kColumnCount>& columnWidths) {
-    for (int i = 0; i < kColumnCount; ++i) s.HeaderWidth[static_cast<std::size_t>(i)] = columnWidths[static_cast<std::size_t>(i)];
+    for (int i = 0; i < kColumnCount; ++i)
+        s.HeaderWidth[static_cast<std::size_t>(i)] = columnWidths[static_cast<std::size_t>(i)];
     for (int i = 0; i < kColumnCount; ++i) s.ShowItem[static_cast<std::size_t>(i)] = i <= 8 ? 1 : 0;
 
     s.ExportColumns[0] = ExportColumn{"Artist", "%p2%", true, false, true, ""};
@@ -425,21 +421,21 @@ bool SetSettingByName(AppSettings& s, const std::string& name, const std::string
 SettingsLoadResult RunSettingsStartup(AppSettings& settings, SettingsStore& store, const SettingsStartupPorts& ports) {
     const SettingsLoadResult result = LoadSettings(settings, store);
     switch (result) {
-    case SettingsLoadResult::InstallPathError:
-        if (ports.ShowMessage) ports.ShowMessage(kInstallPathError, kProductName, true);
-        if (ports.EndProgram) ports.EndProgram();
-        return result;
-    case SettingsLoadResult::FirstRun: {
-        const auto widths = ports.CurrentColumnWidths ? ports.CurrentColumnWidths() : DesignedColumnWidths();
-        ApplyFirstRunDefaults(settings, widths);
-        if (ports.SaveWindowPosition) ports.SaveWindowPosition();
-        // NewStyleDialog is true (see ApplyFirstRunDefaults), so the old-system notice never shows.
-        if (ports.OpenSettingsDialog) ports.OpenSettingsDialog();
-        break;
-    }
-    case SettingsLoadResult::Loaded:
-        if (ports.RestoreWindowPosition) ports.RestoreWindowPosition();
-        break;
+        case SettingsLoadResult::InstallPathError:
+            if (ports.ShowMessage) ports.ShowMessage(kInstallPathError, kProductName, true);
+            if (ports.EndProgram) ports.EndProgram();
+            return result;
+        case SettingsLoadResult::FirstRun: {
+            const auto widths = ports.CurrentColumnWidths ? ports.CurrentColumnWidths() : DesignedColumnWidths();
+            ApplyFirstRunDefaults(settings, widths);
+            if (ports.SaveWindowPosition) ports.SaveWindowPosition();
+            // NewStyleDialog is true (see ApplyFirstRunDefaults), so the old-system notice never shows.
+            if (ports.OpenSettingsDialog) ports.OpenSettingsDialog();
+            break;
+        }
+        case SettingsLoadResult::Loaded:
+            if (ports.RestoreWindowPosition) ports.RestoreWindowPosition();
+            break;
     }
     if (ports.SetGridLines) ports.SetGridLines(settings.ShowGrid);
     return result;

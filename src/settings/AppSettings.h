@@ -12,8 +12,8 @@
 
 namespace tagmora {
 
-inline constexpr int kColumnCount = 21;        // ColumnId 0..20
-inline constexpr int kStoredColumnEntries = 22; // ShowItem / HeaderWidth images have one spare entry
+inline constexpr int kColumnCount = 21;          // ColumnId 0..20
+inline constexpr int kStoredColumnEntries = 22;  // ShowItem / HeaderWidth images have one spare entry
 inline constexpr int kMaxExportColumns = 24;
 
 // The settings key (per-user hive) and the installation key (machine-wide hive).
@@ -77,8 +77,7 @@ const std::array<int, kColumnCount>& DesignedColumnWidths();
 // "TAGReadSequence", "ShowItem" as 22 comma-separated numbers, "ExcColHead_3", ...). False, with
 // `error` saying what is wrong (without repeating the name), for an unknown name or a value that
 // does not convert or lies outside the field's range.
-bool SetSettingByName(AppSettings& settings, const std::string& name, const std::string& value,
-                      std::string& error);
+bool SetSettingByName(AppSettings& settings, const std::string& name, const std::string& value, std::string& error);
 
 // What RunSettingsStartup needs from the window and the rest of the program.
 struct SettingsStartupPorts {
@@ -94,7 +93,6 @@ struct SettingsStartupPorts {
 };
 
 // Loads the settings and reacts: install-path error, first run, or restoring the window position.
-SettingsLoadResult RunSettingsStartup(AppSettings& settings, SettingsStore& store,
-                                      const SettingsStartupPorts& ports);
+SettingsLoadResult RunSettingsStartup(AppSettings& settings, SettingsStore& store, const SettingsStartupPorts& ports);
 
 }  // namespace tagmora

@@ -33,9 +33,7 @@ constexpr int kLeftoverAgeSeconds = 60;
 // Hex data lines are wrapped so that no line (with its trailing ",\") is longer than 80 columns.
 constexpr std::size_t kHexLineLimit = 77;
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
-}
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
 
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -104,8 +102,8 @@ std::string FoldedName(std::string_view name) {
 
 std::string_view CanonicalRoot(std::string_view name) {
     static constexpr std::pair<std::string_view, std::string_view> kAbbreviations[] = {
-        {"HKCU", "HKEY_CURRENT_USER"},   {"HKLM", "HKEY_LOCAL_MACHINE"}, {"HKCR", "HKEY_CLASSES_ROOT"},
-        {"HKU", "HKEY_USERS"},           {"HKCC", "HKEY_CURRENT_CONFIG"},
+        {"HKCU", "HKEY_CURRENT_USER"}, {"HKLM", "HKEY_LOCAL_MACHINE"},  {"HKCR", "HKEY_CLASSES_ROOT"},
+        {"HKU", "HKEY_USERS"},         {"HKCC", "HKEY_CURRENT_CONFIG"},
     };
     for (const auto& [abbreviation, full] : kAbbreviations) {
         if (text::EqualsAsciiIgnoreCase(name, abbreviation)) return full;
@@ -244,7 +242,8 @@ private:
 // The file's text as UTF-8: UTF-16 by its byte-order mark, UTF-8 with or without one; an 8-bit
 // REGEDIT4 export that is not UTF-8 is Windows-1251; any other invalid byte becomes U+FFFD.
 std::string DecodeInput(std::string_view bytes) {
-    if (bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'))) {
+    if (bytes.size() >= 2 &&
+        ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'))) {
         return text::DecodeUtf16(bytes, false);
     }
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
@@ -355,21 +354,19 @@ std::optional<RegValue> ParseData(std::string_view data, bool eightBitStrings) {
     if (!ParseHexBytes(data.substr(1), bytes)) return std::nullopt;
 
     switch (static_cast<RegType>(type)) {
-    case RegType::Sz:
-        return RegValue::String(DecodeStringBytes(bytes, eightBitStrings));
-    case RegType::ExpandSz:
-        return RegValue::ExpandString(DecodeStringBytes(bytes, eightBitStrings));
-    case RegType::Dword:
-        if (bytes.size() != 4) return std::nullopt;
-        return RegValue::Number(static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
-                                (static_cast<std::uint32_t>(bytes[2]) << 16) |
-                                (static_cast<std::uint32_t>(bytes[3]) << 24));
-    default: {
-        RegValue v;
-        v.Type = static_cast<RegType>(type);
-        v.Bytes = std::move(bytes);
-        return v;
-    }
+        case RegType::Sz: return RegValue::String(DecodeStringBytes(bytes, eightBitStrings));
+        case RegType::ExpandSz: return RegValue::ExpandString(DecodeStringBytes(bytes, eightBitStrings));
+        case RegType::Dword:
+            if (bytes.size() != 4) return std::nullopt;
+            return RegValue::Number(static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
+                                    (static_cast<std::uint32_t>(bytes[2]) << 16) |
+                                    (static_cast<std::uint32_t>(bytes[3]) << 24));
+        default: {
+            RegValue v;
+            v.Type = static_cast<RegType>(type);
+            v.Bytes = std::move(bytes);
+            return v;
+        }
     }
 }
 
@@ -426,35 +423,31 @@ void AppendValue(std::string& out, const std::string& name, const RegValue& valu
     }
     head.push_back('=');
     switch (value.Type) {
-    case RegType::Sz:
-        if (HasControlCharacter(value.Text)) {
-            AppendHex(out, head + "hex(1):", Utf16LeWithTerminator(value.Text));
-        } else {
+        case RegType::Sz:
+            if (HasControlCharacter(value.Text)) {
+                AppendHex(out, head + "hex(1):", Utf16LeWithTerminator(value.Text));
+            } else {
+                out += head;
+                AppendQuoted(out, value.Text);
+                out.push_back('\n');
+            }
+            return;
+        case RegType::ExpandSz: AppendHex(out, head + "hex(2):", Utf16LeWithTerminator(value.Text)); return;
+        case RegType::Dword: {
+            char buf[16];
+            std::snprintf(buf, sizeof buf, "dword:%08x", static_cast<unsigned>(value.Dword));
             out += head;
-            AppendQuoted(out, value.Text);
+            out += buf;
             out.push_back('\n');
+            return;
         }
-        return;
-    case RegType::ExpandSz:
-        AppendHex(out, head + "hex(2):", Utf16LeWithTerminator(value.Text));
-        return;
-    case RegType::Dword: {
-        char buf[16];
-        std::snprintf(buf, sizeof buf, "dword:%08x", static_cast<unsigned>(value.Dword));
-        out += head;
-        out += buf;
-        out.push_back('\n');
-        return;
-    }
-    case RegType::Binary:
-        AppendHex(out, head + "hex:", value.Bytes);
-        return;
-    default: {
-        char buf[24];
-        std::snprintf(buf, sizeof buf, "hex(%x):", static_cast<unsigned>(value.Type));
-        AppendHex(out, head + buf, value.Bytes);
-        return;
-    }
+        case RegType::Binary: AppendHex(out, head + "hex:", value.Bytes); return;
+        default: {
+            char buf[24];
+            std::snprintf(buf, sizeof buf, "hex(%x):", static_cast<unsigned>(value.Type));
+            AppendHex(out, head + buf, value.Bytes);
+            return;
+        }
     }
 }
 
@@ -547,12 +540,9 @@ bool RegHive::EraseSubtree(std::string_view path) {
 
 const char* HiveRootName(Hive hive) {
     switch (hive) {
-    case Hive::CurrentUser:
-        return "HKEY_CURRENT_USER";
-    case Hive::LocalMachine:
-        return "HKEY_LOCAL_MACHINE";
-    case Hive::ClassesRoot:
-        return "HKEY_CLASSES_ROOT";
+        case Hive::CurrentUser: return "HKEY_CURRENT_USER";
+        case Hive::LocalMachine: return "HKEY_LOCAL_MACHINE";
+        case Hive::ClassesRoot: return "HKEY_CLASSES_ROOT";
     }
     return "HKEY_CURRENT_USER";
 }
@@ -587,7 +577,8 @@ RegHive ParseRegFile(std::string_view bytes, std::string_view rootName) {
             if (remove) inner.remove_prefix(1);
             const std::size_t slash = inner.find('\\');
             const std::string_view root = inner.substr(0, slash);
-            const std::string_view path = slash == std::string_view::npos ? std::string_view{} : inner.substr(slash + 1);
+            const std::string_view path =
+                slash == std::string_view::npos ? std::string_view{} : inner.substr(slash + 1);
             if (!SameRoot(root, rootName)) continue;
             if (remove) {
                 hive.RemoveSubtree(path);
@@ -693,12 +684,9 @@ std::string FileSettingsStore::DefaultMachineHivePath() {
 
 FileSettingsStore::Slot& FileSettingsStore::SlotOf(Hive hive) {
     switch (hive) {
-    case Hive::CurrentUser:
-        return user_;
-    case Hive::LocalMachine:
-        return machine_;
-    case Hive::ClassesRoot:
-        return classes_;
+        case Hive::CurrentUser: return user_;
+        case Hive::LocalMachine: return machine_;
+        case Hive::ClassesRoot: return classes_;
     }
     return user_;
 }

@@ -119,15 +119,12 @@ int WriteId3v1Tag(const std::string& path, const Id3v1Tag& tag, int codePage, in
 int RemoveId3v1Tag(const std::string& path, bool tryChangeAttrs, int* error) {
     int prepareError = 0;
     switch (PrepareFileForWrite(path, tryChangeAttrs, &prepareError)) {
-        case kFileMissing:
-            Report(error, prepareError);
-            return -1;
+        case kFileMissing: Report(error, prepareError); return -1;
         case kFileReadOnly:
             // Read-only and not to be changed is no failure; a refused change of the permission is.
             Report(error, prepareError);
             return prepareError == 0 ? 1 : -1;
-        default:
-            break;
+        default: break;
     }
     fileio::OpenedFile opened = fileio::OpenRegularFile(path, true);
     if (!opened.Ok()) {

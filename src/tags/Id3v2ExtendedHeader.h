@@ -14,10 +14,10 @@
 namespace tagmora::id3v2 {
 
 struct ExtendedHeader {
-    std::uint32_t Size = 0;  // the bytes it takes in the tag, its own size field included
-    std::uint32_t PaddingSize = 0;  // version 3 only
-    std::optional<std::uint64_t> Crc;  // CRC-32 of the frames (version 4: 35 bits, synchsafe)
-    bool Update = false;  // version 4 only: the tag updates an earlier one
+    std::uint32_t Size = 0;                    // the bytes it takes in the tag, its own size field included
+    std::uint32_t PaddingSize = 0;             // version 3 only
+    std::optional<std::uint64_t> Crc;          // CRC-32 of the frames (version 4: 35 bits, synchsafe)
+    bool Update = false;                       // version 4 only: the tag updates an earlier one
     std::optional<std::uint8_t> Restrictions;  // version 4 only
 
     bool operator==(const ExtendedHeader&) const = default;

@@ -46,8 +46,8 @@ bool Inflate(std::string_view data, std::size_t limit, std::string& out) {
 
 }  // namespace
 
-ContentStatus DecodeFlaggedFrameContent(std::string_view body, std::uint16_t flags, int version,
-                                        bool tagUnsynchronised, ContentScratch& scratch, std::string_view& content) {
+ContentStatus DecodeFlaggedFrameContent(std::string_view body, std::uint16_t flags, int version, bool tagUnsynchronised,
+                                        ContentScratch& scratch, std::string_view& content) {
     const FrameFormat format = FormatOf(flags, version);
     if (version == 4 && (format.Unsynchronised || tagUnsynchronised) && HasUnsynchronisation(body)) {
         UndoUnsynchronisation(body, scratch.Resynchronised);
@@ -62,8 +62,7 @@ ContentStatus DecodeFlaggedFrameContent(std::string_view body, std::uint16_t fla
         extra += n;
         return at;
     };
-    const std::size_t needed =
-        (format.Grouped ? 1 : 0) + (format.Encrypted ? 1 : 0) + (format.DataLength ? 4 : 0);
+    const std::size_t needed = (format.Grouped ? 1 : 0) + (format.Encrypted ? 1 : 0) + (format.DataLength ? 4 : 0);
     if (body.size() < needed) return ContentStatus::Truncated;
     if (version == 3) {
         if (format.DataLength) declared = ReadBigEndian(take(4));

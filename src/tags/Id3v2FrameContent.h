@@ -33,8 +33,8 @@ struct ContentScratch {
 
 // DecodeFrameContent for any frame; DecodeFrameContent itself handles the usual frame without
 // flags inline, whose body is its content, and hands the others here.
-ContentStatus DecodeFlaggedFrameContent(std::string_view body, std::uint16_t flags, int version,
-                                        bool tagUnsynchronised, ContentScratch& scratch, std::string_view& content);
+ContentStatus DecodeFlaggedFrameContent(std::string_view body, std::uint16_t flags, int version, bool tagUnsynchronised,
+                                        ContentScratch& scratch, std::string_view& content);
 
 // Decodes `body` of a frame with `flags` in a tag of `version`; `tagUnsynchronised` is the tag
 // header's flag (version 2.4 applies it frame by frame; in 2.2 and 2.3 the caller has undone it
@@ -42,8 +42,8 @@ ContentStatus DecodeFlaggedFrameContent(std::string_view body, std::uint16_t fla
 // of the scratch buffers. A compressed frame inflates to at most its declared size and at most
 // kMaxInflatedSize bytes; more output is cut there (so a stream that gives all its declared bytes
 // counts as whole even when its checksum is missing).
-inline ContentStatus DecodeFrameContent(std::string_view body, std::uint16_t flags, int version,
-                                        bool tagUnsynchronised, ContentScratch& scratch, std::string_view& content) {
+inline ContentStatus DecodeFrameContent(std::string_view body, std::uint16_t flags, int version, bool tagUnsynchronised,
+                                        ContentScratch& scratch, std::string_view& content) {
     if (flags == 0 && !(version == 4 && tagUnsynchronised)) {  // the usual frame: body and content are one
         content = body;
         return ContentStatus::Ok;

@@ -56,25 +56,25 @@ constexpr std::uint32_t Id3(const char (&s)[4]) {
 FrameKind KindOf4(std::uint32_t id, int version) {
     using T = Id3v2Tag;
     switch (id) {
-    case Id4("TIT2"): return {Field::Text, &T::Title};
-    case Id4("TPE1"): return {Field::Text, &T::Artist};
-    case Id4("TALB"): return {Field::Text, &T::Album};
-    case Id4("TYER"): return {Field::Year, &T::Year};
-    case Id4("TDRC"): return version == 4 ? FrameKind{Field::RecordingTime, &T::Year} : FrameKind{};
-    case Id4("TRCK"): return {Field::Text, &T::Track};
-    case Id4("TCON"): return {Field::Text, &T::Genre};
-    case Id4("COMM"): return {Field::Comment, &T::Comment};
-    case Id4("TCOM"): return {Field::Text, &T::Composer};
-    case Id4("TOPE"): return {Field::Text, &T::OrigArtist};
-    case Id4("TCOP"): return {Field::Text, &T::Copyright};
-    case Id4("TENC"): return {Field::Text, &T::EncodedBy};
-    case Id4("WXXX"): return {Field::Url, &T::URL};
-    case Id4("TXXX"): return {Field::Text, &T::TXXX};
-    case Id4("UFID"): return {Field::Raw, &T::UFID};
-    case Id4("MCDI"): return {Field::Raw, &T::MCDI};
-    case Id4("TSSE"): return {Field::Text, &T::TSSE};
-    case Id4("TIT1"): return {Field::Text, &T::TIT1};
-    default: return {};
+        case Id4("TIT2"): return {Field::Text, &T::Title};
+        case Id4("TPE1"): return {Field::Text, &T::Artist};
+        case Id4("TALB"): return {Field::Text, &T::Album};
+        case Id4("TYER"): return {Field::Year, &T::Year};
+        case Id4("TDRC"): return version == 4 ? FrameKind{Field::RecordingTime, &T::Year} : FrameKind{};
+        case Id4("TRCK"): return {Field::Text, &T::Track};
+        case Id4("TCON"): return {Field::Text, &T::Genre};
+        case Id4("COMM"): return {Field::Comment, &T::Comment};
+        case Id4("TCOM"): return {Field::Text, &T::Composer};
+        case Id4("TOPE"): return {Field::Text, &T::OrigArtist};
+        case Id4("TCOP"): return {Field::Text, &T::Copyright};
+        case Id4("TENC"): return {Field::Text, &T::EncodedBy};
+        case Id4("WXXX"): return {Field::Url, &T::URL};
+        case Id4("TXXX"): return {Field::Text, &T::TXXX};
+        case Id4("UFID"): return {Field::Raw, &T::UFID};
+        case Id4("MCDI"): return {Field::Raw, &T::MCDI};
+        case Id4("TSSE"): return {Field::Text, &T::TSSE};
+        case Id4("TIT1"): return {Field::Text, &T::TIT1};
+        default: return {};
     }
 }
 
@@ -82,24 +82,24 @@ FrameKind KindOf4(std::uint32_t id, int version) {
 FrameKind KindOf3(std::uint32_t id) {
     using T = Id3v2Tag;
     switch (id) {
-    case Id3("TT2"): return {Field::Text, &T::Title};
-    case Id3("TP1"): return {Field::Text, &T::Artist};
-    case Id3("TAL"): return {Field::Text, &T::Album};
-    case Id3("TYE"): return {Field::Year, &T::Year};
-    case Id3("TRK"): return {Field::Text, &T::Track};
-    case Id3("TCO"): return {Field::Text, &T::Genre};
-    case Id3("COM"): return {Field::Comment, &T::Comment};
-    case Id3("TCM"): return {Field::Text, &T::Composer};
-    case Id3("TOA"): return {Field::Text, &T::OrigArtist};
-    case Id3("TCR"): return {Field::Text, &T::Copyright};
-    case Id3("TEN"): return {Field::Text, &T::EncodedBy};
-    case Id3("TXX"): return {Field::Text, &T::TXXX};
-    case Id3("WXX"): return {Field::Url, &T::URL};
-    case Id3("UFI"): return {Field::Raw, &T::UFID};
-    case Id3("MCI"): return {Field::Raw, &T::MCDI};
-    case Id3("TSS"): return {Field::Text, &T::TSSE};
-    case Id3("TT1"): return {Field::Text, &T::TIT1};
-    default: return {};
+        case Id3("TT2"): return {Field::Text, &T::Title};
+        case Id3("TP1"): return {Field::Text, &T::Artist};
+        case Id3("TAL"): return {Field::Text, &T::Album};
+        case Id3("TYE"): return {Field::Year, &T::Year};
+        case Id3("TRK"): return {Field::Text, &T::Track};
+        case Id3("TCO"): return {Field::Text, &T::Genre};
+        case Id3("COM"): return {Field::Comment, &T::Comment};
+        case Id3("TCM"): return {Field::Text, &T::Composer};
+        case Id3("TOA"): return {Field::Text, &T::OrigArtist};
+        case Id3("TCR"): return {Field::Text, &T::Copyright};
+        case Id3("TEN"): return {Field::Text, &T::EncodedBy};
+        case Id3("TXX"): return {Field::Text, &T::TXXX};
+        case Id3("WXX"): return {Field::Url, &T::URL};
+        case Id3("UFI"): return {Field::Raw, &T::UFID};
+        case Id3("MCI"): return {Field::Raw, &T::MCDI};
+        case Id3("TSS"): return {Field::Text, &T::TSSE};
+        case Id3("TT1"): return {Field::Text, &T::TIT1};
+        default: return {};
     }
 }
 
@@ -157,20 +157,20 @@ bool AsciiUtf16(const unsigned char* p, std::size_t n, bool bigEndian, std::stri
 std::string Decode(unsigned char encoding, const unsigned char* p, std::size_t n, int codePage) {
     std::string out;
     switch (encoding) {
-    case 1:
-    case 2:
-        if (AsciiUtf16(p, n, encoding == 2, out)) return out;
-        return text::DecodeUtf16(Chars(p, n), encoding == 2);
-    case 3:
-        if (n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) {  // a byte-order mark some writers add
-            p += 3;
-            n -= 3;
-        }
-        if (IsAscii(p, n)) return std::string(Chars(p, n));
-        return text::SanitizeUtf8(Chars(p, n));
-    default:
-        if (IsAscii(p, n)) return std::string(Chars(p, n));
-        return text::DecodeCodePage(Chars(p, n), codePage);
+        case 1:
+        case 2:
+            if (AsciiUtf16(p, n, encoding == 2, out)) return out;
+            return text::DecodeUtf16(Chars(p, n), encoding == 2);
+        case 3:
+            if (n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) {  // a byte-order mark some writers add
+                p += 3;
+                n -= 3;
+            }
+            if (IsAscii(p, n)) return std::string(Chars(p, n));
+            return text::SanitizeUtf8(Chars(p, n));
+        default:
+            if (IsAscii(p, n)) return std::string(Chars(p, n));
+            return text::DecodeCodePage(Chars(p, n), codePage);
     }
 }
 
@@ -196,27 +196,23 @@ public:
         std::string& target = tag_.*kind.member;
         const unsigned char encoding = c[0];
         switch (kind.field) {
-        case Field::Text:
-            target = DecodeTerminated(encoding, c + 1, n - 1, codePage_);
-            break;
-        case Field::Year:
-            target = DecodeTerminated(encoding, c + 1, n - 1, codePage_);
-            haveYearFrame_ = true;
-            break;
-        case Field::RecordingTime:
-            if (!haveYearFrame_) target = YearOfTimestamp(DecodeTerminated(encoding, c + 1, n - 1, codePage_));
-            break;
-        case Field::Raw:
-            target = DecodeTerminated(0, c + 1, n - 1, codePage_);
-            break;
-        case Field::Url: {
-            const Terminated description = FindTerminated(encoding, c + 1, n - 1);
-            const std::size_t url = 1 + description.next;
-            target = DecodeTerminated(0, c + url, n - url, codePage_);
-            break;
-        }
-        case Field::Comment: TakeComment(c, n); break;
-        case Field::None: break;
+            case Field::Text: target = DecodeTerminated(encoding, c + 1, n - 1, codePage_); break;
+            case Field::Year:
+                target = DecodeTerminated(encoding, c + 1, n - 1, codePage_);
+                haveYearFrame_ = true;
+                break;
+            case Field::RecordingTime:
+                if (!haveYearFrame_) target = YearOfTimestamp(DecodeTerminated(encoding, c + 1, n - 1, codePage_));
+                break;
+            case Field::Raw: target = DecodeTerminated(0, c + 1, n - 1, codePage_); break;
+            case Field::Url: {
+                const Terminated description = FindTerminated(encoding, c + 1, n - 1);
+                const std::size_t url = 1 + description.next;
+                target = DecodeTerminated(0, c + url, n - url, codePage_);
+                break;
+            }
+            case Field::Comment: TakeComment(c, n); break;
+            case Field::None: break;
         }
     }
 

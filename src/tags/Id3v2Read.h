@@ -35,8 +35,7 @@ using OpenErrorHandler = std::function<void(int error, const std::string& path)>
 
 // 0 the file starts with an ID3v2 tag and its frames were walked; 1 no tag (FileSize set);
 // -1 the file does not exist (nothing set) or cannot be opened (`onOpenError` called).
-int ReadId3v2Tag(const std::string& path, Id3v2Tag& tag, int codePage,
-                 const OpenErrorHandler& onOpenError = {});
+int ReadId3v2Tag(const std::string& path, Id3v2Tag& tag, int codePage, const OpenErrorHandler& onOpenError = {});
 // The same on an open file descriptor of a file of `fileSize` bytes (does not close it).
 int ReadId3v2TagFd(int fd, std::int64_t fileSize, Id3v2Tag& tag, int codePage);
 // Parses a tag from memory: `data` holds the first `size` bytes of a file

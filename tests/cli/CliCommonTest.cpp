@@ -23,7 +23,9 @@ TEST(CliEscaping, ControlCharactersNeverReachTheTerminalRaw) {
         {"bell\x07 del\x7f", "bell\\x07 del\\x7f", "\"bell\\u0007 del\\u007f\""},
         {"\x01\x1f", "\\x01\\x1f", "\"\\u0001\\u001f\""},
         // C1 controls (CSI is U+009B) as their two UTF-8 bytes; other letters stay as they are.
-        {"csi\xc2\x9b" "31m", "csi\\xc2\\x9b31m", "\"csi\\u009b31m\""},
+        {"csi\xc2\x9b"
+         "31m",
+         "csi\\xc2\\x9b31m", "\"csi\\u009b31m\""},
         {"Ёлка \xc2\xa0 é", "Ёлка \xc2\xa0 é", "\"Ёлка \xc2\xa0 é\""},
         {"bad \xff byte", "bad \xef\xbf\xbd byte", "\"bad \xef\xbf\xbd byte\""},
         {"quote \"", "quote \"", "\"quote \\\"\""},

@@ -21,7 +21,8 @@ protected:
     CliListTest() {
         music = dir.MakeDir("music");
         dir.MakeDir("music/Sub");
-        test::WriteFile(music + "/b.mp3", test::SilentFrames() + test::Id3v1Bytes("Tab\there", "Art", "Alb", "2001", "back\\slash", 3, 17));
+        test::WriteFile(music + "/b.mp3", test::SilentFrames() + test::Id3v1Bytes("Tab\there", "Art", "Alb", "2001",
+                                                                                  "back\\slash", 3, 17));
         test::WriteFile(music + "/Sub/a.mp3",
                         test::Id3v2TagBytes(3, test::Id3v2Frame(3, "TIT2", test::TextContent(0, "V2 title")) +
                                                    test::Id3v2Frame(3, "TRCK", test::TextContent(0, "12"))) +
@@ -67,7 +68,9 @@ TEST_F(CliListTest, JsonOutputAndOverrides) {
     ASSERT_EQ(r.ExitCode, 0) << r.Err;
     const auto lines = SplitLines(r.Out);
     ASSERT_EQ(lines.size(), 2u);  // a flat scan: no Sub folder
-    EXPECT_EQ(lines[0].rfind("{\"checked\": false, \"path\": \"" + music + "/b.mp3\", \"columns\": [\"b.mp3\", \"Пусто\"", 0), 0u)
+    EXPECT_EQ(
+        lines[0].rfind("{\"checked\": false, \"path\": \"" + music + "/b.mp3\", \"columns\": [\"b.mp3\", \"Пусто\"", 0),
+        0u)
         << lines[0];
 }
 
@@ -81,7 +84,8 @@ TEST_F(CliListTest, OddBytesAreEscapedAndNamesShownWithReplacementCharacters) {
     ASSERT_EQ(r.ExitCode, 0) << r.Err;
     const std::string name = odd.Path() + "/\xEF\xBF\xBD.mp3";
     EXPECT_EQ(r.Out.rfind("{\"checked\": true, \"path\": \"" + name + "\", \"columns\": [\"" + name +
-                              "\", \"say \\\"hi\\\"\\u0001\\tend\", \"\", \"\", \"\\u0000\\u0000\\u0000\\u0000\", \"1\", \"1\", \"Blues\"",
+                              "\", \"say \\\"hi\\\"\\u0001\\tend\", \"\", \"\", \"\\u0000\\u0000\\u0000\\u0000\", "
+                              "\"1\", \"1\", \"Blues\"",
                           0),
               0u)
         << r.Out;
@@ -196,10 +200,13 @@ TEST_F(CliListTest, FoldersAndFilesThatCannotBeReadAreFailuresNotGaps) {
 }
 
 TEST_F(CliListTest, UsageErrorsGoToStderr) {
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{}, {"frobnicate", music}, {"list"}, {"list", "--bogus", music},
-          {"--set", "NoSuchSetting=1", "list", music}, {"--set", "IncludeSubDirs=maybe", "list", music},
-          {"--set", "IncludeSubDirs", "list", music}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{},
+                                                 {"frobnicate", music},
+                                                 {"list"},
+                                                 {"list", "--bogus", music},
+                                                 {"--set", "NoSuchSetting=1", "list", music},
+                                                 {"--set", "IncludeSubDirs=maybe", "list", music},
+                                                 {"--set", "IncludeSubDirs", "list", music}}) {
         const auto r = RunCli(args, Config());
         EXPECT_NE(r.ExitCode, 0);
         EXPECT_FALSE(r.Err.empty());
@@ -218,11 +225,9 @@ TEST_F(CliListTest, UsageErrorsGoToStderr) {
         std::vector<std::string> Args;
         std::string Message;
     };
-    for (const Usage& u : {Usage{{"list", "--bogus", music}, "--bogus"},
-                           Usage{{"eval", "%p0%"}, "FOLDER is required"},
+    for (const Usage& u : {Usage{{"list", "--bogus", music}, "--bogus"}, Usage{{"eval", "%p0%"}, "FOLDER is required"},
                            Usage{{"frobnicate", music}, "unknown command 'frobnicate'"},
-                           Usage{{"rename", "--script"}, "--script"},
-                           Usage{{"rename", music}, "[--preset,--script]"},
+                           Usage{{"rename", "--script"}, "--script"}, Usage{{"rename", music}, "[--preset,--script]"},
                            Usage{{"--set", "IncludeSubDirs", "list", music}, "needs NAME=VALUE"}}) {
         const auto r = RunCli(u.Args, Config());
         EXPECT_EQ(r.ExitCode, 2) << u.Message;

@@ -50,8 +50,7 @@ TEST_F(CliRenameTest, DryRunPrintsThePlanAndTouchesNothing) {
     std::string stored;
     try {
         stored = test::ReadFile(config / "tagmora/user.reg");
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
     EXPECT_EQ(stored.find("RenameScripts"), std::string::npos);
 }
 
@@ -81,9 +80,9 @@ TEST_F(CliRenameTest, ACollisionGivesExitCodeOne) {
 }
 
 TEST_F(CliRenameTest, DryRunReportsTheFailuresTheRunWouldMeet) {
-    Song("music/Sub/c.mp3", "Bee");                      // the same name as b.mp3
-    Song("music/Sub/d.mp3", "Taken");                    // a name that exists
-    Song("music/Sub/e.mp3", std::string(300, 'L'));      // a name too long
+    Song("music/Sub/c.mp3", "Bee");                  // the same name as b.mp3
+    Song("music/Sub/d.mp3", "Taken");                // a name that exists
+    Song("music/Sub/e.mp3", std::string(300, 'L'));  // a name too long
     Song("music/Sub/Taken.mp3", "Taken");
     const auto before = Files();
     const Strings args{"--set", "AddPrefix=0", "rename", "--preset", Music() + "/Sub"};

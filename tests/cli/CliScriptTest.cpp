@@ -21,9 +21,11 @@ protected:
         dir.MakeDir("music/Sub");
         dir.MakeDir("empty");
         // Titles are ID3v1 bytes in Windows-1251: "\xa8\xeb\xea\xe0" is "Ёлка".
-        test::WriteFile(music + "/b.mp3", test::SilentFrames() + test::Id3v1Bytes("Back\\slash", "Art", "Alb", "2001", "", 3, 17));
+        test::WriteFile(music + "/b.mp3",
+                        test::SilentFrames() + test::Id3v1Bytes("Back\\slash", "Art", "Alb", "2001", "", 3, 17));
         test::WriteFile(music + "/none.mp3", test::SilentFrames());
-        test::WriteFile(music + "/Sub/a.mp3", test::SilentFrames() + test::Id3v1Bytes("\xa8\xeb\xea\xe0", "Cyr", "Alb", "2002", "", 1, 0));
+        test::WriteFile(music + "/Sub/a.mp3",
+                        test::SilentFrames() + test::Id3v1Bytes("\xa8\xeb\xea\xe0", "Cyr", "Alb", "2002", "", 1, 0));
         test::WriteFile(dir / "empty/untagged.mp3", test::SilentFrames());
     }
     std::string Config() const { return dir / "config"; }
@@ -77,8 +79,11 @@ TEST_F(CliScriptTest, CheckWithoutCheckedRowsAndUsageErrors) {
     EXPECT_EQ(r.Out, "");
     EXPECT_NE(r.Err.find("Нет выбранных файлов."), std::string::npos) << r.Err;
 
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"eval"}, {"eval", "%p0%"}, {"check", "%p0%"},
-                                                 {"eval", "--bogus", "%p0%", music}, {"check", "--all", "%p0%", music}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"eval"},
+                                                 {"eval", "%p0%"},
+                                                 {"check", "%p0%"},
+                                                 {"eval", "--bogus", "%p0%", music},
+                                                 {"check", "--all", "%p0%", music}}) {
         r = RunCli(args, Config());
         EXPECT_EQ(r.ExitCode, 2) << args.size();
         EXPECT_EQ(r.Out, "");

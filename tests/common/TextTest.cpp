@@ -16,7 +16,10 @@ TEST(Utf8, InvalidSequencesBecomeReplacementCharacters) {
         SCOPED_TRACE(bad);
         EXPECT_FALSE(IsValidUtf8(bad));
     }
-    EXPECT_EQ(SanitizeUtf8("a\xFF" "b\xE2\x82"), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(SanitizeUtf8("a\xFF"
+                           "b\xE2\x82"),
+              "a\xEF\xBF\xBD"
+              "b\xEF\xBF\xBD\xEF\xBF\xBD");
     EXPECT_EQ(CodePointCount("Ёлка"), 4u);
     EXPECT_EQ(CodePointCount("\xF0\x9F\x8E\xB5x"), 2u);
     EXPECT_EQ(TakeCodePoints("Ёлка", 2), "Ёл");
@@ -72,12 +75,21 @@ TEST(CodePages, Cp1252AndUnmappableCharacters) {
 }
 
 TEST(Utf16, ByteOrderMarksSurrogatesAndOddBytes) {
-    EXPECT_EQ(DecodeUtf16(std::string("\xFF\xFE" "A\0\x16\x04", 6), true), "AЖ");
+    EXPECT_EQ(DecodeUtf16(std::string("\xFF\xFE"
+                                      "A\0\x16\x04",
+                                      6),
+                          true),
+              "AЖ");
     EXPECT_EQ(DecodeUtf16(std::string("\xFE\xFF\0A\x04\x16", 6), false), "AЖ");
     EXPECT_EQ(DecodeUtf16(std::string("\0A", 2), true), "A");
     EXPECT_EQ(DecodeUtf16(std::string("A\0", 2), false), "A");
     EXPECT_EQ(DecodeUtf16(std::string("\x3C\xD8\xB5\xDF", 4), false), "\xF0\x9F\x8E\xB5");
-    EXPECT_EQ(DecodeUtf16(std::string("\x3C\xD8" "A\0", 4), false), "\xEF\xBF\xBD" "A");  // lone high surrogate
+    EXPECT_EQ(DecodeUtf16(std::string("\x3C\xD8"
+                                      "A\0",
+                                      4),
+                          false),
+              "\xEF\xBF\xBD"
+              "A");  // lone high surrogate
     EXPECT_EQ(DecodeUtf16(std::string("A\0B", 3), false), "A");
     EXPECT_EQ(DecodeUtf16(EncodeUtf16LeWithBom("Ёлка \xF0\x9F\x8E\xB5"), false), "Ёлка \xF0\x9F\x8E\xB5");
 }

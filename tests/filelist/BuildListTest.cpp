@@ -40,9 +40,10 @@ protected:
 };
 
 const std::string kV2Tag = test::Id3v2TagBytes(
-    3, V2Text("TIT2", "Title2") + V2Text("TPE1", "Artist2") + V2Text("TCON", "(17)Rock") +
-           test::Id3v2Frame(3, "COMM", std::string("\0eng", 4) + "Owner" + std::string(1, '\0') + "Remark") +
-           V2Text("TRCK", "7"),
+    3,
+    V2Text("TIT2", "Title2") + V2Text("TPE1", "Artist2") + V2Text("TCON", "(17)Rock") +
+        test::Id3v2Frame(3, "COMM", std::string("\0eng", 4) + "Owner" + std::string(1, '\0') + "Remark") +
+        V2Text("TRCK", "7"),
     64);
 const std::string kV1Tag = test::Id3v1Bytes("Title1", "Artist1", "Album1", "1999", "c1", 0, 255);
 
@@ -72,8 +73,8 @@ TEST_F(BuildListTest, Id3v1RowTexts) {
     EXPECT_EQ(row.Texts[ColAlbum], "Album1");
     EXPECT_EQ(row.Texts[ColArtist], "Artist1");
     EXPECT_EQ(row.Texts[ColYear], "1999");
-    EXPECT_EQ(row.Texts[ColTrack], "0");       // track byte 0
-    EXPECT_EQ(row.Texts[ColGenre], "Other");   // genre byte 255
+    EXPECT_EQ(row.Texts[ColTrack], "0");      // track byte 0
+    EXPECT_EQ(row.Texts[ColGenre], "Other");  // genre byte 255
     EXPECT_EQ(row.Texts[ColComment], "c1");
     EXPECT_EQ(row.Texts[ColId3v], "1");
     EXPECT_TRUE(row.Texts[ColComposer].empty());

@@ -51,7 +51,8 @@ TEST_F(ScanTest, FilesOfAFolderComeBeforeItsSubfoldersDepthFirst) {
     File("B/b.mp3");
     list.AutoOrdering = false;  // the walk order itself, before any sorting
     list.ScanFolder(dir.Path(), false, false);
-    EXPECT_EQ(Texts(), (std::vector<std::string>{dir / "z.mp3", dir / "A/a.mp3", dir / "A/A1/a1.mp3", dir / "B/b.mp3"}));
+    EXPECT_EQ(Texts(),
+              (std::vector<std::string>{dir / "z.mp3", dir / "A/a.mp3", dir / "A/A1/a1.mp3", dir / "B/b.mp3"}));
     EXPECT_EQ(Numbers(), (std::vector<int>{0, 1, 2, 3}));
     EXPECT_EQ(status.Panels, (std::vector<std::string>{dir / "A/*.mp3", dir / "A/A1/*.mp3", dir / "B/*.mp3"}));
     EXPECT_EQ(list.FolderCounters.size(), 4u);

@@ -84,7 +84,9 @@ void WriteId3v2WithTagLib(const std::string& path, TagLib::ID3v2::Version versio
                           const Sample& s) {
     // The default encoding is global to TagLib: put it back however this function is left.
     struct EncodingGuard {
-        explicit EncodingGuard(TagLib::String::Type e) { TagLib::ID3v2::FrameFactory::instance()->setDefaultTextEncoding(e); }
+        explicit EncodingGuard(TagLib::String::Type e) {
+            TagLib::ID3v2::FrameFactory::instance()->setDefaultTextEncoding(e);
+        }
         ~EncodingGuard() { TagLib::ID3v2::FrameFactory::instance()->setDefaultTextEncoding(TagLib::String::Latin1); }
     } guard(encoding);
     {
@@ -97,8 +99,8 @@ void WriteId3v2WithTagLib(const std::string& path, TagLib::ID3v2::Version versio
         picture->setPicture(Picture());
         tag->addFrame(picture);
         FillTag(*tag, s);
-        ASSERT_TRUE(file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers, version,
-                              TagLib::File::DoNotDuplicate));
+        ASSERT_TRUE(
+            file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers, version, TagLib::File::DoNotDuplicate));
     }
 }
 

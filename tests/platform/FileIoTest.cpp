@@ -187,12 +187,11 @@ TEST(ReadAt, StopsAtTheEndOfTheFile) {
     struct Case {
         std::size_t Count;
         std::int64_t Offset;
-        std::string Got;    // what ReadAt delivers
-        int FullyResult;    // what ReadFullyAt returns for the same request
+        std::string Got;  // what ReadAt delivers
+        int FullyResult;  // what ReadFullyAt returns for the same request
     };
     const Case cases[] = {
-        {6, 0, "abcdef", 0}, {2, 4, "ef", 0}, {4, 4, "ef", EIO},
-        {1, 6, "", EIO},     {0, 6, "", 0},   {3, 100, "", EIO},
+        {6, 0, "abcdef", 0}, {2, 4, "ef", 0}, {4, 4, "ef", EIO}, {1, 6, "", EIO}, {0, 6, "", 0}, {3, 100, "", EIO},
     };
     for (const Case& c : cases) {
         std::string buffer(c.Count, '\0');
@@ -218,10 +217,9 @@ TEST(RemoveLeftoverTemporaries, RemovesOnlyOldTemporaryFilesOfThatName) {
     const std::string path = dir / "user.reg";
     WriteFile(path, "settings");
     const std::vector<std::string> leftovers = {".user.reg.tmp-a1B2c3", ".user.reg.tmp-XXXXXX"};
-    const std::vector<std::string> others = {
-        ".user.reg.tmp-abc",     ".user.reg.tmp-abcdefg", ".user.reg.tmp-ab.def", "user.reg.tmp-abcdef",
-        ".other.reg.tmp-abcdef", ".user.reg.bak-abcdef",  ".user.reg.tmp-link00", ".user.reg.tmp-folder",
-        ".user.reg.tmp-young0"};
+    const std::vector<std::string> others = {".user.reg.tmp-abc",    ".user.reg.tmp-abcdefg", ".user.reg.tmp-ab.def",
+                                             "user.reg.tmp-abcdef",  ".other.reg.tmp-abcdef", ".user.reg.bak-abcdef",
+                                             ".user.reg.tmp-link00", ".user.reg.tmp-folder",  ".user.reg.tmp-young0"};
     for (const auto& name : leftovers) WriteFile(dir / name, "half written");
     for (const auto& name : others) {
         if (name.ends_with("link00")) {

@@ -61,8 +61,10 @@ private slots:
         QCOMPARE(Control<QPushButton>(form, "CancelButton")->text(), QStringLiteral("Отмена"));
         // Top to bottom.
         form.show();
-        QVERIFY(Control<QLabel>(form, "Label1")->geometry().top() < Control<QComboBox>(form, "ScriptEdit")->geometry().top());
-        QVERIFY(Control<QComboBox>(form, "ScriptEdit")->geometry().top() < Control<QLabel>(form, "ChLabel")->geometry().top());
+        QVERIFY(Control<QLabel>(form, "Label1")->geometry().top() <
+                Control<QComboBox>(form, "ScriptEdit")->geometry().top());
+        QVERIFY(Control<QComboBox>(form, "ScriptEdit")->geometry().top() <
+                Control<QLabel>(form, "ChLabel")->geometry().top());
     }
 
     void TypingChecksEveryChange() {

@@ -34,7 +34,9 @@ TEST(RenamePlan, TheSimulationForeseesWhatTheRunMeets) {
         {"a name freed later", {{"a.mp3", "c.mp3"}, {"c.mp3", "z.mp3"}}, RenameKind::InFolder, {EEXIST, 0}},
         {"the same file twice", {{"a.mp3", "x.mp3"}, {"a.mp3", "y.mp3"}}, RenameKind::InFolder, {0, ENOENT}},
         {"already right", {{"a.mp3", "a.mp3"}, {"b.mp3", "./New/../b.mp3"}}, RenameKind::WithFolders, {0, 0}},
-        {"the same place written twice", {{"a.mp3", "New/x.mp3"}, {"b.mp3", "New//x.mp3"}}, RenameKind::WithFolders,
+        {"the same place written twice",
+         {{"a.mp3", "New/x.mp3"}, {"b.mp3", "New//x.mp3"}},
+         RenameKind::WithFolders,
          {0, EEXIST}},
     };
     for (const Case& c : cases) {

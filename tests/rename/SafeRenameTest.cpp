@@ -76,7 +76,8 @@ TEST(MoveFileNoReplace, AFolderThatCannotBeMadeReportsItsOwnCause) {
     const std::string locked = dir.MakeDir("locked");
     ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
     ASSERT_EQ(::chmod(locked.c_str(), 0555), 0);
-    const int error = test::RunWithoutAccessOverride([&] { return MoveFileNoReplace(dir / "a.mp3", locked + "/New/a.mp3"); });
+    const int error =
+        test::RunWithoutAccessOverride([&] { return MoveFileNoReplace(dir / "a.mp3", locked + "/New/a.mp3"); });
     EXPECT_EQ(error, EACCES);  // not ENOENT, the missing folder the move then meets
     EXPECT_EQ(ReadFile(dir / "a.mp3"), "A");
     EXPECT_EQ(MoveFileNoReplace(dir / "a.mp3", dir / "Sub/.hidden.mp3"), kNameHidden);

@@ -38,7 +38,9 @@ TEST(TSStrings, KeepsAlphabeticalOrderIgnoringCaseWithoutDuplicates) {
 class TSStringsStoreTest : public ::testing::Test {
 protected:
     TSStringsStoreTest() : store(dir / "user.reg", "") {}
-    void Store(RegValue value) { ASSERT_TRUE(store.WriteValues(Hive::CurrentUser, kSettingsKey, {{"RenameScripts", value}})); }
+    void Store(RegValue value) {
+        ASSERT_TRUE(store.WriteValues(Hive::CurrentUser, kSettingsKey, {{"RenameScripts", value}}));
+    }
     test::TempDir dir;
     FileSettingsStore store;
 };

@@ -11,7 +11,6 @@
 namespace tagmora {
 namespace {
 
-
 struct Case {
     const char* script;
     const char* expected;
@@ -121,24 +120,71 @@ TEST_F(ScriptTest, CyrillicTextCountsCodePoints) {
 }
 
 TEST_F(ScriptTest, InvalidFileNameBytesAreKept) {
-    const int row = AddRow("/a/\xff\xfe" "b.mp3");
-    ExpectAll({{"%p0n[1-1]%", "\xff"}, {"%p0n[-4]%", "\xff\xfe" "b"}, {"%p0n![-1]%", "\xfe" "b.mp3"},
-               {"%p0tr%", "\xff\xfe" "b.mp3"}},
+    const int row = AddRow(
+        "/a/\xff\xfe"
+        "b.mp3");
+    ExpectAll({{"%p0n[1-1]%", "\xff"},
+               {"%p0n[-4]%",
+                "\xff\xfe"
+                "b"},
+               {"%p0n![-1]%",
+                "\xfe"
+                "b.mp3"},
+               {"%p0tr%",
+                "\xff\xfe"
+                "b.mp3"}},
               row);
 }
 
 TEST_F(ScriptTest, MalformedScriptsGiveError) {
     const int row = AddRow("/Music/Album/01 - Song.mp3");
     const std::vector<const char*> scripts = {
-        "%%", "%p%", "%px%", "%P0%", "% p0%", "%o%", "%q%", "%1%", "%s%", "%sx%",
-        "%p0", "100%", "%p0% 100%", "%p0 %", "%p0p%",
-        "%t%", "%t21%", "%t123%", "%t001%", "%tx%",
-        "%n%", "%n-4]%", "%p0n[1%", "%p0n[-4%", "%n[a-]%", "%p0n[1 -2]%", "%p0n[ 1-2]%", "%p0n[1-2 ]%",
-        "%p0n[+-]%", "%p0n[0x1-]%", "%p0n[1e2-]%", "%p0n[2147483648-]%", "%p0n[-99999999999]%",
-        "%r%", "%r[a%", "%r[a,b%", "%r]a,b[%",
+        "%%",
+        "%p%",
+        "%px%",
+        "%P0%",
+        "% p0%",
+        "%o%",
+        "%q%",
+        "%1%",
+        "%s%",
+        "%sx%",
+        "%p0",
+        "100%",
+        "%p0% 100%",
+        "%p0 %",
+        "%p0p%",
+        "%t%",
+        "%t21%",
+        "%t123%",
+        "%t001%",
+        "%tx%",
+        "%n%",
+        "%n-4]%",
+        "%p0n[1%",
+        "%p0n[-4%",
+        "%n[a-]%",
+        "%p0n[1 -2]%",
+        "%p0n[ 1-2]%",
+        "%p0n[1-2 ]%",
+        "%p0n[+-]%",
+        "%p0n[0x1-]%",
+        "%p0n[1e2-]%",
+        "%p0n[2147483648-]%",
+        "%p0n[-99999999999]%",
+        "%r%",
+        "%r[a%",
+        "%r[a,b%",
+        "%r]a,b[%",
         // A "[" beyond the placeholder's closing delimiter, and operations running past the end.
-        "%p0n%[1-2]%", "%p0n% literal [1-2]%", "%p0r% [a,b]%", "%r[%,x]", "%p0r[a,%]", "%p0n[1-%]",
-        "%nnx%", "Error",
+        "%p0n%[1-2]%",
+        "%p0n% literal [1-2]%",
+        "%p0r% [a,b]%",
+        "%r[%,x]",
+        "%p0r[a,%]",
+        "%p0n[1-%]",
+        "%nnx%",
+        "Error",
     };
     for (const char* script : scripts) EXPECT_EQ(EvaluateScript(script, list, row), "Error") << "script " << script;
 }

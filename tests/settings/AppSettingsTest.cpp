@@ -75,9 +75,10 @@ AppSettings Flipped(AppSettings s) {
 class SettingsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        WriteFile(dir_ / "machine.reg", "Windows Registry Editor Version 5.00\n\n"
-                                        "[HKEY_LOCAL_MACHINE\\Software\\Doskvel\\Tagmora]\n"
-                                        "\"Path\"=\"/opt/tagmora/share\"\n");
+        WriteFile(dir_ / "machine.reg",
+                  "Windows Registry Editor Version 5.00\n\n"
+                  "[HKEY_LOCAL_MACHINE\\Software\\Doskvel\\Tagmora]\n"
+                  "\"Path\"=\"/opt/tagmora/share\"\n");
     }
 
     std::string UserFile() const { return dir_ / "user.reg"; }
@@ -145,13 +146,13 @@ TEST_F(SettingsTest, SaveWritesEveryValueInOrderWithTheirTypesAndLayouts) {
     std::vector<std::string> names;
     for (const auto& v : h.Keys[0].Values) names.push_back(v.first);
     std::vector<std::string> expected = {
-        "ReplaceBannedSymbols", "AddPrefix",      "AddPrefixHow",     "AddPrefixStart", "AddPrefixArtist",
-        "AddPrefixAlbum",       "AddPrefixSeparator", "StartDir",     "UseShellCall",   "TryChangeAttrs",
-        "ResizeTabHeaders",     "ShowGrid",       "NewStyleDialog",   "ReplaceSymbol",  "TAGReadSequence",
-        "ScriptSeparator",      "ShowItem",       "HeaderWidth",      "ExcColumnsCount"};
+        "ReplaceBannedSymbols", "AddPrefix",          "AddPrefixHow",   "AddPrefixStart", "AddPrefixArtist",
+        "AddPrefixAlbum",       "AddPrefixSeparator", "StartDir",       "UseShellCall",   "TryChangeAttrs",
+        "ResizeTabHeaders",     "ShowGrid",           "NewStyleDialog", "ReplaceSymbol",  "TAGReadSequence",
+        "ScriptSeparator",      "ShowItem",           "HeaderWidth",    "ExcColumnsCount"};
     for (int i = 0; i < 4; ++i) {
-        for (const char* prefix : {"ExcColHead_", "ExcColScript_", "ExcColGroup_", "ExcColIsLink_",
-                                   "ExcColIsLocal_", "ExcColNetAddr_"}) {
+        for (const char* prefix :
+             {"ExcColHead_", "ExcColScript_", "ExcColGroup_", "ExcColIsLink_", "ExcColIsLocal_", "ExcColNetAddr_"}) {
             expected.push_back(prefix + std::to_string(i));
         }
     }
@@ -345,14 +346,10 @@ TEST_F(SettingsTest, AMissingBooleanOrIntegerStopsTheLoadKeepingWhatWasRead) {
 
 TEST_F(SettingsTest, AValueOfTheWrongTypeIsAFirstRun) {
     const std::vector<std::pair<std::string, RegValue>> wrong = {
-        {"AddPrefix", RegValue::String("1")},
-        {"AddPrefixHow", RegValue::Binary({1, 0, 0, 0})},
-        {"StartDir", RegValue::Number(1)},
-        {"ShowItem", RegValue::Number(1)},
-        {"HeaderWidth", RegValue::String("")},
-        {"ExcColumnsCount", RegValue::String("3")},
-        {"ExcColHead_1", RegValue::Binary({})},
-        {"ExcColIsLink_0", RegValue::String("0")},
+        {"AddPrefix", RegValue::String("1")},   {"AddPrefixHow", RegValue::Binary({1, 0, 0, 0})},
+        {"StartDir", RegValue::Number(1)},      {"ShowItem", RegValue::Number(1)},
+        {"HeaderWidth", RegValue::String("")},  {"ExcColumnsCount", RegValue::String("3")},
+        {"ExcColHead_1", RegValue::Binary({})}, {"ExcColIsLink_0", RegValue::String("0")},
     };
     for (const auto& [name, value] : wrong) {
         SaveSample();
@@ -646,7 +643,8 @@ TEST(SetSettingByName, RejectsUnknownNamesAndBadValuesWithoutChangingAnything) {
         {"ShowItem", "1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1", "expected 22 comma-separated numbers"},
         {"ShowItem", "1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,256", "expected 22 comma-separated numbers"},
         {"ShowItem", "1,,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1", "expected 22 comma-separated numbers"},
-        {"HeaderWidth", "-3,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0", "expected 22 comma-separated integers of at least -2"},
+        {"HeaderWidth", "-3,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0",
+         "expected 22 comma-separated integers of at least -2"},
     };
     for (const auto& [name, value, expected] : bad) {
         AppSettings s;

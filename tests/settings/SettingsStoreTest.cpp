@@ -167,7 +167,8 @@ TEST(RegFileParse, ReadsAWindowsExportInUtf16WithCrlfAndContinuations) {
 }
 
 TEST(RegFileParse, AcceptsBomsHeadersAndEightBitRegedit4Files) {
-    const RegHive withBom = ParseRegFile("\xEF\xBB\xBFWindows Registry Editor Version 5.00\n[HKCU\\A]\n\"v\"=\"x\"\n", kCU);
+    const RegHive withBom =
+        ParseRegFile("\xEF\xBB\xBFWindows Registry Editor Version 5.00\n[HKCU\\A]\n\"v\"=\"x\"\n", kCU);
     ASSERT_NE(ValueOf(withBom, "A", "v"), nullptr);
     EXPECT_EQ(ValueOf(withBom, "A", "v")->Text, "x");
 
@@ -335,7 +336,8 @@ TEST(RegFileRender, WrapsLongHexDataAtEightyColumns) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::string& line = lines[i];
         // Only a value name longer than a line may make one longer.
-        if (line.size() > 80 && line.find(std::string(90, 'n')) == std::string::npos) ADD_FAILURE() << "too long: " << line;
+        if (line.size() > 80 && line.find(std::string(90, 'n')) == std::string::npos)
+            ADD_FAILURE() << "too long: " << line;
         if (!line.empty() && line.back() == '\\') {
             ++continuations;
             ASSERT_LT(i + 1, lines.size());
@@ -365,8 +367,8 @@ TEST(RegFileRoundTrip, RenderThenParseGivesTheSameHive) {
 }
 
 TEST(RegFileRoundTrip, EveryPrefixOfAFileParsesAndRoundTrips) {
-    const std::string file = RenderRegFile(EveryKindOfValue(), kCU) +
-                             "[-HKEY_CURRENT_USER\\X]\n\"a\"=-\n\"b\"=hex(2):41,\\\n";
+    const std::string file =
+        RenderRegFile(EveryKindOfValue(), kCU) + "[-HKEY_CURRENT_USER\\X]\n\"a\"=-\n\"b\"=hex(2):41,\\\n";
     for (const std::string& input : {file, text::EncodeUtf16LeWithBom(file)}) {
         for (std::size_t n = 0; n <= input.size(); ++n) {
             const RegHive h = ParseRegFile(std::string_view(input).substr(0, n), kCU);
@@ -459,10 +461,10 @@ TEST(FileStore, MissingFileIsAnEmptyHiveAndWritesCreateIt) {
 TEST(FileStore, WritesReplaceValuesInPlaceAndAppendNewOnes) {
     TempDir dir;
     FileSettingsStore store(dir / "user.reg", "");
-    ASSERT_TRUE(store.WriteValues(Hive::CurrentUser, kKey,
-                                  {{"One", RegValue::Number(1)}, {"Two", RegValue::Number(2)}}));
-    ASSERT_TRUE(store.WriteValues(Hive::CurrentUser, kKey,
-                                  {{"three", RegValue::Number(3)}, {"ONE", RegValue::String("uno")}}));
+    ASSERT_TRUE(
+        store.WriteValues(Hive::CurrentUser, kKey, {{"One", RegValue::Number(1)}, {"Two", RegValue::Number(2)}}));
+    ASSERT_TRUE(
+        store.WriteValues(Hive::CurrentUser, kKey, {{"three", RegValue::Number(3)}, {"ONE", RegValue::String("uno")}}));
     const RegHive h = ParseRegFile(ReadFile(dir / "user.reg"), "HKEY_CURRENT_USER");
     ASSERT_EQ(h.Keys.size(), 1u);
     ASSERT_EQ(h.Keys[0].Values.size(), 3u);
@@ -475,8 +477,8 @@ TEST(FileStore, WritesReplaceValuesInPlaceAndAppendNewOnes) {
 TEST(FileStore, FailedSaveKeepsTheOldFileAndTheOldValues) {
     TempDir dir;
     const std::string user = dir / std::string(250, 'u');
-    const std::string original = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\" + kKey +
-                                 "]\n\"A\"=dword:00000001\n\n";
+    const std::string original =
+        "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\" + kKey + "]\n\"A\"=dword:00000001\n\n";
     WriteFile(user, original);
     FileSettingsStore store(user, "");
     EXPECT_FALSE(store.WriteValues(Hive::CurrentUser, kKey, {{"A", RegValue::Number(2)}, {"B", RegValue::Number(3)}}));
@@ -492,8 +494,10 @@ TEST(FileStore, FailedSaveKeepsTheOldFileAndTheOldValues) {
 TEST(FileStore, DeleteKeyRemovesTheWholeSubtree) {
     TempDir dir;
     FileSettingsStore store("", "", dir / "classes.reg");
-    ASSERT_TRUE(store.WriteValues(Hive::ClassesRoot, "Directory\\Shell\\Tagmora", {{"", RegValue::String("Tag&mora")}}));
-    ASSERT_TRUE(store.WriteValues(Hive::ClassesRoot, "Directory\\Shell\\Tagmora\\command", {{"", RegValue::String("cmd")}}));
+    ASSERT_TRUE(
+        store.WriteValues(Hive::ClassesRoot, "Directory\\Shell\\Tagmora", {{"", RegValue::String("Tag&mora")}}));
+    ASSERT_TRUE(
+        store.WriteValues(Hive::ClassesRoot, "Directory\\Shell\\Tagmora\\command", {{"", RegValue::String("cmd")}}));
     ASSERT_TRUE(store.WriteValues(Hive::ClassesRoot, "Directory\\Shell\\TagmoraOther", {}));
     EXPECT_FALSE(store.DeleteKey(Hive::ClassesRoot, "Directory\\Shell\\Missing"));
     ASSERT_TRUE(store.DeleteKey(Hive::ClassesRoot, "directory\\shell\\tagmora"));
@@ -545,7 +549,7 @@ TEST(FileStore, ASaveClearsTheTemporaryFilesOfKilledSaves) {
     FileSettingsStore store(user, "");
     ASSERT_TRUE(store.WriteValues(Hive::CurrentUser, kKey, {{"A", RegValue::Number(1)}}));
     const std::vector<std::string> leftovers = {".user.reg.tmp-Ab12Cd", ".user.reg.tmp-zzzzzz"};
-    const std::vector<std::string> kept = {".machine.reg.tmp-Ab12Cd", ".user.reg.tmp-Ab12C", "user.reg.tmp-Ab12Cd",
+    const std::vector<std::string> kept = {".machine.reg.tmp-Ab12Cd",  ".user.reg.tmp-Ab12C",  "user.reg.tmp-Ab12Cd",
                                            ".user.reg.tmp-Ab12Cd.bak", ".user.reg.tmp-dir000", "notes.txt"};
     for (const auto& name : leftovers) WriteFile(dir / name, "[HKEY_CURRENT_USER\\half");
     for (const auto& name : kept) {

@@ -16,9 +16,7 @@ public:
     void ShowStatus(const std::string& text) override { Log.push_back("status:" + text); }
     void ShowStatusBriefly(const std::string& text) override { Log.push_back("brief:" + text); }
     void ShowTotal() override { Log.push_back("total"); }
-    void ShowProgress(const std::string& text, double percent) override {
-        Progress.emplace_back(text, percent);
-    }
+    void ShowProgress(const std::string& text, double percent) override { Progress.emplace_back(text, percent); }
     void ShowFolderPanel(const std::string& text) override { Panels.push_back(text); }
 
     std::vector<std::string> Log;

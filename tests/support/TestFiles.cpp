@@ -67,9 +67,8 @@ std::string Field(std::string_view text, std::size_t width) {
 }
 }  // namespace
 
-std::string Id3v1Bytes(std::string_view title, std::string_view artist, std::string_view album,
-                       std::string_view year, std::string_view comment, std::uint8_t track,
-                       std::uint8_t genre) {
+std::string Id3v1Bytes(std::string_view title, std::string_view artist, std::string_view album, std::string_view year,
+                       std::string_view comment, std::uint8_t track, std::uint8_t genre) {
     std::string out = "TAG";
     out += Field(title, 30);
     out += Field(artist, 30);

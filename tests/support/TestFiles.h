@@ -33,9 +33,8 @@ std::string ReadFile(const std::string& path);
 std::string SilentFrames(int count = 3);
 
 // A 128-byte ID3v1 image; texts are raw bytes, cut or zero-padded to their widths.
-std::string Id3v1Bytes(std::string_view title, std::string_view artist, std::string_view album,
-                       std::string_view year, std::string_view comment, std::uint8_t track,
-                       std::uint8_t genre);
+std::string Id3v1Bytes(std::string_view title, std::string_view artist, std::string_view album, std::string_view year,
+                       std::string_view comment, std::uint8_t track, std::uint8_t genre);
 
 // 28-bit synchsafe and 32-bit big-endian sizes.
 std::string SynchsafeBytes(std::uint32_t value);

@@ -48,7 +48,10 @@ mode_t ModeOf(const std::string& path) {
 TEST(Id3v1Read, ReadsAndTrimsTheFields) {
     TempDir dir;
     const std::string path = dir / "a.mp3";
-    WriteFile(path, SilentFrames() + Id3v1Bytes("  Title \t", "\x01" "Artist  x", "Album", "2001", " Note ", 3, 17));
+    WriteFile(path, SilentFrames() + Id3v1Bytes("  Title \t",
+                                                "\x01"
+                                                "Artist  x",
+                                                "Album", "2001", " Note ", 3, 17));
     Id3v1Tag tag;
     ASSERT_EQ(ReadId3v1Tag(path, tag, kCp1251), 0);
     EXPECT_EQ(tag.Title, "Title");
@@ -78,9 +81,8 @@ TEST(Id3v1Read, YearKeepsItsRawBytesAndInnerNulsStay) {
 
 TEST(Id3v1Read, FullThirtyByteCommentGivesItsLastByteAsTrack) {
     Id3v1Tag tag;
-    const std::string image =
-        Id3v1Bytes("", "", "", "", "123456789012345678901234567890", 0, 0).substr(0, 97) +
-        "123456789012345678901234567890" + std::string(1, '\x05');
+    const std::string image = Id3v1Bytes("", "", "", "", "123456789012345678901234567890", 0, 0).substr(0, 97) +
+                              "123456789012345678901234567890" + std::string(1, '\x05');
     ASSERT_EQ(image.size(), 128u);
     ASSERT_TRUE(ParseId3v1(reinterpret_cast<const unsigned char*>(image.data()), tag, kCp1251));
     EXPECT_EQ(tag.Comment, "12345678901234567890123456789");

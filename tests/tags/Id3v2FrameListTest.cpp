@@ -45,13 +45,20 @@ TEST(Id3v2FrameList, ParseRenderParseKeepsEveryFrame) {
         {3,
          Id3v2Frame(3, "APIC", picture) + Id3v2Frame(3, "PRIV", "owner\0\x01"s) + Id3v2Frame(3, "TIT2", "\0T"s) +
              Id3v2Frame(3, "XYZ0", "", 0xE000),
-         std::string(100, '\0'), FramesEnd::Padding, {"APIC", "PRIV", "TIT2", "XYZ0"}},
+         std::string(100, '\0'),
+         FramesEnd::Padding,
+         {"APIC", "PRIV", "TIT2", "XYZ0"}},
         {4,
          Id3v2Frame(4, "TIT2", SynchsafeBytes(6) + "\0Title"s, 0x0001) +
              Id3v2Frame(4, "TPE1", "\x01\xFF\x00\xFE"s, 0x0002) + Id3v2Frame(4, "GRP1", "\x85\0G"s, 0x0040) +
              Id3v2Frame(4, "APIC", picture),
-         "", FramesEnd::AreaEnd, {"TIT2", "TPE1", "GRP1", "APIC"}},
-        {2, Id3v2Frame(2, "TT2", "\0T"s) + Id3v2Frame(2, "PIC", picture), "\xFF\xFB\x90\x64\0\0"s, FramesEnd::NotFrame,
+         "",
+         FramesEnd::AreaEnd,
+         {"TIT2", "TPE1", "GRP1", "APIC"}},
+        {2,
+         Id3v2Frame(2, "TT2", "\0T"s) + Id3v2Frame(2, "PIC", picture),
+         "\xFF\xFB\x90\x64\0\0"s,
+         FramesEnd::NotFrame,
          {"TT2", "PIC"}},
         {3, Id3v2Frame(3, "TIT2", "\0T"s), Id3v2Frame(3, "TPE1", "\0A"s).substr(0, 11), FramesEnd::NotFrame, {"TIT2"}},
         {4, "", std::string(50, '\0'), FramesEnd::Padding, {}},

@@ -63,9 +63,9 @@ std::string RawFrame(std::string_view id, std::string_view sizeBytes, std::strin
 }
 
 bool AllTextsEmpty(const Id3v2Tag& t) {
-    for (const std::string* s : {&t.Title, &t.Artist, &t.Album, &t.Year, &t.Comment, &t.CommentOwner, &t.Track,
-                                 &t.Genre, &t.URL, &t.Composer, &t.OrigArtist, &t.Copyright, &t.EncodedBy, &t.TXXX,
-                                 &t.UFID, &t.MCDI, &t.TSSE, &t.TIT1}) {
+    for (const std::string* s :
+         {&t.Title, &t.Artist, &t.Album, &t.Year, &t.Comment, &t.CommentOwner, &t.Track, &t.Genre, &t.URL, &t.Composer,
+          &t.OrigArtist, &t.Copyright, &t.EncodedBy, &t.TXXX, &t.UFID, &t.MCDI, &t.TSSE, &t.TIT1}) {
         if (!s->empty()) return false;
     }
     return true;
@@ -105,14 +105,13 @@ const FrameIds kVersions[] = {
 TEST(Id3v2Frames, EverySupportedFrameFillsItsFieldInEveryVersion) {
     for (const FrameIds& v : kVersions) {
         const int n = v.version;
-        std::string frames = Text(n, v.title, "Title") + Text(n, v.artist, "Artist") + Text(n, v.album, "Album") +
-                             Text(n, v.year, "1999") + Text(n, v.track, "7/12") + Text(n, v.genre, "(17)Rock") +
-                             Id3v2Frame(n, v.comment, "\0engOwner\0Text"s) + Text(n, v.composer, "Composer") +
-                             Text(n, v.origArtist, "Orig") + Text(n, v.copyright, "(C) 1999") +
-                             Text(n, v.encodedBy, "Encoder") + Text(n, v.txxx, "Description\0Value"s) +
-                             Id3v2Frame(n, v.url, "\0Link\0http://example.org/\0"s) +
-                             Id3v2Frame(n, v.ufid, "http://owner\0\x01\x02"s) + Text(n, v.tsse, "LAME") +
-                             Text(n, v.tit1, "Group");
+        std::string frames =
+            Text(n, v.title, "Title") + Text(n, v.artist, "Artist") + Text(n, v.album, "Album") +
+            Text(n, v.year, "1999") + Text(n, v.track, "7/12") + Text(n, v.genre, "(17)Rock") +
+            Id3v2Frame(n, v.comment, "\0engOwner\0Text"s) + Text(n, v.composer, "Composer") +
+            Text(n, v.origArtist, "Orig") + Text(n, v.copyright, "(C) 1999") + Text(n, v.encodedBy, "Encoder") +
+            Text(n, v.txxx, "Description\0Value"s) + Id3v2Frame(n, v.url, "\0Link\0http://example.org/\0"s) +
+            Id3v2Frame(n, v.ufid, "http://owner\0\x01\x02"s) + Text(n, v.tsse, "LAME") + Text(n, v.tit1, "Group");
         frames += Id3v2Frame(n, n == 2 ? "MCI" : "MCDI", "\x01\x02MCDI\0\x03"s);
         const Id3v2Tag tag = Parsed(Id3v2TagBytes(n, frames, 64) + SilentFrames(1));
         SCOPED_TRACE("version 2." + std::to_string(n));
@@ -156,15 +155,29 @@ TEST(Id3v2Frames, EncodingsAndTerminators) {
         {"UTF-16 LE with BOM", 1, "\xFF\xFE\x1F\x04\x40\x04", "Пр"},
         {"UTF-16 BE with BOM", 1, "\xFE\xFF\x04\x1F\x04\x40", "Пр"},
         {"UTF-16 without BOM is LE", 1, "\x1F\x04\x40\x04", "Пр"},
-        {"UTF-16 aligned terminator ends", 1, "\xFF\xFE" "A\0\0\0B\0"s, "A"},
-        {"UTF-16 unaligned zeros do not end", 1, "\xFF\xFE" "A\0\0\x01"s, "AĀ"},
+        {"UTF-16 aligned terminator ends", 1,
+         "\xFF\xFE"
+         "A\0\0\0B\0"s,
+         "A"},
+        {"UTF-16 unaligned zeros do not end", 1,
+         "\xFF\xFE"
+         "A\0\0\x01"s,
+         "AĀ"},
         {"UTF-16 surrogate pair", 1, "\xFF\xFE\x3C\xD8\x35\xDF", "🌵"},
         {"UTF-16BE", 2, "\x04\x1F\x04\x40", "Пр"},
-        {"UTF-16BE terminator ends", 2, "\x00" "A" "\x00\x00\x00" "B"s, "A"},
+        {"UTF-16BE terminator ends", 2,
+         "\x00"
+         "A"
+         "\x00\x00\x00"
+         "B"s,
+         "A"},
         {"UTF-8", 3, "\xD0\x9F\xD1\x80", "Пр"},
         {"UTF-8, NUL ends", 3, "\xD0\xAF\0B"s, "Я"},
         {"UTF-8 invalid byte", 3, "A\xFF", "A\xEF\xBF\xBD"},
-        {"UTF-8 byte-order mark dropped", 3, "\xEF\xBB\xBF" "A", "A"},
+        {"UTF-8 byte-order mark dropped", 3,
+         "\xEF\xBB\xBF"
+         "A",
+         "A"},
         {"unknown encoding as code page", 7, "\xC0", "А"},
         {"empty", 1, "", ""},
     };
@@ -182,9 +195,25 @@ TEST(Id3v2Frames, AsciiTextsReadAsTheDecodersReadThem) {
     // ASCII is taken without the decoders; the byte-order mark, odd bytes and the first other
     // character must come out as they would through them.
     const std::pair<std::uint8_t, std::string> cases[] = {
-        {1, "\xFE\xFF\0A\0B"s}, {1, "\xFF\xFE" "A\0B"s}, {2, "\xFF\xFE" "A\0B\0"s}, {1, "A\0B\0"s},
-        {2, "\0A\0B"s},          {1, "\xFF\xFE" "A\0\x80\0"s}, {1, "\xFF\xFE" "A\0\0\x01"s},
-        {0, "AB\x7F"s},          {0, "AB\x80"s},             {3, "AB\x7F"s},           {3, "A\xC3\xA9"s},
+        {1, "\xFE\xFF\0A\0B"s},
+        {1,
+         "\xFF\xFE"
+         "A\0B"s},
+        {2,
+         "\xFF\xFE"
+         "A\0B\0"s},
+        {1, "A\0B\0"s},
+        {2, "\0A\0B"s},
+        {1,
+         "\xFF\xFE"
+         "A\0\x80\0"s},
+        {1,
+         "\xFF\xFE"
+         "A\0\0\x01"s},
+        {0, "AB\x7F"s},
+        {0, "AB\x80"s},
+        {3, "AB\x7F"s},
+        {3, "A\xC3\xA9"s},
     };
     for (const auto& [encoding, bytes] : cases) {
         const std::string expected = encoding == 0   ? text::DecodeCodePage(bytes, kCp1251)
@@ -199,21 +228,32 @@ TEST(Id3v2Frames, CodePageDecidesEncodingZero) {
     EXPECT_EQ(Parsed(bytes, kCp1251).Title, "Cafй");
     EXPECT_EQ(Parsed(bytes, kCp1252).Title, "Café");
     // The URL and the raw frames have no encoding byte of their own: always the code page.
-    const std::string url = Id3v2TagBytes(3, Id3v2Frame(3, "WXXX", "\x01\xFF\xFE" "d\0\0\0http://\xE9"s));
+    const std::string url = Id3v2TagBytes(3, Id3v2Frame(3, "WXXX",
+                                                        "\x01\xFF\xFE"
+                                                        "d\0\0\0http://\xE9"s));
     EXPECT_EQ(Parsed(url, kCp1252).URL, "http://é");
 }
 
 TEST(Id3v2Frames, DescriptionsEndAtTheTerminatorOfTheirEncoding) {
     // WXXX and COMM in UTF-16: the description ends at an aligned double zero, not at the first zero byte.
-    const std::string frames =
-        Id3v2Frame(3, "WXXX", "\x01\xFF\xFE" "d\0e\0\0\0http://x.org\0"s) +
-        Id3v2Frame(3, "COMM", "\x01" "eng" "\xFF\xFE" "O\0w\0n\0\0\0" "\xFF\xFE\x1F\x04\x40\x04\0\0"s);
+    const std::string frames = Id3v2Frame(3, "WXXX",
+                                          "\x01\xFF\xFE"
+                                          "d\0e\0\0\0http://x.org\0"s) +
+                               Id3v2Frame(3, "COMM",
+                                          "\x01"
+                                          "eng"
+                                          "\xFF\xFE"
+                                          "O\0w\0n\0\0\0"
+                                          "\xFF\xFE\x1F\x04\x40\x04\0\0"s);
     const Id3v2Tag tag = Parsed(Id3v2TagBytes(3, frames));
     EXPECT_EQ(tag.URL, "http://x.org");
     EXPECT_EQ(tag.CommentOwner, "engOwn");
     EXPECT_EQ(tag.Comment, "Пр");
 
-    const Id3v2Tag utf8 = Parsed(Id3v2TagBytes(4, Id3v2Frame(4, "COMM", "\x03" "XXX" "Кто\0Что"s)));
+    const Id3v2Tag utf8 = Parsed(Id3v2TagBytes(4, Id3v2Frame(4, "COMM",
+                                                             "\x03"
+                                                             "XXX"
+                                                             "Кто\0Что"s)));
     EXPECT_EQ(utf8.CommentOwner, "XXXКто");
     EXPECT_EQ(utf8.Comment, "Что");
 }
@@ -249,8 +289,7 @@ TEST(Id3v2Frames, FirstCommentWinsAndTheWalkGoesOn) {
     EXPECT_EQ(tag.Title, "After");
 
     // A comment frame with an empty text leaves room for a later one.
-    const std::string emptyFirst =
-        Id3v2Frame(3, "COMM", "\0engiTunNORM\0"s) + Id3v2Frame(3, "COMM", "\0deu\0Zweiter"s);
+    const std::string emptyFirst = Id3v2Frame(3, "COMM", "\0engiTunNORM\0"s) + Id3v2Frame(3, "COMM", "\0deu\0Zweiter"s);
     const Id3v2Tag second = Parsed(Id3v2TagBytes(3, emptyFirst));
     EXPECT_EQ(second.Comment, "Zweiter");
     EXPECT_EQ(second.CommentOwner, "engiTunNORM");
@@ -443,7 +482,7 @@ TEST(Id3v2Header, StartsWithId3ButNothingToWalk) {
     for (const std::string& bytes : {
              "ID3"s,
              "ID3\x03\0\0\0\0"s,
-             "ID3\x05\0\0\0\0\0\x11"s + frames,     // unknown major version
+             "ID3\x05\0\0\0\0\0\x11"s + frames,  // unknown major version
              "ID3\x01\0\0\0\0\0\x11"s + frames,
              Id3v2TagBytes(2, Text(2, "TT2", "T"), 0, 0x40),  // compressed 2.2 tag
              Id3v2TagBytes(3, "", 100),
@@ -491,8 +530,8 @@ TEST(Id3v2OtherWriters, Version4PlainSizesAreRecognisedForTheWholeTag) {
     const Case cases[] = {
         {"UTF-16 title of 127 letters", Id3v2RawFrame("TIT2", BigEndianBytes(257), TextContent(1, utf16)) + rest, 64,
          latin127},
-        {"upper-case title of 300 letters", Id3v2RawFrame("TIT2", BigEndianBytes(301), TextContent(0, upper)) + rest,
-         0, upper},
+        {"upper-case title of 300 letters", Id3v2RawFrame("TIT2", BigEndianBytes(301), TextContent(0, upper)) + rest, 0,
+         upper},
         {"a correct tag", Text(4, "TIT2", upper) + rest, 100, upper},
     };
     for (const Case& c : cases) {
@@ -522,8 +561,7 @@ TEST(Id3v2OtherWriters, CompressedFramesAreInflated) {
         {"2.3 encrypted", 3, 0x00C0, BigEndianBytes(size) + "\x81"s + stream, ""},
     };
     for (const Case& c : cases) {
-        const std::string frames =
-            Id3v2Frame(c.version, "TIT2", c.body, c.flags) + Text(c.version, "TPE1", "Artist");
+        const std::string frames = Id3v2Frame(c.version, "TIT2", c.body, c.flags) + Text(c.version, "TPE1", "Artist");
         const Id3v2Tag tag = Parsed(Id3v2TagBytes(c.version, frames));
         EXPECT_EQ(tag.Title, c.expected) << c.name;
         EXPECT_EQ(tag.Artist, "Artist") << c.name;
@@ -618,8 +656,8 @@ TEST_F(Id3v2File, TagsLargerThanTheFirstBlockAreReadWhole) {
 
 TEST_F(Id3v2File, TagCutByTheEndOfTheFile) {
     const std::string path = dir_ / "a.mp3";
-    std::string bytes = Id3v2TagBytes(3, Text(3, "TIT2", "Title") + Id3v2Frame(3, "APIC", std::string(9000, 'p')) +
-                                             Text(3, "TPE1", "Artist"));
+    std::string bytes = Id3v2TagBytes(
+        3, Text(3, "TIT2", "Title") + Id3v2Frame(3, "APIC", std::string(9000, 'p')) + Text(3, "TPE1", "Artist"));
     bytes.resize(6000);
     WriteFile(path, bytes);
     Id3v2Tag tag;
