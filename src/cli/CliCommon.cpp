@@ -94,7 +94,7 @@ bool ScanAndRead(CliSession& session, const std::vector<std::string>& folders) {
 }
 
 void FlushIfLarge(std::ostream& out, std::string& pending) {
-    if (pending.size() < (1u << 20)) return;
+    if (pending.size() < kOutputPieceSize) return;
     out << pending;
     pending.clear();
 }

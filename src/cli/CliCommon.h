@@ -61,7 +61,8 @@ bool LoadSessionSettings(CliSession& session, const std::vector<std::pair<std::s
 bool ScanAndRead(CliSession& session, const std::vector<std::string>& folders);
 
 // Output is gathered in a text and written in large pieces: FlushIfLarge writes it once it passes
-// 1 MiB; FinishOutput writes the rest and gives the exit code (1 when the output failed).
+// kOutputPieceSize; FinishOutput writes the rest and gives the exit code (1 when the output failed).
+inline constexpr std::size_t kOutputPieceSize = 256 * 1024;
 void FlushIfLarge(std::ostream& out, std::string& pending);
 int FinishOutput(std::ostream& out, std::string& pending);
 

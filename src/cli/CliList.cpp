@@ -1,4 +1,5 @@
 // tagmora-cli list: every row with its check state and 21 column texts, as text or JSON lines.
+#include <algorithm>
 #include <ostream>
 
 #include "cli/CliCommon.h"
@@ -9,7 +10,7 @@ int RunList(CliSession& session, bool json, const std::vector<std::string>& fold
     const bool complete = ScanAndRead(session, folders);
 
     std::string out;
-    out.reserve(static_cast<std::size_t>(session.List.RowCount()) * 160);
+    out.reserve(std::min<std::size_t>(static_cast<std::size_t>(session.List.RowCount()) * 160, kOutputPieceSize + 4096));
     for (int i = 0; i < session.List.RowCount(); ++i) {
         const FileRow& row = session.List.Rows()[static_cast<std::size_t>(i)];
         if (json) {
