@@ -1,0 +1,40 @@
+// The batch tag dialog as the batch tag command sees it: what the command hands the dialog
+// before showing it, and what it reads back after OK.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tagmora {
+
+class FileList;
+
+// Handed to the dialog before it is shown.
+struct WriteTagsRequest {
+    int Mode = 1;                         // 1: ID3v1 layout, 2: ID3v2 layout
+    int CheckedCount = 0;                 // appended to the caption
+    std::vector<std::string> MemoLines;   // MemoTitles: one line per checked row
+    std::string CurrentFolder;            // for the Artist and Album items
+    int SampleRow = -1;                   // the row the previews are evaluated on
+};
+
+// Read back after the dialog closed with OK ("Начать"): the texts of the field combos (keywords
+// such as "Оставить как есть" included), the memo lines, the kill-tags check box and the mode the
+// mode button shows.
+struct WriteTagsAnswer {
+    int Mode = 1;
+    std::string Title, Artist, Album, Year, Genre, Comment, Track;
+    std::string CommentOwner, Composer, OrigArtist, Copyright, TIT1, TSSE, MCDI, UFID, TXXX, EncodedBy, URL;
+    std::vector<std::string> MemoLines;
+    bool KillTags = false;
+};
+
+// The dialog port: nothing when the dialog was closed any other way than OK.
+class WriteTagsDialogPort {
+public:
+    virtual ~WriteTagsDialogPort() = default;
+    virtual std::optional<WriteTagsAnswer> AskWriteTags(const WriteTagsRequest& request, const FileList& list) = 0;
+};
+
+}  // namespace tagmora
