@@ -16,11 +16,8 @@ namespace {
 const WindowPosition kPosition{40, 30, 700, 400, 0};
 
 // Answers the condition dialog with a fixed condition (or cancels).
-class FixedConditionDialog : public Dialogs {
+class FixedConditionDialog : public NullDialogs {
 public:
-    std::optional<std::string> AskRenameScript(const std::vector<std::string>&, const FileList&, int) override {
-        return std::nullopt;
-    }
     std::optional<MarkCondition> AskMarkCondition() override {
         ++Asked;
         return Answer;
