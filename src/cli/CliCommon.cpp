@@ -90,6 +90,7 @@ bool ScanAndRead(CliSession& session, const std::vector<std::string>& folders) {
     const int errorsBefore = session.HostPort.ErrorCount();
     session.Context.RunCommand([&] { OpenCommandLineFolders(list, folders); });
     list.FolderNotRead = nullptr;
+    ApplyMarking(session, session.Marking);
     return complete && session.HostPort.ErrorCount() == errorsBefore;
 }
 

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/CliMarking.h"
 #include "commands/CommandContext.h"
 #include "commands/Dialogs.h"
 #include "common/Ports.h"
@@ -47,6 +48,8 @@ struct CliSession {
     FileList& List;
     // What the load of the stored settings found (before any --set override).
     SettingsLoadResult LoadResult = SettingsLoadResult::FirstRun;
+    // The --mark and --where of the command, applied by ScanAndRead once the rows are read.
+    MarkingOptions Marking;
 };
 
 // Loads the stored settings (the first-run defaults when none are stored; nothing is saved),
@@ -55,9 +58,10 @@ bool LoadSessionSettings(CliSession& session, const std::vector<std::pair<std::s
 
 // Opens the folders as the program does with its own command line (OpenCommandLineFolders: full
 // paths; with IncludeSubDirs the first fresh and the others appended, without it the first only)
-// and reads every row. Each folder that does not exist or cannot be read, given or met inside the
-// tree, gets a message on stderr; so does every file that cannot be opened (the error box).
-// False when there was any such message: the command ends with exit code 1 after its output.
+// and reads every row, then applies the session's marking (ApplyMarking). Each folder that does
+// not exist or cannot be read, given or met inside the tree, gets a message on stderr; so does
+// every file that cannot be opened (the error box). False when there was any such message: the
+// command ends with exit code 1 after its output.
 bool ScanAndRead(CliSession& session, const std::vector<std::string>& folders);
 
 // Output is gathered in a text and written in large pieces: FlushIfLarge writes it once it passes

@@ -9,6 +9,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/CliCommon.h"
+#include "cli/CliMarking.h"
 
 namespace {
 
@@ -98,6 +99,10 @@ int main(int argc, char** argv) {
                             "print the plan and touch nothing; names the run would fail on are failures");
     AddFolders(*renameCommand, folders);
 
+    // Marking: --mark and --where on every command that shows or acts on checked rows.
+    tagmora::cli::MarkingOptions marking;
+    for (CLI::App* command : {list, eval, check, renameCommand}) tagmora::cli::AddMarkingOptions(*command, marking);
+
     CLI::App* settings = app.add_subcommand("settings", "the stored settings");
     settings->require_subcommand(1);
     CLI::App* init = settings->add_subcommand(
@@ -120,6 +125,7 @@ int main(int argc, char** argv) {
     std::vector<std::pair<std::string, std::string>> sets;
     for (const auto& assignment : assignments) sets.push_back(SplitAssignment(assignment));
     tagmora::cli::CliSession session(std::cout, std::cerr);
+    session.Marking = marking;
     if (!tagmora::cli::LoadSessionSettings(session, sets)) return 2;
 
     if (list->parsed()) return tagmora::cli::RunList(session, json, folders);

@@ -7,17 +7,19 @@
 #include <string>
 #include <vector>
 
+#include "mark/Marking.h"
 #include "rename/ScriptRename.h"
 
 namespace tagmora {
 
-class Dialogs : public ScriptDialogPort {
+class Dialogs : public ScriptDialogPort,
+                // The marking condition dialog (TMarkForm): MarkDialogPort::AskMarkCondition.
+                public MarkDialogPort {
 public:
     // The rename dialog (TRenameForm): ScriptDialogPort::AskRenameScript.
     //
     // Joining it as their commands arrive, each as one more base with its one question:
     // the batch tag dialog (WriteTagsForm: the tag record to write into the checked files),
-    // the marking condition dialog (MarkForm: column, condition and text),
     // the settings dialog (SettingsForm: the edited settings, or nothing on cancel),
     // the export dialog (ExportForm: the export columns and the workbook to write).
 };
@@ -28,6 +30,7 @@ public:
     std::optional<std::string> AskRenameScript(const std::vector<std::string>&, const FileList&, int) override {
         return std::nullopt;
     }
+    std::optional<MarkCondition> AskMarkCondition() override { return std::nullopt; }
 };
 
 }  // namespace tagmora

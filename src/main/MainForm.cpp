@@ -23,6 +23,9 @@
 #include "filelist/FolderCommands.h"
 #include "main/CommandTable.h"
 #include "main/MainFormDialogs.h"
+#include "main/MainFormShell.h"
+#include "mark/HandOffs.h"
+#include "mark/Marking.h"
 #include "rename/PresetRename.h"
 #include "rename/ScriptRename.h"
 
@@ -96,6 +99,8 @@ MainForm::MainForm(MainFormOptions options, QWidget* parent)
       host_(options.HostPort != nullptr ? options.HostPort : ownHost_.get()),
       status_(new MainStatusBar(this, options.BriefStatusMilliseconds)),
       ownDialogs_(options.DialogsPort != nullptr ? nullptr : std::make_unique<QtDialogs>(this)),
+      ownShell_(options.Shell != nullptr ? nullptr : std::make_unique<QtShell>()),
+      shell_(options.Shell != nullptr ? options.Shell : ownShell_.get()),
       context_(*store_, *status_, *host_, options.DialogsPort != nullptr ? *options.DialogsPort : *ownDialogs_),
       columns_(InitialColumnLayout()),
       arguments_(std::move(options.Arguments)),
@@ -113,6 +118,7 @@ MainForm::MainForm(MainFormOptions options, QWidget* parent)
     BuildMainList();
     BuildMenu();
     ConnectCommands();
+    ConnectMarkingCommands();
 
     timer1_.setObjectName(QStringLiteral("Timer1"));
     timer1_.setInterval(kTitleScrollMilliseconds);
@@ -243,6 +249,30 @@ void MainForm::ConnectCommands() {
             [this] { RunListCommand([this] { UnDoMnuClick(List(), context_.Undo()); }); });
     connect(Command(menu::ExitMnu), &QAction::triggered, this, &QWidget::close);
     connect(Command(menu::SavePosMnu), &QAction::triggered, this, [this] { SaveWindowPosition(); });
+}
+
+void MainForm::ConnectMarkingCommands() {
+    ConnectListCommand(menu::MarkAllMnu, &MarkAllMnuClick);
+    ConnectListCommand(menu::MarkEmptyMnu, &MarkEmptyMnuClick);
+    ConnectListCommand(menu::MarkFullMnu, &MarkFullMnuClick);
+    ConnectListCommand(menu::MarkSelectedMnu, &MarkSelectedMnuClick);
+    ConnectListCommand(menu::MarkOnlySelectedMnu, &MarkOnlySelectedMnuClick);
+    ConnectListCommand(menu::UnMarkMnu, &UnMarkMnuClick);
+    ConnectListCommand(menu::InverseMnu, &InverseMnuClick);
+    ConnectListCommand(menu::RemoveMnu, &RemoveMnuClick);
+    connect(Command(menu::CustomMarkMnu), &QAction::triggered, this, [this] {
+        if (RunListCommand([this] { CustomMarkMnuClick(List(), context_.DialogsPort()); })) mainList_->setFocus();
+    });
+    connect(Command(menu::EnqInWinampMnu), &QAction::triggered, this,
+            [this] { RunListCommand([this] { EnqInWinampMnuClick(List(), *shell_); }); });
+    connect(Command(menu::CopyToClipbrdMnu), &QAction::triggered, this,
+            [this] { RunListCommand([this] { CopyToClipbrdMnuClick(List(), *shell_); }); });
+    // Help and About leave the list alone: they run outside the command frame.
+    connect(Command(menu::MainHelpMnu), &QAction::triggered, this,
+            [this] { OpenHelpFile(*host_, *shell_, Settings().Path); });
+    connect(Command(menu::HotKeysMnu), &QAction::triggered, this,
+            [this] { OpenHelpFile(*host_, *shell_, Settings().Path, kHelpKeysAnchor); });
+    connect(Command(menu::AboutMnu), &QAction::triggered, this, [this] { AboutMnuClick(*host_, TAGMORA_VERSION); });
 }
 
 QAction* MainForm::Command(std::string_view name) const {

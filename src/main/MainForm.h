@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "commands/CommandContext.h"
+#include "common/ShellPort.h"
 #include "common/MenuNames.h"
 #include "filelist/FileList.h"
 #include "main/ColumnLayout.h"
@@ -48,6 +49,8 @@ struct MainFormOptions {
     std::function<void()> OpenSettingsDialog{};
     // The dialogs of the commands; nullptr: the window's own forms, shown modally over it.
     Dialogs* DialogsPort = nullptr;
+    // The player, the help viewer and the clipboard; nullptr: the desktop's (QtShell).
+    ShellPort* Shell = nullptr;
 };
 
 // The list view: whole rows highlighted, several at once, no editing; the digit keys 1 to 9 of
@@ -145,6 +148,8 @@ private:
     void BuildMainList();
     void BuildMenu();
     void ConnectCommands();
+    // The "&Выделение" menu and the hand-offs: player, clipboard, help and About.
+    void ConnectMarkingCommands();
     void ConnectListCommand(MenuName name, void (*command)(FileList&));
     // CommandFrame: around every command that runs.
     void CommandStarting() override;
@@ -162,6 +167,8 @@ private:
     QtHost* host_;
     MainStatusBar* status_;
     std::unique_ptr<Dialogs> ownDialogs_;
+    std::unique_ptr<ShellPort> ownShell_;
+    ShellPort* shell_;
     CommandContext context_;
     MainListModel* model_ = nullptr;
     MainListView* mainList_ = nullptr;

@@ -1,6 +1,7 @@
 // The Dialogs port of the main window.
 #include "main/MainFormDialogs.h"
 
+#include "mark/MarkForm.h"
 #include "rename/RenameForm.h"
 
 namespace tagmora {
@@ -9,5 +10,7 @@ std::optional<std::string> QtDialogs::AskRenameScript(const std::vector<std::str
                                                       int sampleRow) {
     return QtScriptDialog(parent_).AskRenameScript(history, list, sampleRow);
 }
+
+std::optional<MarkCondition> QtDialogs::AskMarkCondition() { return QtMarkDialog(parent_).AskMarkCondition(); }
 
 }  // namespace tagmora

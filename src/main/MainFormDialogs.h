@@ -20,6 +20,9 @@ public:
     std::optional<std::string> AskRenameScript(const std::vector<std::string>& history, const FileList& list,
                                                int sampleRow) override;
 
+    // TMarkForm.
+    std::optional<MarkCondition> AskMarkCondition() override;
+
 private:
     QWidget* parent_;
 };

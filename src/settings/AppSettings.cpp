@@ -218,6 +218,7 @@ constexpr StringField kStringFields[] = {
     {"ReplaceSymbol", &AppSettings::ReplaceSymbol, true},
     {"ScriptSeparator", &AppSettings::ScriptSeparator, true},
     {"Path", &AppSettings::Path, false},
+    {"EnqueueCommand", &AppSettings::EnqueueCommand, false},
 };
 
 std::string Quoted(std::string_view value) { return "\"" + std::string(value) + "\""; }
@@ -285,6 +286,11 @@ SettingsLoadResult LoadSettings(AppSettings& settings, SettingsStore& store) {
     settings.TagCodePage = codePage && codePage->Type == RegType::Dword
                                ? NormalizedCodePage(static_cast<std::int32_t>(codePage->Dword))
                                : 1251;
+    // The player's command: like the code page, never a first-run reason; missing or not a text
+    // reads as empty (the default player).
+    const auto enqueue = store.ReadValue(Hive::CurrentUser, kSettingsKey, "EnqueueCommand");
+    settings.EnqueueCommand =
+        enqueue && (enqueue->Type == RegType::Sz || enqueue->Type == RegType::ExpandSz) ? enqueue->Text : "";
     if (!ReadSettingsKey(settings, store)) return SettingsLoadResult::FirstRun;
     return SettingsLoadResult::Loaded;
 }
@@ -329,6 +335,7 @@ bool SaveSettings(const AppSettings& s, SettingsStore& store) {
     }
     boolean("IncludeSubDirs", s.IncludeSubDirs);
     integer("TagCodePage", NormalizedCodePage(s.TagCodePage));
+    string("EnqueueCommand", s.EnqueueCommand);
     return store.WriteValues(Hive::CurrentUser, kSettingsKey, values);
 }
 

@@ -53,6 +53,8 @@ struct AppSettings {
     bool IncludeSubDirs = false;
     // The legacy code page of 8-bit tag text: 1251 (default) or 1252.
     std::int32_t TagCodePage = 1251;
+    // The player's enqueue command, to which the files are appended (empty: "audacious -e").
+    std::string EnqueueCommand;
     // The installation folder, read from the machine-wide hive; never written.
     std::string Path;
     bool operator==(const AppSettings&) const = default;

@@ -55,6 +55,7 @@ AppSettings Sample() {
     }
     s.IncludeSubDirs = false;
     s.TagCodePage = 1252;
+    s.EnqueueCommand = "\"/opt/my player/run\" --enqueue";
     s.Path = "/opt/tagmora/share";
     return s;
 }
@@ -158,6 +159,7 @@ TEST_F(SettingsTest, SaveWritesEveryValueInOrderWithTheirTypesAndLayouts) {
     }
     expected.push_back("IncludeSubDirs");
     expected.push_back("TagCodePage");
+    expected.push_back("EnqueueCommand");
     EXPECT_EQ(names, expected);
 
     EXPECT_EQ(Stored("AddPrefixStart"), RegValue::Number(0xFFFFFFFBu));
@@ -423,6 +425,28 @@ TEST_F(SettingsTest, TagCodePageRules) {
     EXPECT_EQ(Stored("TagCodePage"), RegValue::Number(1251));
 }
 
+TEST_F(SettingsTest, EnqueueCommandIsNeverAFirstRunReason) {
+    SaveSample();
+    const auto load = [&] {
+        AppSettings s;
+        s.EnqueueCommand = "before the load";
+        EXPECT_EQ(Load(s), SettingsLoadResult::Loaded);
+        return s.EnqueueCommand;
+    };
+    EXPECT_EQ(load(), Sample().EnqueueCommand);
+    Put(Hive::CurrentUser, "EnqueueCommand", RegValue::Number(1));
+    EXPECT_EQ(load(), "");
+    Remove("EnqueueCommand");
+    EXPECT_EQ(load(), "");  // a key saved before the setting existed: the default player
+
+    // A first run keeps what is stored, like the code page.
+    SaveSample();
+    Remove("IncludeSubDirs");
+    AppSettings first;
+    EXPECT_EQ(Load(first), SettingsLoadResult::FirstRun);
+    EXPECT_EQ(first.EnqueueCommand, Sample().EnqueueCommand);
+}
+
 // ---- First run and start-up -------------------------------------------------------------------
 
 TEST(FirstRunDefaults, SetTheDocumentedDefaultsAndLeaveTheRest) {
@@ -595,6 +619,8 @@ TEST(SetSettingByName, SetsEveryKindOfField) {
     EXPECT_EQ(s.Path, "/opt/tagmora");
     set("TagCodePage", "1252");
     EXPECT_EQ(s.TagCodePage, 1252);
+    set("enqueuecommand", "vlc --one-instance --playlist-enqueue");
+    EXPECT_EQ(s.EnqueueCommand, "vlc --one-instance --playlist-enqueue");
     set("ExcColumnsCount", "24");
     EXPECT_EQ(s.ExcColumnsCount, 24);
     set("ShowItem", "1,1,1,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,255");

@@ -1,4 +1,4 @@
-// Test support: a status reporter and a host that record what the core asks of them.
+// Test support: a status reporter, a host and a shell that record what the core asks of them.
 #pragma once
 
 #include <functional>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/Ports.h"
+#include "common/ShellPort.h"
 
 namespace tagmora::test {
 
@@ -76,6 +77,27 @@ private:
         Answers.erase(Answers.begin());
         return r;
     }
+};
+
+// A shell that records its requests and starts and opens nothing; Starts and Opens say whether a
+// request succeeds.
+class RecordingShell : public ShellPort {
+public:
+    bool StartDetached(const std::vector<std::string>& command) override {
+        Started.push_back(command);
+        return Starts;
+    }
+    bool OpenDocument(const std::string& path, const std::string& fragment) override {
+        Opened.emplace_back(path, fragment);
+        return Opens;
+    }
+    void SetClipboardText(const std::string& text) override { Clipboard.push_back(text); }
+
+    bool Starts = true;
+    bool Opens = true;
+    std::vector<std::vector<std::string>> Started;
+    std::vector<std::pair<std::string, std::string>> Opened;
+    std::vector<std::string> Clipboard;
 };
 
 }  // namespace tagmora::test

@@ -1,0 +1,33 @@
+// ShellPort: what the program asks of the desktop around it: start a program without waiting for
+// it (the player's enqueue command), open a document with the desktop's default viewer (the help),
+// and put a text on the clipboard. The window implements it with Qt; tests record the requests.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tagmora {
+
+class ShellPort {
+public:
+    virtual ~ShellPort() = default;
+    // Starts `command` (the program, then its arguments, each passed as it is, without a shell)
+    // detached: the program is not waited for and outlives ours. False when it could not be
+    // started (not found, not executable); what it does afterwards is not checked.
+    virtual bool StartDetached(const std::vector<std::string>& command) = 0;
+    // Opens the file `path` with the desktop's default viewer, at `fragment` (an anchor of an
+    // HTML file; empty: its top). False when the file is missing or no viewer could be asked.
+    virtual bool OpenDocument(const std::string& path, const std::string& fragment) = 0;
+    // Replaces the clipboard's contents with the plain text.
+    virtual void SetClipboardText(const std::string& text) = 0;
+};
+
+// A shell that does nothing: nothing starts or opens, the clipboard is left alone.
+class NullShell : public ShellPort {
+public:
+    bool StartDetached(const std::vector<std::string>&) override { return false; }
+    bool OpenDocument(const std::string&, const std::string&) override { return false; }
+    void SetClipboardText(const std::string&) override {}
+};
+
+}  // namespace tagmora
