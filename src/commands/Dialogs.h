@@ -8,15 +8,16 @@
 #include <vector>
 
 #include "rename/ScriptRename.h"
+#include "writetags/WriteTagsDialog.h"
 
 namespace tagmora {
 
-class Dialogs : public ScriptDialogPort {
+class Dialogs : public ScriptDialogPort, public WriteTagsDialogPort {
 public:
     // The rename dialog (TRenameForm): ScriptDialogPort::AskRenameScript.
+    // The batch tag dialog (TWriteTagsForm): WriteTagsDialogPort::AskWriteTags.
     //
     // Joining it as their commands arrive, each as one more base with its one question:
-    // the batch tag dialog (WriteTagsForm: the tag record to write into the checked files),
     // the marking condition dialog (MarkForm: column, condition and text),
     // the settings dialog (SettingsForm: the edited settings, or nothing on cancel),
     // the export dialog (ExportForm: the export columns and the workbook to write).
@@ -26,6 +27,9 @@ public:
 class NullDialogs : public Dialogs {
 public:
     std::optional<std::string> AskRenameScript(const std::vector<std::string>&, const FileList&, int) override {
+        return std::nullopt;
+    }
+    std::optional<WriteTagsAnswer> AskWriteTags(const WriteTagsRequest&, const FileList&) override {
         return std::nullopt;
     }
 };

@@ -21,7 +21,7 @@ namespace {
 
 using test::TempDir;
 
-class CountingDialogs : public Dialogs {
+class CountingDialogs : public NullDialogs {
 public:
     std::optional<std::string> AskRenameScript(const std::vector<std::string>&, const FileList&, int) override {
         ++Calls;

@@ -14,7 +14,7 @@ namespace {
 const WindowPosition kPosition{40, 30, 700, 400, 0};
 
 // Answers the rename dialog with a fixed script (or cancels) and remembers what it was shown.
-class FixedScriptDialog : public Dialogs {
+class FixedScriptDialog : public NullDialogs {
 public:
     std::optional<std::string> AskRenameScript(const std::vector<std::string>& history, const FileList&,
                                                int sampleRow) override {
