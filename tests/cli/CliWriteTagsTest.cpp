@@ -11,6 +11,7 @@
 #include "RenameFixture.h"
 #include "tags/Genres.h"
 #include "tags/Id3v1.h"
+#include "tags/Id3v2Read.h"
 
 namespace tagmora {
 namespace {
@@ -108,6 +109,37 @@ TEST_F(CliWriteTagsTest, RemoveTagsCountsWhatItRemoved) {
     EXPECT_EQ(again.ExitCode, 0) << again.Err;
     EXPECT_EQ(SplitLines(again.Out), (Strings{Music("03 - Gamma.mp3")}));
     EXPECT_EQ(test::ReadFile(Music("03 - Gamma.mp3")), c);
+}
+
+TEST_F(CliWriteTagsTest, WritesAndRemovesId3v2Tags) {
+    AddV1("02 - Beta.mp3");
+    const auto r = RunCli({"--set", "IncludeSubDirs=0", "write-tags", "--v2", "--kill-v1", "--album", "%p1%",
+                           "--composer", "Composer %p0n[1-2]%", "--track", "selected", "--url", "", Music()},
+                          config.Path());
+    ASSERT_EQ(r.ExitCode, 0) << r.Err;
+    EXPECT_EQ(SplitLines(r.Out), (Strings{Music("01 - Alpha.mp3"), Music("02 - Beta.mp3"), Music("03 - Gamma.mp3")}));
+    struct Expect {
+        std::string File, Title, Track, Composer;
+    };
+    for (const Expect& e : std::vector<Expect>{{"01 - Alpha.mp3", "Alpha", "01", "Composer 01"},
+                                               {"02 - Beta.mp3", "Beta", "02", "Composer 02"},
+                                               {"03 - Gamma.mp3", "Gamma", "03", "Composer 03"}}) {
+        Id3v2Tag tag;
+        ASSERT_EQ(ReadId3v2Tag(Music(e.File), tag, 1251), 0) << e.File;
+        EXPECT_EQ(tag.Title, e.Title);
+        EXPECT_EQ(tag.Artist, "Artist");
+        EXPECT_EQ(tag.Album, "music");
+        EXPECT_EQ(tag.Track, e.Track);
+        EXPECT_EQ(tag.Composer, e.Composer);
+        Id3v1Tag v1;
+        EXPECT_EQ(ReadId3v1Tag(Music(e.File), v1, 1251), 1) << e.File;  // --kill-v1
+    }
+    const auto removed = RunCli({"--set", "IncludeSubDirs=0", "remove-tags", "--v2", Music()}, config.Path());
+    ASSERT_EQ(removed.ExitCode, 0) << removed.Err;
+    EXPECT_EQ(SplitLines(removed.Out).size(), 3u);
+    EXPECT_EQ(test::ReadFile(Music("01 - Alpha.mp3")), test::SilentFrames(1) + "music/01 - Alpha.mp3");
+    // Nothing is checked any more: no file has a tag.
+    EXPECT_EQ(RunCli({"--set", "IncludeSubDirs=0", "remove-tags", "--v2", Music()}, config.Path()).ExitCode, 1);
 }
 
 TEST_F(CliWriteTagsTest, NothingCheckedAndUsageErrors) {

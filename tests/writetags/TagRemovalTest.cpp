@@ -8,6 +8,7 @@
 #include "WriteTagsFixture.h"
 #include "common/Messages.h"
 #include "tags/Id3v1.h"
+#include "tags/Id3v2Write.h"
 #include "writetags/TagRemoval.h"
 
 namespace tagmora {
@@ -102,6 +103,28 @@ TEST_F(TagRemovalTest, Id3v1RemovalOnRealFilesShowsTheTagsLeft) {
     EXPECT_EQ(list.Rows()[0].Texts[ColId3v], "2");
     EXPECT_EQ(list.Rows()[0].Texts[ColTitle], "One");
     EXPECT_EQ(list.Rows()[2].Texts[ColTitle], "Пусто");
+}
+
+TEST_F(TagRemovalTest, Id3v2RemovalOnRealFiles) {
+    Song("a.mp3", "One", "", "", "", true);
+    MakeReadOnly(Song("b.mp3", "Two"));
+    Song("c.mp3", "Three");
+    Scan();
+    const std::string before = test::ReadFile(dir / "b.mp3");
+    host.Answers = {MessageResult::Yes};
+    Id3v2WriteSession session{host};
+    const auto removed = RemoveTagsFromChecked(list, 2, RealTagEngine(settings, session));
+    ASSERT_EQ(removed.size(), 3u);
+    EXPECT_EQ(removed[0].Result, 0);
+    EXPECT_EQ(removed[1].Result, 1);  // read-only, TryChangeAttrs off
+    EXPECT_EQ(removed[2].Result, 0);
+    EXPECT_EQ(test::ReadFile(dir / "b.mp3"), before);
+    EXPECT_EQ(test::ReadFile(dir / "c.mp3"), test::SilentFrames(1));
+    // Read again: a falls back to its ID3v1 tag, c has no tag left.
+    EXPECT_EQ(list.Rows()[0].Texts[ColId3v], "1");
+    EXPECT_EQ(list.Rows()[0].Texts[ColTitle], "V1 One");
+    EXPECT_EQ(list.Rows()[2].Texts[ColId3v], "0");
+    EXPECT_EQ(host.Messages.size(), 1u);  // the question only
 }
 
 }  // namespace

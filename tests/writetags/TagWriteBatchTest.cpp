@@ -13,6 +13,7 @@
 #include "common/Text.h"
 #include "tags/Genres.h"
 #include "tags/Id3v1.h"
+#include "tags/Id3v2Read.h"
 #include "writetags/TagWriteBatch.h"
 
 namespace tagmora {
@@ -423,6 +424,67 @@ TEST_F(TagWriteBatchTest, Id3v1OnRealFilesRoundTrip) {
     // The rows were read again: row 3 shows its new ID3v1 tag.
     EXPECT_EQ(list.Rows()[2].Texts[ColTrack], "3");
     EXPECT_EQ(list.Rows()[2].Texts[ColGenre], "Jazz");
+}
+
+// With the real ID3v2 writer and remover on real files.
+class RealId3v2Test : public TagWriteBatchTest {
+protected:
+    Id3v2Tag Read(const std::string& name) {
+        Id3v2Tag tag;
+        EXPECT_EQ(ReadId3v2Tag(dir / name, tag, 1251), 0) << name;
+        return tag;
+    }
+    static std::vector<std::string> Fields(const Id3v2Tag& t) {
+        return {t.Title,     t.Artist, t.Album, t.Year,     t.Comment,    t.CommentOwner,
+                t.Track,     t.Genre,  t.URL,   t.Composer, t.OrigArtist, t.Copyright,
+                t.EncodedBy, t.TXXX,   t.UFID,  t.MCDI,     t.TSSE,       t.TIT1};
+    }
+    Id3v2WriteSession session{host};
+};
+
+TEST_F(RealId3v2Test, KeepingEveryFieldKeepsEveryFrame) {
+    const std::string priv = test::Id3v2Frame(3, "PRIV", std::string("owner\0\x01\x02", 8));
+    ExtraFrames = priv;
+    Song("a.mp3", "One", "3", "Remark", "(17)");  // a genre of a number only: the Genre column is empty
+    Song("b.mp3", "Two", "7", "Note", "(13)Pop");
+    ExtraFrames.clear();
+    Scan();
+    const Id3v2Tag a = Read("a.mp3");
+    const Id3v2Tag b = Read("b.mp3");
+    WriteTagsAnswer answer = KeepAll(2);
+    answer.Artist = "%p0n[-4]% and %t3%";
+    dialog.Answer = answer;
+    const TagWriteBatchResult result = TagWriteBatch(list, 2, dialog, RealTagEngine(settings, session));
+    EXPECT_FALSE(result.Failed);
+    // Only the artist changed; the other frames, the unknown one included, are as they were.
+    Id3v2Tag expectA = a;
+    expectA.Artist = "a and Artist One";
+    Id3v2Tag expectB = b;
+    expectB.Artist = "b and Artist Two";
+    EXPECT_EQ(Fields(Read("a.mp3")), Fields(expectA));
+    EXPECT_EQ(Fields(Read("b.mp3")), Fields(expectB));
+    EXPECT_EQ(Read("a.mp3").Genre, "(17)");
+    EXPECT_NE(test::ReadFile(dir / "a.mp3").find(priv), std::string::npos);
+    EXPECT_NE(test::ReadFile(dir / "b.mp3").find(priv), std::string::npos);
+    EXPECT_EQ(list.Rows()[0].Texts[ColArtist], "a and Artist One");  // read again
+}
+
+TEST_F(RealId3v2Test, NumberingWithAReadOnlyFileInTheMiddle) {
+    Song("a.mp3", "One", "9", "", "", true);
+    MakeReadOnly(Song("b.mp3", "Two", "9"));
+    Song("c.mp3", "Three", "9");
+    Scan();
+    WriteTagsAnswer answer = KeepAll(2);
+    answer.Track = "Записать в порядке выбранных файлов";
+    answer.Genre = "Rock";
+    dialog.Answer = answer;
+    const TagWriteBatchResult result = TagWriteBatch(list, 2, dialog, RealTagEngine(settings, session));
+    EXPECT_TRUE(result.Failed);
+    EXPECT_EQ(Read("a.mp3").Track, "01");
+    EXPECT_EQ(Read("b.mp3").Track, "9");
+    EXPECT_EQ(Read("c.mp3").Track, "03");
+    EXPECT_EQ(Read("c.mp3").Genre, "(17)Rock");
+    EXPECT_EQ(host.Messages.back().Text, kFilesUnchanged);
 }
 
 }  // namespace

@@ -88,7 +88,7 @@ protected:
         if (!track.empty()) frames += Id3v2Frame(3, "TRCK", TextContent(0, track));
         if (!comment.empty()) frames += Id3v2Frame(3, "COMM", std::string("\0engOwn\0", 8) + comment);
         if (!genre.empty()) frames += Id3v2Frame(3, "TCON", TextContent(0, genre));
-        frames += Id3v2Frame(3, "TCOM", TextContent(0, "Composer"));
+        frames += Id3v2Frame(3, "TCOM", TextContent(0, "Composer")) + ExtraFrames;
         std::string bytes = Id3v2TagBytes(3, frames, 64) + SilentFrames(1);
         if (v1) bytes += Id3v1Bytes("V1 " + title, "V1 Artist", "V1 Album", "2001", "V1 note", 4, 17);
         WriteFile(dir / name, bytes);
@@ -130,6 +130,7 @@ protected:
     }
 
     TempDir dir;
+    std::string ExtraFrames;  // appended to the frames of every Song
     AppSettings settings;
     RecordingStatus status;
     FakeHost host;
