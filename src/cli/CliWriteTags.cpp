@@ -5,7 +5,6 @@
 #include <cstring>
 #include <fstream>
 #include <ostream>
-#include <sstream>
 
 #include "cli/CliCommon.h"
 #include "common/FileHelpers.h"
@@ -141,7 +140,8 @@ int RunRemoveTags(CliSession& session, int version, const std::vector<std::strin
             // Missing, or the tag is still there (read-only with TryChangeAttrs=0, or not cut).
             ++failed;
             session.Err << "tagmora-cli remove-tags: " << EscapeField(file.Path) << ": "
-                        << (file.Result < 0 ? "not changed" : "the tag stays: the file is read-only (TryChangeAttrs=0)")
+                        << (file.Result < 0 ? "not changed: the file does not exist or could not be rewritten"
+                                            : "the tag stays: the file is read-only (TryChangeAttrs=0)")
                         << '\n';
         }
     }

@@ -117,12 +117,13 @@ Id3v2WriteRecord BuildId3v2Record(const WriteTagsAnswer& answer, FileList& list,
         target = std::move(value);
     };
 
+    // The track first, then the title and the other fields, so that the scripts' "nn" counts in
+    // the same order in both versions.
     std::string track;
     if (answer.Track == kNumberChecked) track = TwoDigitNumber(step.K);
     else if (answer.Track == kNumberAll) track = TwoDigitNumber(step.Row + 1);
     else if (answer.Track != kDeleteTrack) track = FieldValue(answer.Track, list, step.Row, ColTrack);
 
-    // In the order of the frames, so that the scripts' "nn" counts as the fields are written.
     set(Id3v2Field::Title, v.Title, TitleValue(answer, list, step), ColTitle);
     set(Id3v2Field::Artist, v.Artist, FieldValue(answer.Artist, list, step.Row, ColArtist), ColArtist);
     set(Id3v2Field::Album, v.Album, FieldValue(answer.Album, list, step.Row, ColAlbum), ColAlbum);
