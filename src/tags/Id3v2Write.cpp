@@ -132,7 +132,9 @@ std::size_t AppendAsUtf16(std::string_view s, unsigned char encoding, std::size_
     std::size_t used = 0;
     for (std::size_t n = 0; n < count && used < s.size(); ++n) {
         const auto [length, withTerminator] = TerminatedLength(s.substr(used), encoding);
-        const std::string_view piece = s.substr(used, length);
+        std::string_view piece = s.substr(used, length);
+        // A byte-order mark that some writers put before UTF-8 is no character (the reader skips it).
+        if (encoding == 3 && piece.substr(0, 3) == "\xEF\xBB\xBF") piece.remove_prefix(3);
         out += text::EncodeUtf16LeWithBom(encoding == 2 ? text::DecodeUtf16(piece, true) : text::SanitizeUtf8(piece));
         if (withTerminator > length) out.append(2, '\0');
         used += withTerminator;
@@ -228,7 +230,15 @@ public:
     void Take(const id3v2::Layout& layout) {
         const int version = layout.TagHeader.Version;
         const bool tagUnsynchronised = layout.TagHeader.Has(id3v2::Header::kUnsynchronised);
-        const bool hasTyer = version == 4 && layout.Frames.Find("TYER") != nullptr;
+        // The reader shows a TDRC frame as the year only when no TYER frame gives one.
+        bool hasTyer = false;
+        for (const Frame& frame : layout.Frames.Frames) {
+            std::string_view content;
+            hasTyer |= version == 4 && frame.Id == "TYER" &&
+                       id3v2::DecodeFrameContent(frame.Body(), frame.Flags, 4, tagUnsynchronised, scratch_, content) ==
+                           id3v2::ContentStatus::Ok &&
+                       !content.empty();
+        }
         for (const Frame& frame : layout.Frames.Frames) {
             if (version == 3) {
                 Frames.push_back(frame);  // byte for byte (the whole tag's unsynchronisation is undone)
@@ -245,8 +255,8 @@ public:
 
 private:
     // A version 2.4 frame: header flags mapped, unsynchronisation and data length indicator undone,
-    // texts re-encoded. TDRC, which the reader shows as the year when there is no TYER, becomes a
-    // TYER frame with that year (version 2.3 has no TDRC); next to a TYER frame it is dropped.
+    // texts re-encoded. TDRC, which the reader shows as the year when no TYER frame gives one,
+    // becomes a TYER frame with that year (version 2.3 has no TDRC); else it is dropped.
     // Frames whose flags cannot be honoured (too short for them, not inflating) are dropped.
     void TakeVersion4(const Frame& frame, bool tagUnsynchronised, bool hasTyer) {
         FrameId id = frame.Id;
