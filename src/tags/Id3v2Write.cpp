@@ -282,17 +282,9 @@ private:
             return;
         }
         const std::string_view data = changed ? std::string_view(*changed) : content;
-        const std::uint8_t group = format.Grouped ? GroupOf(frame.Body(), tagUnsynchronised, format) : 0;
+        // The group byte comes first in the body; undoing unsynchronisation never changes a first byte.
+        const auto group = static_cast<std::uint8_t>(format.Grouped && !frame.Body().empty() ? frame.Body()[0] : 0);
         Frames.push_back(Frame::Owning(id, flags, id3v2::RenderFrameBody(data, flags, 3, group)));
-    }
-
-    // The group byte of a version 2.4 body (it comes first).
-    std::uint8_t GroupOf(std::string_view body, bool tagUnsynchronised, const id3v2::FrameFormat& format) {
-        if ((format.Unsynchronised || tagUnsynchronised) && id3v2::HasUnsynchronisation(body)) {
-            id3v2::UndoUnsynchronisation(body, scratch_.Resynchronised);
-            body = scratch_.Resynchronised;
-        }
-        return body.empty() ? 0 : static_cast<std::uint8_t>(body[0]);
     }
 
     // An encrypted frame cannot be decoded: its extra bytes are put in the version 2.3 order
