@@ -71,7 +71,6 @@ constexpr std::array<FieldFrame, kId3v2FieldCount> kFieldFrames = {{
 }};
 constexpr auto kCommentField = static_cast<std::size_t>(Id3v2Field::Comment);
 constexpr auto kTxxxField = static_cast<std::size_t>(Id3v2Field::TXXX);
-constexpr auto kYearField = static_cast<std::size_t>(Id3v2Field::Year);
 
 // The field a version 2.3 frame belongs to, or -1 for frames the list does not show.
 int FieldOf(const FrameId& id) {
@@ -336,9 +335,8 @@ std::string NewContent(const FieldFrame& field, const Id3v2Tag& values, int code
         case Shape::Comment: {
             const std::string owner = values.CommentOwner.empty() ? std::string(kProductName) : values.CommentOwner;
             if (IsAscii(owner) && IsAscii(value)) return std::string(1, '\0') + "eng" + owner + '\0' + value;
-            return "\x01"
-                   "eng" +
-                   text::EncodeUtf16LeWithBom(owner) + std::string(2, '\0') + text::EncodeUtf16LeWithBom(value);
+            return std::string(1, '\x01') + "eng" + text::EncodeUtf16LeWithBom(owner) + std::string(2, '\0') +
+                   text::EncodeUtf16LeWithBom(value);
         }
     }
     return {};
@@ -390,9 +388,9 @@ std::vector<Frame> NewFrames(const std::vector<Frame>& old, const Id3v2WriteReco
             continue;
         }
         if (field == kTxxxField) addOld(field, false, true);
-        const FieldFrame& spec = kFieldFrames[field];
-        if (!(record.Values.*spec.Member).empty())
-            out.push_back(Frame::Owning(spec.Id, 0, NewContent(spec, record.Values, codePage)));
+        const FieldFrame& frame = kFieldFrames[field];
+        if (!(record.Values.*frame.Member).empty())
+            out.push_back(Frame::Owning(frame.Id, 0, NewContent(frame, record.Values, codePage)));
         if (field == kCommentField) addOld(field, false, true);
     }
     for (std::size_t i = 0; i < old.size(); ++i) {
