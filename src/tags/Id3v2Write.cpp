@@ -71,7 +71,6 @@ constexpr std::array<FieldFrame, kId3v2FieldCount> kFieldFrames = {{
 }};
 constexpr auto kCommentField = static_cast<std::size_t>(Id3v2Field::Comment);
 constexpr auto kTxxxField = static_cast<std::size_t>(Id3v2Field::TXXX);
-constexpr auto kYearField = static_cast<std::size_t>(Id3v2Field::Year);
 
 // The field a version 2.3 frame belongs to, or -1 for frames the list does not show.
 int FieldOf(const FrameId& id) {
@@ -132,7 +131,9 @@ std::size_t AppendAsUtf16(std::string_view s, unsigned char encoding, std::size_
     std::size_t used = 0;
     for (std::size_t n = 0; n < count && used < s.size(); ++n) {
         const auto [length, withTerminator] = TerminatedLength(s.substr(used), encoding);
-        const std::string_view piece = s.substr(used, length);
+        std::string_view piece = s.substr(used, length);
+        // A byte-order mark that some writers put before UTF-8 is no character (the reader skips it).
+        if (encoding == 3 && piece.substr(0, 3) == "\xEF\xBB\xBF") piece.remove_prefix(3);
         out += text::EncodeUtf16LeWithBom(encoding == 2 ? text::DecodeUtf16(piece, true) : text::SanitizeUtf8(piece));
         if (withTerminator > length) out.append(2, '\0');
         used += withTerminator;
@@ -228,7 +229,15 @@ public:
     void Take(const id3v2::Layout& layout) {
         const int version = layout.TagHeader.Version;
         const bool tagUnsynchronised = layout.TagHeader.Has(id3v2::Header::kUnsynchronised);
-        const bool hasTyer = version == 4 && layout.Frames.Find("TYER") != nullptr;
+        // The reader shows a TDRC frame as the year only when no TYER frame gives one.
+        bool hasTyer = false;
+        for (const Frame& frame : layout.Frames.Frames) {
+            std::string_view content;
+            hasTyer |= version == 4 && frame.Id == "TYER" &&
+                       id3v2::DecodeFrameContent(frame.Body(), frame.Flags, 4, tagUnsynchronised, scratch_, content) ==
+                           id3v2::ContentStatus::Ok &&
+                       !content.empty();
+        }
         for (const Frame& frame : layout.Frames.Frames) {
             if (version == 3) {
                 Frames.push_back(frame);  // byte for byte (the whole tag's unsynchronisation is undone)
@@ -245,8 +254,8 @@ public:
 
 private:
     // A version 2.4 frame: header flags mapped, unsynchronisation and data length indicator undone,
-    // texts re-encoded. TDRC, which the reader shows as the year when there is no TYER, becomes a
-    // TYER frame with that year (version 2.3 has no TDRC); next to a TYER frame it is dropped.
+    // texts re-encoded. TDRC, which the reader shows as the year when no TYER frame gives one,
+    // becomes a TYER frame with that year (version 2.3 has no TDRC); else it is dropped.
     // Frames whose flags cannot be honoured (too short for them, not inflating) are dropped.
     void TakeVersion4(const Frame& frame, bool tagUnsynchronised, bool hasTyer) {
         FrameId id = frame.Id;
@@ -272,17 +281,9 @@ private:
             return;
         }
         const std::string_view data = changed ? std::string_view(*changed) : content;
-        const std::uint8_t group = format.Grouped ? GroupOf(frame.Body(), tagUnsynchronised, format) : 0;
+        // The group byte comes first in the body; undoing unsynchronisation never changes a first byte.
+        const auto group = static_cast<std::uint8_t>(format.Grouped && !frame.Body().empty() ? frame.Body()[0] : 0);
         Frames.push_back(Frame::Owning(id, flags, id3v2::RenderFrameBody(data, flags, 3, group)));
-    }
-
-    // The group byte of a version 2.4 body (it comes first).
-    std::uint8_t GroupOf(std::string_view body, bool tagUnsynchronised, const id3v2::FrameFormat& format) {
-        if ((format.Unsynchronised || tagUnsynchronised) && id3v2::HasUnsynchronisation(body)) {
-            id3v2::UndoUnsynchronisation(body, scratch_.Resynchronised);
-            body = scratch_.Resynchronised;
-        }
-        return body.empty() ? 0 : static_cast<std::uint8_t>(body[0]);
     }
 
     // An encrypted frame cannot be decoded: its extra bytes are put in the version 2.3 order
@@ -334,9 +335,8 @@ std::string NewContent(const FieldFrame& field, const Id3v2Tag& values, int code
         case Shape::Comment: {
             const std::string owner = values.CommentOwner.empty() ? std::string(kProductName) : values.CommentOwner;
             if (IsAscii(owner) && IsAscii(value)) return std::string(1, '\0') + "eng" + owner + '\0' + value;
-            return "\x01"
-                   "eng" +
-                   text::EncodeUtf16LeWithBom(owner) + std::string(2, '\0') + text::EncodeUtf16LeWithBom(value);
+            return std::string(1, '\x01') + "eng" + text::EncodeUtf16LeWithBom(owner) + std::string(2, '\0') +
+                   text::EncodeUtf16LeWithBom(value);
         }
     }
     return {};
@@ -388,9 +388,9 @@ std::vector<Frame> NewFrames(const std::vector<Frame>& old, const Id3v2WriteReco
             continue;
         }
         if (field == kTxxxField) addOld(field, false, true);
-        const FieldFrame& spec = kFieldFrames[field];
-        if (!(record.Values.*spec.Member).empty())
-            out.push_back(Frame::Owning(spec.Id, 0, NewContent(spec, record.Values, codePage)));
+        const FieldFrame& frame = kFieldFrames[field];
+        if (!(record.Values.*frame.Member).empty())
+            out.push_back(Frame::Owning(frame.Id, 0, NewContent(frame, record.Values, codePage)));
         if (field == kCommentField) addOld(field, false, true);
     }
     for (std::size_t i = 0; i < old.size(); ++i) {

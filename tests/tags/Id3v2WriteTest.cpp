@@ -8,6 +8,7 @@
 #include "TestFiles.h"
 #include "common/Messages.h"
 #include "tags/Genres.h"
+#include "tags/Id3v2FrameContent.h"
 #include "tags/Id3v2Layout.h"
 #include "tags/Id3v2Numbers.h"
 
@@ -406,6 +407,9 @@ TEST_P(KeepFromOldVersion, FramesInTheVersion3Layout) {
 
 const std::string kFfBytes = "\xFF\xE0\xFF\x00\xFF"s;
 
+// A version 2.4 body compressed with its data length indicator.
+std::string CompressedV4(const std::string& content) { return id3v2::RenderFrameBody(content, 0x0009, 4); }
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, KeepFromOldVersion,
     ::testing::Values(
@@ -441,6 +445,12 @@ INSTANTIATE_TEST_SUITE_P(
                          "\0"
                          "2004"s},
                         {"XXXX", kFfBytes}}},
+        // Grouping keeps its group byte; compression is redone in the version 2.3 layout.
+        OldVersionCase{
+            "V24GroupedAndCompressed",
+            Id3v2TagBytes(4, Id3v2Frame(4, "TIT2", "\x07\0Grouped"s, 0x0040) +
+                                 Id3v2Frame(4, "TALB", CompressedV4("\0"s + std::string(200, 'c')), 0x0009)),
+            {{"TIT2", "\x07\0Grouped"s}, {"TALB", id3v2::RenderFrameBody("\0"s + std::string(200, 'c'), 0x0080, 3)}}},
         OldVersionCase{"V24UnsynchronisedTag",
                        Id3v2TagBytes(4,
                                      Id3v2Frame(4, "APIC", Unsync("\0image/png\0\x03\0"s + kFfBytes)) +
