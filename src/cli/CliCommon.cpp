@@ -17,6 +17,7 @@ namespace tagmora::cli {
 
 MessageResult CliHost::ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
                                    MessageButtons buttons) {
+    if (AnswerQuestionsYes && buttons == MessageButtons::YesNo) return MessageResult::Yes;
     if (icon == MessageIcon::Error) ++errors_;
     std::string oneLine = text;
     std::replace(oneLine.begin(), oneLine.end(), '\n', ' ');

@@ -15,6 +15,7 @@
 #include "filelist/FileList.h"
 #include "settings/AppSettings.h"
 #include "settings/SettingsStore.h"
+#include "writetags/WriteTagsDialog.h"
 
 namespace tagmora::cli {
 
@@ -26,6 +27,8 @@ public:
     MessageResult ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
                               MessageButtons buttons) override;
     int ErrorCount() const { return errors_; }
+    // A question (Yes and No) the user already answered by the command given: Yes, nothing shown.
+    bool AnswerQuestionsYes = false;
 
 private:
     std::ostream& err_;
@@ -87,6 +90,18 @@ struct RenameRequest {
     bool DryRun = false;
 };
 
+// What write-tags asks for: the fields as the batch tag dialog would hold them after OK (a field
+// not given holds "Оставить как есть"), and the file of title lines of --titles-from.
+struct WriteTagsCliRequest {
+    WriteTagsAnswer Answer;
+    std::string TitlesFrom;  // empty: the memo holds the file names, as the dialog fills it
+};
+
+// The text of --track: "keep", "delete", "selected" and "all" name the Track items ("Оставить как
+// есть", "Удалить", "Записать в порядке выбранных файлов", "Записать в порядке всех отображенных
+// файлов"); any other text is itself.
+std::string TrackOptionText(const std::string& option);
+
 // The commands. Each returns the exit code: 0 done; 1 a failure met (a folder or file not read,
 // a file not renamed, nothing checked, the output not written).
 int RunList(CliSession& session, bool json, const std::vector<std::string>& folders);
@@ -94,5 +109,12 @@ int RunEval(CliSession& session, const std::string& script, bool all, const std:
 int RunCheck(CliSession& session, const std::string& script, const std::vector<std::string>& folders);
 int RunSettingsInit(CliSession& session);
 int RunRename(CliSession& session, const RenameRequest& request, const std::vector<std::string>& folders);
+// write-tags: the batch tag write driver on the checked rows with the answer given; prints the path
+// of every file changed; 1 when any checked file was not written.
+int RunWriteTags(CliSession& session, const WriteTagsCliRequest& request, const std::vector<std::string>& folders);
+// remove-tags: tag version 1 or 2 removed from the checked files (the question answered Yes);
+// prints the path of every file whose tag was removed; 1 when a checked file keeps its tag or is
+// missing.
+int RunRemoveTags(CliSession& session, int version, const std::vector<std::string>& folders);
 
 }  // namespace tagmora::cli

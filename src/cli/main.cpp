@@ -10,6 +10,7 @@
 
 #include "cli/CliCommon.h"
 #include "cli/CliMarking.h"
+#include "writetags/TagWriteBatch.h"
 
 namespace {
 
@@ -31,6 +32,39 @@ std::pair<std::string, std::string> SplitAssignment(const std::string& assignmen
     const auto eq = assignment.find('=');
     return {assignment.substr(0, eq), assignment.substr(eq + 1)};
 }
+
+// A field option of write-tags: its name, the dialog field it fills, its help, ID3v2 only?
+struct FieldOption {
+    const char* Name;
+    std::string tagmora::WriteTagsAnswer::*Field;
+    const char* Help;
+    bool V2Only;
+};
+
+using A = tagmora::WriteTagsAnswer;
+const FieldOption kFieldOptions[] = {
+    {"--title", &A::Title, "Title", false},
+    {"--artist", &A::Artist, "Artist", false},
+    {"--album", &A::Album, "Album", false},
+    {"--year", &A::Year, "Year", false},
+    {"--genre", &A::Genre, "Genre (a name of the genre table; ID3v1 writes 12, Other, for any other)", false},
+    {"--comment", &A::Comment, "Comment", false},
+    {"--track", &A::Track,
+     "Track; also keep, delete, selected (number the checked files in list order) or all (the row's "
+     "position in the list)",
+     false},
+    {"--comment-owner", &A::CommentOwner, "the comment's owner (TAG Owner)", true},
+    {"--composer", &A::Composer, "Composer", true},
+    {"--orig-artist", &A::OrigArtist, "OrigArtist", true},
+    {"--copyright", &A::Copyright, "Copyright", true},
+    {"--tit1", &A::TIT1, "TIT1", true},
+    {"--tsse", &A::TSSE, "TSSE", true},
+    {"--mcdi", &A::MCDI, "MCDI", true},
+    {"--ufid", &A::UFID, "UFID", true},
+    {"--txxx", &A::TXXX, "TXXX", true},
+    {"--encoded-by", &A::EncodedBy, "EncodedBy", true},
+    {"--url", &A::URL, "URL", true},
+};
 
 // Adds the FOLDER... arguments (one at least) of a command.
 void AddFolders(CLI::App& command, std::vector<std::string>& folders) {
@@ -99,9 +133,47 @@ int main(int argc, char** argv) {
                             "print the plan and touch nothing; names the run would fail on are failures");
     AddFolders(*renameCommand, folders);
 
+    tagmora::cli::WriteTagsCliRequest writeTags;
+    CLI::App* writeCommand = app.add_subcommand(
+        "write-tags",
+        "write the ID3v1 or ID3v2 tags of the checked files, field by field as the batch tag dialog does; "
+        "prints the path of each file changed");
+    writeCommand->footer(
+        "Each field option takes a text or a script evaluated on each row (write --title=TEXT for a text that\n"
+        "starts with \"-\"); an empty text empties the field; a field not given is kept as the list shows it.");
+    CLI::Option_group* version = writeCommand->add_option_group("version", "one of");
+    bool writeV1 = false;
+    bool writeV2 = false;
+    CLI::Option* v1 = version->add_flag("--v1", writeV1, "write ID3v1 tags");
+    version->add_flag("--v2", writeV2, "write ID3v2 tags");
+    version->require_option(1);
+    std::vector<CLI::Option*> fieldOptions;
+    for (const FieldOption& field : kFieldOptions) {
+        CLI::Option* option =
+            writeCommand->add_option(field.Name, writeTags.Answer.*field.Field, field.Help)->type_name("TEXT");
+        if (field.V2Only) option->excludes(v1);
+        fieldOptions.push_back(option);
+    }
+    writeCommand
+        ->add_option("--titles-from", writeTags.TitlesFrom,
+                     "the titles, one line per checked file in list order (as the dialog's title list)")
+        ->type_name("FILE")
+        ->excludes(fieldOptions.front());
+    writeCommand->add_flag("--kill-v1", writeTags.Answer.KillTags, "first remove the ID3v1 tag of every checked file");
+    AddFolders(*writeCommand, folders);
+
+    int removeVersion = 0;
+    CLI::App* removeCommand = app.add_subcommand(
+        "remove-tags", "remove the ID3v1 or ID3v2 tag of the checked files; prints each file changed");
+    CLI::Option_group* removeWhich = removeCommand->add_option_group("version", "one of");
+    removeWhich->add_flag("--v1{1}", removeVersion, "remove ID3v1 tags");
+    removeWhich->add_flag("--v2{2}", removeVersion, "remove ID3v2 tags");
+    removeWhich->require_option(1);
+    AddFolders(*removeCommand, folders);
+
     // Marking: --mark and --where on every command that shows or acts on checked rows.
     tagmora::cli::MarkingOptions marking;
-    for (CLI::App* command : {list, eval, check, renameCommand}) tagmora::cli::AddMarkingOptions(*command, marking);
+    for (CLI::App* command : {list, eval, check, renameCommand, writeCommand, removeCommand}) tagmora::cli::AddMarkingOptions(*command, marking);
 
     CLI::App* settings = app.add_subcommand("settings", "the stored settings");
     settings->require_subcommand(1);
@@ -132,6 +204,14 @@ int main(int argc, char** argv) {
     if (eval->parsed()) return tagmora::cli::RunEval(session, script, all, folders);
     if (check->parsed()) return tagmora::cli::RunCheck(session, script, folders);
     if (renameCommand->parsed()) return tagmora::cli::RunRename(session, rename, folders);
+    if (writeCommand->parsed()) {
+        writeTags.Answer.Mode = writeV1 ? 1 : 2;
+        for (std::size_t i = 0; i < fieldOptions.size(); ++i) {
+            if (fieldOptions[i]->count() == 0) writeTags.Answer.*kFieldOptions[i].Field = tagmora::kKeepAsIs;
+        }
+        return tagmora::cli::RunWriteTags(session, writeTags, folders);
+    }
+    if (removeCommand->parsed()) return tagmora::cli::RunRemoveTags(session, removeVersion, folders);
     if (init->parsed()) return tagmora::cli::RunSettingsInit(session);
     return 2;
 }

@@ -18,6 +18,7 @@
 #include "rename/Undo.h"
 #include "settings/AppSettings.h"
 #include "settings/SettingsStore.h"
+#include "tags/Id3v2Write.h"
 
 namespace tagmora {
 
@@ -43,6 +44,9 @@ public:
     // The pairs of the last preset rename, for the undo.
     UndoList& Undo() { return undo_; }
     Dialogs& DialogsPort() { return dialogs_; }
+    // The ID3v2 writer's state of the program run: its boxes go to the host, and the choice Ignore
+    // in its delete-failure box (IgnoreDeleteErrors) holds until the program ends.
+    Id3v2WriteSession& TagWriteSession() { return tagWriteSession_; }
     Host& HostPort() { return list_.HostPort(); }
     StatusReporter& Status() { return list_.Status(); }
 
@@ -65,6 +69,7 @@ private:
     Dialogs& dialogs_;
     FileList list_;
     UndoList undo_;
+    Id3v2WriteSession tagWriteSession_;
     CommandFrame* frame_ = nullptr;
 };
 

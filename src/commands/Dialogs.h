@@ -9,17 +9,16 @@
 
 #include "mark/Marking.h"
 #include "rename/ScriptRename.h"
+#include "writetags/WriteTagsDialog.h"
 
 namespace tagmora {
 
-class Dialogs : public ScriptDialogPort,
-                // The marking condition dialog (TMarkForm): MarkDialogPort::AskMarkCondition.
-                public MarkDialogPort {
+class Dialogs : public ScriptDialogPort, public WriteTagsDialogPort, public MarkDialogPort {
 public:
     // The rename dialog (TRenameForm): ScriptDialogPort::AskRenameScript.
+    // The batch tag dialog (TWriteTagsForm): WriteTagsDialogPort::AskWriteTags.
     //
     // Joining it as their commands arrive, each as one more base with its one question:
-    // the batch tag dialog (WriteTagsForm: the tag record to write into the checked files),
     // the settings dialog (SettingsForm: the edited settings, or nothing on cancel),
     // the export dialog (ExportForm: the export columns and the workbook to write).
 };
@@ -31,6 +30,9 @@ public:
         return std::nullopt;
     }
     std::optional<MarkCondition> AskMarkCondition() override { return std::nullopt; }
+    std::optional<WriteTagsAnswer> AskWriteTags(const WriteTagsRequest&, const FileList&) override {
+        return std::nullopt;
+    }
 };
 
 }  // namespace tagmora

@@ -28,6 +28,8 @@
 #include "mark/Marking.h"
 #include "rename/PresetRename.h"
 #include "rename/ScriptRename.h"
+#include "writetags/TagRemoval.h"
+#include "writetags/TagWriteBatch.h"
 
 namespace tagmora {
 
@@ -245,6 +247,16 @@ void MainForm::ConnectCommands() {
             mainList_->setFocus();
         }
     });
+    connect(Command(menu::WriteTag1Mnu), &QAction::triggered, this, [this] {
+        RunListCommand([this] { WriteTagsMnuClick(List(), 1, context_.DialogsPort(), context_.TagWriteSession()); });
+    });
+    connect(Command(menu::WriteTAG2Mnu), &QAction::triggered, this, [this] {
+        RunListCommand([this] { WriteTagsMnuClick(List(), 2, context_.DialogsPort(), context_.TagWriteSession()); });
+    });
+    connect(Command(menu::AGID3v11), &QAction::triggered, this,
+            [this] { RunListCommand([this] { KillTags1MnuClick(List(), context_.TagWriteSession()); }); });
+    connect(Command(menu::AGID3v21), &QAction::triggered, this,
+            [this] { RunListCommand([this] { KillTags2MnuClick(List(), context_.TagWriteSession()); }); });
     connect(Command(menu::UnDoMnu), &QAction::triggered, this,
             [this] { RunListCommand([this] { UnDoMnuClick(List(), context_.Undo()); }); });
     connect(Command(menu::ExitMnu), &QAction::triggered, this, &QWidget::close);

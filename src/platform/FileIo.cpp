@@ -187,13 +187,25 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
-// Fills, flushes and renames the open temporary file over the target; removes it on failure.
-int FinishReplacement(int fd, const std::string& tempPath, const std::string& target, const FileWriter& writer) {
+// Makes a rename into the folder of `target` durable; a file system that cannot sync folders is no
+// failure.
+void SyncFolderOf(const std::string& target) {
+    const int dirFd = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+}
+
+// Fills, flushes and renames the open temporary file over the target; removes it on failure (but
+// for a failed rename when `keepOnRenameFailure`).
+ReplaceResult FinishReplacement(int fd, const std::string& tempPath, const std::string& target,
+                                const FileWriter& writer, bool keepOnRenameFailure = false) {
     UniqueFd file(fd);
     const auto fail = [&](int error) {
         file.Reset();
         ::unlink(tempPath.c_str());
-        return error;
+        return ReplaceResult{error, false};
     };
 
     // The new file keeps the permissions, owner and group of the one it replaces (a new file is
@@ -209,15 +221,13 @@ int FinishReplacement(int fd, const std::string& tempPath, const std::string& ta
     if (const int error = writer(fd); error != 0) return fail(error);
     if (::fsync(fd) != 0) return fail(errno);
     if (const int error = file.Close(); error != 0) return fail(error);
-    if (::rename(tempPath.c_str(), target.c_str()) != 0) return fail(errno);
-
-    // Make the rename itself durable; a file system that cannot sync folders is no failure.
-    const int dirFd = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
+    if (::rename(tempPath.c_str(), target.c_str()) != 0) {
+        const int error = errno;
+        if (keepOnRenameFailure) return ReplaceResult{error, true};
+        return fail(error);
     }
-    return 0;
+    SyncFolderOf(target);
+    return {};
 }
 
 }  // namespace
@@ -229,7 +239,7 @@ int ReplaceFileAtomically(const std::string& path, const FileWriter& writer) {
     std::string pattern = folder + "." + name + ".tmp-XXXXXX";
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0) return errno;
-    return FinishReplacement(fd, pattern, target, writer);
+    return FinishReplacement(fd, pattern, target, writer).Error;
 }
 
 int ReplaceFileAtomically(const std::string& path, const std::string& tempPath, const FileWriter& writer) {
@@ -237,7 +247,28 @@ int ReplaceFileAtomically(const std::string& path, const std::string& tempPath, 
     const std::string target = ResolveLink(path);
     const int fd = ::open(tempPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) return errno;
-    return FinishReplacement(fd, tempPath, target, writer);
+    return FinishReplacement(fd, tempPath, target, writer).Error;
+}
+
+ReplaceResult ReplaceFileKeepingTemporary(const std::string& path, const std::string& tempPath,
+                                          const FileWriter& writer) {
+    if (path.empty() || path.back() == '/') return {EISDIR, false};
+    const std::string target = ResolveLink(path);
+    const int fd = ::open(tempPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) return {errno, false};
+    return FinishReplacement(fd, tempPath, target, writer, true);
+}
+
+int RenameReplacement(const std::string& path, const std::string& tempPath) {
+    const std::string target = ResolveLink(path);
+    if (::rename(tempPath.c_str(), target.c_str()) != 0) return errno;
+    SyncFolderOf(target);
+    return 0;
+}
+
+int RemoveFile(const std::string& path) {
+    if (::unlink(path.c_str()) == 0 || errno == ENOENT) return 0;
+    return errno;
 }
 
 int RemoveLeftoverTemporaries(const std::string& path, int minAgeSeconds) {

@@ -82,6 +82,25 @@ int ReplaceFileAtomically(const std::string& path, const FileWriter& writer);
 // must lie in the target's folder).
 int ReplaceFileAtomically(const std::string& path, const std::string& tempPath, const FileWriter& writer);
 
+// What ReplaceFileKeepingTemporary came to: 0, or the errno of the step that failed; `RenameFailed`
+// when that step was the final rename (the temporary file is then complete, flushed and kept).
+struct ReplaceResult {
+    int Error = 0;
+    bool RenameFailed = false;
+};
+
+// ReplaceFileAtomically with the caller's temporary file, except that a failed final rename keeps
+// the temporary file, so that the caller can try the rename again (RenameReplacement) or leave the
+// new content there. A failure before the rename removes it, as ReplaceFileAtomically does.
+ReplaceResult ReplaceFileKeepingTemporary(const std::string& path, const std::string& tempPath,
+                                          const FileWriter& writer);
+// Renames the complete temporary file over `path` (following a link, as the replacement does) and
+// makes the rename durable: 0 or the errno.
+int RenameReplacement(const std::string& path, const std::string& tempPath);
+
+// Removes the file `path` (not a folder): 0 when it is gone or was not there, the errno otherwise.
+int RemoveFile(const std::string& path);
+
 // Removes the temporary files that ReplaceFileAtomically's default variant leaves beside `path`
 // when the process dies in the middle of a replacement: regular files (not links) in the target's
 // folder named "." + the target's name + ".tmp-" + six letters or digits, last modified at least

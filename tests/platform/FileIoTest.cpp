@@ -39,16 +39,25 @@ FileWriter Writes(std::string bytes) {
     return [bytes = std::move(bytes)](int fd) { return WriteAll(fd, bytes); };
 }
 
-// Both variants of the replacement: the module's own temporary name and one the caller chose.
+// The variants of the replacement: the module's own temporary name, one the caller chose, and
+// one the caller chose that a failed rename keeps.
 struct Variant {
     const char* Name;
     bool CallerTemp;
+    bool KeepOnRenameFailure = false;
 };
-constexpr Variant kVariants[] = {{"own temporary name", false}, {"caller's temporary name", true}};
+constexpr Variant kVariants[] = {
+    {"own temporary name", false}, {"caller's temporary name", true}, {"caller's temporary name, kept", true, true}};
 
 int Replace(const Variant& variant, const std::string& path, const FileWriter& writer) {
     if (!variant.CallerTemp) return ReplaceFileAtomically(path, writer);
-    return ReplaceFileAtomically(path, fs::path(path).parent_path() / "chosen.tmp", writer);
+    const std::string temp = fs::path(path).parent_path() / "chosen.tmp";
+    if (variant.KeepOnRenameFailure) {
+        const ReplaceResult result = ReplaceFileKeepingTemporary(path, temp, writer);
+        EXPECT_FALSE(result.RenameFailed && result.Error == 0);
+        return result.Error;
+    }
+    return ReplaceFileAtomically(path, temp, writer);
 }
 
 TEST(ReplaceFileAtomically, KeepsThePermissionBits) {
@@ -100,6 +109,33 @@ TEST(ReplaceFileAtomically, AnExistingTemporaryNameIsNeitherUsedNorRemoved) {
     EXPECT_EQ(ReadFile(path), "old");
     EXPECT_EQ(ReadFile(dir / "chosen.tmp"), "someone else's");
     EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{"chosen.tmp", "file.reg"}));
+}
+
+TEST(ReplaceFileKeepingTemporary, AFailedRenameKeepsTheCompleteTemporaryFile) {
+    TempDir dir;
+    dir.MakeDir("target.reg/inner");  // a folder: the rename over it fails
+    const std::string path = dir / "target.reg";
+    const std::string temp = dir / "chosen.tmp";
+    const ReplaceResult result = ReplaceFileKeepingTemporary(path, temp, Writes("new"));
+    EXPECT_TRUE(result.RenameFailed);
+    EXPECT_NE(result.Error, 0);
+    EXPECT_EQ(ReadFile(temp), "new");
+    EXPECT_NE(RenameReplacement(path, temp), 0);  // still a folder there
+    fs::remove_all(path);
+    EXPECT_EQ(RenameReplacement(path, temp), 0);
+    EXPECT_EQ(ReadFile(path), "new");
+    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"target.reg"});
+}
+
+TEST(RemoveFile, GoneOrAbsentIsDoneAFolderIsNot) {
+    TempDir dir;
+    WriteFile(dir / "file", "x");
+    EXPECT_EQ(RemoveFile(dir / "file"), 0);
+    EXPECT_FALSE(fs::exists(dir / "file"));
+    EXPECT_EQ(RemoveFile(dir / "file"), 0);
+    dir.MakeDir("folder");
+    EXPECT_EQ(RemoveFile(dir / "folder"), EISDIR);
+    EXPECT_TRUE(fs::exists(dir / "folder"));
 }
 
 TEST(ReplaceFileAtomically, ReplacesTheTargetOfASymbolicLink) {

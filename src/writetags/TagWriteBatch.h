@@ -1,0 +1,106 @@
+// The batch tag write driver behind WriteTag1Mnu (F5) and WriteTAG2Mnu (F6): the dialog says per
+// field what to write (keep the listed text, a fixed text or a script, track numbering, titles from
+// the edited list); one tag record is built per checked row, in list order, and written; files
+// left unchanged are summed up in one box; the checked rows are read again.
+//
+// For a checked row showing "01 - Song" in Title, the answer Title "%p0n[6-]n[-4]%" on the file
+// /Music/01 - Song.mp3 writes the title "Song"; Title "Оставить как есть" writes "01 - Song" back
+// (in ID3v2 as the old frame, untouched).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tags/Id3v1.h"
+#include "tags/Id3v2Write.h"
+#include "writetags/TagEngine.h"
+#include "writetags/WriteTagsDialog.h"
+
+namespace tagmora {
+
+class FileList;
+
+// The keywords a field may hold (compared exactly).
+inline constexpr std::string_view kKeepAsIs = "Оставить как есть";
+inline constexpr std::string_view kTakeFromList = "Взять из списка";  // Title only
+inline constexpr std::string_view kDeleteTrack = "Удалить";           // Track only
+inline constexpr std::string_view kNumberChecked = "Записать в порядке выбранных файлов";
+inline constexpr std::string_view kNumberAll = "Записать в порядке всех отображенных файлов";
+
+inline constexpr const char* kStatusWritingV1 = " Запись TAGs ID3v1...";
+inline constexpr const char* kStatusWritingV2 = " Запись TAGs ID3v2...";
+// The summary box when any file stayed unchanged (caption "Tagmora", information icon).
+inline constexpr const char* kFilesUnchanged =
+    "Один или несколько файлов остались без изменения.Убедитесь, что ни один из файлов в данной папке не "
+    "занят другим приложением и в окне настроек на вкладке \"Прочее\" установлен флажок \"При необходимости "
+    "снимать атрибут \"Только чтение\" с файлов.";
+
+// The ID3v1 cut: Title, Artist, Album and Comment keep 29 characters, Year 4.
+inline constexpr std::size_t kId3v1TextCut = 29;
+inline constexpr std::size_t kId3v1YearCut = 4;
+// The ID3v1 track of a script whose result is not a whole number.
+inline constexpr int kId3v1TrackOfNoNumber = 33;
+
+// The common rule of a field: "Оставить как есть" gives the row's text in `column` as the list
+// shows it; any other text is EvaluateScript(text, row) (a text without placeholders is itself).
+std::string FieldValue(std::string_view text, FileList& list, int row, int column);
+
+// A whole number as an ID3v1 track: decimal, or hexadecimal after "$" or "0x"; false when the text
+// is not a whole number. A number outside 0..255 gives 0 (no track): "7" 7, "$1F" 31, "300" 0.
+bool Id3v1TrackOfNumber(std::string_view text, int& track);
+// The track of a listed Track text: its leading decimal number ("3/12" 3, "07" 7), 0 when it has
+// none or the number is above 255.
+int Id3v1TrackOfListed(std::string_view text);
+
+// Where the loop stands at one checked row: k (1-based among the checked rows) and, for ID3v1's
+// "Записать в порядке выбранных файлов", the number of files numbered so far.
+struct TagWriteStep {
+    int Row = 0;
+    int K = 0;
+    int Numbered = 0;
+};
+
+// The ID3v1 record of one checked row (texts cut as above; Genre by GenreIndexOf).
+Id3v1Tag BuildId3v1Record(const WriteTagsAnswer& answer, FileList& list, const TagWriteStep& step);
+
+// The ID3v2 record of one checked row (values not cut). When the row was filled from the file's
+// ID3v2 tag (ID3v column "2"), a field whose value equals the text its column shows is kept (the old
+// frame stays as it is; Comment when both the comment and its owner are unchanged); otherwise every
+// field is its new value, and an empty value removes the frame.
+Id3v2WriteRecord BuildId3v2Record(const WriteTagsAnswer& answer, FileList& list, const TagWriteStep& step);
+
+// The request the dialog gets: the mode, N, one memo line per checked row (its file name without
+// the last four characters, as "%p0n[-4]%" gives it), CurrentFolder and the sample row.
+WriteTagsRequest MakeWriteTagsRequest(const FileList& list, int mode);
+
+// What became of one checked row's file.
+struct TagFileOutcome {
+    std::string Path;
+    int Prepare = 0;  // PrepareFileForWrite: 0 writable, -1 missing, 1 read-only
+    int Write = 0;    // the writer's result when Prepare is 0: 0 written, 2 Abort, -1 failed
+    bool Id3v1Removed = false;
+    bool Reached = false;  // false for the rows after Abort (or a cancel): nothing written
+    bool Written() const { return Reached && Prepare == 0 && Write == 0; }
+};
+
+struct TagWriteBatchResult {
+    bool Confirmed = false;             // the dialog closed with OK
+    bool Failed = false;                // the summary box was shown
+    std::vector<TagFileOutcome> Files;  // every checked row, in list order
+};
+
+// TagWriteBatch(mode): "Нет выбранных файлов." when no row is checked; otherwise sets the sample
+// row, resets the folder counters and asks the dialog (mode 1 ID3v1, 2 ID3v2). After OK: with
+// KillTags every checked file loses its ID3v1 tag first; then the loop of the answer's mode
+// (status text, PrepareFileForWrite by TryChangeAttrs, the record, the writer, progress
+// 100 / N * k per row; Abort in the ID3v2 writer ends the loop), ShowTotal, the summary box when
+// any file was not written, and BuildList of the checked rows. Cancel writes and refreshes nothing.
+TagWriteBatchResult TagWriteBatch(FileList& list, int mode, WriteTagsDialogPort& dialog, const TagEngine& engine);
+
+// The menu commands WriteTag1Mnu (mode 1) and WriteTAG2Mnu (mode 2): " Подождите...", then
+// TagWriteBatch with the real tag engine. Run them through RunCommand.
+TagWriteBatchResult WriteTagsMnuClick(FileList& list, int mode, WriteTagsDialogPort& dialog,
+                                      Id3v2WriteSession& session);
+
+}  // namespace tagmora

@@ -1,0 +1,167 @@
+// tagmora-cli write-tags and remove-tags on generated files: the tags read back, the files changed
+// on stdout, the files left unchanged on stderr, the exit codes and the usage errors.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "CliRunner.h"
+#include "RenameFixture.h"
+#include "tags/Genres.h"
+#include "tags/Id3v1.h"
+#include "tags/Id3v2Read.h"
+
+namespace tagmora {
+namespace {
+
+using test::RunCli;
+using test::SplitLines;
+using Strings = std::vector<std::string>;
+
+class CliWriteTagsTest : public test::RenameFixture {
+protected:
+    CliWriteTagsTest() {
+        a = Song("music/01 - Alpha.mp3", "Alpha", "Artist", "Album", "3/12");
+        b = Song("music/02 - Beta.mp3", "Beta", "Artist", "Album", "4");
+        c = Song("music/03 - Gamma.mp3", "Gamma", "Artist", "Album", "5");
+    }
+    std::string Music(const std::string& name = {}) const {
+        return name.empty() ? dir / "music" : dir / ("music/" + name);
+    }
+    Id3v1Tag V1(const std::string& name) const {
+        Id3v1Tag tag;
+        EXPECT_EQ(ReadId3v1Tag(Music(name), tag, 1251), 0) << name;
+        return tag;
+    }
+    void AddV1(const std::string& name) const {
+        test::WriteFile(Music(name), test::ReadFile(Music(name)) + test::Id3v1Bytes("T", "A", "B", "1990", "C", 1, 2));
+    }
+    std::string a, b, c;
+    test::TempDir config;
+};
+
+TEST_F(CliWriteTagsTest, WritesId3v1TagsFieldByField) {
+    const auto r = RunCli({"--set", "IncludeSubDirs=0", "write-tags", "--v1", "--title", "%p0n[6-]n[-4]%", "--artist",
+                           "Someone", "--genre", "Rock", "--track", "selected", "--comment=-note", Music()},
+                          config.Path());
+    ASSERT_EQ(r.ExitCode, 0) << r.Err;
+    EXPECT_EQ(SplitLines(r.Out), (Strings{Music("01 - Alpha.mp3"), Music("02 - Beta.mp3"), Music("03 - Gamma.mp3")}));
+    struct Expect {
+        std::string File, Title;
+        int Track;
+    };
+    for (const Expect& e : std::vector<Expect>{
+             {"01 - Alpha.mp3", "Alpha", 1}, {"02 - Beta.mp3", "Beta", 2}, {"03 - Gamma.mp3", "Gamma", 3}}) {
+        const Id3v1Tag tag = V1(e.File);
+        EXPECT_EQ(tag.Title, e.Title);
+        EXPECT_EQ(tag.Artist, "Someone");
+        EXPECT_EQ(tag.Album, "Album");  // not given: kept as listed
+        EXPECT_EQ(tag.Comment, "-note");
+        EXPECT_EQ(tag.Track, e.Track);
+        EXPECT_EQ(tag.Genre, GenreIndexOf("Rock"));
+    }
+    // Kept tracks: "3/12" gives its leading number.
+    const auto kept = RunCli({"--set", "IncludeSubDirs=0", "write-tags", "--v1", Music()}, config.Path());
+    ASSERT_EQ(kept.ExitCode, 0) << kept.Err;
+    EXPECT_EQ(V1("01 - Alpha.mp3").Track, 3);
+    EXPECT_EQ(V1("01 - Alpha.mp3").Title, "Alpha");
+    EXPECT_EQ(V1("01 - Alpha.mp3").Genre, GenreIndexOf("Other"));  // no genre listed
+}
+
+TEST_F(CliWriteTagsTest, TitlesFromAFileAndAReadOnlyFileInTheMiddle) {
+    test::WriteFile(dir / "titles.txt", "First\r\nSecond\nThird\n");
+    ::chmod(Music("02 - Beta.mp3").c_str(), 0444);
+    const auto r = RunCli({"--set", "IncludeSubDirs=0", "--set", "TryChangeAttrs=0", "write-tags", "--v1",
+                           "--titles-from", dir / "titles.txt", "--track", "selected", Music()},
+                          config.Path());
+    EXPECT_EQ(r.ExitCode, 1);
+    EXPECT_EQ(SplitLines(r.Out), (Strings{Music("01 - Alpha.mp3"), Music("03 - Gamma.mp3")}));
+    EXPECT_NE(r.Err.find("Один или несколько файлов остались без изменения."), std::string::npos) << r.Err;
+    EXPECT_NE(r.Err.find("tagmora-cli write-tags: " + Music("02 - Beta.mp3") + ": not written"), std::string::npos);
+    EXPECT_EQ(V1("01 - Alpha.mp3").Title, "First");
+    EXPECT_EQ(V1("03 - Gamma.mp3").Title, "Third");
+    EXPECT_EQ(V1("03 - Gamma.mp3").Track, 2);  // the read-only file used up no number
+    EXPECT_EQ(test::ReadFile(Music("02 - Beta.mp3")), b);
+    // With TryChangeAttrs the read-only file is written.
+    const auto again =
+        RunCli({"--set", "IncludeSubDirs=0", "write-tags", "--v1", "--track", "all", Music()}, config.Path());
+    EXPECT_EQ(again.ExitCode, 0) << again.Err;
+    EXPECT_EQ(V1("02 - Beta.mp3").Track, 2);
+}
+
+TEST_F(CliWriteTagsTest, RemoveTagsCountsWhatItRemoved) {
+    AddV1("01 - Alpha.mp3");
+    AddV1("03 - Gamma.mp3");
+    const std::string gamma = test::ReadFile(Music("03 - Gamma.mp3"));
+    ::chmod(Music("03 - Gamma.mp3").c_str(), 0444);
+    const auto r = RunCli({"--set", "IncludeSubDirs=0", "--set", "TryChangeAttrs=0", "remove-tags", "--v1", Music()},
+                          config.Path());
+    // Beta has no ID3v1 tag: nothing to do, no failure; Gamma keeps its tag: a failure.
+    EXPECT_EQ(r.ExitCode, 1);
+    EXPECT_EQ(SplitLines(r.Out), (Strings{Music("01 - Alpha.mp3")}));
+    EXPECT_EQ(r.Err, "tagmora-cli remove-tags: " + Music("03 - Gamma.mp3") +
+                         ": the tag stays: the file is read-only (TryChangeAttrs=0)\n");
+    EXPECT_EQ(test::ReadFile(Music("01 - Alpha.mp3")), a);
+    EXPECT_EQ(test::ReadFile(Music("03 - Gamma.mp3")), gamma);
+    const auto again = RunCli({"--set", "IncludeSubDirs=0", "remove-tags", "--v1", Music()}, config.Path());
+    EXPECT_EQ(again.ExitCode, 0) << again.Err;
+    EXPECT_EQ(SplitLines(again.Out), (Strings{Music("03 - Gamma.mp3")}));
+    EXPECT_EQ(test::ReadFile(Music("03 - Gamma.mp3")), c);
+}
+
+TEST_F(CliWriteTagsTest, WritesAndRemovesId3v2Tags) {
+    AddV1("02 - Beta.mp3");
+    const auto r = RunCli({"--set", "IncludeSubDirs=0", "write-tags", "--v2", "--kill-v1", "--album", "%p1%",
+                           "--composer", "Composer %p0n[1-2]%", "--track", "selected", "--url", "", Music()},
+                          config.Path());
+    ASSERT_EQ(r.ExitCode, 0) << r.Err;
+    EXPECT_EQ(SplitLines(r.Out), (Strings{Music("01 - Alpha.mp3"), Music("02 - Beta.mp3"), Music("03 - Gamma.mp3")}));
+    struct Expect {
+        std::string File, Title, Track, Composer;
+    };
+    for (const Expect& e : std::vector<Expect>{{"01 - Alpha.mp3", "Alpha", "01", "Composer 01"},
+                                               {"02 - Beta.mp3", "Beta", "02", "Composer 02"},
+                                               {"03 - Gamma.mp3", "Gamma", "03", "Composer 03"}}) {
+        Id3v2Tag tag;
+        ASSERT_EQ(ReadId3v2Tag(Music(e.File), tag, 1251), 0) << e.File;
+        EXPECT_EQ(tag.Title, e.Title);
+        EXPECT_EQ(tag.Artist, "Artist");
+        EXPECT_EQ(tag.Album, "music");
+        EXPECT_EQ(tag.Track, e.Track);
+        EXPECT_EQ(tag.Composer, e.Composer);
+        Id3v1Tag v1;
+        EXPECT_EQ(ReadId3v1Tag(Music(e.File), v1, 1251), 1) << e.File;  // --kill-v1
+    }
+    const auto removed = RunCli({"--set", "IncludeSubDirs=0", "remove-tags", "--v2", Music()}, config.Path());
+    ASSERT_EQ(removed.ExitCode, 0) << removed.Err;
+    EXPECT_EQ(SplitLines(removed.Out).size(), 3u);
+    EXPECT_EQ(test::ReadFile(Music("01 - Alpha.mp3")), test::SilentFrames(1) + "music/01 - Alpha.mp3");
+    // Nothing is checked any more: no file has a tag.
+    EXPECT_EQ(RunCli({"--set", "IncludeSubDirs=0", "remove-tags", "--v2", Music()}, config.Path()).ExitCode, 1);
+}
+
+TEST_F(CliWriteTagsTest, NothingCheckedAndUsageErrors) {
+    const auto before = Files();
+    dir.MakeDir("empty");
+    for (const Strings& args :
+         {Strings{"write-tags", "--v1", dir / "empty"}, Strings{"remove-tags", "--v2", dir / "empty"}}) {
+        const auto r = RunCli(args, config.Path());
+        EXPECT_EQ(r.ExitCode, 1) << args[0];
+        EXPECT_NE(r.Err.find("Нет выбранных файлов."), std::string::npos);
+    }
+    const auto missing = RunCli({"write-tags", "--v1", "--titles-from", dir / "none.txt", Music()}, config.Path());
+    EXPECT_EQ(missing.ExitCode, 1);
+    for (const Strings& args :
+         {Strings{"write-tags", Music()}, Strings{"write-tags", "--v1", "--v2", Music()},
+          Strings{"write-tags", "--v1", "--composer", "x", Music()},
+          Strings{"write-tags", "--v2", "--title", "x", "--titles-from", "t", Music()}, Strings{"write-tags", "--v2"},
+          Strings{"remove-tags", Music()}, Strings{"remove-tags", "--v1", "--v2", Music()}}) {
+        EXPECT_EQ(RunCli(args, config.Path()).ExitCode, 2) << args[1];
+    }
+    EXPECT_EQ(Files(), before);
+}
+
+}  // namespace
+}  // namespace tagmora
