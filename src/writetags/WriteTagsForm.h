@@ -28,7 +28,8 @@ class Host;
 class TWriteTagsForm : public QDialog {
     Q_OBJECT
 public:
-    // The geometry of the two layouts: dialog height (also its minimum height) and memo height.
+    // The dialog's sizes, those of the widget itself (the window manager's frame comes on top): 580
+    // wide and at least 580 x 192; the height of each layout is also its minimum height.
     static constexpr int kWidth = 580;
     static constexpr int kMinHeight = 192;
     static constexpr int kId3v1Height = 201;
