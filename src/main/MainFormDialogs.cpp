@@ -3,12 +3,17 @@
 
 #include "mark/MarkForm.h"
 #include "rename/RenameForm.h"
+#include "writetags/WriteTagsForm.h"
 
 namespace tagmora {
 
 std::optional<std::string> QtDialogs::AskRenameScript(const std::vector<std::string>& history, const FileList& list,
                                                       int sampleRow) {
     return QtScriptDialog(parent_).AskRenameScript(history, list, sampleRow);
+}
+
+std::optional<WriteTagsAnswer> QtDialogs::AskWriteTags(const WriteTagsRequest& request, const FileList& list) {
+    return ShowWriteTagsForm(parent_, request, list);
 }
 
 std::optional<MarkCondition> QtDialogs::AskMarkCondition() { return QtMarkDialog(parent_).AskMarkCondition(); }

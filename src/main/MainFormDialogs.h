@@ -19,7 +19,7 @@ public:
     // TRenameForm.
     std::optional<std::string> AskRenameScript(const std::vector<std::string>& history, const FileList& list,
                                                int sampleRow) override;
-    // TWriteTagsForm (defined with the form, in writetags/WriteTagsForm.cpp).
+    // TWriteTagsForm.
     std::optional<WriteTagsAnswer> AskWriteTags(const WriteTagsRequest& request, const FileList& list) override;
 
     // TMarkForm.

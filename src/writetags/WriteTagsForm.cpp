@@ -1,0 +1,387 @@
+// TWriteTagsForm and ShowWriteTagsForm.
+#include "writetags/WriteTagsForm.h"
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCompleter>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "common/Messages.h"
+#include "common/Ports.h"
+#include "common/Text.h"
+#include "filelist/FileList.h"
+#include "script/Script.h"
+#include "tags/Genres.h"
+
+namespace tagmora {
+namespace {
+
+const QString kKeep = QStringLiteral("Оставить как есть");
+const QString kFromList = QStringLiteral("Взять из списка");
+const QString kModeId3v1 = QStringLiteral("ID3v 1");
+const QString kModeId3v2 = QStringLiteral("ID3v 2");
+constexpr const char* kKillTagsQuestion = "Будут удалены ID3 v1 в выбранных файлах. Продолжить?";
+constexpr int kId3v1TextLimit = 29;
+// QLineEdit's own default: no limit worth the name.
+constexpr int kNoTextLimit = 32767;
+
+// The genre names in alphabetical order: by code point, A-Z folded, as the list sorts.
+std::vector<std::string> SortedGenres() {
+    std::vector<std::string> names(GenreTable.begin(), GenreTable.end());
+    std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+            return static_cast<unsigned char>(text::AsciiLower(x)) < static_cast<unsigned char>(text::AsciiLower(y));
+        });
+    });
+    return names;
+}
+
+// An editable field combo: typed text is kept as typed, nothing is completed or added to the list.
+void MakeField(QComboBox* combo) {
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->setCompleter(nullptr);
+    // Long items must not widen the dialog; the opened list is as wide as its longest item.
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    combo->setMinimumContentsLength(6);
+    combo->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+void AddItems(QComboBox* combo, std::initializer_list<QString> items) {
+    for (const QString& item : items) combo->addItem(item);
+    combo->view()->setMinimumWidth(combo->view()->sizeHintForColumn(0) + 8);
+    combo->setCurrentIndex(-1);
+}
+
+// The memo's lines as its text holds them; a final line break ends the last line, it starts none.
+QStringList MemoLines(const QPlainTextEdit& memo) {
+    const QString all = memo.toPlainText();
+    if (all.isEmpty()) return {};
+    QStringList lines = all.split(QLatin1Char('\n'));
+    if (all.endsWith(QLatin1Char('\n'))) lines.removeLast();
+    return lines;
+}
+
+}  // namespace
+
+TWriteTagsForm::TWriteTagsForm(const WriteTagsRequest& request, const FileList& list, Host* host, QWidget* parent)
+    : QDialog(parent), list_(list), sampleRow_(request.SampleRow), host_(host) {
+    setObjectName(QStringLiteral("WriteTagsForm"));
+    setWindowTitle(QStringLiteral("Пакетная запись в TAG'и. Выбрано файлов - ") +
+                   QString::number(request.CheckedCount));
+    // Only the system menu: no help, minimise or maximise buttons.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    setMinimumSize(kWidth, kMinHeight);
+    resize(kWidth, kId3v2Height);
+
+    // Left: the title field and its list of titles.
+    auto* titleLabel = new QLabel(QStringLiteral("Title"), this);
+    titleLabel->setObjectName(QStringLiteral("LabelTitles"));
+    ComboBoxExTitles = new QComboBox(this);
+    ComboBoxExTitles->setObjectName(QStringLiteral("ComboBoxExTitles"));
+    MakeField(ComboBoxExTitles);
+    titleLabel->setBuddy(ComboBoxExTitles);
+    MemoTitles = new QPlainTextEdit(this);
+    MemoTitles->setObjectName(QStringLiteral("MemoTitles"));
+    MemoTitles->setLineWrapMode(QPlainTextEdit::NoWrap);
+    MemoTitles->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    MemoTitles->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    MemoTitles->setTabChangesFocus(true);
+    MemoTitles->setToolTip(QStringLiteral("Нажмите F2, чтобы отсечь первые символы строк"));
+    MemoTitles->setEnabled(false);
+    auto* titleRow = new QHBoxLayout;
+    titleRow->addWidget(titleLabel);
+    titleRow->addWidget(ComboBoxExTitles, 1);
+    auto* left = new QVBoxLayout;
+    left->setSpacing(4);
+    left->addLayout(titleRow);
+    left->addWidget(MemoTitles);
+    left->addStretch(1);
+
+    // Right: the other fields two by two, the ID3v2-only ones below the seven of ID3v1.
+    fields_ = new QGridLayout;
+    fields_->setHorizontalSpacing(6);
+    fields_->setVerticalSpacing(4);
+    fields_->setColumnStretch(1, 1);
+    fields_->setColumnStretch(3, 1);
+    ComboBoxExArtist = AddField("ComboBoxExArtist", "Artist", 0, 0);
+    ComboBoxExAlbum = AddField("ComboBoxExAlbum", "Album", 0, 2);
+    ComboBoxExYear = AddField("ComboBoxExYear", "Year", 1, 0);
+    ComboBoxGenre = AddField("ComboBoxGenre", "Genre", 1, 2);
+    ComboBoxExComment = AddField("ComboBoxExComment", "Comment", 2, 0);
+    ComboBoxExTrack = AddField("ComboBoxExTrack", "Track", 2, 2);
+    const std::array<std::pair<const char*, const char*>, 11> id3v2Only = {{
+        {"ComboBoxExCommentOwner", "CommentOwner"},
+        {"ComboBoxExComposer", "Composer"},
+        {"ComboBoxExOrigArtist", "OrigArtist"},
+        {"ComboBoxExCopyright", "Copyright"},
+        {"ComboBoxExTIT1", "TIT1"},
+        {"ComboBoxExTSSE", "TSSE"},
+        {"ComboBoxExMCDI", "MCDI"},
+        {"ComboBoxExUFID", "UFID"},
+        {"ComboBoxExTXXX", "TXXX"},
+        {"ComboBoxExEncBy", "EncodedBy"},
+        {"ComboBoxExURL", "URL"},
+    }};
+    for (std::size_t i = 0; i < id3v2Only.size(); ++i) {
+        const int at = static_cast<int>(i) + 6;
+        id3v2Fields_[i] = AddField(id3v2Only[i].first, id3v2Only[i].second, at / 2, (at % 2) * 2);
+        id3v2Labels_[i] = qobject_cast<QLabel*>(fields_->itemAtPosition(at / 2, (at % 2) * 2)->widget());
+    }
+    CheckBoxKillTags = new QCheckBox(QStringLiteral("Удалить TAG'и ID3v1"), this);
+    CheckBoxKillTags->setObjectName(QStringLiteral("CheckBoxKillTags"));
+    fields_->addWidget(CheckBoxKillTags, 9, 0, 1, 4);
+    fields_->setRowStretch(10, 1);
+
+    BitBtnWrite = new QPushButton(QStringLiteral("Начать"), this);
+    BitBtnWrite->setObjectName(QStringLiteral("BitBtnWrite"));
+    BitBtnWrite->setToolTip(QStringLiteral("F12"));
+    BitBtnCancel = new QPushButton(QStringLiteral("Отмена"), this);
+    BitBtnCancel->setObjectName(QStringLiteral("BitBtnCancel"));
+    BitBtnCancel->setToolTip(QStringLiteral("Ecape"));
+    // Enter in a field finishes nothing: F12 and the button start the writing.
+    BitBtnWrite->setAutoDefault(false);
+    BitBtnCancel->setAutoDefault(false);
+    SpeedButton1 = new QToolButton(this);
+    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+    SpeedButton1->setText(kModeId3v1);
+    SpeedButton1->setToolTip(QStringLiteral("F3"));
+    SpeedButton1->setFocusPolicy(Qt::NoFocus);
+    QFont bold = SpeedButton1->font();
+    bold.setBold(true);
+    SpeedButton1->setFont(bold);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(SpeedButton1);
+    buttons->addStretch(1);
+    buttons->addWidget(BitBtnWrite);
+    buttons->addWidget(BitBtnCancel);
+
+    auto* right = new QVBoxLayout;
+    right->setSpacing(4);
+    right->addLayout(fields_, 1);
+    right->addLayout(buttons);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->setSpacing(8);
+    layout->addLayout(left, 2);
+    layout->addLayout(right, 3);
+
+    // The tab order is the order of the fields, then the check box and the buttons.
+    QWidget* previous = ComboBoxExTitles;
+    for (QWidget* next : std::initializer_list<QWidget*>{MemoTitles, ComboBoxExArtist, ComboBoxExAlbum, ComboBoxExYear,
+                                                         ComboBoxGenre, ComboBoxExComment, ComboBoxExTrack}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
+    for (QComboBox* next : id3v2Fields_) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
+    setTabOrder(previous, CheckBoxKillTags);
+    setTabOrder(CheckBoxKillTags, BitBtnWrite);
+    setTabOrder(BitBtnWrite, BitBtnCancel);
+
+    // The items, before any handler is connected: filling them previews nothing.
+    AddItems(ComboBoxExTitles, {kKeep, kFromList, QStringLiteral("%p0n[6-]n[-4]%")});
+    AddItems(ComboBoxExArtist, {QString::fromStdString(PathPart(request.CurrentFolder, 1)), kKeep});
+    AddItems(ComboBoxExAlbum, {QString::fromStdString(PathPart(request.CurrentFolder, 0)), kKeep});
+    AddItems(ComboBoxExYear, {kKeep});
+    AddItems(ComboBoxExComment, {kKeep});
+    AddItems(ComboBoxExTrack, {kKeep, QStringLiteral("Удалить"), QStringLiteral("Записать в порядке выбранных файлов"),
+                               QStringLiteral("Записать в порядке всех отображенных файлов")});
+    for (QComboBox* combo : id3v2Fields_) AddItems(combo, {kKeep});
+    for (const std::string& name : SortedGenres()) ComboBoxGenre->addItem(QString::fromStdString(name));
+    ComboBoxGenre->addItem(kKeep);
+    ComboBoxGenre->setMaxVisibleItems(10);
+    ComboBoxGenre->setCurrentIndex(-1);
+    ComboBoxGenre->installEventFilter(this);
+
+    // Every field combo but the genre previews its text on the sample row in its hint.
+    for (QComboBox* combo : findChildren<QComboBox*>()) {
+        if (combo == ComboBoxGenre) continue;
+        connect(combo, &QComboBox::editTextChanged, combo, [this, combo](const QString& text) {
+            combo->setToolTip(QString::fromStdString(CheckScript(text.toStdString(), list_, sampleRow_)));
+        });
+    }
+    connect(ComboBoxExTitles, &QComboBox::editTextChanged, this,
+            [this](const QString& text) { MemoTitles->setEnabled(text == kFromList); });
+    connect(ComboBoxExTitles, &QComboBox::activated, this, &TWriteTagsForm::ComboBoxExTitlesSelect);
+    connect(CheckBoxKillTags, &QCheckBox::toggled, this, &TWriteTagsForm::CheckBoxKillTagsClick);
+    connect(SpeedButton1, &QToolButton::clicked, this, &TWriteTagsForm::SpeedButton1Click);
+    connect(BitBtnWrite, &QPushButton::clicked, this, &QDialog::accept);
+    connect(BitBtnCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    // The keys act on the whole dialog, once per press (a held key does not repeat).
+    const auto addKey = [this](Qt::Key key, auto action) {
+        auto* shortcut = new QShortcut(QKeySequence(key), this);
+        shortcut->setAutoRepeat(false);
+        connect(shortcut, &QShortcut::activated, this, action);
+    };
+    addKey(Qt::Key_F2, [this] { MemoTitlesCutFirstChars(); });
+    addKey(Qt::Key_F3, [this] { SpeedButton1Click(); });
+    addKey(Qt::Key_F12, [this] { BitBtnWrite->click(); });
+    addKey(Qt::Key_Escape, [this] { BitBtnCancel->click(); });
+
+    QStringList memo;
+    for (const std::string& line : request.MemoLines) memo.append(QString::fromStdString(line));
+    MemoTitles->setPlainText(memo.join(QLatin1Char('\n')));
+    SetUpMode(request.Mode);
+    ComboBoxExTitles->setFocus();
+}
+
+QComboBox* TWriteTagsForm::AddField(const char* name, const char* label, int row, int column) {
+    auto* caption = new QLabel(QString::fromUtf8(label), this);
+    caption->setObjectName(QStringLiteral("Label") + QString::fromUtf8(name + std::strlen("ComboBox")));
+    auto* combo = new QComboBox(this);
+    combo->setObjectName(QString::fromUtf8(name));
+    MakeField(combo);
+    caption->setBuddy(combo);
+    fields_->addWidget(caption, row, column);
+    fields_->addWidget(combo, row, column + 1);
+    return combo;
+}
+
+void TWriteTagsForm::SetUpMode(int mode) {
+    const bool id3v1 = mode == 1;
+    SpeedButton1->setText(id3v1 ? kModeId3v1 : kModeId3v2);
+    const int height = id3v1 ? kId3v1Height : kId3v2Height;
+    setMinimumHeight(height);
+    resize(width(), height);
+    MemoTitles->setFixedHeight(id3v1 ? kId3v1MemoHeight : kId3v2MemoHeight);
+
+    // The genre is picked from the list in ID3v1 (a typed name not in it is dropped), typed in ID3v2.
+    const QString genre = ComboBoxGenre->currentText();
+    ComboBoxGenre->setEditable(!id3v1);
+    if (id3v1) {
+        ComboBoxGenre->setCurrentIndex(ComboBoxGenre->findText(genre, Qt::MatchExactly));
+    } else {
+        // Typing opens the list of the genres that start with the typed text.
+        auto* completer = new QCompleter(ComboBoxGenre->model(), ComboBoxGenre);
+        completer->setCaseSensitivity(Qt::CaseInsensitive);
+        completer->setCompletionMode(QCompleter::PopupCompletion);
+        completer->setMaxVisibleItems(10);
+        ComboBoxGenre->setCompleter(completer);
+        ComboBoxGenre->setEditText(genre);
+    }
+    for (QComboBox* combo : {ComboBoxExArtist, ComboBoxExAlbum, ComboBoxExComment}) {
+        combo->lineEdit()->setMaxLength(id3v1 ? kId3v1TextLimit : kNoTextLimit);
+    }
+    for (std::size_t i = 0; i < id3v2Fields_.size(); ++i) {
+        id3v2Fields_[i]->setVisible(!id3v1);
+        id3v2Labels_[i]->setVisible(!id3v1);
+    }
+    // Hidden in ID3v1 with its state kept; shown unchecked in ID3v2.
+    CheckBoxKillTags->setVisible(!id3v1);
+    if (!id3v1) CheckBoxKillTags->setChecked(false);
+}
+
+int TWriteTagsForm::Mode() const { return SpeedButton1->text() == kModeId3v1 ? 1 : 2; }
+
+WriteTagsAnswer TWriteTagsForm::Answer() const {
+    const auto text = [](const QComboBox* combo) { return combo->currentText().toStdString(); };
+    WriteTagsAnswer answer;
+    answer.Mode = Mode();
+    answer.Title = text(ComboBoxExTitles);
+    answer.Artist = text(ComboBoxExArtist);
+    answer.Album = text(ComboBoxExAlbum);
+    answer.Year = text(ComboBoxExYear);
+    answer.Genre = text(ComboBoxGenre);
+    answer.Comment = text(ComboBoxExComment);
+    answer.Track = text(ComboBoxExTrack);
+    std::string* const id3v2Only[] = {&answer.CommentOwner, &answer.Composer,  &answer.OrigArtist, &answer.Copyright,
+                                      &answer.TIT1,         &answer.TSSE,      &answer.MCDI,       &answer.UFID,
+                                      &answer.TXXX,         &answer.EncodedBy, &answer.URL};
+    for (std::size_t i = 0; i < id3v2Fields_.size(); ++i) *id3v2Only[i] = text(id3v2Fields_[i]);
+    for (const QString& line : MemoLines(*MemoTitles)) answer.MemoLines.push_back(line.toStdString());
+    answer.KillTags = CheckBoxKillTags->isChecked();
+    return answer;
+}
+
+void TWriteTagsForm::PlaceOver(const QWidget& window) {
+    const QRect area = window.frameGeometry();
+    move(area.left() + area.width() / 2 - frameGeometry().width() / 2, area.top() + 24);
+}
+
+void TWriteTagsForm::SpeedButton1Click() { SetUpMode(Mode() == 1 ? 2 : 1); }
+
+void TWriteTagsForm::MemoTitlesCutFirstChars() {
+    QStringList lines = MemoTitles->toPlainText().split(QLatin1Char('\n'));
+    const int cut = std::min<qsizetype>(lines.size(), list_.RowCount());
+    for (int i = 0; i < cut; ++i) {
+        QString& line = lines[i];
+        if (line.isEmpty()) continue;
+        // One character: both halves of a surrogate pair.
+        line.remove(0, line.size() > 1 && line[0].isHighSurrogate() && line[1].isLowSurrogate() ? 2 : 1);
+    }
+    MemoTitles->setPlainText(lines.join(QLatin1Char('\n')));
+}
+
+void TWriteTagsForm::ComboBoxExTitlesSelect() {
+    MemoTitles->setEnabled(ComboBoxExTitles->currentText() == kFromList);
+    if (!QGuiApplication::keyboardModifiers().testFlag(Qt::ControlModifier)) return;
+    if (ComboBoxExTitles->currentText() != kKeep) return;
+    for (QComboBox* combo : {ComboBoxExArtist, ComboBoxExAlbum, ComboBoxExYear, ComboBoxExComment}) {
+        combo->setEditText(kKeep);
+    }
+    for (QComboBox* combo : id3v2Fields_) combo->setEditText(kKeep);
+    ComboBoxExTrack->setCurrentIndex(0);
+    ComboBoxGenre->setCurrentIndex(kGenreCount);
+}
+
+void TWriteTagsForm::CheckBoxKillTagsClick(bool checked) {
+    if (checked && !AskKillTags()) CheckBoxKillTags->setChecked(false);
+}
+
+bool TWriteTagsForm::AskKillTags() {
+    const QString text = QString::fromUtf8(kKillTagsQuestion);
+    if (host_ != nullptr) {
+        return host_->ShowMessage(kKillTagsQuestion, kProductName, MessageIcon::Question, MessageButtons::YesNo) ==
+               MessageResult::Yes;
+    }
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8(kProductName), text, QMessageBox::Yes | QMessageBox::No,
+                    this);
+    return box.exec() == QMessageBox::Yes;
+}
+
+bool TWriteTagsForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ComboBoxGenre && event->type() == QEvent::KeyPress && !ComboBoxGenre->isEditable()) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QString typed = key->text();
+        const bool printable =
+            !typed.isEmpty() && typed.at(0).isPrint() && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+        if (printable && !ComboBoxGenre->view()->isVisible()) {
+            ComboBoxGenre->showPopup();
+            ComboBoxGenre->view()->keyboardSearch(typed);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+std::optional<WriteTagsAnswer> ShowWriteTagsForm(QWidget* parent, const WriteTagsRequest& request, const FileList& list,
+                                                 Host* host) {
+    TWriteTagsForm form(request, list, host, parent);
+    if (parent != nullptr) form.PlaceOver(*parent->window());
+    if (form.exec() != QDialog::Accepted) return std::nullopt;
+    return form.Answer();
+}
+
+}  // namespace tagmora
