@@ -25,7 +25,7 @@ std::string TitleValue(const WriteTagsAnswer& answer, FileList& list, const TagW
     if (answer.Title == kTakeFromList) {
         const auto line = static_cast<std::size_t>(step.K - 1);
         if (line < answer.MemoLines.size()) return answer.MemoLines[line];
-        return list.Rows()[static_cast<std::size_t>(step.Row)].Texts[ColTitle];
+        return ListedValue(list.Rows()[static_cast<std::size_t>(step.Row)], ColTitle);
     }
     return FieldValue(answer.Title, list, step.Row, ColTitle);
 }
@@ -34,8 +34,14 @@ int NumberOrNone(long long n) { return n < 0 || n > kTrackMax ? 0 : static_cast<
 
 }  // namespace
 
+std::string ListedValue(const FileRow& row, int column) {
+    // "Пусто" in the Title column of a file without a tag is the list's placeholder, not a title.
+    if (column == ColTitle && row.Texts[ColId3v] == "0") return {};
+    return row.ColumnText(column);
+}
+
 std::string FieldValue(std::string_view text, FileList& list, int row, int column) {
-    if (text == kKeepAsIs) return list.Rows()[static_cast<std::size_t>(row)].ColumnText(column);
+    if (text == kKeepAsIs) return ListedValue(list.Rows()[static_cast<std::size_t>(row)], column);
     return EvaluateScript(text, list, row);
 }
 

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "filelist/FileList.h"
 #include "tags/Id3v1.h"
 #include "tags/Id3v2Write.h"
 #include "writetags/TagEngine.h"
@@ -42,8 +43,12 @@ inline constexpr std::size_t kId3v1YearCut = 4;
 // The ID3v1 track of a script whose result is not a whole number.
 inline constexpr int kId3v1TrackOfNoNumber = 33;
 
-// The common rule of a field: "Оставить как есть" gives the row's text in `column` as the list
-// shows it; any other text is EvaluateScript(text, row) (a text without placeholders is itself).
+// The value a row's column holds for a tag write: its text as the list shows it, except the title
+// of a file without a tag, whose "Пусто" is no title and gives the empty text.
+std::string ListedValue(const FileRow& row, int column);
+
+// The common rule of a field: "Оставить как есть" gives ListedValue of the row's `column`; any
+// other text is EvaluateScript(text, row) (a text without placeholders is itself).
 std::string FieldValue(std::string_view text, FileList& list, int row, int column);
 
 // A whole number as an ID3v1 track: decimal, or hexadecimal after "$" or "0x"; false when the text

@@ -14,6 +14,7 @@
 #include "tags/Genres.h"
 #include "tags/Id3v1.h"
 #include "tags/Id3v2Read.h"
+#include "tags/Id3v2Write.h"
 #include "writetags/TagWriteBatch.h"
 
 namespace tagmora {
@@ -84,7 +85,7 @@ TEST_F(TagWriteBatchTest, Id3v1FieldsTheirSourcesAndCuts) {
     const std::vector<Case> cases = {
         {"title script", 0, [](auto& a) { a.Title = "%p0n[6-]n[-4]%"; }, title, "Song"},
         {"title kept", 0, [](auto&) {}, title, "Listed title"},
-        {"title of a file without tag", 2, [](auto&) {}, title, "Пусто"},
+        {"title of a file without tag: not the placeholder", 2, [](auto&) {}, title, ""},
         {"title cut to 29", 0, [&](auto& a) { a.Title = forty; }, title, std::string(29, 'x')},
         {"title cut by characters", 0, [](auto& a) { a.Title = std::string(15, 'x') + "ЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖ"; }, title,
          std::string(15, 'x') + "ЖЖЖЖЖЖЖЖЖЖЖЖЖЖ"},
@@ -237,7 +238,7 @@ TEST_F(TagWriteBatchTest, Id3v2FieldsTheirSourcesAndTheKeepRule) {
     EXPECT_EQ(r.Values.Title, "Old");
     EXPECT_EQ(r.Values.Track, "5");
     EXPECT_EQ(r.Values.Genre, "Pop");
-    EXPECT_EQ(BuildId3v2Record(keep, list, {2, 1, 0}).Values.Title, "Пусто");
+    EXPECT_EQ(BuildId3v2Record(keep, list, {2, 1, 0}).Values.Title, "");  // not the placeholder "Пусто"
 }
 
 TEST_F(TagWriteBatchTest, Id3v2TrackKeywords) {
@@ -467,6 +468,24 @@ TEST_F(RealId3v2Test, KeepingEveryFieldKeepsEveryFrame) {
     EXPECT_NE(test::ReadFile(dir / "a.mp3").find(priv), std::string::npos);
     EXPECT_NE(test::ReadFile(dir / "b.mp3").find(priv), std::string::npos);
     EXPECT_EQ(list.Rows()[0].Texts[ColArtist], "a and Artist One");  // read again
+}
+
+TEST_F(RealId3v2Test, AFileWithoutATagNeverGetsTheListsPlaceholderAsItsTitle) {
+    Untagged("bare.mp3");
+    Scan();
+    ASSERT_EQ(list.Rows()[0].Texts[ColTitle], "Пусто");
+    for (const std::string& title : {std::string("Оставить как есть"), std::string("Взять из списка")}) {
+        WriteTagsAnswer answer = KeepAll(2);
+        answer.Title = title;  // the memo has no line for the row
+        answer.Artist = "Кино";
+        dialog.Answer = answer;
+        CheckOnly({0});
+        EXPECT_FALSE(TagWriteBatch(list, 2, dialog, RealTagEngine(settings, session)).Failed);
+        EXPECT_EQ(Read("bare.mp3").Title, "") << title;
+        EXPECT_EQ(Read("bare.mp3").Artist, "Кино");
+        ASSERT_EQ(RemoveId3v2Tag(dir / "bare.mp3", true, session), 0);
+        Scan();
+    }
 }
 
 TEST_F(RealId3v2Test, NumberingWithAReadOnlyFileInTheMiddle) {
