@@ -271,7 +271,7 @@ private:
             return;
         std::optional<std::string> changed = ReencodedContent(id, content);
         if (id == "TDRC") {
-            if (hasTyer) return;
+            if (hasTyer || content.empty()) return;  // the reader passes over an empty frame
             id = FrameId("TYER");
             changed = YearContent(changed ? std::string_view(*changed) : content);
         }

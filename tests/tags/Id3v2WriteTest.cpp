@@ -451,6 +451,15 @@ INSTANTIATE_TEST_SUITE_P(
             Id3v2TagBytes(4, Id3v2Frame(4, "TIT2", "\x07\0Grouped"s, 0x0040) +
                                  Id3v2Frame(4, "TALB", CompressedV4("\0"s + std::string(200, 'c')), 0x0009)),
             {{"TIT2", "\x07\0Grouped"s}, {"TALB", id3v2::RenderFrameBody("\0"s + std::string(200, 'c'), 0x0080, 3)}}},
+        // An empty TDRC frame is passed over by the reader, so it does not become an empty year.
+        OldVersionCase{"V24EmptyTdrcAfterAYear",
+                       Id3v2TagBytes(4, Id3v2Frame(4, "TDRC",
+                                                   "\0"
+                                                   "1999"s) +
+                                            Id3v2Frame(4, "TDRC", "")),
+                       {{"TYER",
+                         "\0"
+                         "1999"s}}},
         OldVersionCase{"V24UnsynchronisedTag",
                        Id3v2TagBytes(4,
                                      Id3v2Frame(4, "APIC", Unsync("\0image/png\0\x03\0"s + kFfBytes)) +
