@@ -3,7 +3,7 @@
 // version 2.3 layout), how it is placed in the file (in place, grown, removed), and the boxes.
 #include "tags/Id3v2Write.h"
 
-#include "../rename/AccessOverride.h"
+#include "AccessOverride.h"
 #include "FakePorts.h"
 #include "TestFiles.h"
 #include "common/Messages.h"
