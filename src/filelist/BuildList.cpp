@@ -1,6 +1,10 @@
-// Row filling: one open per file serves both tag readers; the pass reports progress per row and
-// ends with track padding, column fitting, the title and the total.
+// Row filling: one open per file serves both tag readers, each file read in turn or fetched ahead
+// by I/O threads; the pass reports progress per row and ends with track padding, column fitting,
+// the title and the total.
 #include "filelist/BuildList.h"
+
+#include <algorithm>
+#include <deque>
 
 #include "common/Messages.h"
 #include "common/Text.h"
@@ -127,6 +131,65 @@ void ReadRowTags(FileList& list, int rowIndex) {
     }
 }
 
+namespace {
+
+// The readers' results on fetched bytes, as ReadId3v1TagFd and ReadId3v2TagFd give them on the
+// file: 0 tag, 1 none, -1 read error; kNotFetched when the part was not fetched.
+constexpr int kNotFetched = 2;
+
+int Id3v1FromFetched(const FetchedFile& f, Id3v1Tag& tag, int codePage) {
+    if (!f.HaveTail) return kNotFetched;
+    tag.FileSize = f.Size;
+    if (f.Size < static_cast<std::int64_t>(f.Tail.size())) return 1;
+    if (f.TailError != 0) return -1;
+    if (f.TailGot != f.Tail.size()) return 1;  // the file shrank since its size was taken
+    return ParseId3v1(f.Tail.data(), tag, codePage) ? 0 : 1;
+}
+
+int Id3v2FromFetched(const FetchedFile& f, Id3v2Tag& tag, int codePage) {
+    if (!f.HaveHead) return kNotFetched;
+    tag.FileSize = f.Size;
+    if (f.HeadError != 0) return -1;
+    return ParseId3v2(f.Head.data(), f.Head.size(), tag, codePage);
+}
+
+// Fills the row as ReadRowTags does; false, with the row untouched, when a reader needs a part
+// that was not fetched.
+bool FillFrom(FileList& list, FileRow& row, int sequence, const FetchedFile& f) {
+    if (!f.Opened) {
+        if (!f.Missing && !f.NotRegular) ShowFileError(list.HostPort(), f.OpenError, row.Path);
+        FillNoTag(row, false, 0);
+        return true;
+    }
+    const int codePage = list.Settings().TagCodePage;
+    // The ID3 versions read by each sequence, in order (0 ends the list).
+    static constexpr int kVersions[4][2] = {{1, 0}, {2, 0}, {2, 1}, {1, 2}};
+    Id3v1Tag v1;
+    Id3v2Tag v2;
+    for (const int version : kVersions[sequence]) {
+        if (version == 0) break;
+        const int result = version == 1 ? Id3v1FromFetched(f, v1, codePage) : Id3v2FromFetched(f, v2, codePage);
+        if (result == kNotFetched) return false;
+        if (result != 0) continue;
+        if (version == 1) FillFromId3v1(row, v1);
+        else FillFromId3v2(row, v2);
+        return true;
+    }
+    FillNoTag(row, true, f.Size);
+    return true;
+}
+
+}  // namespace
+
+void FillRowFromFetched(FileList& list, int rowIndex, const FetchedFile& fetched) {
+    const int sequence = list.Settings().TAGReadSequence;
+    if (sequence < 0 || sequence > 3) return;
+    FileRow& row = list.Rows()[static_cast<std::size_t>(rowIndex)];
+    if (fetched.Sequence == sequence && !fetched.Deferred && FillFrom(list, row, sequence, fetched)) return;
+    if (FillFrom(list, row, sequence, FetchFile(row.Path, sequence))) return;
+    ReadRowTags(list, rowIndex);  // the fetch guessed the parts wrong: read the file in turn
+}
+
 void PadTrackNumbers(FileList& list) {
     std::size_t shortest = 100;
     std::size_t longest = 0;
@@ -141,7 +204,78 @@ void PadTrackNumbers(FileList& list) {
     }
 }
 
-void BuildList(FileList& list, bool onlyChecked, bool appendedOnly) {
+namespace {
+
+void ShowRowProgress(FileList& list, int rowIndex, int total, int counter) {
+    if (total != 0) list.Status().ShowProgress(list.RowPath(rowIndex), 100.0 / total * counter);
+    list.HostPort().ProcessEvents();
+}
+
+// Reads each row's file when its row is filled.
+void ReadRangeInTurn(FileList& list, int first, int last, bool onlyChecked, int total) {
+    int counter = 0;
+    for (int i = first; i <= last && i < list.RowCount(); ++i) {
+        if (list.CancelRequested()) break;
+        if (onlyChecked && !list.Rows()[static_cast<std::size_t>(i)].Checked) continue;
+        ++counter;
+        ReadRowTags(list, i);
+        ShowRowProgress(list, i, total, counter);
+    }
+}
+
+// Fills the rows in order from fetches that a pool of `threads` runs at most `window` rows ahead.
+// Which rows are read is decided at each row as in ReadRangeInTurn; a fetch of a row that is no
+// longer read is dropped, and a row whose fetch is missing or was made for another path (the list
+// changed while events were processed) is read in turn.
+void ReadRangeAhead(FileList& list, int first, int last, bool onlyChecked, int total, int threads, int window) {
+    ReadAheadPool pool(threads, kReadAheadTagBudget);
+    if (pool.Threads() == 0) {
+        ReadRangeInTurn(list, first, last, onlyChecked, total);
+        return;
+    }
+    struct Ahead {
+        int Row;
+        std::string Path;
+    };
+    std::deque<Ahead> ahead;  // the fetches in the pool, in the pool's order
+    const auto rowAt = [&](int i) -> FileRow& { return list.Rows()[static_cast<std::size_t>(i)]; };
+    int nextToSubmit = first;
+    int counter = 0;
+    for (int i = first; i <= last && i < list.RowCount(); ++i) {
+        if (list.CancelRequested()) break;
+        if (onlyChecked && !rowAt(i).Checked) continue;
+        nextToSubmit = std::max(nextToSubmit, i);
+        const int sequence = list.Settings().TAGReadSequence;
+        while (static_cast<int>(ahead.size()) < window && nextToSubmit <= last && nextToSubmit < list.RowCount()) {
+            const FileRow& next = rowAt(nextToSubmit);
+            if (!onlyChecked || next.Checked) {
+                pool.Submit(next.Path, sequence);
+                ahead.push_back({nextToSubmit, next.Path});
+            }
+            ++nextToSubmit;
+        }
+        while (!ahead.empty() && ahead.front().Row < i) {
+            pool.DropNext();
+            ahead.pop_front();
+        }
+        ++counter;
+        if (!ahead.empty() && ahead.front().Row == i && ahead.front().Path == rowAt(i).Path) {
+            ahead.pop_front();
+            FillRowFromFetched(list, i, pool.TakeNext());
+        } else {
+            if (!ahead.empty() && ahead.front().Row == i) {
+                pool.DropNext();
+                ahead.pop_front();
+            }
+            ReadRowTags(list, i);
+        }
+        ShowRowProgress(list, i, total, counter);
+    }
+}
+
+}  // namespace
+
+void BuildList(FileList& list, bool onlyChecked, bool appendedOnly, const ReadAheadOptions& options) {
     const int checked = list.CountCheckedRows();
     int first = 0;
     int last = list.RowCount() - 1;
@@ -153,15 +287,12 @@ void BuildList(FileList& list, bool onlyChecked, bool appendedOnly) {
         list.Status().ShowStatus(kStatusBuilding);
     }
     const int total = onlyChecked ? checked : std::max(0, last - first + 1);
-    int counter = 0;
-    for (int i = first; i <= last && i < list.RowCount(); ++i) {
-        if (list.CancelRequested()) break;
-        if (onlyChecked && !list.Rows()[static_cast<std::size_t>(i)].Checked) continue;
-        ++counter;
-        ReadRowTags(list, i);
-        if (total != 0) list.Status().ShowProgress(list.RowPath(i), 100.0 / total * counter);
-        list.HostPort().ProcessEvents();
-    }
+    const int sequence = list.Settings().TAGReadSequence;
+    const int threads = sequence < 0 || sequence > 3 ? 0
+                        : options.Threads < 0        ? ReadAheadThreads(total)
+                                                     : options.Threads;
+    if (threads > 0) ReadRangeAhead(list, first, last, onlyChecked, total, threads, std::max(1, options.Window));
+    else ReadRangeInTurn(list, first, last, onlyChecked, total);
     if (appendedOnly) list.RestoreAutoOrdering();
     PadTrackNumbers(list);
     if (list.Settings().ResizeTabHeaders) {

@@ -1,0 +1,207 @@
+// Reading ahead of row filling: FetchFile reads what the tag readers of a row would read, and a
+// pool of I/O threads runs fetches in submission order, bounded by its caller's window and by a
+// budget for large tags.
+#include "filelist/ReadAhead.h"
+
+#include <sched.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <system_error>
+#include <utility>
+
+#include "platform/FileIo.h"
+#include "tags/Id3v2Read.h"
+
+namespace tagmora {
+
+namespace {
+
+constexpr std::int64_t kTailSize = 128;
+
+// The head block, and the rest of the tag when the block announces a larger one.
+void FetchHead(int fd, FetchedFile& f, const std::function<bool(std::uint64_t)>& mayReadTag) {
+    f.HaveHead = true;
+    f.Head.resize(kId3v2HeadBlock);
+    std::size_t got = 0;
+    if ((f.HeadError = fileio::ReadAt(fd, f.Head.data(), kId3v2HeadBlock, 0, got)) != 0) {
+        f.Head.clear();
+        return;
+    }
+    const std::uint64_t extent = Id3v2ReadExtent(f.Head.data(), got, f.Size);
+    if (extent <= got) {
+        f.Head.resize(got);
+        return;
+    }
+    if (mayReadTag && !mayReadTag(extent)) {
+        f.Deferred = true;
+        f.Head.clear();
+        return;
+    }
+    f.Head.resize(static_cast<std::size_t>(extent));
+    std::size_t more = 0;
+    f.HeadError = fileio::ReadAt(fd, f.Head.data() + got, f.Head.size() - got, static_cast<std::int64_t>(got), more);
+    if (f.HeadError != 0) f.Head.clear();
+    else f.Head.resize(got + more);
+}
+
+void FetchTail(int fd, FetchedFile& f) {
+    f.HaveTail = true;
+    if (f.Size < kTailSize) return;
+    f.TailError = fileio::ReadAt(fd, f.Tail.data(), f.Tail.size(), f.Size - kTailSize, f.TailGot);
+}
+
+// What the readers will find; these only choose the parts to read, the parsing decides the row.
+bool LooksLikeId3v2(const FetchedFile& f) {
+    return f.HeadError == 0 && f.Head.size() >= 3 && std::memcmp(f.Head.data(), "ID3", 3) == 0;
+}
+bool LooksLikeId3v1(const FetchedFile& f) {
+    return f.Size >= kTailSize && f.TailError == 0 && f.TailGot == f.Tail.size() &&
+           std::memcmp(f.Tail.data(), "TAG", 3) == 0;
+}
+
+}  // namespace
+
+FetchedFile FetchFile(const std::string& path, int sequence, const std::function<bool(std::uint64_t)>& mayReadTag) {
+    FetchedFile f;
+    f.Sequence = sequence;
+    if (sequence < 0 || sequence > 3) return f;
+    const fileio::OpenedFile opened = fileio::OpenRegularFile(path);
+    if (!opened.Ok()) {
+        f.OpenError = opened.Error;
+        f.Missing = opened.Missing();
+        f.NotRegular = opened.NotRegular;
+        return f;
+    }
+    f.Opened = true;
+    f.Size = opened.Size;
+    const int fd = opened.File.Get();
+    switch (sequence) {
+        case 0: FetchTail(fd, f); break;
+        case 1: FetchHead(fd, f, mayReadTag); break;
+        case 2:
+            FetchHead(fd, f, mayReadTag);
+            if (!f.Deferred && !LooksLikeId3v2(f)) FetchTail(fd, f);
+            break;
+        case 3:
+            FetchTail(fd, f);
+            if (!LooksLikeId3v1(f)) FetchHead(fd, f, mayReadTag);
+            break;
+        default: break;
+    }
+    return f;
+}
+
+ReadAheadPool::ReadAheadPool(int threads, std::uint64_t tagBudget) : tagBudget_(tagBudget) {
+    threads_.reserve(static_cast<std::size_t>(std::max(threads, 1)));
+    for (int i = 0; i < std::max(threads, 1); ++i) {
+        try {
+            threads_.emplace_back([this] { Work(); });
+        } catch (const std::system_error&) {
+            break;  // fewer threads than asked: the pool works with those it has
+        }
+    }
+}
+
+ReadAheadPool::~ReadAheadPool() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+        waiting_.clear();
+    }
+    workReady_.notify_all();
+    for (std::thread& thread : threads_) thread.join();
+}
+
+void ReadAheadPool::Submit(std::string path, int sequence) {
+    auto slot = std::make_shared<Slot>();
+    slot->Path = std::move(path);
+    slot->Sequence = sequence;
+    {
+        std::lock_guard lock(mutex_);
+        slots_.push_back(slot);
+        waiting_.push_back(std::move(slot));
+    }
+    workReady_.notify_one();
+}
+
+FetchedFile ReadAheadPool::TakeNext() {
+    std::unique_lock lock(mutex_);
+    const std::shared_ptr<Slot> slot = slots_.front();
+    resultReady_.wait(lock, [&] { return slot->Done; });
+    slots_.pop_front();
+    tagBytes_ -= slot->Reserved;
+    return std::move(slot->Result);
+}
+
+void ReadAheadPool::DropNext() {
+    std::lock_guard lock(mutex_);
+    const std::shared_ptr<Slot> slot = slots_.front();
+    slots_.pop_front();
+    slot->Dropped = true;
+    // A finished fetch gives its tag bytes back now; a running one when it finishes; a waiting one
+    // is skipped by the threads.
+    if (slot->Done) tagBytes_ -= slot->Reserved;
+}
+
+bool ReadAheadPool::ReserveTag(std::uint64_t bytes) {
+    std::uint64_t held = tagBytes_.load();
+    do {
+        if (held + bytes > tagBudget_) return false;
+    } while (!tagBytes_.compare_exchange_weak(held, held + bytes));
+    return true;
+}
+
+void ReadAheadPool::Work() {
+    for (;;) {
+        std::shared_ptr<Slot> slot;
+        {
+            std::unique_lock lock(mutex_);
+            workReady_.wait(lock, [&] { return stopping_ || !waiting_.empty(); });
+            if (stopping_) return;
+            slot = std::move(waiting_.front());
+            waiting_.pop_front();
+            if (slot->Dropped) continue;
+        }
+        std::uint64_t reserved = 0;
+        FetchedFile result;
+        try {
+            result = FetchFile(slot->Path, slot->Sequence, [&](std::uint64_t bytes) {
+                if (!ReserveTag(bytes)) return false;
+                reserved = bytes;
+                return true;
+            });
+        } catch (const std::bad_alloc&) {
+            result = FetchedFile{};
+            result.Sequence = slot->Sequence;
+            result.Deferred = true;  // the caller reads it again and meets the failure itself
+        }
+        {
+            std::lock_guard lock(mutex_);
+            slot->Reserved = reserved;
+            if (slot->Dropped) {
+                tagBytes_ -= reserved;
+                continue;
+            }
+            slot->Result = std::move(result);
+            slot->Done = true;
+        }
+        resultReady_.notify_all();
+    }
+}
+
+int ReadAheadThreads(int rowsToRead) {
+    // A short pass is over before threads pay off; on one processor the threads only take turns
+    // with the filling of the rows, which costs a warm read more than it gains a cold one.
+    constexpr int kMinRows = 64;
+    constexpr int kReadsInFlight = 16;
+    if (rowsToRead < kMinRows) return 0;
+    cpu_set_t cpus;
+    CPU_ZERO(&cpus);
+    if (::sched_getaffinity(0, sizeof cpus, &cpus) == 0 && CPU_COUNT(&cpus) <= 1) return 0;
+    if (std::thread::hardware_concurrency() == 1) return 0;
+    return kReadsInFlight;
+}
+
+}  // namespace tagmora
