@@ -4,7 +4,9 @@
 #include "filelist/BuildList.h"
 
 #include <algorithm>
+#include <bit>
 #include <deque>
+#include <optional>
 
 #include "common/Messages.h"
 #include "common/Text.h"
@@ -133,46 +135,25 @@ void ReadRowTags(FileList& list, int rowIndex) {
 
 namespace {
 
-// The readers' results on fetched bytes, as ReadId3v1TagFd and ReadId3v2TagFd give them on the
-// file: 0 tag, 1 none, -1 read error; kNotFetched when the part was not fetched.
-constexpr int kNotFetched = 2;
-
-int Id3v1FromFetched(const FetchedFile& f, Id3v1Tag& tag, int codePage) {
-    if (!f.HaveTail) return kNotFetched;
-    tag.FileSize = f.Size;
-    if (f.Size < static_cast<std::int64_t>(f.Tail.size())) return 1;
-    if (f.TailError != 0) return -1;
-    if (f.TailGot != f.Tail.size()) return 1;  // the file shrank since its size was taken
-    return ParseId3v1(f.Tail.data(), tag, codePage) ? 0 : 1;
-}
-
-int Id3v2FromFetched(const FetchedFile& f, Id3v2Tag& tag, int codePage) {
-    if (!f.HaveHead) return kNotFetched;
-    tag.FileSize = f.Size;
-    if (f.HeadError != 0) return -1;
-    return ParseId3v2(f.Head.data(), f.Head.size(), tag, codePage);
-}
-
 // Fills the row as ReadRowTags does; false, with the row untouched, when a reader needs a part
 // that was not fetched.
-bool FillFrom(FileList& list, FileRow& row, int sequence, const FetchedFile& f) {
+bool FillFrom(FileList& list, FileRow& row, int sequence, FetchedFile& f) {
     if (!f.Opened) {
         if (!f.Missing && !f.NotRegular) ShowFileError(list.HostPort(), f.OpenError, row.Path);
         FillNoTag(row, false, 0);
         return true;
     }
     const int codePage = list.Settings().TagCodePage;
+    if (!f.Parsed || f.CodePage != codePage) ParseFetched(f, codePage);
     // The ID3 versions read by each sequence, in order (0 ends the list).
     static constexpr int kVersions[4][2] = {{1, 0}, {2, 0}, {2, 1}, {1, 2}};
-    Id3v1Tag v1;
-    Id3v2Tag v2;
     for (const int version : kVersions[sequence]) {
         if (version == 0) break;
-        const int result = version == 1 ? Id3v1FromFetched(f, v1, codePage) : Id3v2FromFetched(f, v2, codePage);
+        const int result = version == 1 ? f.V1Result : f.V2Result;
         if (result == kNotFetched) return false;
         if (result != 0) continue;
-        if (version == 1) FillFromId3v1(row, v1);
-        else FillFromId3v2(row, v2);
+        if (version == 1) FillFromId3v1(row, f.V1);
+        else FillFromId3v2(row, f.V2);
         return true;
     }
     FillNoTag(row, true, f.Size);
@@ -181,12 +162,13 @@ bool FillFrom(FileList& list, FileRow& row, int sequence, const FetchedFile& f) 
 
 }  // namespace
 
-void FillRowFromFetched(FileList& list, int rowIndex, const FetchedFile& fetched) {
+void FillRowFromFetched(FileList& list, int rowIndex, FetchedFile fetched) {
     const int sequence = list.Settings().TAGReadSequence;
     if (sequence < 0 || sequence > 3) return;
     FileRow& row = list.Rows()[static_cast<std::size_t>(rowIndex)];
     if (fetched.Sequence == sequence && !fetched.Deferred && FillFrom(list, row, sequence, fetched)) return;
-    if (FillFrom(list, row, sequence, FetchFile(row.Path, sequence))) return;
+    FetchedFile again = FetchFile(row.Path, sequence);
+    if (FillFrom(list, row, sequence, again)) return;
     ReadRowTags(list, rowIndex);  // the fetch guessed the parts wrong: read the file in turn
 }
 
@@ -223,16 +205,23 @@ void ReadRangeInTurn(FileList& list, int first, int last, bool onlyChecked, int 
     }
 }
 
-// Fills the rows in order from fetches that a pool of `threads` runs at most `window` rows ahead.
-// Which rows are read is decided at each row as in ReadRangeInTurn; a fetch of a row that is no
-// longer read is dropped, and a row whose fetch is missing or was made for another path (the list
-// changed while events were processed) is read in turn.
-void ReadRangeAhead(FileList& list, int first, int last, bool onlyChecked, int total, int threads, int window) {
-    ReadAheadPool pool(threads, kReadAheadTagBudget);
-    if (pool.Threads() == 0) {
-        ReadRangeInTurn(list, first, last, onlyChecked, total);
-        return;
-    }
+// Fills the rows in order, each from a fetch. While the files are found in memory each is fetched
+// when its row is filled; once reads wait for the device (two of the last sixteen), a pool of
+// `threads` fetches up to `window` rows ahead, until a long run of fetches finds its files in
+// memory again. With `adaptive` off the pool reads ahead from the first row. Which rows are read
+// is decided at each row as in ReadRangeInTurn; a fetch of a row that is no longer read is
+// dropped, and a row whose fetch is missing or was made for another path (the list changed while
+// events were processed) is fetched when it is filled.
+void ReadRangeAhead(FileList& list, int first, int last, bool onlyChecked, int total, const ReadAheadOptions& options,
+                    int threads) {
+    constexpr unsigned kColdOfLast16 = 2;
+    constexpr int kWarmRunToStop = 512;
+    const int window = std::max(1, options.Window);
+    std::optional<ReadAheadPool> pool;
+    bool readingAhead = !options.Adaptive;
+    bool mayReadAhead = true;
+    std::uint16_t coldHistory = 0;  // one bit per recent fetch made when its row was filled
+    int warmRun = 0;                // fetches taken from the pool in a row that found their file in memory
     struct Ahead {
         int Row;
         std::string Path;
@@ -244,30 +233,48 @@ void ReadRangeAhead(FileList& list, int first, int last, bool onlyChecked, int t
     for (int i = first; i <= last && i < list.RowCount(); ++i) {
         if (list.CancelRequested()) break;
         if (onlyChecked && !rowAt(i).Checked) continue;
+        if (readingAhead && !pool) {
+            pool.emplace(threads, kReadAheadTagBudget);
+            if (pool->Threads() == 0) readingAhead = mayReadAhead = false;
+        }
         nextToSubmit = std::max(nextToSubmit, i);
-        const int sequence = list.Settings().TAGReadSequence;
-        while (static_cast<int>(ahead.size()) < window && nextToSubmit <= last && nextToSubmit < list.RowCount()) {
-            const FileRow& next = rowAt(nextToSubmit);
-            if (!onlyChecked || next.Checked) {
-                pool.Submit(next.Path, sequence);
-                ahead.push_back({nextToSubmit, next.Path});
+        // The window is refilled once half of it is used, so that the threads are woken per batch.
+        if (readingAhead && static_cast<int>(ahead.size()) <= window / 2) {
+            const int sequence = list.Settings().TAGReadSequence;
+            while (static_cast<int>(ahead.size()) < window && nextToSubmit <= last && nextToSubmit < list.RowCount()) {
+                const FileRow& next = rowAt(nextToSubmit);
+                if (!onlyChecked || next.Checked) {
+                    pool->Submit(next.Path, sequence, list.Settings().TagCodePage);
+                    ahead.push_back({nextToSubmit, next.Path});
+                }
+                ++nextToSubmit;
             }
-            ++nextToSubmit;
+            pool->StartSubmitted();
         }
         while (!ahead.empty() && ahead.front().Row < i) {
-            pool.DropNext();
+            pool->DropNext();
             ahead.pop_front();
         }
         ++counter;
         if (!ahead.empty() && ahead.front().Row == i && ahead.front().Path == rowAt(i).Path) {
             ahead.pop_front();
-            FillRowFromFetched(list, i, pool.TakeNext());
+            FetchedFile fetched = pool->TakeNext();
+            warmRun = fetched.WouldBlock ? 0 : warmRun + 1;
+            if (options.Adaptive && warmRun >= kWarmRunToStop) readingAhead = false;
+            FillRowFromFetched(list, i, std::move(fetched));
         } else {
             if (!ahead.empty() && ahead.front().Row == i) {
-                pool.DropNext();
+                pool->DropNext();
                 ahead.pop_front();
             }
-            ReadRowTags(list, i);
+            FetchedFile fetched = FetchFile(rowAt(i).Path, list.Settings().TAGReadSequence);
+            coldHistory = static_cast<std::uint16_t>(coldHistory << 1 | (fetched.WouldBlock ? 1 : 0));
+            if (mayReadAhead && !readingAhead && std::popcount(coldHistory) >= static_cast<int>(kColdOfLast16)) {
+                readingAhead = true;
+                coldHistory = 0;
+                warmRun = 0;
+            }
+            FillRowFromFetched(list, i, std::move(fetched));
         }
         ShowRowProgress(list, i, total, counter);
     }
@@ -291,7 +298,7 @@ void BuildList(FileList& list, bool onlyChecked, bool appendedOnly, const ReadAh
     const int threads = sequence < 0 || sequence > 3 ? 0
                         : options.Threads < 0        ? ReadAheadThreads(total)
                                                      : options.Threads;
-    if (threads > 0) ReadRangeAhead(list, first, last, onlyChecked, total, threads, std::max(1, options.Window));
+    if (threads > 0) ReadRangeAhead(list, first, last, onlyChecked, total, options, threads);
     else ReadRangeInTurn(list, first, last, onlyChecked, total);
     if (appendedOnly) list.RestoreAutoOrdering();
     PadTrackNumbers(list);

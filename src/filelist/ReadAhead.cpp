@@ -3,11 +3,13 @@
 // budget for large tags.
 #include "filelist/ReadAhead.h"
 
-#include <sched.h>
+#include <sys/uio.h>
+
+#include <cerrno>
 
 #include <algorithm>
 #include <cstring>
-#include <new>
+#include <exception>
 #include <system_error>
 #include <utility>
 
@@ -20,12 +22,36 @@ namespace {
 
 constexpr std::int64_t kTailSize = 128;
 
+// Reads as fileio::ReadAt does, first asking for the bytes only if they are in memory: sets
+// WouldBlock when they were not (or the file system cannot tell), so that the pass learns whether
+// its files are cold without a read of its own.
+int FirstReadAt(int fd, FetchedFile& f, unsigned char* buffer, std::size_t count, std::int64_t offset,
+                std::size_t& got) {
+    got = 0;
+    iovec part{buffer, count};
+    ssize_t n = 0;
+    do {
+        n = ::preadv2(fd, &part, 1, static_cast<off_t>(offset), RWF_NOWAIT);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) {
+        f.WouldBlock = true;
+        return fileio::ReadAt(fd, buffer, count, offset, got);
+    }
+    got = static_cast<std::size_t>(n);
+    if (n == 0 || got == count) return 0;
+    // A part was in memory (or the file ends): the rest is read as ReadAt reads it.
+    std::size_t more = 0;
+    const int error = fileio::ReadAt(fd, buffer + got, count - got, offset + n, more);
+    got += more;
+    return error;
+}
+
 // The head block, and the rest of the tag when the block announces a larger one.
 void FetchHead(int fd, FetchedFile& f, const std::function<bool(std::uint64_t)>& mayReadTag) {
     f.HaveHead = true;
     f.Head.resize(kId3v2HeadBlock);
     std::size_t got = 0;
-    if ((f.HeadError = fileio::ReadAt(fd, f.Head.data(), kId3v2HeadBlock, 0, got)) != 0) {
+    if ((f.HeadError = FirstReadAt(fd, f, f.Head.data(), kId3v2HeadBlock, 0, got)) != 0) {
         f.Head.clear();
         return;
     }
@@ -49,7 +75,7 @@ void FetchHead(int fd, FetchedFile& f, const std::function<bool(std::uint64_t)>&
 void FetchTail(int fd, FetchedFile& f) {
     f.HaveTail = true;
     if (f.Size < kTailSize) return;
-    f.TailError = fileio::ReadAt(fd, f.Tail.data(), f.Tail.size(), f.Size - kTailSize, f.TailGot);
+    f.TailError = FirstReadAt(fd, f, f.Tail.data(), f.Tail.size(), f.Size - kTailSize, f.TailGot);
 }
 
 // What the readers will find; these only choose the parts to read, the parsing decides the row.
@@ -93,6 +119,26 @@ FetchedFile FetchFile(const std::string& path, int sequence, const std::function
     return f;
 }
 
+void ParseFetched(FetchedFile& f, int codePage) {
+    f.Parsed = true;
+    f.CodePage = codePage;
+    f.V1 = Id3v1Tag{};
+    f.V2 = Id3v2Tag{};
+    f.V1Result = kNotFetched;
+    if (f.HaveTail) {
+        f.V1.FileSize = f.Size;
+        if (f.Size < kTailSize) f.V1Result = 1;
+        else if (f.TailError != 0) f.V1Result = -1;
+        else if (f.TailGot != f.Tail.size()) f.V1Result = 1;  // the file shrank since its size was taken
+        else f.V1Result = ParseId3v1(f.Tail.data(), f.V1, codePage) ? 0 : 1;
+    }
+    f.V2Result = kNotFetched;
+    if (f.HaveHead) {
+        f.V2.FileSize = f.Size;
+        f.V2Result = f.HeadError != 0 ? -1 : ParseId3v2(f.Head.data(), f.Head.size(), f.V2, codePage);
+    }
+}
+
 ReadAheadPool::ReadAheadPool(int threads, std::uint64_t tagBudget) : tagBudget_(tagBudget) {
     threads_.reserve(static_cast<std::size_t>(std::max(threads, 1)));
     for (int i = 0; i < std::max(threads, 1); ++i) {
@@ -114,16 +160,23 @@ ReadAheadPool::~ReadAheadPool() {
     for (std::thread& thread : threads_) thread.join();
 }
 
-void ReadAheadPool::Submit(std::string path, int sequence) {
+void ReadAheadPool::Submit(std::string path, int sequence, int codePage) {
     auto slot = std::make_shared<Slot>();
     slot->Path = std::move(path);
     slot->Sequence = sequence;
+    slot->CodePage = codePage;
+    std::lock_guard lock(mutex_);
+    slots_.push_back(slot);
+    waiting_.push_back(std::move(slot));
+    submitted_ = true;
+}
+
+void ReadAheadPool::StartSubmitted() {
     {
         std::lock_guard lock(mutex_);
-        slots_.push_back(slot);
-        waiting_.push_back(std::move(slot));
+        if (!std::exchange(submitted_, false)) return;
     }
-    workReady_.notify_one();
+    workReady_.notify_all();
 }
 
 FetchedFile ReadAheadPool::TakeNext() {
@@ -172,7 +225,8 @@ void ReadAheadPool::Work() {
                 reserved = bytes;
                 return true;
             });
-        } catch (const std::bad_alloc&) {
+            if (!result.Deferred) ParseFetched(result, slot->CodePage);
+        } catch (const std::exception&) {
             result = FetchedFile{};
             result.Sequence = slot->Sequence;
             result.Deferred = true;  // the caller reads it again and meets the failure itself
@@ -192,16 +246,12 @@ void ReadAheadPool::Work() {
 }
 
 int ReadAheadThreads(int rowsToRead) {
-    // A short pass is over before threads pay off; on one processor the threads only take turns
-    // with the filling of the rows, which costs a warm read more than it gains a cold one.
+    // A short pass is over before threads pay off. Whether the files wait for the device is
+    // learnt while reading (BuildList starts the threads only then), so a warm pass on one
+    // processor pays nothing for them.
     constexpr int kMinRows = 64;
     constexpr int kReadsInFlight = 16;
-    if (rowsToRead < kMinRows) return 0;
-    cpu_set_t cpus;
-    CPU_ZERO(&cpus);
-    if (::sched_getaffinity(0, sizeof cpus, &cpus) == 0 && CPU_COUNT(&cpus) <= 1) return 0;
-    if (std::thread::hardware_concurrency() == 1) return 0;
-    return kReadsInFlight;
+    return rowsToRead < kMinRows ? 0 : kReadsInFlight;
 }
 
 }  // namespace tagmora

@@ -23,6 +23,9 @@
 #include <thread>
 #include <vector>
 
+#include "tags/Id3v1.h"
+#include "tags/Id3v2Read.h"
+
 namespace tagmora {
 
 // The bytes of one file as the tag readers of a row need them.
@@ -36,6 +39,8 @@ struct FetchedFile {
     // memory): the bytes are incomplete and the file must be fetched again without a limit.
     bool Deferred = false;
     std::int64_t Size = 0;  // from fstat of the open file
+    // The first bytes read were not in memory (or the file system cannot tell): the file is cold.
+    bool WouldBlock = false;
 
     bool HaveHead = false;
     int HeadError = 0;                // errno of reading the head block or the rest of the tag
@@ -45,16 +50,31 @@ struct FetchedFile {
     int TailError = 0;
     std::size_t TailGot = 0;
     std::array<unsigned char, 128> Tail{};
+
+    // The readers' results on these bytes for the legacy code page `CodePage` (ParseFetched).
+    bool Parsed = false;
+    int CodePage = 0;
+    int V1Result = 0;
+    Id3v1Tag V1;
+    int V2Result = 0;
+    Id3v2Tag V2;
 };
+
+// A reader's result for a part that was not fetched.
+inline constexpr int kNotFetched = 2;
 
 // Reads what ReadRowTags reads of `path` for read sequence `sequence` (0 to 3), in its order.
 // `mayReadTag(bytes)` is asked before a tag larger than the head block is read whole; when it
 // says no the result is Deferred. Without it any size is read.
 FetchedFile FetchFile(const std::string& path, int sequence, const std::function<bool(std::uint64_t)>& mayReadTag = {});
 
-// A fixed number of I/O threads working through fetches in the order they were submitted; results
-// are taken in the same order. Destroying the pool drops the fetches not yet started, lets running
-// ones finish (their files closed) and joins every thread before it returns.
+// Parses the fetched parts as ReadId3v1TagFd and ReadId3v2TagFd parse the file: V1Result and
+// V2Result are 0 (tag), 1 (none) or -1 (read error) as theirs, or kNotFetched.
+void ParseFetched(FetchedFile& fetched, int codePage);
+
+// A fixed number of I/O threads working through fetches (each parsed after it is read) in the
+// order they were submitted; results are taken in the same order. Destroying the pool drops the fetches not yet
+// started, lets running ones finish (their files closed) and joins every thread before it returns.
 class ReadAheadPool {
 public:
     // `threads` reads in flight (at least 1); `tagBudget` bytes at most held in tags larger than
@@ -66,7 +86,10 @@ public:
 
     // The threads that could be started (0 when none could: nothing would ever be fetched).
     int Threads() const { return static_cast<int>(threads_.size()); }
-    void Submit(std::string path, int sequence);
+    // Queues a fetch; it starts once StartSubmitted is called.
+    void Submit(std::string path, int sequence, int codePage);
+    // Wakes the threads for the fetches queued since the last call.
+    void StartSubmitted();
     // Waits for the oldest fetch not yet taken and hands it over.
     FetchedFile TakeNext();
     // Forgets the oldest fetch not yet taken, without waiting for it.
@@ -78,6 +101,7 @@ private:
     struct Slot {
         std::string Path;
         int Sequence = 0;
+        int CodePage = 0;
         bool Done = false;
         bool Dropped = false;
         std::uint64_t Reserved = 0;  // tag bytes counted against the budget
@@ -93,6 +117,7 @@ private:
     std::deque<std::shared_ptr<Slot>> slots_;    // submitted, in order, until taken or dropped
     std::deque<std::shared_ptr<Slot>> waiting_;  // submitted, not yet started
     bool stopping_ = false;
+    bool submitted_ = false;  // fetches queued since the threads were last woken
     std::uint64_t tagBudget_;
     std::atomic<std::uint64_t> tagBytes_{0};
     std::vector<std::thread> threads_;
@@ -104,7 +129,7 @@ inline constexpr int kReadAheadWindow = 256;
 inline constexpr std::uint64_t kReadAheadTagBudget = 32u << 20;
 
 // The reads in flight for a pass over `rowsToRead` rows: 0 (read in turn, on the calling thread)
-// for short passes and when the process may run on one processor only; else a fixed pool size.
+// for short passes; else a fixed pool size.
 int ReadAheadThreads(int rowsToRead);
 
 }  // namespace tagmora

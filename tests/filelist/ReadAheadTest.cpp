@@ -5,7 +5,8 @@
 
 #include <dirent.h>
 #include <gtest/gtest.h>
-#include <sched.h>
+#include <fcntl.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -130,13 +131,13 @@ protected:
     }
 
     // Runs a pass over rows made stale first; `threads` 0 reads each file in turn.
-    PassView Run(int threads, int window, bool onlyChecked = false) {
+    PassView Run(int threads, int window, bool onlyChecked = false, bool adaptive = false) {
         for (FileRow& row : list.Rows()) row.Texts.fill("stale");
         steps.clear();
         status.Progress.clear();
         host.Messages.clear();
         recording = true;
-        BuildList(list, onlyChecked, false, {threads, window});
+        BuildList(list, onlyChecked, false, {threads, window, adaptive});
         recording = false;
         PassView view;
         for (const FileRow& row : list.Rows()) view.Rows.emplace_back(row.Texts, row.Checked);
@@ -161,10 +162,12 @@ protected:
     bool recording = false;
 };
 
+// Pools reading ahead from the first row, and one that does so only for files not in memory.
 struct PoolShape {
     int threads, window;
+    bool adaptive;
 };
-constexpr PoolShape kShapes[] = {{1, 1}, {4, 5}, {16, 256}};
+constexpr PoolShape kShapes[] = {{1, 1, false}, {4, 5, false}, {16, 256, false}, {16, 256, true}};
 
 TEST_F(ReadAheadTest, EveryKindOfFileFillsAsWhenReadInTurn) {
     // Root opens files without read permission; the comparison runs without that override.
@@ -181,7 +184,7 @@ TEST_F(ReadAheadTest, EveryKindOfFileFillsAsWhenReadInTurn) {
             }
             for (const PoolShape shape : kShapes) {
                 SCOPED_TRACE(shape.threads);
-                EXPECT_EQ(Run(shape.threads, shape.window), inTurn);
+                EXPECT_EQ(Run(shape.threads, shape.window, false, shape.adaptive), inTurn);
             }
         }
         return ::testing::Test::HasFailure() ? 1 : 0;
@@ -236,7 +239,7 @@ TEST_F(ReadAheadTest, ChecksChangedDuringThePassDecideAsWhenReadInTurn) {
     const PassView inTurn = Run(0, 0, true);
     for (const PoolShape shape : kShapes) {
         setChecks();
-        EXPECT_EQ(Run(shape.threads, shape.window, true), inTurn) << shape.threads;
+        EXPECT_EQ(Run(shape.threads, shape.window, true, shape.adaptive), inTurn) << shape.threads;
     }
 }
 
@@ -246,12 +249,31 @@ TEST_F(ReadAheadTest, ATagAboveTheBudgetIsReadWhenItsRowIsFilled) {
                                                                 V2Text(3, "TIT2", "Big")));
     list.ScanFolder(dir.Path(), false, false);
     ReadAheadPool pool(2, 4096);
-    pool.Submit(list.Rows()[0].Path, 1);
+    pool.Submit(list.Rows()[0].Path, 1, 1251);
+    pool.StartSubmitted();
     const FetchedFile fetched = pool.TakeNext();
     EXPECT_TRUE(fetched.Deferred);
     EXPECT_TRUE(fetched.Head.empty());
     FillRowFromFetched(list, 0, fetched);
     EXPECT_EQ(list.Rows()[0].Texts[ColTitle], "Big");
+}
+
+TEST_F(ReadAheadTest, BytesParsedForAnotherCodePageAreParsedAgain) {
+    settings.TAGReadSequence = 0;
+    test::WriteFile(dir / "a.mp3",
+                    test::SilentFrames() + test::Id3v1Bytes("\xCF\xE5\xF1\xED\xFF", "", "", "", "", 1, 1));
+    list.ScanFolder(dir.Path(), false, false);
+    ReadRowTags(list, 0);
+    const std::string inTurn = list.Rows()[0].Texts[ColTitle];
+    ASSERT_EQ(inTurn, "Песня");
+    ReadAheadPool pool(1, 0);
+    pool.Submit(list.Rows()[0].Path, 0, 1252);
+    pool.StartSubmitted();
+    FetchedFile fetched = pool.TakeNext();
+    ASSERT_TRUE(fetched.Parsed);
+    EXPECT_NE(fetched.V1.Title, inTurn);
+    FillRowFromFetched(list, 0, std::move(fetched));
+    EXPECT_EQ(list.Rows()[0].Texts[ColTitle], inTurn);
 }
 
 int CountEntries(const char* folder) {
@@ -289,13 +311,13 @@ TEST_F(ReadAheadTest, ACancelOrAnErrorInThePassEndsThePoolCleanly) {
         status.Log.clear();
         recording = true;
         if (cancel) {
-            BuildList(pass, false, false, {16, 256});
+            BuildList(pass, false, false, {16, 256, false});
             EXPECT_EQ(steps.size(), 101u);
             EXPECT_TRUE(rows[101].Texts[ColTitle].empty());
             EXPECT_EQ(status.Log.back(), "total");
         } else {
             host.ThrowOnMessage = true;
-            EXPECT_THROW(BuildList(pass, false, false, {16, 256}), std::runtime_error);
+            EXPECT_THROW(BuildList(pass, false, false, {16, 256, false}), std::runtime_error);
             host.ThrowOnMessage = false;
             EXPECT_EQ(steps.size(), 300u);
         }
@@ -307,24 +329,37 @@ TEST_F(ReadAheadTest, ACancelOrAnErrorInThePassEndsThePoolCleanly) {
     }
 }
 
-TEST(ReadAheadThreadsTest, ShortPassesAndOneProcessorReadInTurn) {
+TEST(ReadAheadThreadsTest, ShortPassesReadInTurn) {
     EXPECT_EQ(ReadAheadThreads(10), 0);
-    cpu_set_t all;
-    ASSERT_EQ(::sched_getaffinity(0, sizeof all, &all), 0);
-    if (CPU_COUNT(&all) > 1) {
-        EXPECT_GT(ReadAheadThreads(10000), 0);
-    }
-    cpu_set_t one;
-    CPU_ZERO(&one);
-    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
-        if (CPU_ISSET(cpu, &all)) {
-            CPU_SET(cpu, &one);
-            break;
-        }
-    }
-    ASSERT_EQ(::sched_setaffinity(0, sizeof one, &one), 0);
-    EXPECT_EQ(ReadAheadThreads(10000), 0);
-    ASSERT_EQ(::sched_setaffinity(0, sizeof all, &all), 0);
+    EXPECT_GT(ReadAheadThreads(10000), 0);
+}
+
+// Drops a file from the page cache once its data is on the disk.
+void Evict(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    ::fdatasync(fd);
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    ::close(fd);
+}
+
+TEST_F(ReadAheadTest, ThreadsReadAheadOnlyWhileFilesAreNotInMemory) {
+    settings.TAGReadSequence = 2;
+    for (int i = 0; i < 200; ++i) test::WriteFile(dir / ("f" + std::to_string(1000 + i) + ".mp3"), V23Tag("T"));
+    list.ScanFolder(dir.Path(), false, false);
+    const std::string& path = list.Rows()[0].Path;
+    if (FetchFile(path, 2).WouldBlock) GTEST_SKIP() << "this file system cannot tell whether data is in memory";
+    Evict(path);
+    if (!FetchFile(path, 2).WouldBlock) GTEST_SKIP() << "this file system keeps the files in memory";
+
+    const int threads = Threads();
+    int mostThreads = 0;
+    onRow = [&](int) { mostThreads = std::max(mostThreads, Threads()); };
+    const PassView warm = Run(16, 256, false, true);
+    EXPECT_EQ(mostThreads, threads);
+    for (const FileRow& row : list.Rows()) Evict(row.Path);
+    EXPECT_EQ(Run(16, 256, false, true), warm);
+    EXPECT_GT(mostThreads, threads);
+    EXPECT_EQ(Threads(), threads);
 }
 
 }  // namespace
