@@ -21,6 +21,9 @@ Environment: BENCH_RUNS (default 5) runs per program, interleaved; the tables sh
 BENCH_CORPUS names a folder for the corpus: generated there when it does not exist, reused when
 it does (delete it to start afresh). BENCH_IN_FLIGHT lists the reads in flight of the list pass
 rows (default "0 1 4 16 64"). BENCH_TABLES chooses the tables (default "cold warm single").
+BENCH_ADAPTIVE lists reads in flight for list pass rows that start their threads only once files
+are found not in memory, as tagmora-cli does (default none).
+BENCH_OTHER_CLI names another tagmora-cli (an earlier build, say) to time beside this one.
 tagmora-cli runs with XDG_CONFIG_HOME set to an empty folder, so the first-run defaults apply.
 EOF
 }
@@ -171,10 +174,14 @@ add_program() {
 add_program "floor (in turn)" "$FLOOR $CORPUS"
 [ -n "$PARALLEL_FLOOR" ] && add_program "floor (64 flight)" "$PARALLEL_FLOOR -j 64 $CORPUS"
 [ -n "$CLI" ] && add_program "tagmora-cli list" "$CLI list $CORPUS"
+[ -n "${BENCH_OTHER_CLI:-}" ] && add_program "other tagmora-cli" "$BENCH_OTHER_CLI list $CORPUS"
 [ -n "$PEER" ] && add_program peer_taglib "$PEER $CORPUS"
 if [ -n "$IN_FLIGHT_LIST" ]; then
     for n in $IN_FLIGHT; do
         add_program "list, $n in flight" "$IN_FLIGHT_LIST -j $n $CORPUS"
+    done
+    for n in ${BENCH_ADAPTIVE:-}; do
+        add_program "list, $n when cold" "$IN_FLIGHT_LIST -a -j $n $CORPUS"
     done
 fi
 

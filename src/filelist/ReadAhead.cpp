@@ -250,7 +250,7 @@ int ReadAheadThreads(int rowsToRead) {
     // learnt while reading (BuildList starts the threads only then), so a warm pass on one
     // processor pays nothing for them.
     constexpr int kMinRows = 64;
-    constexpr int kReadsInFlight = 16;
+    constexpr int kReadsInFlight = 64;  // measured cold: 16 in flight 1.4, 32 1.3, 64 1.2 times the parallel floor
     return rowsToRead < kMinRows ? 0 : kReadsInFlight;
 }
 
