@@ -205,23 +205,24 @@ void ReadRangeInTurn(FileList& list, int first, int last, bool onlyChecked, int 
     }
 }
 
-// Fills the rows in order, each from a fetch. While the files are found in memory each is fetched
-// when its row is filled; once reads wait for the device (two of the last sixteen), a pool of
-// `threads` fetches up to `window` rows ahead, until a long run of fetches finds its files in
-// memory again. With `adaptive` off the pool reads ahead from the first row. Which rows are read
-// is decided at each row as in ReadRangeInTurn; a fetch of a row that is no longer read is
-// dropped, and a row whose fetch is missing or was made for another path (the list changed while
-// events were processed) is fetched when it is filled.
+// Fills the rows in order. While the files are found in memory each is read in turn, every fourth
+// through a fetch that tells whether its file was in memory (a probe); once two of the last eight
+// probes waited for the device, a pool of `threads` fetches up to `window` rows ahead, until a
+// long run of fetches finds its files in memory again. With `adaptive` off the pool reads ahead
+// from the first row. Which rows are read is decided at each row as in ReadRangeInTurn; a fetch
+// of a row that is no longer read is dropped, and a row whose fetch is missing or was made for
+// another path (the list changed while events were processed) is read in turn.
 void ReadRangeAhead(FileList& list, int first, int last, bool onlyChecked, int total, const ReadAheadOptions& options,
                     int threads) {
-    constexpr unsigned kColdOfLast16 = 2;
+    constexpr int kProbeEvery = 4;
+    constexpr int kColdOfLast8 = 2;
     constexpr int kWarmRunToStop = 512;
     const int window = std::max(1, options.Window);
     std::optional<ReadAheadPool> pool;
     bool readingAhead = !options.Adaptive;
     bool mayReadAhead = true;
-    std::uint16_t coldHistory = 0;  // one bit per recent fetch made when its row was filled
-    int warmRun = 0;                // fetches taken from the pool in a row that found their file in memory
+    std::uint8_t coldProbes = 0;  // one bit per recent probe, set when its file was not in memory
+    int warmRun = 0;              // fetches taken from the pool in a row that found their file in memory
     struct Ahead {
         int Row;
         std::string Path;
@@ -267,14 +268,19 @@ void ReadRangeAhead(FileList& list, int first, int last, bool onlyChecked, int t
                 pool->DropNext();
                 ahead.pop_front();
             }
-            FetchedFile fetched = FetchFile(rowAt(i).Path, list.Settings().TAGReadSequence);
-            coldHistory = static_cast<std::uint16_t>(coldHistory << 1 | (fetched.WouldBlock ? 1 : 0));
-            if (mayReadAhead && !readingAhead && std::popcount(coldHistory) >= static_cast<int>(kColdOfLast16)) {
-                readingAhead = true;
-                coldHistory = 0;
-                warmRun = 0;
+            if (readingAhead || !mayReadAhead || counter % kProbeEvery != 0) {
+                ReadRowTags(list, i);
+            } else {
+                // A probe: the row is filled from a fetch that tells whether the file was in memory.
+                FetchedFile fetched = FetchFile(rowAt(i).Path, list.Settings().TAGReadSequence);
+                coldProbes = static_cast<std::uint8_t>(coldProbes << 1 | (fetched.WouldBlock ? 1 : 0));
+                if (std::popcount(coldProbes) >= kColdOfLast8) {
+                    readingAhead = true;
+                    coldProbes = 0;
+                    warmRun = 0;
+                }
+                FillRowFromFetched(list, i, std::move(fetched));
             }
-            FillRowFromFetched(list, i, std::move(fetched));
         }
         ShowRowProgress(list, i, total, counter);
     }
