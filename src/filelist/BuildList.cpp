@@ -1,6 +1,12 @@
-// Row filling: one open per file serves both tag readers; the pass reports progress per row and
-// ends with track padding, column fitting, the title and the total.
+// Row filling: one open per file serves both tag readers, each file read in turn or fetched ahead
+// by I/O threads; the pass reports progress per row and ends with track padding, column fitting,
+// the title and the total.
 #include "filelist/BuildList.h"
+
+#include <algorithm>
+#include <bit>
+#include <deque>
+#include <optional>
 
 #include "common/Messages.h"
 #include "common/Text.h"
@@ -127,6 +133,45 @@ void ReadRowTags(FileList& list, int rowIndex) {
     }
 }
 
+namespace {
+
+// Fills the row as ReadRowTags does; false, with the row untouched, when a reader needs a part
+// that was not fetched.
+bool FillFrom(FileList& list, FileRow& row, int sequence, FetchedFile& f) {
+    if (!f.Opened) {
+        if (!f.Missing && !f.NotRegular) ShowFileError(list.HostPort(), f.OpenError, row.Path);
+        FillNoTag(row, false, 0);
+        return true;
+    }
+    const int codePage = list.Settings().TagCodePage;
+    if (!f.Parsed || f.CodePage != codePage) ParseFetched(f, codePage);
+    // The ID3 versions read by each sequence, in order (0 ends the list).
+    static constexpr int kVersions[4][2] = {{1, 0}, {2, 0}, {2, 1}, {1, 2}};
+    for (const int version : kVersions[sequence]) {
+        if (version == 0) break;
+        const int result = version == 1 ? f.V1Result : f.V2Result;
+        if (result == kNotFetched) return false;
+        if (result != 0) continue;
+        if (version == 1) FillFromId3v1(row, f.V1);
+        else FillFromId3v2(row, f.V2);
+        return true;
+    }
+    FillNoTag(row, true, f.Size);
+    return true;
+}
+
+}  // namespace
+
+void FillRowFromFetched(FileList& list, int rowIndex, FetchedFile fetched) {
+    const int sequence = list.Settings().TAGReadSequence;
+    if (sequence < 0 || sequence > 3) return;
+    FileRow& row = list.Rows()[static_cast<std::size_t>(rowIndex)];
+    if (fetched.Sequence == sequence && !fetched.Deferred && FillFrom(list, row, sequence, fetched)) return;
+    FetchedFile again = FetchFile(row.Path, sequence);
+    if (FillFrom(list, row, sequence, again)) return;
+    ReadRowTags(list, rowIndex);  // the fetch guessed the parts wrong: read the file in turn
+}
+
 void PadTrackNumbers(FileList& list) {
     std::size_t shortest = 100;
     std::size_t longest = 0;
@@ -141,7 +186,109 @@ void PadTrackNumbers(FileList& list) {
     }
 }
 
-void BuildList(FileList& list, bool onlyChecked, bool appendedOnly) {
+namespace {
+
+void ShowRowProgress(FileList& list, int rowIndex, int total, int counter) {
+    if (total != 0) list.Status().ShowProgress(list.RowPath(rowIndex), 100.0 / total * counter);
+    list.HostPort().ProcessEvents();
+}
+
+// Reads each row's file when its row is filled.
+void ReadRangeInTurn(FileList& list, int first, int last, bool onlyChecked, int total) {
+    int counter = 0;
+    for (int i = first; i <= last && i < list.RowCount(); ++i) {
+        if (list.CancelRequested()) break;
+        if (onlyChecked && !list.Rows()[static_cast<std::size_t>(i)].Checked) continue;
+        ++counter;
+        ReadRowTags(list, i);
+        ShowRowProgress(list, i, total, counter);
+    }
+}
+
+// Fills the rows in order. While the files are found in memory each is read in turn, every fourth
+// through a fetch that tells whether its file was in memory (a probe); once two of the last eight
+// probes waited for the device, a pool of `threads` fetches up to `window` rows ahead, until a
+// long run of fetches finds its files in memory again. With `adaptive` off the pool reads ahead
+// from the first row. Which rows are read is decided at each row as in ReadRangeInTurn; a fetch
+// of a row that is no longer read is dropped, and a row whose fetch is missing or was made for
+// another path (the list changed while events were processed) is read in turn.
+void ReadRangeAhead(FileList& list, int first, int last, bool onlyChecked, int total, const ReadAheadOptions& options,
+                    int threads) {
+    constexpr int kProbeEvery = 4;
+    constexpr int kColdOfLast8 = 2;
+    constexpr int kWarmRunToStop = 512;
+    const int window = std::max(1, options.Window);
+    std::optional<ReadAheadPool> pool;
+    bool readingAhead = !options.Adaptive;
+    bool mayReadAhead = true;
+    std::uint8_t coldProbes = 0;  // one bit per recent probe, set when its file was not in memory
+    int warmRun = 0;              // fetches taken from the pool in a row that found their file in memory
+    struct Ahead {
+        int Row;
+        std::string Path;
+    };
+    std::deque<Ahead> ahead;  // the fetches in the pool, in the pool's order
+    const auto rowAt = [&](int i) -> FileRow& { return list.Rows()[static_cast<std::size_t>(i)]; };
+    int nextToSubmit = first;
+    int counter = 0;
+    for (int i = first; i <= last && i < list.RowCount(); ++i) {
+        if (list.CancelRequested()) break;
+        if (onlyChecked && !rowAt(i).Checked) continue;
+        if (readingAhead && !pool) {
+            pool.emplace(threads, kReadAheadTagBudget);
+            if (pool->Threads() == 0) readingAhead = mayReadAhead = false;
+        }
+        nextToSubmit = std::max(nextToSubmit, i);
+        // The window is refilled once half of it is used, so that the threads are woken per batch.
+        if (readingAhead && static_cast<int>(ahead.size()) <= window / 2) {
+            const int sequence = list.Settings().TAGReadSequence;
+            while (static_cast<int>(ahead.size()) < window && nextToSubmit <= last && nextToSubmit < list.RowCount()) {
+                const FileRow& next = rowAt(nextToSubmit);
+                if (!onlyChecked || next.Checked) {
+                    pool->Submit(next.Path, sequence, list.Settings().TagCodePage);
+                    ahead.push_back({nextToSubmit, next.Path});
+                }
+                ++nextToSubmit;
+            }
+            pool->StartSubmitted();
+        }
+        while (!ahead.empty() && ahead.front().Row < i) {
+            pool->DropNext();
+            ahead.pop_front();
+        }
+        ++counter;
+        if (!ahead.empty() && ahead.front().Row == i && ahead.front().Path == rowAt(i).Path) {
+            ahead.pop_front();
+            FetchedFile fetched = pool->TakeNext();
+            warmRun = fetched.WouldBlock ? 0 : warmRun + 1;
+            if (options.Adaptive && warmRun >= kWarmRunToStop) readingAhead = false;
+            FillRowFromFetched(list, i, std::move(fetched));
+        } else {
+            if (!ahead.empty() && ahead.front().Row == i) {
+                pool->DropNext();
+                ahead.pop_front();
+            }
+            if (readingAhead || !mayReadAhead || counter % kProbeEvery != 0) {
+                ReadRowTags(list, i);
+            } else {
+                // A probe: the row is filled from a fetch that tells whether the file was in memory.
+                FetchedFile fetched = FetchFile(rowAt(i).Path, list.Settings().TAGReadSequence);
+                coldProbes = static_cast<std::uint8_t>(coldProbes << 1 | (fetched.WouldBlock ? 1 : 0));
+                if (std::popcount(coldProbes) >= kColdOfLast8) {
+                    readingAhead = true;
+                    coldProbes = 0;
+                    warmRun = 0;
+                }
+                FillRowFromFetched(list, i, std::move(fetched));
+            }
+        }
+        ShowRowProgress(list, i, total, counter);
+    }
+}
+
+}  // namespace
+
+void BuildList(FileList& list, bool onlyChecked, bool appendedOnly, const ReadAheadOptions& options) {
     const int checked = list.CountCheckedRows();
     int first = 0;
     int last = list.RowCount() - 1;
@@ -153,15 +300,12 @@ void BuildList(FileList& list, bool onlyChecked, bool appendedOnly) {
         list.Status().ShowStatus(kStatusBuilding);
     }
     const int total = onlyChecked ? checked : std::max(0, last - first + 1);
-    int counter = 0;
-    for (int i = first; i <= last && i < list.RowCount(); ++i) {
-        if (list.CancelRequested()) break;
-        if (onlyChecked && !list.Rows()[static_cast<std::size_t>(i)].Checked) continue;
-        ++counter;
-        ReadRowTags(list, i);
-        if (total != 0) list.Status().ShowProgress(list.RowPath(i), 100.0 / total * counter);
-        list.HostPort().ProcessEvents();
-    }
+    const int sequence = list.Settings().TAGReadSequence;
+    const int threads = sequence < 0 || sequence > 3 ? 0
+                        : options.Threads < 0        ? ReadAheadThreads(total)
+                                                     : options.Threads;
+    if (threads > 0) ReadRangeAhead(list, first, last, onlyChecked, total, options, threads);
+    else ReadRangeInTurn(list, first, last, onlyChecked, total);
     if (appendedOnly) list.RestoreAutoOrdering();
     PadTrackNumbers(list);
     if (list.Settings().ResizeTabHeaders) {

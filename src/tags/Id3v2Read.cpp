@@ -321,4 +321,17 @@ int ReadId3v2Tag(const std::string& path, Id3v2Tag& tag, int codePage, const Ope
     return -1;
 }
 
+std::uint64_t Id3v2ReadExtent(const unsigned char* head, std::size_t got, std::int64_t fileSize) {
+    static_assert(kId3v2HeadBlock == kHeadReadSize);
+    // The same decisions as the reader's own: only a full first block of a known version can
+    // announce more.
+    if (got < kHeaderSize || std::memcmp(head, "ID3", 3) != 0 || head[3] < 2 || head[3] > 4 || got < kHeadReadSize)
+        return got;
+    const std::uint64_t tagEnd = kHeaderSize + std::uint64_t{id3v2::ReadSynchsafe32(head + 6)};
+    if (tagEnd <= got) return got;
+    const std::uint64_t want =
+        fileSize > 0 ? std::min<std::uint64_t>(tagEnd, static_cast<std::uint64_t>(fileSize)) : tagEnd;
+    return std::max<std::uint64_t>(want, got);
+}
+
 }  // namespace tagmora

@@ -43,4 +43,13 @@ int ReadId3v2TagFd(int fd, std::int64_t fileSize, Id3v2Tag& tag, int codePage);
 // 0 tag parsed, 1 no "ID3" at the start.
 int ParseId3v2(const unsigned char* data, std::size_t size, Id3v2Tag& tag, int codePage);
 
+// The first block that the ID3v2 reader reads from the start of a file.
+inline constexpr std::size_t kId3v2HeadBlock = 4096;
+// How many bytes from the start of a file of `fileSize` bytes the ID3v2 reader hands to ParseId3v2
+// when its first block read gave `got` bytes of `head`: `got` when they hold the whole tag (or no
+// tag at all), else the end of the tag, cut at `fileSize` when that is above 0. A reader elsewhere
+// that reads this many bytes and parses them gets what ReadId3v2TagFd gets; for a tag of 20000
+// bytes (a cover picture) in a file of 50000 bytes it is 20010, the header included.
+std::uint64_t Id3v2ReadExtent(const unsigned char* head, std::size_t got, std::int64_t fileSize);
+
 }  // namespace tagmora
