@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "../rename/AccessOverride.h"
+#include "AccessOverride.h"
 #include "FakePorts.h"
 #include "TestFiles.h"
 #include "filelist/BuildList.h"
