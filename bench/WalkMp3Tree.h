@@ -1,8 +1,11 @@
 // The folder walk of the read benchmarks: depth-first over opendir/readdir, hidden entries
-// skipped, every file whose name ends in ".mp3" (any case) handed to a callback.
+// skipped, every file whose name ends in ".mp3" (any case) handed to a callback; and the floors'
+// read of one file: opened, its first 4096 and last 128 bytes read, closed.
 #pragma once
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 #include <strings.h>
 #include <sys/stat.h>
 
@@ -39,6 +42,24 @@ void WalkMp3Tree(std::string& folder, OnFile&& onFile) {
         folder.resize(base);
     }
     closedir(dir);
+}
+
+// The floors' work on one file: opens it, reads its first 4096 bytes, and its last 128 when it
+// has that many, each read handed to onRead(bytes, length of the read or -1), then closes it.
+// False when the file cannot be opened.
+template <typename OnRead>
+bool ReadHeadAndTail(const std::string& path, OnRead&& onRead) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    unsigned char head[4096];
+    onRead(head, pread(fd, head, sizeof head, 0));
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && st.st_size >= 128) {
+        unsigned char tail[128];
+        onRead(tail, pread(fd, tail, sizeof tail, st.st_size - 128));
+    }
+    close(fd);
+    return true;
 }
 
 }  // namespace tagmora::bench

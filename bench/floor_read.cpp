@@ -30,19 +30,8 @@ void Mix(FloorTotals& totals, const unsigned char* data, ssize_t length) {
 
 void ReadHeadAndTail(const std::string& path, FloorTotals& totals) {
     ++totals.Files;
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        ++totals.Failed;
-        return;
-    }
-    unsigned char head[4096];
-    Mix(totals, head, pread(fd, head, sizeof head, 0));
-    struct stat st {};
-    if (fstat(fd, &st) == 0 && st.st_size >= 128) {
-        unsigned char tail[128];
-        Mix(totals, tail, pread(fd, tail, sizeof tail, st.st_size - 128));
-    }
-    close(fd);
+    const auto mix = [&](const unsigned char* data, ssize_t length) { Mix(totals, data, length); };
+    if (!tagmora::bench::ReadHeadAndTail(path, mix)) ++totals.Failed;
 }
 
 }  // namespace
