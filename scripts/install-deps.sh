@@ -7,6 +7,7 @@ packages=(
   build-essential cmake pkg-config git python3
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libicu-dev zlib1g-dev libcli11-dev qt6-translations-l10n
+  libzip-dev libpugixml-dev python3-openpyxl
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libtag1-dev
   clang libclang-rt-14-dev

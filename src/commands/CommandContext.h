@@ -44,6 +44,8 @@ public:
     // The pairs of the last preset rename, for the undo.
     UndoList& Undo() { return undo_; }
     Dialogs& DialogsPort() { return dialogs_; }
+    // The workbook and sheet of the last export dialog: they stay from one export to the next.
+    ExportTarget& Export() { return exportTarget_; }
     // The ID3v2 writer's state of the program run: its boxes go to the host, and the choice Ignore
     // in its delete-failure box (IgnoreDeleteErrors) holds until the program ends.
     Id3v2WriteSession& TagWriteSession() { return tagWriteSession_; }
@@ -69,6 +71,7 @@ private:
     Dialogs& dialogs_;
     FileList list_;
     UndoList undo_;
+    ExportTarget exportTarget_;
     Id3v2WriteSession tagWriteSession_;
     CommandFrame* frame_ = nullptr;
 };

@@ -7,20 +7,25 @@
 #include <string>
 #include <vector>
 
+#include "export/ExportDialog.h"
 #include "mark/Marking.h"
 #include "rename/ScriptRename.h"
+#include "settings/SettingsDialog.h"
 #include "writetags/WriteTagsDialog.h"
 
 namespace tagmora {
 
-class Dialogs : public ScriptDialogPort, public WriteTagsDialogPort, public MarkDialogPort {
+class Dialogs : public ScriptDialogPort,
+                public WriteTagsDialogPort,
+                public MarkDialogPort,
+                public SettingsDialogPort,
+                public ExportDialogPort {
 public:
     // The rename dialog (TRenameForm): ScriptDialogPort::AskRenameScript.
     // The batch tag dialog (TWriteTagsForm): WriteTagsDialogPort::AskWriteTags.
-    //
-    // Joining it as their commands arrive, each as one more base with its one question:
-    // the settings dialog (SettingsForm: the edited settings, or nothing on cancel),
-    // the export dialog (ExportForm: the export columns and the workbook to write).
+    // The condition dialog (TMarkForm): MarkDialogPort::AskMarkCondition.
+    // The settings dialog (SettingsForm): SettingsDialogPort::AskSettings.
+    // The export dialog (ExportForm): ExportDialogPort::AskExport.
 };
 
 // Dialogs that are never confirmed: the command line and tests that open none.
@@ -33,6 +38,8 @@ public:
     std::optional<WriteTagsAnswer> AskWriteTags(const WriteTagsRequest&, const FileList&) override {
         return std::nullopt;
     }
+    bool AskSettings(const SettingsDialogRequest&) override { return false; }
+    ExportDialogResult AskExport(const ExportDialogRequest&) override { return ExportDialogResult::Cancelled; }
 };
 
 }  // namespace tagmora

@@ -31,3 +31,20 @@ public:
 };
 
 }  // namespace tagmora
+
+namespace tagmora {
+
+// The folder context-menu entry ("Tag&mora") of the desktop's file managers, which starts the
+// program on the chosen folder. Implemented for the file managers of this platform by
+// src/platform/FolderVerb; tests use a folder of their own.
+class FolderVerbPort {
+public:
+    virtual ~FolderVerbPort() = default;
+    // AddFolderVerb: writes the entry, running "<installPath>/tagmora" on the folder. False, with
+    // the reason in `error`, when it could not be written.
+    virtual bool AddFolderVerb(const std::string& installPath, std::string& error) = 0;
+    // RemoveFolderVerb: removes the entry; true when it existed.
+    virtual bool RemoveFolderVerb() = 0;
+};
+
+}  // namespace tagmora

@@ -18,4 +18,10 @@ std::optional<WriteTagsAnswer> QtDialogs::AskWriteTags(const WriteTagsRequest& r
 
 std::optional<MarkCondition> QtDialogs::AskMarkCondition() { return QtMarkDialog(parent_).AskMarkCondition(); }
 
+// The settings form is not built yet: the dialog is never confirmed.
+bool QtDialogs::AskSettings(const SettingsDialogRequest&) { return false; }
+
+// The export form is not built yet: the dialog is never confirmed.
+ExportDialogResult QtDialogs::AskExport(const ExportDialogRequest&) { return ExportDialogResult::Cancelled; }
+
 }  // namespace tagmora

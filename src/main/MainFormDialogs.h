@@ -25,6 +25,11 @@ public:
     // TMarkForm.
     std::optional<MarkCondition> AskMarkCondition() override;
 
+    // SettingsForm.
+    bool AskSettings(const SettingsDialogRequest& request) override;
+    // ExportForm.
+    ExportDialogResult AskExport(const ExportDialogRequest& request) override;
+
 private:
     QWidget* parent_;
 };
