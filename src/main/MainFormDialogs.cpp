@@ -1,6 +1,7 @@
 // The Dialogs port of the main window.
 #include "main/MainFormDialogs.h"
 
+#include "export/ExportForm.h"
 #include "mark/MarkForm.h"
 #include "rename/RenameForm.h"
 #include "writetags/WriteTagsForm.h"
@@ -21,7 +22,6 @@ std::optional<MarkCondition> QtDialogs::AskMarkCondition() { return QtMarkDialog
 // The settings form is not built yet: the dialog is never confirmed.
 bool QtDialogs::AskSettings(const SettingsDialogRequest&) { return false; }
 
-// The export form is not built yet: the dialog is never confirmed.
-ExportDialogResult QtDialogs::AskExport(const ExportDialogRequest&) { return ExportDialogResult::Cancelled; }
+ExportDialogResult QtDialogs::AskExport(const ExportDialogRequest& request) { return ShowExportForm(parent_, request); }
 
 }  // namespace tagmora
