@@ -504,9 +504,18 @@ bool MainForm::SaveWindowPosition() {
 bool MainForm::RestoreWindowPosition() {
     const std::optional<WindowPosition> stored = LoadWindowPosition(*store_);
     if (!stored) return false;
-    windowPosition_ = *stored;
-    move(stored->Left, stored->Top);
-    resize(stored->Width, stored->Height);
+    // A position off every screen (a monitor since unplugged) comes back centred on the primary one.
+    std::vector<ScreenArea> screens;
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect area = screen->availableGeometry();
+        const ScreenArea rect{area.left(), area.top(), area.width(), area.height()};
+        if (screen == primary) screens.insert(screens.begin(), rect);
+        else screens.push_back(rect);
+    }
+    windowPosition_ = PlaceOnScreens(*stored, screens);
+    move(windowPosition_.Left, windowPosition_.Top);
+    resize(windowPosition_.Width, windowPosition_.Height);
     startupPending_ = true;
     return true;
 }
