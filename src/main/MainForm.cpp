@@ -488,10 +488,11 @@ int MainForm::ColumnWidth(int column) const {
 bool MainForm::SaveWindowPosition() {
     // The bounds are the frame's top-left corner and the window's size without the frame: what
     // move() and resize() take, so that a restore puts the window back exactly.
+    // A window minimized from maximized is minimized, and its bounds are the maximized ones.
     const bool maximized = isMaximized();
-    windowPosition_.State = static_cast<std::uint8_t>(maximized       ? WindowState::Maximized
-                                                      : isMinimized() ? WindowState::Minimized
-                                                                      : WindowState::Normal);
+    windowPosition_.State = static_cast<std::uint8_t>(isMinimized() ? WindowState::Minimized
+                                                      : maximized   ? WindowState::Maximized
+                                                                    : WindowState::Normal);
     if (!maximized) {
         windowPosition_.Top = y();
         windowPosition_.Left = x();

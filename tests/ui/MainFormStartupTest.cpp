@@ -241,6 +241,15 @@ private slots:
         QVERIFY(!again.isMaximized());
         QCOMPARE(again.geometry().size(), QSize(640, 350));
         QCOMPARE(again.pos(), QPoint(stored->Left, stored->Top));
+
+        // Minimized from maximized: minimized, with the bounds from before the maximising.
+        again.showMaximized();
+        QTRY_VERIFY(again.isMaximized());
+        again.showMinimized();
+        QTRY_VERIFY(again.isMinimized());
+        QVERIFY(again.SaveWindowPosition());
+        QCOMPARE(LoadWindowPosition(*sandbox.Store()),
+                 std::optional<WindowPosition>(WindowPosition{stored->Top, stored->Left, 640, 350, 1}));
     }
 
     void aPositionOffEveryScreenIsCentred() {
