@@ -28,69 +28,15 @@ tagmora-cli runs with XDG_CONFIG_HOME set to an empty folder, so the first-run d
 EOF
 }
 
-POSITIONAL=()
-for arg in "$@"; do
-    case "$arg" in
-        -h|--help) usage; exit 0 ;;
-        -*) echo "run_cold_bench.sh: unknown option $arg" >&2; usage >&2; exit 2 ;;
-        *) POSITIONAL+=("$arg") ;;
-    esac
-done
-if [ "${#POSITIONAL[@]}" -gt 2 ]; then
-    usage >&2
-    exit 2
-fi
-BUILD_ARG=${POSITIONAL[0]:-build}
-COUNT=${POSITIONAL[1]:-10000}
-RUNS=${BENCH_RUNS:-5}
+BENCH_NAME=run_cold_bench.sh
+# shellcheck source=bench/bench_common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/bench_common.sh"
+bench_parse_args "$@"
 IN_FLIGHT=${BENCH_IN_FLIGHT:-0 1 4 16 64}
 TABLES=${BENCH_TABLES:-cold warm single}
-case "$COUNT$RUNS" in
-    *[!0-9]*|'') echo "run_cold_bench.sh: COUNT and BENCH_RUNS must be numbers" >&2; exit 2 ;;
-esac
-if [ "$COUNT" -eq 0 ] || [ "$RUNS" -eq 0 ]; then
-    echo "run_cold_bench.sh: COUNT and BENCH_RUNS must be above zero" >&2
-    exit 2
-fi
-
-SOURCE_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-if [ -d "$BUILD_ARG" ]; then
-    BUILD_DIR=$(cd "$BUILD_ARG" && pwd)
-elif [ -d "$SOURCE_DIR/$BUILD_ARG" ]; then
-    BUILD_DIR=$(cd "$SOURCE_DIR/$BUILD_ARG" && pwd)
-else
-    BUILD_DIR=$BUILD_ARG
-    echo "note: build folder $BUILD_ARG not found"
-fi
-
-if ! command -v python3 >/dev/null 2>&1; then
-    echo "run_cold_bench.sh: python3 is needed to generate the corpus, evict it and time the runs; nothing measured"
-    exit 0
-fi
-
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/tagmora-cold-bench.XXXXXX") || exit 0
-trap 'rm -rf "$WORK"' EXIT
-mkdir -p "$WORK/config" "$WORK/bin" "$WORK/out"
-
-# One timed run: wall time from spawn to exit and the peak resident set (KiB) of the child.
-# Prints "SECONDS PEAK_KIB EXIT_CODE".
-cat >"$WORK/measure.py" <<'EOF'
-import os, sys, time
-out, err, cmd = sys.argv[1], sys.argv[2], sys.argv[3:]
-actions = [(os.POSIX_SPAWN_OPEN, 1, out, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o644),
-           (os.POSIX_SPAWN_OPEN, 2, err, os.O_WRONLY | os.O_CREAT | os.O_APPEND, 0o644)]
-start = time.perf_counter()
-try:
-    pid = os.posix_spawn(cmd[0], cmd, os.environ, file_actions=actions)
-except OSError as e:
-    with open(err, "a") as f:
-        print(e, file=f)
-    print("0 0 127")
-    sys.exit(0)
-_, status, usage = os.wait4(pid, 0)
-elapsed = time.perf_counter() - start
-print("%.6f %d %d" % (elapsed, usage.ru_maxrss, os.waitstatus_to_exitcode(status)))
-EOF
+bench_locate_build
+bench_need_python "generate the corpus, evict it and time the runs"
+bench_make_work tagmora-cold-bench
 
 # Drops every file of a tree from the page cache. Prints the number of files evicted.
 cat >"$WORK/evict.py" <<'EOF'
@@ -110,45 +56,11 @@ for folder, _, files in os.walk(sys.argv[1]):
 print(count)
 EOF
 
-# Finds a helper program in the build folder, else compiles a stand-alone one from bench/.
-find_or_compile() {
-    local name=$1
-    if [ -x "$BUILD_DIR/bin/$name" ]; then
-        echo "$BUILD_DIR/bin/$name"
-        return
-    fi
-    local cxx=${CXX:-c++} flags=() taglib
-    case "$name" in
-        peer_taglib)
-            if ! taglib=$(pkg-config --cflags --libs taglib 2>/dev/null); then
-                echo "note: $name not built and pkg-config finds no taglib" >&2
-                return
-            fi
-            read -r -a flags <<<"$taglib" ;;
-        floor_read_parallel) flags=(-pthread) ;;
-        floor_read) ;;
-        *) echo "note: $name not in $BUILD_DIR/bin (configure with -DTAGMORA_BUILD_BENCH=ON)" >&2; return ;;
-    esac
-    if "$cxx" -std=c++20 -O2 -o "$WORK/bin/$name" "$SOURCE_DIR/bench/$name.cpp" "${flags[@]}" \
-        2>"$WORK/$name.build.log"; then
-        echo "note: $name not in $BUILD_DIR/bin; compiled a copy with $cxx -O2" >&2
-        echo "$WORK/bin/$name"
-    else
-        echo "note: $name not in $BUILD_DIR/bin and could not be compiled (see below)" >&2
-        head -5 "$WORK/$name.build.log" >&2
-    fi
-}
-
 FLOOR=$(find_or_compile floor_read)
 PARALLEL_FLOOR=$(find_or_compile floor_read_parallel)
 PEER=$(find_or_compile peer_taglib)
 IN_FLIGHT_LIST=$(find_or_compile list_in_flight)
-CLI=""
-if [ -x "$BUILD_DIR/bin/tagmora-cli" ]; then
-    CLI="$BUILD_DIR/bin/tagmora-cli"
-else
-    echo "note: tagmora-cli not found in $BUILD_DIR/bin; its row is skipped"
-fi
+bench_find_cli
 if [ -z "$FLOOR" ]; then
     echo "run_cold_bench.sh: no floor_read, so no ratios; nothing measured"
     exit 0
@@ -157,9 +69,8 @@ fi
 CORPUS=${BENCH_CORPUS:-$WORK/corpus}
 if [ -d "$CORPUS" ]; then
     echo "reusing the corpus in $CORPUS"
-elif ! python3 "$SOURCE_DIR/scripts/make_corpus.py" "$CORPUS" --count "$COUNT" --seed 1; then
-    echo "run_cold_bench.sh: the corpus could not be generated; nothing measured"
-    exit 0
+else
+    bench_generate_corpus "$CORPUS" "$COUNT"
 fi
 SEEN=$("$FLOOR" "$CORPUS" | awk '{print $2}')
 [ "$SEEN" != "$COUNT" ] && echo "warning: the floor saw $SEEN files, not $COUNT"
@@ -191,7 +102,8 @@ time_once() {
     local i=$1 cold=$2 prefix=$3 command
     read -r -a command <<<"${COMMANDS[$i]}"
     [ "$cold" -eq 1 ] && python3 "$WORK/evict.py" "$CORPUS" >/dev/null
-    XDG_CONFIG_HOME="$WORK/config" python3 "$WORK/measure.py" "$WORK/out/$i" "$WORK/err.$i" $prefix "${command[@]}"
+    XDG_CONFIG_HOME="$WORK/config" python3 "$WORK/measure.py" "$WORK/out/$i" "$WORK/err.$i" "" "" \
+        $prefix "${command[@]}"
 }
 
 # Runs every program RUNS times, interleaved (a warm table after one untimed run each), and fills
@@ -216,8 +128,7 @@ run_programs() {
         done
     done
     for i in "${!LABELS[@]}"; do
-        MEDIAN[$i]=$(sort -g "$WORK/times.$i" |
-            awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}')
+        MEDIAN[$i]=$(bench_median "$WORK/times.$i")
     done
 }
 

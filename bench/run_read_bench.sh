@@ -22,124 +22,22 @@ usage of the child (BENCH_TIME=python forces this; it counts the timer's own mem
 EOF
 }
 
+BENCH_NAME=run_read_bench.sh
+BENCH_OPTIONS=--scale
+# shellcheck source=bench/bench_common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/bench_common.sh"
+bench_parse_args "$@"
 SCALE=0
-POSITIONAL=()
-for arg in "$@"; do
-    case "$arg" in
-        --scale) SCALE=1 ;;
-        -h|--help) usage; exit 0 ;;
-        -*) echo "run_read_bench.sh: unknown option $arg" >&2; usage >&2; exit 2 ;;
-        *) POSITIONAL+=("$arg") ;;
-    esac
-done
-if [ "${#POSITIONAL[@]}" -gt 2 ]; then
-    usage >&2
-    exit 2
-fi
-BUILD_ARG=${POSITIONAL[0]:-build}
-COUNT=${POSITIONAL[1]:-10000}
+bench_has_option --scale && SCALE=1
 SCALE_COUNT=100000
-RUNS=${BENCH_RUNS:-5}
-case "$COUNT$RUNS" in
-    *[!0-9]*|'') echo "run_read_bench.sh: COUNT and BENCH_RUNS must be numbers" >&2; exit 2 ;;
-esac
-if [ "$COUNT" -eq 0 ] || [ "$RUNS" -eq 0 ]; then
-    echo "run_read_bench.sh: COUNT and BENCH_RUNS must be above zero" >&2
-    exit 2
-fi
-
-SOURCE_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-if [ -d "$BUILD_ARG" ]; then
-    BUILD_DIR=$(cd "$BUILD_ARG" && pwd)
-elif [ -d "$SOURCE_DIR/$BUILD_ARG" ]; then
-    BUILD_DIR=$(cd "$SOURCE_DIR/$BUILD_ARG" && pwd)
-else
-    BUILD_DIR=$BUILD_ARG
-    echo "note: build folder $BUILD_ARG not found"
-fi
-
-if ! command -v python3 >/dev/null 2>&1; then
-    echo "run_read_bench.sh: python3 is needed to generate the corpus and to time the runs; nothing measured"
-    exit 0
-fi
-
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/tagmora-read-bench.XXXXXX") || exit 0
-trap 'rm -rf "$WORK"' EXIT
-mkdir -p "$WORK/config" "$WORK/bin" "$WORK/out"
-
-# One timed run: wall time from spawn to exit, and the peak resident set (KiB): GNU time's %M
-# when TIMER names it, else the child's resource usage, which on Linux also counts the memory of
-# this Python process that spawned it (the baseline line shows how much). Prints
-# "SECONDS PEAK_KIB EXIT_CODE".
-cat >"$WORK/measure.py" <<'EOF'
-import os, sys, time
-out, err, timer, mem, cmd = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4], sys.argv[5:]
-if timer:
-    cmd = [timer, "-f", "%M", "-o", mem, "--"] + cmd
-actions = [(os.POSIX_SPAWN_OPEN, 1, out, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o644),
-           (os.POSIX_SPAWN_OPEN, 2, err, os.O_WRONLY | os.O_CREAT | os.O_APPEND, 0o644)]
-start = time.perf_counter()
-try:
-    pid = os.posix_spawn(cmd[0], cmd, os.environ, file_actions=actions)
-except OSError as e:
-    with open(err, "a") as f:
-        print(e, file=f)
-    print("0 0 127")
-    sys.exit(0)
-_, status, usage = os.wait4(pid, 0)
-elapsed = time.perf_counter() - start
-peak = usage.ru_maxrss
-if timer:
-    try:
-        with open(mem) as f:
-            peak = int(f.read().split()[-1])  # after a "Command exited with..." line, if any
-    except (OSError, ValueError, IndexError):
-        pass
-print("%.6f %d %d" % (elapsed, peak, os.waitstatus_to_exitcode(status)))
-EOF
-
-# GNU time gives the peak memory of the program alone; without it the resource usage of the
-# Python timer's child is used. BENCH_TIME=python forces the latter.
-TIMER=""
-if [ "${BENCH_TIME:-}" != python ] && [ -x /usr/bin/time ] &&
-    /usr/bin/time -f %M -o "$WORK/probe" -- true 2>/dev/null && grep -qx '[0-9][0-9]*' "$WORK/probe"; then
-    TIMER=/usr/bin/time
-fi
-
-# Finds a helper program in the build folder, else compiles it from bench/ into $WORK/bin.
-# Prints its path, or nothing when it is not available.
-find_or_compile() {
-    local name=$1
-    if [ -x "$BUILD_DIR/bin/$name" ]; then
-        echo "$BUILD_DIR/bin/$name"
-        return
-    fi
-    local cxx=${CXX:-c++} flags=() taglib
-    if [ "$name" = peer_taglib ]; then
-        if ! taglib=$(pkg-config --cflags --libs taglib 2>/dev/null); then
-            echo "note: $name not built and pkg-config finds no taglib" >&2
-            return
-        fi
-        read -r -a flags <<<"$taglib"
-    fi
-    if "$cxx" -std=c++20 -O2 -o "$WORK/bin/$name" "$SOURCE_DIR/bench/$name.cpp" "${flags[@]}" \
-        2>"$WORK/$name.build.log"; then
-        echo "note: $name not in $BUILD_DIR/bin; compiled a copy with $cxx -O2" >&2
-        echo "$WORK/bin/$name"
-    else
-        echo "note: $name not in $BUILD_DIR/bin and could not be compiled (see below)" >&2
-        head -5 "$WORK/$name.build.log" >&2
-    fi
-}
+bench_locate_build
+bench_need_python "generate the corpus and to time the runs"
+bench_make_work tagmora-read-bench
+bench_find_timer
 
 FLOOR=$(find_or_compile floor_read)
 PEER=$(find_or_compile peer_taglib)
-CLI=""
-if [ -x "$BUILD_DIR/bin/tagmora-cli" ]; then
-    CLI="$BUILD_DIR/bin/tagmora-cli"
-else
-    echo "note: tagmora-cli not found in $BUILD_DIR/bin; its row is skipped"
-fi
+bench_find_cli
 if [ -z "$FLOOR" ]; then
     echo "run_read_bench.sh: no floor_read, so no ratios; nothing measured"
     exit 0
@@ -148,10 +46,7 @@ fi
 # Generates a corpus of N files into FOLDER and warms the page cache with one floor pass.
 make_corpus() {
     local folder=$1 n=$2
-    if ! python3 "$SOURCE_DIR/scripts/make_corpus.py" "$folder" --count "$n" --seed 1; then
-        echo "run_read_bench.sh: the corpus could not be generated; nothing measured"
-        exit 0
-    fi
+    bench_generate_corpus "$folder" "$n"
     local seen
     seen=$("$FLOOR" "$folder" | awk '{print $2}')
     if [ "$seen" != "$n" ]; then
@@ -206,8 +101,7 @@ run_programs() {
         done
     done
     for i in "${!LABELS[@]}"; do
-        MEDIAN[$i]=$(sort -g "$WORK/times.$i" |
-            awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}')
+        MEDIAN[$i]=$(bench_median "$WORK/times.$i")
     done
 }
 

@@ -488,10 +488,11 @@ int MainForm::ColumnWidth(int column) const {
 bool MainForm::SaveWindowPosition() {
     // The bounds are the frame's top-left corner and the window's size without the frame: what
     // move() and resize() take, so that a restore puts the window back exactly.
+    // A window minimized from maximized is minimized, and its bounds are the maximized ones.
     const bool maximized = isMaximized();
-    windowPosition_.State = static_cast<std::uint8_t>(maximized       ? WindowState::Maximized
-                                                      : isMinimized() ? WindowState::Minimized
-                                                                      : WindowState::Normal);
+    windowPosition_.State = static_cast<std::uint8_t>(isMinimized() ? WindowState::Minimized
+                                                      : maximized   ? WindowState::Maximized
+                                                                    : WindowState::Normal);
     if (!maximized) {
         windowPosition_.Top = y();
         windowPosition_.Left = x();
@@ -504,9 +505,18 @@ bool MainForm::SaveWindowPosition() {
 bool MainForm::RestoreWindowPosition() {
     const std::optional<WindowPosition> stored = LoadWindowPosition(*store_);
     if (!stored) return false;
-    windowPosition_ = *stored;
-    move(stored->Left, stored->Top);
-    resize(stored->Width, stored->Height);
+    // A position off every screen (a monitor since unplugged) comes back centred on the primary one.
+    std::vector<ScreenArea> screens;
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect area = screen->availableGeometry();
+        const ScreenArea rect{area.left(), area.top(), area.width(), area.height()};
+        if (screen == primary) screens.insert(screens.begin(), rect);
+        else screens.push_back(rect);
+    }
+    windowPosition_ = PlaceOnScreens(*stored, screens);
+    move(windowPosition_.Left, windowPosition_.Top);
+    resize(windowPosition_.Width, windowPosition_.Height);
     startupPending_ = true;
     return true;
 }

@@ -126,6 +126,11 @@ bool ReadSettingsKey(AppSettings& s, SettingsStore& store) {
     const bool widthsRead = in.Bytes("HeaderWidth", widthImage);
     s.HeaderWidth = WidthsOf(widthImage);
     if (!widthsRead || !in.Integer("ExcColumnsCount", s.ExcColumnsCount)) return false;
+    if (s.ExcColumnsCount < 1) {
+        // The export always has a column: no column stored is one, as it is in memory (none read).
+        s.ExcColumnsCount = 1;
+        return true;
+    }
     for (int i = 0; i < s.ExcColumnsCount; ++i) {
         if (i >= kMaxExportColumns) return false;
         if (!ReadExportColumn(in, i, s.ExportColumns[static_cast<std::size_t>(i)])) return false;
@@ -322,8 +327,9 @@ bool SaveSettings(const AppSettings& s, SettingsStore& store) {
     values.emplace_back("ShowItem", RegValue::Binary({s.ShowItem.begin(), s.ShowItem.end()}));
     const auto widths = WidthImage(s.HeaderWidth);
     values.emplace_back("HeaderWidth", RegValue::Binary({widths.begin(), widths.end()}));
-    integer("ExcColumnsCount", s.ExcColumnsCount);
-    const int columns = std::min(s.ExcColumnsCount, kMaxExportColumns);
+    // The stored count is one the load accepts: at least one column, at most 24.
+    const int columns = std::clamp(s.ExcColumnsCount, 1, kMaxExportColumns);
+    integer("ExcColumnsCount", columns);
     for (int i = 0; i < columns; ++i) {
         const ExportColumn& c = s.ExportColumns[static_cast<std::size_t>(i)];
         values.emplace_back(ColumnValueName(kHeadPrefix, i), RegValue::String(c.Head));

@@ -62,10 +62,13 @@ struct AppSettings {
 
 enum class SettingsLoadResult { Loaded, InstallPathError, FirstRun };
 
-// Fills `settings` in place from the store, in the documented read order and reading rules.
+// Fills `settings` in place from the store, in the documented read order and reading rules. An
+// "ExcColumnsCount" of 0 or less loads as 1 (column 0 as it was: no column is read); one above 24
+// stops the load with FirstRun once column 23 is read.
 SettingsLoadResult LoadSettings(AppSettings& settings, SettingsStore& store);
 
 // Writes every value in the documented write order; false when the key cannot be opened/written.
+// "ExcColumnsCount" is written within 1..24, and as many columns as it says.
 bool SaveSettings(const AppSettings& settings, SettingsStore& store);
 
 // The first-run defaults of every field that has one; `columnWidths` are the current widths

@@ -2,6 +2,8 @@
 // settings key.
 #include "settings/WindowPosition.h"
 
+#include <algorithm>
+
 #include "settings/AppSettings.h"
 
 namespace tagmora {
@@ -53,6 +55,28 @@ std::optional<WindowPosition> LoadWindowPosition(SettingsStore& store) {
     const auto value = store.ReadValue(Hive::CurrentUser, kSettingsKey, kWinPosValue);
     if (!value || value->Type != RegType::Binary) return std::nullopt;
     return DecodeWindowPosition(value->Bytes);
+}
+
+bool IsOnSomeScreen(const WindowPosition& p, const std::vector<ScreenArea>& screens) {
+    // In 64 bits: a stored edge near the end of the range plus a width must not wrap around.
+    const std::int64_t left = p.Left, top = p.Top;
+    const std::int64_t right = left + p.Width, bottom = top + p.Height;
+    return std::any_of(screens.begin(), screens.end(), [&](const ScreenArea& s) {
+        const std::int64_t sRight = std::int64_t{s.Left} + s.Width, sBottom = std::int64_t{s.Top} + s.Height;
+        return std::max(left, std::int64_t{s.Left}) < std::min(right, sRight) &&
+               std::max(top, std::int64_t{s.Top}) < std::min(bottom, sBottom);
+    });
+}
+
+WindowPosition PlaceOnScreens(const WindowPosition& stored, const std::vector<ScreenArea>& screens) {
+    if (screens.empty() || IsOnSomeScreen(stored, screens)) return stored;
+    const ScreenArea& primary = screens.front();
+    WindowPosition placed = stored;
+    placed.Width = std::clamp(stored.Width, 0, std::max(primary.Width, 0));
+    placed.Height = std::clamp(stored.Height, 0, std::max(primary.Height, 0));
+    placed.Left = primary.Left + (primary.Width - placed.Width) / 2;
+    placed.Top = primary.Top + (primary.Height - placed.Height) / 2;
+    return placed;
 }
 
 }  // namespace tagmora

@@ -28,7 +28,27 @@ std::optional<WindowPosition> DecodeWindowPosition(const std::vector<std::uint8_
 
 // Writes "WinPos" into the settings key (creating it); false when it cannot be written.
 bool StoreWindowPosition(SettingsStore& store, const WindowPosition& position);
-// The stored position, when "WinPos" is a binary value of exactly 20 bytes.
+// The stored position, when "WinPos" is a binary value of exactly 20 bytes; a missing value, one of
+// another length and one of another type are all no position.
 std::optional<WindowPosition> LoadWindowPosition(SettingsStore& store);
+
+// A rectangle of the desktop: a screen's area available to windows, in screen pixels.
+struct ScreenArea {
+    std::int32_t Left = 0;
+    std::int32_t Top = 0;
+    std::int32_t Width = 0;
+    std::int32_t Height = 0;
+};
+
+// Whether some part (at least one pixel) of `position`'s bounds lies on one of `screens`.
+bool IsOnSomeScreen(const WindowPosition& position, const std::vector<ScreenArea>& screens);
+
+// Where a restored window goes: `stored` itself when some part of it lies on one of `screens`, so
+// that a window the user left half off the desktop stays there; otherwise a window lost off every
+// screen (a monitor since unplugged) comes back centred on the first screen (the primary), its
+// size cut to that screen's. The state is kept. With no screens known, `stored` unchanged.
+// Example: {Top 5000, Left 5000, 700 x 400} on the screen {0, 0, 800 x 600} becomes
+// {Top 100, Left 50, 700 x 400}.
+WindowPosition PlaceOnScreens(const WindowPosition& stored, const std::vector<ScreenArea>& screens);
 
 }  // namespace tagmora

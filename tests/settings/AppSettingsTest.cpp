@@ -254,6 +254,33 @@ TEST_F(SettingsTest, TwentyFourColumnsLoadTwentyFiveAreAFirstRun) {
     AppSettings none;
     EXPECT_EQ(Load(none), SettingsLoadResult::Loaded);
     EXPECT_EQ(none.ExportColumns[0], ExportColumn{});
+    EXPECT_EQ(none.ExcColumnsCount, 1);  // the export always has a column
+
+    Put(Hive::CurrentUser, "ExcColumnsCount", RegValue::Number(0xFFFFFFFD));  // -3
+    AppSettings negative;
+    negative.ExportColumns[0].Head = "in memory";
+    EXPECT_EQ(Load(negative), SettingsLoadResult::Loaded);
+    EXPECT_EQ(negative.ExcColumnsCount, 1);
+    EXPECT_EQ(negative.ExportColumns[0].Head, "in memory");  // no column was read
+}
+
+TEST_F(SettingsTest, TheSavedColumnCountIsOneTheLoadAccepts) {
+    // In memory: what the save writes; stored: what the next load then finds.
+    const std::tuple<int, int> counts[] = {{-3, 1}, {0, 1}, {1, 1}, {24, 24}, {25, 24}, {1000, 24}};
+    for (const auto& [inMemory, stored] : counts) {
+        AppSettings s = Sample();
+        for (int i = 0; i < kMaxExportColumns; ++i) s.ExportColumns[static_cast<std::size_t>(i)].Head = std::to_string(i);
+        s.ExcColumnsCount = inMemory;
+        {
+            FileSettingsStore store = Store();
+            ASSERT_TRUE(SaveSettings(s, store));
+        }
+        EXPECT_EQ(Stored("ExcColumnsCount"), RegValue::Number(static_cast<std::uint32_t>(stored))) << inMemory;
+        AppSettings loaded;
+        EXPECT_EQ(Load(loaded), SettingsLoadResult::Loaded) << inMemory;
+        EXPECT_EQ(loaded.ExcColumnsCount, stored) << inMemory;
+        EXPECT_EQ(loaded.ExportColumns[static_cast<std::size_t>(stored - 1)].Head, std::to_string(stored - 1));
+    }
 }
 
 TEST_F(SettingsTest, NoSettingsKeyIsAFirstRunThatReadsOnlyThePath) {

@@ -21,17 +21,38 @@ TEST(WindowPositionImage, TwentyBytesLittleEndianInTheirOrder) {
     EXPECT_EQ(DecodeWindowPosition(expected), p);
 }
 
+TEST(WindowPositionImage, EachStateRoundTripsThroughTheStore) {
+    test::TempDir dir;
+    FileSettingsStore store(dir / "user.reg", dir / "machine.reg");
+    for (const WindowState state : {WindowState::Normal, WindowState::Minimized, WindowState::Maximized}) {
+        const WindowPosition p{-20, 1930, 640, 480, static_cast<std::uint8_t>(state)};
+        ASSERT_TRUE(StoreWindowPosition(store, p));
+        const auto stored = store.ReadValue(Hive::CurrentUser, kSettingsKey, kWinPosValue);
+        ASSERT_TRUE(stored.has_value());
+        ASSERT_EQ(stored->Bytes.size(), 20u);
+        EXPECT_EQ(stored->Bytes[16], static_cast<std::uint8_t>(state));
+        EXPECT_EQ(LoadWindowPosition(store), p);
+    }
+}
+
 TEST(WindowPositionImage, OnlyExactlyTwentyBinaryBytesAreAPosition) {
     test::TempDir dir;
     FileSettingsStore store(dir / "user.reg", dir / "machine.reg");
     EXPECT_FALSE(LoadWindowPosition(store));  // nothing stored
-    for (std::size_t size : {19u, 21u}) {
-        ASSERT_TRUE(store.WriteValues(Hive::CurrentUser, kSettingsKey,
-                                      {{kWinPosValue, RegValue::Binary(std::vector<std::uint8_t>(size, 1))}}));
-        EXPECT_FALSE(LoadWindowPosition(store)) << size;
+    // Every other length and every other type is ignored like a missing value.
+    const RegValue notAPosition[] = {
+        RegValue::Binary({}),
+        RegValue::Binary(std::vector<std::uint8_t>(19, 1)),
+        RegValue::Binary(std::vector<std::uint8_t>(21, 1)),
+        RegValue::Binary(std::vector<std::uint8_t>(88, 0)),
+        RegValue::Number(20),
+        RegValue::String("1,2,3,4,0"),
+        RegValue::ExpandString("01234567890123456789"),
+    };
+    for (const RegValue& value : notAPosition) {
+        ASSERT_TRUE(store.WriteValues(Hive::CurrentUser, kSettingsKey, {{kWinPosValue, value}}));
+        EXPECT_FALSE(LoadWindowPosition(store)) << static_cast<int>(value.Type) << " " << value.Bytes.size();
     }
-    ASSERT_TRUE(store.WriteValues(Hive::CurrentUser, kSettingsKey, {{kWinPosValue, RegValue::Number(20)}}));
-    EXPECT_FALSE(LoadWindowPosition(store));
 
     const WindowPosition p{10, 20, 700, 400, 1};
     ASSERT_TRUE(StoreWindowPosition(store, p));
@@ -39,6 +60,35 @@ TEST(WindowPositionImage, OnlyExactlyTwentyBinaryBytesAreAPosition) {
     // Another store on the same file sees it: it was saved.
     FileSettingsStore again(dir / "user.reg", dir / "machine.reg");
     EXPECT_EQ(LoadWindowPosition(again), p);
+}
+
+TEST(WindowPlacement, APositionOffEveryScreenComesBackCentredOnTheFirst) {
+    const std::vector<ScreenArea> two = {{0, 0, 800, 600}, {800, -100, 1024, 768}};
+    struct Case {
+        const char* What;
+        WindowPosition Stored;
+        std::vector<ScreenArea> Screens;
+        bool OnScreen;
+        WindowPosition Placed;
+    };
+    const Case cases[] = {
+        {"inside the first", {10, 20, 300, 200, 0}, two, true, {10, 20, 300, 200, 0}},
+        {"on the second only", {0, 1500, 300, 200, 2}, two, true, {0, 1500, 300, 200, 2}},
+        {"one pixel on the first", {599, -299, 300, 200, 0}, two, true, {599, -299, 300, 200, 0}},
+        {"touching the left edge", {10, -300, 300, 200, 0}, two, false, {200, 250, 300, 200, 0}},
+        {"below both", {700, 100, 300, 200, 1}, two, false, {200, 250, 300, 200, 1}},
+        {"right of both", {0, 1824, 300, 200, 0}, two, false, {200, 250, 300, 200, 0}},
+        {"far away", {5000, 5000, 700, 400, 2}, two, false, {100, 50, 700, 400, 2}},
+        {"larger than the screen", {-5000, 0, 2000, 900, 0}, two, false, {0, 0, 800, 600, 0}},
+        {"edges near the end of the range", {2147483000, 2147483000, 700, 400, 0}, two, false,
+         {100, 50, 700, 400, 0}},
+        {"a screen not at the origin", {0, 0, 100, 100, 0}, {{1000, 50, 400, 300}}, false, {150, 1150, 100, 100, 0}},
+        {"no screens known", {5000, 5000, 700, 400, 0}, {}, false, {5000, 5000, 700, 400, 0}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsOnSomeScreen(c.Stored, c.Screens), c.OnScreen) << c.What;
+        EXPECT_EQ(PlaceOnScreens(c.Stored, c.Screens), c.Placed) << c.What;
+    }
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Start-up of the main window: the first run, a restored position with zero, one or two folder
 // arguments, the window state, saving the position, an unreadable installation path, and the
 // scrolling application title.
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWindow>
@@ -192,6 +194,80 @@ private slots:
         QVERIFY(!form->isMinimized());
         QVERIFY(!form->isMaximized());
         QCOMPARE(form->width(), kPosition.Width);
+    }
+
+    void savingWhileMaximisedKeepsTheBoundsFromBefore() {
+        UiSandbox sandbox;
+        UiFakeHost host;
+        auto form = Start(sandbox, host, UiSandbox::SavedDefaults(), {});
+        QTRY_VERIFY(form->StartupWorkDone());
+        form->showMaximized();
+        QTRY_VERIFY(form->isMaximized());
+        form->Command("SavePosMnu")->trigger();
+        WindowPosition maximised = kPosition;
+        maximised.State = 2;
+        QCOMPARE(LoadWindowPosition(*sandbox.Store()), std::optional<WindowPosition>(maximised));
+        // The next start gives the window those bounds, then maximises it once shown.
+        form.reset();
+        MainForm again({.HostPort = &host});
+        QVERIFY(again.PositionRestored());
+        QCOMPARE(again.geometry().size(), QSize(kPosition.Width, kPosition.Height));
+        QCOMPARE(again.pos(), QPoint(kPosition.Left, kPosition.Top));
+        QVERIFY(!again.isMaximized());
+        again.show();
+        QTRY_VERIFY(again.isMaximized());
+        QTRY_VERIFY(again.StartupWorkDone());
+        QCOMPARE(again.normalGeometry().size(), QSize(kPosition.Width, kPosition.Height));
+    }
+
+    void savingWhileMinimisedStoresOneAndTheNextStartIsNormal() {
+        UiSandbox sandbox;
+        UiFakeHost host;
+        auto form = Start(sandbox, host, UiSandbox::SavedDefaults(), {});
+        QTRY_VERIFY(form->StartupWorkDone());
+        form->move(60, 70);
+        form->resize(640, 350);
+        form->showMinimized();
+        QTRY_VERIFY(form->isMinimized());
+        form->Command("SavePosMnu")->trigger();
+        const auto stored = LoadWindowPosition(*sandbox.Store());
+        QVERIFY(stored.has_value());
+        QCOMPARE(*stored, (WindowPosition{form->y(), form->x(), 640, 350, 1}));
+        form.reset();
+        MainForm again({.HostPort = &host});
+        again.show();
+        QTRY_VERIFY(again.StartupWorkDone());
+        QVERIFY(!again.isMinimized());
+        QVERIFY(!again.isMaximized());
+        QCOMPARE(again.geometry().size(), QSize(640, 350));
+        QCOMPARE(again.pos(), QPoint(stored->Left, stored->Top));
+
+        // Minimized from maximized: minimized, with the bounds from before the maximising.
+        again.showMaximized();
+        QTRY_VERIFY(again.isMaximized());
+        again.showMinimized();
+        QTRY_VERIFY(again.isMinimized());
+        QVERIFY(again.SaveWindowPosition());
+        QCOMPARE(LoadWindowPosition(*sandbox.Store()),
+                 std::optional<WindowPosition>(WindowPosition{stored->Top, stored->Left, 640, 350, 1}));
+    }
+
+    void aPositionOffEveryScreenIsCentred() {
+        UiSandbox sandbox;
+        UiFakeHost host;
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        const WindowPosition lost{screen.bottom() + 500, screen.right() + 500, 500, 300, 0};
+        auto form = Start(sandbox, host, UiSandbox::SavedDefaults(), {}, lost);
+        QTRY_VERIFY(form->StartupWorkDone());
+        QVERIFY(form->PositionRestored());
+        QCOMPARE(form->size(), QSize(500, 300));
+        QCOMPARE(form->pos(), screen.topLeft() + QPoint((screen.width() - 500) / 2, (screen.height() - 300) / 2));
+        // A position partly on the screen is kept as it was.
+        form.reset();
+        const WindowPosition half{screen.top() + 10, screen.right() - 100, 500, 300, 0};
+        QVERIFY(StoreWindowPosition(*sandbox.Store(), half));
+        MainForm again({.HostPort = &host});
+        QCOMPARE(again.pos(), QPoint(half.Left, half.Top));
     }
 
     void savePositionCommandStoresTheBounds() {
