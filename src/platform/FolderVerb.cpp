@@ -47,11 +47,11 @@ std::string DesktopExecProgram(std::string_view installPath) {
     std::string value;
     for (const char c : quoted) {
         switch (c) {
-        case '\\': value += "\\\\"; break;
-        case '\n': value += "\\n"; break;
-        case '\t': value += "\\t"; break;
-        case '\r': value += "\\r"; break;
-        default: value += c;
+            case '\\': value += "\\\\"; break;
+            case '\n': value += "\\n"; break;
+            case '\t': value += "\\t"; break;
+            case '\r': value += "\\r"; break;
+            default: value += c;
         }
     }
     return value;

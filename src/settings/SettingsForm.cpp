@@ -28,13 +28,13 @@ namespace {
 
 // The check list's items, in ColumnId order; the dialog's own texts.
 constexpr std::array<const char*, kColumnCount> kShowItemTexts = {
-    "File name", "Title",     "Album", "Artist", "Year", "Track", "ID3v",       "Genre",
-    "Comment",   "Composer",  "OrigArtist", "Copyright", "Url", "EncodedBy", "TAGOwner", "TXXX",
-    "UFID",      "MCDI",      "TSSE",  "TIT1",   "File size"};
+    "File name", "Title",   "Album",    "Artist",     "Year",      "Track", "ID3v",
+    "Genre",     "Comment", "Composer", "OrigArtist", "Copyright", "Url",   "EncodedBy",
+    "TAGOwner",  "TXXX",    "UFID",     "MCDI",       "TSSE",      "TIT1",  "File size"};
 
-constexpr std::array<const char*, 4> kReadSequenceTexts = {
-    "Читать только ID3 v1", "Читать только ID3 v2", "Сперва ID3 v2, если пустой, то ID3 v1",
-    "Сперва ID3 v1, если пустой, то ID3 v2"};
+constexpr std::array<const char*, 4> kReadSequenceTexts = {"Читать только ID3 v1", "Читать только ID3 v2",
+                                                           "Сперва ID3 v2, если пустой, то ID3 v1",
+                                                           "Сперва ID3 v1, если пустой, то ID3 v2"};
 
 // The ID3v1 code pages offered, in the list's order.
 constexpr std::array<int, 2> kCodePages = {1251, 1252};
@@ -95,8 +95,8 @@ SettingsForm::SettingsForm(const SettingsDialogRequest& request, QWidget* parent
 
 void SettingsForm::BuildRenameTab(QTabWidget* tabs) {
     auto* page = Named(new QWidget, "RenameTab");
-    AddPrefixCheck = Named(new QCheckBox(QStringLiteral("Добавлять номер песни перед названием песни"), page),
-                           "AddPrefixCheck");
+    AddPrefixCheck =
+        Named(new QCheckBox(QStringLiteral("Добавлять номер песни перед названием песни"), page), "AddPrefixCheck");
     AddPrefixCheck->setToolTip(QStringLiteral("Это нужно, чтобы сохранить последовательность песен в альбоме"));
     AddPrefixHowCombo = Named(new QComboBox(page), "AddPrefixHowCombo");
     AddPrefixHowCombo->setEditable(false);
@@ -115,8 +115,8 @@ void SettingsForm::BuildRenameTab(QTabWidget* tabs) {
     auto* separatorLabel = new QLabel(QStringLiteral("Разделитель:"), page);
     AddPrefixSeparatorEdit = Named(new QLineEdit(page), "AddPrefixSeparatorEdit");
     separatorLabel->setBuddy(AddPrefixSeparatorEdit);
-    ReplaceBannedCheck = Named(
-        new QCheckBox(QStringLiteral("Заменять недопустимые для имен файлов символы на"), page), "ReplaceBannedCheck");
+    ReplaceBannedCheck = Named(new QCheckBox(QStringLiteral("Заменять недопустимые для имен файлов символы на"), page),
+                               "ReplaceBannedCheck");
     ReplaceBannedCheck->setToolTip(QStringLiteral("Названия песен могут содержать такие символы, как *,\\, и т. д."));
     ReplaceSymbolEdit = Named(new QLineEdit(page), "ReplaceSymbolEdit");
     ReplaceSymbolEdit->setMaxLength(1);
@@ -210,8 +210,8 @@ void SettingsForm::BuildExtraTab(QTabWidget* tabs) {
     TryChangeAttrsCheck =
         Named(new QCheckBox(QStringLiteral("При необходимости снимать атрибут \"Только чтение\" с файлов"), page),
               "TryChangeAttrsCheck");
-    IncludeSubDirsCheck = Named(
-        new QCheckBox(QStringLiteral("При выборе директории просматривать подкаталоги"), page), "IncludeSubDirsCheck");
+    IncludeSubDirsCheck = Named(new QCheckBox(QStringLiteral("При выборе директории просматривать подкаталоги"), page),
+                                "IncludeSubDirsCheck");
     auto* scriptLabel = new QLabel(QStringLiteral("Разделитель скриптов"), page);
     ScriptSeparatorEdit = Named(new QLineEdit(page), "ScriptSeparatorEdit");
     ScriptSeparatorEdit->setMaxLength(1);

@@ -24,9 +24,9 @@ class QWidget;
 namespace tagmora {
 
 // The items of the song-number list (AddPrefixHow).
-inline constexpr std::array<const char*, 4> kAddPrefixHowItems = {
-    "В порядке выбранных файлов", "В порядке всех отображенных файлов", "Взять из поля Track",
-    "Нумерация для каждой папки"};
+inline constexpr std::array<const char*, 4> kAddPrefixHowItems = {"В порядке выбранных файлов",
+                                                                  "В порядке всех отображенных файлов",
+                                                                  "Взять из поля Track", "Нумерация для каждой папки"};
 // The note shown when OK finds a start number that is not an integer.
 inline constexpr const char* kStartNumberNote = "Введите целое число.";
 

@@ -59,9 +59,9 @@ TEST(FolderVerbTest, EachFileHasItsExactContent) {
                   "MimeType=inode/directory;\nActions=tagmora;\n\n[Desktop Action tagmora]\nName=Tag&mora\n"
                   "Icon=tagmora\nExec=" +
                       c.Exec + " %f\n");
-        EXPECT_EQ(ReadFile(dir / kNemoActionPath), "[Nemo Action]\nActive=true\nName=Tag_mora\nComment=Tagmora\nExec=" +
-                                                       c.Exec +
-                                                       " %F\nIcon-Name=tagmora\nSelection=s\nExtensions=dir;\n");
+        EXPECT_EQ(ReadFile(dir / kNemoActionPath),
+                  "[Nemo Action]\nActive=true\nName=Tag_mora\nComment=Tagmora\nExec=" + c.Exec +
+                      " %F\nIcon-Name=tagmora\nSelection=s\nExtensions=dir;\n");
         EXPECT_EQ(ReadFile(dir / kNautilusScriptPath),
                   "#!/bin/sh\n# Tag&mora: the chosen folder in Tagmora.\nfolder=\"$1\"\ncase \"$folder\" in\n/*) ;;\n"
                   "*) folder=\"$PWD/$folder\" ;;\nesac\nexec " +

@@ -184,18 +184,19 @@ private slots:
         // The labels of the edits, found by their texts.
         QStringList labels;
         for (const QLabel* label : form.findChildren<QLabel*>()) labels << label->text();
-        for (const char* label : {"Разделитель:", "Разделитель скриптов", "Начинать обзор каталогов с директории:",
-                                  "При чтении показывать:", "Кодовая страница TAG'ов ID3v1:",
-                                  "Команда постановки в очередь плеера:"}) {
+        for (const char* label :
+             {"Разделитель:", "Разделитель скриптов", "Начинать обзор каталогов с директории:",
+              "При чтении показывать:", "Кодовая страница TAG'ов ID3v1:", "Команда постановки в очередь плеера:"}) {
             QVERIFY2(labels.contains(QString::fromUtf8(label)), label);
         }
 
         auto* how = Find<QComboBox>(form, "AddPrefixHowCombo");
         QCOMPARE(how->count(), 4);
         for (int i = 0; i < 4; ++i) QCOMPARE(how->itemText(i), QString::fromUtf8(kAddPrefixHowItems[i]));
-        const QStringList columns = {"File name", "Title", "Album",     "Artist",    "Year",     "Track", "ID3v",
-                                     "Genre",     "Comment", "Composer", "OrigArtist", "Copyright", "Url",  "EncodedBy",
-                                     "TAGOwner",  "TXXX",  "UFID",      "MCDI",      "TSSE",     "TIT1",  "File size"};
+        const QStringList columns = {"File name", "Title",     "Album",    "Artist",   "Year",       "Track",
+                                     "ID3v",      "Genre",     "Comment",  "Composer", "OrigArtist", "Copyright",
+                                     "Url",       "EncodedBy", "TAGOwner", "TXXX",     "UFID",       "MCDI",
+                                     "TSSE",      "TIT1",      "File size"};
         auto* list = Find<QListWidget>(form, "ShowItemList");
         QCOMPARE(list->count(), columns.size());
         for (int c = 0; c < list->count(); ++c) QCOMPARE(list->item(c)->text(), columns[c]);
@@ -293,7 +294,8 @@ private slots:
             QTest::keyClicks(symbol, QString(QLatin1Char(c)));
             QVERIFY2(symbol->text().isEmpty(), std::string(1, c).c_str());
         }
-        for (const QString& kept : {QStringLiteral("_"), QStringLiteral(" "), QStringLiteral("ё"), QStringLiteral("%")}) {
+        for (const QString& kept :
+             {QStringLiteral("_"), QStringLiteral(" "), QStringLiteral("ё"), QStringLiteral("%")}) {
             symbol->clear();
             // Typed keys carry Latin-1 only: the Cyrillic letter is inserted as an input method would.
             if (kept.at(0).unicode() < 0x80) QTest::keyClicks(symbol, kept);
