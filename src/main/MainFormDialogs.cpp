@@ -3,6 +3,7 @@
 
 #include "mark/MarkForm.h"
 #include "rename/RenameForm.h"
+#include "settings/SettingsForm.h"
 #include "writetags/WriteTagsForm.h"
 
 namespace tagmora {
@@ -18,8 +19,7 @@ std::optional<WriteTagsAnswer> QtDialogs::AskWriteTags(const WriteTagsRequest& r
 
 std::optional<MarkCondition> QtDialogs::AskMarkCondition() { return QtMarkDialog(parent_).AskMarkCondition(); }
 
-// The settings form is not built yet: the dialog is never confirmed.
-bool QtDialogs::AskSettings(const SettingsDialogRequest&) { return false; }
+bool QtDialogs::AskSettings(const SettingsDialogRequest& request) { return ShowSettingsForm(parent_, request); }
 
 // The export form is not built yet: the dialog is never confirmed.
 ExportDialogResult QtDialogs::AskExport(const ExportDialogRequest&) { return ExportDialogResult::Cancelled; }
