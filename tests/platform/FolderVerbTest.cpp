@@ -129,18 +129,6 @@ TEST(FolderVerbTest, AFailedWriteLeavesNoEntry) {
     EXPECT_EQ(result, 0);
 }
 
-TEST(FolderVerbTest, DataHomeComesFromTheEnvironment) {
-    const char* savedData = std::getenv("XDG_DATA_HOME");
-    const std::string saved = savedData != nullptr ? savedData : "";
-    ::setenv("XDG_DATA_HOME", "/x/data", 1);
-    EXPECT_EQ(XdgFolderVerb::DefaultDataHome(), "/x/data");
-    // A relative value is ignored, as the base directory rules say.
-    ::setenv("XDG_DATA_HOME", "rel", 1);
-    EXPECT_EQ(XdgFolderVerb::DefaultDataHome(), std::string(std::getenv("HOME")) + "/.local/share");
-    if (savedData != nullptr) ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
-    else ::unsetenv("XDG_DATA_HOME");
-}
-
 // The program's own desktop entry never makes it the opener of folders.
 TEST(FolderVerbTest, ProgramDesktopEntryClaimsNoFolders) {
     const std::string entry = ReadFile(TAGMORA_SOURCE_DIR "/data/tagmora.desktop");

@@ -1,13 +1,12 @@
 // Tests of the settings command: the order of the OK steps, the folder verb only on a change, a
-// failed verb stopping before the save, a failed save reported, the grid lines after cancel, and
-// the dialog's requests reaching the window.
+// failed verb stopping before the save, a failed save reported, and the grid lines after cancel.
+// The window's tests follow the dialog's requests and the saved settings through the real store.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "FakePorts.h"
-#include "TestFiles.h"
 #include "settings/SettingsCommand.h"
 
 namespace tagmora {
@@ -56,7 +55,6 @@ public:
     explicit LoggingDialog(Log& log) : log_(log) {}
     bool AskSettings(const SettingsDialogRequest& request) override {
         log_.push_back("dialog");
-        if (OnShow) OnShow(request);
         if (!Confirm) return false;
         request.Settings.UseShellCall = UseShellCall;
         request.Settings.ResizeTabHeaders = ResizeTabHeaders;
@@ -67,7 +65,6 @@ public:
     bool UseShellCall = false;
     bool ResizeTabHeaders = false;
     bool ShowGrid = false;
-    std::function<void(const SettingsDialogRequest&)> OnShow;
 
 private:
     Log& log_;
@@ -84,12 +81,8 @@ struct Fixture {
         [this] { log.push_back("layout"); },
         [this] { log.push_back("fit"); },
         [this](bool on) { log.push_back(on ? "grid:on" : "grid:off"); },
-        [this](std::string& folder) {
-            log.push_back("choose");
-            folder = "/picked";
-            return true;
-        },
-        [this] { log.push_back("help"); },
+        {},
+        {},
     };
     bool Run() { return SettingsMnuClick(settings, store, dialog, verb, host, window); }
 };
@@ -162,38 +155,6 @@ TEST(SettingsCommandTest, OkStepsRunInOrderAndTheVerbOnlyOnAChange) {
             EXPECT_TRUE(f.host.Messages.empty());
         }
     }
-}
-
-// The dialog's ">>" and F1 reach the window's picker and help.
-TEST(SettingsCommandTest, DialogRequestsReachTheWindow) {
-    Fixture f;
-    std::string chosen;
-    f.dialog.Confirm = false;
-    f.dialog.OnShow = [&](const SettingsDialogRequest& request) {
-        EXPECT_EQ(&request.Settings, &f.settings);
-        ASSERT_TRUE(request.ChooseFolder(chosen));
-        request.OpenHelp();
-    };
-    f.settings.ShowGrid = false;
-    EXPECT_FALSE(f.Run());
-    EXPECT_EQ(chosen, "/picked");
-    EXPECT_EQ(f.log, (Log{"dialog", "choose", "help", "grid:off"}));
-}
-
-// What OK saves is what the next start loads.
-TEST(SettingsCommandTest, OkSavesTheSettingsTakenOver) {
-    test::TempDir dir;
-    FileSettingsStore store(dir / "user.reg", dir / "machine.reg");
-    Fixture f;
-    ApplyFirstRunDefaults(f.settings, DesignedColumnWidths());
-    f.dialog.ShowGrid = false;
-    f.dialog.ResizeTabHeaders = false;
-    ASSERT_TRUE(SettingsMnuClick(f.settings, store, f.dialog, f.verb, f.host, f.window));
-    AppSettings loaded;
-    ASSERT_EQ(LoadSettings(loaded, store), SettingsLoadResult::Loaded);
-    EXPECT_FALSE(loaded.ShowGrid);
-    EXPECT_FALSE(loaded.ResizeTabHeaders);
-    EXPECT_EQ(loaded.ExportColumns, f.settings.ExportColumns);
 }
 
 }  // namespace
