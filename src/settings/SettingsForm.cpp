@@ -12,9 +12,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
-#include <QSpinBox>
+#include <QToolButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <QIntValidator>
+#include <QKeyEvent>
 
 #include <algorithm>
 #include <climits>
@@ -102,9 +104,22 @@ void SettingsForm::BuildRenameTab(QTabWidget* tabs) {
     AddPrefixHowCombo->setEditable(false);
     AddPrefixHowCombo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     StartLabel = Named(new QLabel(QStringLiteral("начиная с "), page), "StartLabel");
-    AddPrefixStartEdit = Named(new QSpinBox(page), "AddPrefixStartEdit");
-    AddPrefixStartEdit->setRange(INT_MIN, INT_MAX);
-    AddPrefixStartEdit->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
+    // An edit with a validator rather than a spin box: a spin box would silently put its last
+    // number back when the focus leaves a text such as "-", and OK could then not say so.
+    AddPrefixStartEdit = Named(new QLineEdit(page), "AddPrefixStartEdit");
+    AddPrefixStartEdit->setValidator(new QIntValidator(INT_MIN, INT_MAX, AddPrefixStartEdit));
+    AddPrefixStartEdit->setFixedWidth(
+        AddPrefixStartEdit->fontMetrics().horizontalAdvance(QStringLiteral("-0000000000")));
+    AddPrefixStartEdit->installEventFilter(this);
+    for (QToolButton*& arrow : StartArrows) {
+        const bool up = &arrow == &StartArrows[0];
+        arrow = Named(new QToolButton(page), up ? "AddPrefixStartUp" : "AddPrefixStartDown");
+        arrow->setArrowType(up ? Qt::UpArrow : Qt::DownArrow);
+        arrow->setAutoRepeat(true);
+        arrow->setFocusPolicy(Qt::NoFocus);
+        arrow->setFixedSize(16, AddPrefixStartEdit->sizeHint().height() / 2);
+        connect(arrow, &QToolButton::clicked, this, [this, up] { StepStartNumber(up ? 1 : -1); });
+    }
     StartLabel->setBuddy(AddPrefixStartEdit);
     StartNumberNote = Named(new QLabel(Q(kStartNumberNote), page), "StartNumberNote");
     StartNumberNote->setStyleSheet(QStringLiteral("color: #c00000"));
@@ -126,7 +141,16 @@ void SettingsForm::BuildRenameTab(QTabWidget* tabs) {
     number->addSpacing(20);
     number->addWidget(AddPrefixHowCombo);
     number->addWidget(StartLabel);
-    number->addWidget(AddPrefixStartEdit);
+    // The arrows sit against the edit, as a spin box's do.
+    auto* arrows = new QVBoxLayout;
+    arrows->setSpacing(0);
+    arrows->addWidget(StartArrows[0]);
+    arrows->addWidget(StartArrows[1]);
+    auto* startNumber = new QHBoxLayout;
+    startNumber->setSpacing(0);
+    startNumber->addWidget(AddPrefixStartEdit);
+    startNumber->addLayout(arrows);
+    number->addLayout(startNumber);
     number->addStretch();
     auto* separator = new QHBoxLayout;
     separator->addWidget(separatorLabel);
@@ -151,7 +175,7 @@ void SettingsForm::BuildRenameTab(QTabWidget* tabs) {
     connect(AddPrefixCheck, &QCheckBox::clicked, this, &SettingsForm::AddPrefixClick);
     connect(ReplaceBannedCheck, &QCheckBox::clicked, this, &SettingsForm::ReplaceBannedClick);
     connect(ReplaceSymbolEdit, &QLineEdit::textChanged, this, &SettingsForm::ReplaceSymbolChange);
-    connect(AddPrefixStartEdit->findChild<QLineEdit*>(), &QLineEdit::textEdited, StartNumberNote, &QWidget::hide);
+    connect(AddPrefixStartEdit, &QLineEdit::textChanged, StartNumberNote, &QWidget::hide);
 }
 
 void SettingsForm::BuildViewTab(QTabWidget* tabs) {
@@ -275,7 +299,7 @@ void SettingsForm::Fill() {
     AddPrefixHowCombo->setCurrentIndex(s.AddPrefixHow >= 0 && s.AddPrefixHow < 4 ? s.AddPrefixHow : -1);
     AddPrefixHowChange();
     connect(AddPrefixHowCombo, &QComboBox::currentIndexChanged, this, &SettingsForm::AddPrefixHowChange);
-    AddPrefixStartEdit->setValue(s.AddPrefixStart);
+    AddPrefixStartEdit->setText(QString::number(s.AddPrefixStart));
     AddPrefixArtistCheck->setChecked(s.AddPrefixArtist);
     AddPrefixAlbumCheck->setChecked(s.AddPrefixAlbum);
     AddPrefixSeparatorEdit->setText(Q(s.AddPrefixSeparator));
@@ -320,6 +344,7 @@ void SettingsForm::AddPrefixClick() {
     const bool on = AddPrefixCheck->isChecked();
     AddPrefixHowCombo->setEnabled(on);
     AddPrefixStartEdit->setEnabled(on);
+    for (QToolButton* arrow : StartArrows) arrow->setEnabled(on);
 }
 
 void SettingsForm::AddPrefixHowChange() {
@@ -327,6 +352,7 @@ void SettingsForm::AddPrefixHowChange() {
     const bool shown = how == 0 || how == 1;
     StartLabel->setVisible(shown);
     AddPrefixStartEdit->setVisible(shown);
+    for (QToolButton* arrow : StartArrows) arrow->setVisible(shown);
     if (!shown) StartNumberNote->hide();
 }
 
@@ -341,10 +367,30 @@ void SettingsForm::BrowseClick() {
     StartDirEdit->setText(Q(request_.Settings.StartDir));
 }
 
+void SettingsForm::StepStartNumber(int step) {
+    std::int32_t number = 0;
+    if (!StrToIntCheck(AddPrefixStartEdit->text().toStdString(), number)) number = 0;
+    const std::int64_t next = std::int64_t{number} + step;
+    if (next < INT_MIN || next > INT_MAX) return;
+    AddPrefixStartEdit->setText(QString::number(next));
+}
+
+bool SettingsForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == AddPrefixStartEdit && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down) {
+            StepStartNumber(key == Qt::Key_Up ? 1 : -1);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void SettingsForm::accept() {
     std::int32_t start = 0;
-    const bool shown = !AddPrefixStartEdit->isHidden();
-    if (shown && !StrToIntCheck(AddPrefixStartEdit->cleanText().toStdString(), start)) {
+    // The number counts only where it can be seen and changed.
+    const bool shown = !AddPrefixStartEdit->isHidden() && AddPrefixStartEdit->isEnabled();
+    if (shown && !StrToIntCheck(AddPrefixStartEdit->text().toStdString(), start)) {
         PageControl->setCurrentIndex(0);
         StartNumberNote->show();
         AddPrefixStartEdit->setFocus();
@@ -361,7 +407,7 @@ void SettingsForm::TakeOver() {
     if (AddPrefixHowCombo->currentIndex() >= 0) s.AddPrefixHow = AddPrefixHowCombo->currentIndex();
     // A hidden number edit whose text is no integer keeps the number as it was.
     std::int32_t start = 0;
-    if (StrToIntCheck(AddPrefixStartEdit->cleanText().toStdString(), start)) s.AddPrefixStart = start;
+    if (StrToIntCheck(AddPrefixStartEdit->text().toStdString(), start)) s.AddPrefixStart = start;
     s.AddPrefixArtist = AddPrefixArtistCheck->isChecked();
     s.AddPrefixAlbum = AddPrefixAlbumCheck->isChecked();
     s.AddPrefixSeparator = AddPrefixSeparatorEdit->text().toStdString();

@@ -17,7 +17,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
-class QSpinBox;
+class QToolButton;
 class QTabWidget;
 class QWidget;
 
@@ -42,7 +42,7 @@ public:
     // Centres the dialog on `window`.
     void PlaceOver(const QWidget& window);
 
-    // OK: when the shown start number is not an integer, the dialog stays open with the note
+    // OK: when the shown (and enabled) start number is not an integer, the dialog stays open with the note
     // kStartNumberNote under the number; otherwise the values are taken over (TakeOver) and the
     // dialog ends with OK.
     void accept() override;
@@ -58,6 +58,12 @@ public:
     void ReplaceSymbolChange();
     // ">>": the folder picker; a chosen folder becomes StartDir at once; the edit shows StartDir.
     void BrowseClick();
+    // The number edit's arrows and its Up and Down keys: the number plus `step` (a text that is no
+    // number counts as 0; the 32-bit range is not left).
+    void StepStartNumber(int step);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildRenameTab(QTabWidget* tabs);
@@ -74,7 +80,9 @@ private:
     QCheckBox* AddPrefixCheck = nullptr;
     QComboBox* AddPrefixHowCombo = nullptr;
     QLabel* StartLabel = nullptr;
-    QSpinBox* AddPrefixStartEdit = nullptr;
+    QLineEdit* AddPrefixStartEdit = nullptr;
+    // The up-down arrows of the number edit: up, down.
+    std::array<QToolButton*, 2> StartArrows{};
     QLabel* StartNumberNote = nullptr;
     QCheckBox* AddPrefixArtistCheck = nullptr;
     QCheckBox* AddPrefixAlbumCheck = nullptr;

@@ -10,7 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSpinBox>
+#include <QToolButton>
 #include <QTabWidget>
 #include <QtTest>
 
@@ -75,7 +75,7 @@ AppSettings Shown(QWidget& f, const AppSettings& base) {
     AppSettings s = base;
     s.AddPrefix = Find<QCheckBox>(f, "AddPrefixCheck")->isChecked();
     s.AddPrefixHow = Find<QComboBox>(f, "AddPrefixHowCombo")->currentIndex();
-    s.AddPrefixStart = Find<QSpinBox>(f, "AddPrefixStartEdit")->value();
+    s.AddPrefixStart = Find<QLineEdit>(f, "AddPrefixStartEdit")->text().toInt();
     s.AddPrefixArtist = Find<QCheckBox>(f, "AddPrefixArtistCheck")->isChecked();
     s.AddPrefixAlbum = Find<QCheckBox>(f, "AddPrefixAlbumCheck")->isChecked();
     s.AddPrefixSeparator = Find<QLineEdit>(f, "AddPrefixSeparatorEdit")->text().toStdString();
@@ -103,7 +103,7 @@ AppSettings Shown(QWidget& f, const AppSettings& base) {
 void Enter(QWidget& f, const AppSettings& s) {
     Find<QCheckBox>(f, "AddPrefixCheck")->setChecked(s.AddPrefix);
     Find<QComboBox>(f, "AddPrefixHowCombo")->setCurrentIndex(s.AddPrefixHow);
-    Find<QSpinBox>(f, "AddPrefixStartEdit")->setValue(s.AddPrefixStart);
+    Find<QLineEdit>(f, "AddPrefixStartEdit")->setText(QString::number(s.AddPrefixStart));
     Find<QCheckBox>(f, "AddPrefixArtistCheck")->setChecked(s.AddPrefixArtist);
     Find<QCheckBox>(f, "AddPrefixAlbumCheck")->setChecked(s.AddPrefixAlbum);
     Find<QLineEdit>(f, "AddPrefixSeparatorEdit")->setText(Q(s.AddPrefixSeparator));
@@ -253,12 +253,14 @@ private slots:
         auto* addPrefix = Find<QCheckBox>(form, "AddPrefixCheck");
         auto* replace = Find<QCheckBox>(form, "ReplaceBannedCheck");
         auto* how = Find<QComboBox>(form, "AddPrefixHowCombo");
-        auto* start = Find<QSpinBox>(form, "AddPrefixStartEdit");
+        auto* start = Find<QLineEdit>(form, "AddPrefixStartEdit");
+        auto* up = Find<QToolButton>(form, "AddPrefixStartUp");
         auto* symbol = Find<QLineEdit>(form, "ReplaceSymbolEdit");
         for (int click = 0; click < 3; ++click) {
             const bool prefixOn = click % 2 == 1;
             QCOMPARE(how->isEnabled(), prefixOn);
             QCOMPARE(start->isEnabled(), prefixOn);
+            QCOMPARE(up->isEnabled(), prefixOn);
             QCOMPARE(symbol->isEnabled(), prefixOn);
             QTest::mouseClick(addPrefix, Qt::LeftButton, {}, QPoint(5, addPrefix->height() / 2));
             QTest::mouseClick(replace, Qt::LeftButton, {}, QPoint(5, replace->height() / 2));
@@ -273,12 +275,14 @@ private slots:
             SettingsForm form(request);
             auto* how = Find<QComboBox>(form, "AddPrefixHowCombo");
             auto* label = Find<QLabel>(form, "StartLabel");
-            auto* start = Find<QSpinBox>(form, "AddPrefixStartEdit");
+            auto* start = Find<QLineEdit>(form, "AddPrefixStartEdit");
+            auto* down = Find<QToolButton>(form, "AddPrefixStartDown");
             QCOMPARE(how->currentIndex(), filled);
             for (int chosen : {filled, 2, 0, 3, 1}) {
                 how->setCurrentIndex(chosen);
                 QCOMPARE(label->isHidden(), chosen >= 2);
                 QCOMPARE(start->isHidden(), chosen >= 2);
+                QCOMPARE(down->isHidden(), chosen >= 2);
             }
         }
     }
@@ -354,35 +358,38 @@ private slots:
         const SettingsDialogRequest request = Request(settings);
         SettingsForm form(request);
         form.show();
-        auto* start = Find<QSpinBox>(form, "AddPrefixStartEdit");
-        auto* line = start->findChild<QLineEdit*>();
+        auto* line = Find<QLineEdit>(form, "AddPrefixStartEdit");
         auto* note = Find<QLabel>(form, "StartNumberNote");
+        auto* ok = Find<QPushButton>(form, "OkButton");
         QVERIFY(note->isHidden());
         // Letters are refused as they are typed.
         line->selectAll();
         QTest::keyClicks(line, QStringLiteral("a1b2"));
-        QCOMPARE(start->cleanText(), QStringLiteral("12"));
-        // The arrows step the number.
+        QCOMPARE(line->text(), QStringLiteral("12"));
+        // The arrows and the Up and Down keys step the number.
         QTest::keyClick(line, Qt::Key_Up);
-        QCOMPARE(start->cleanText(), QStringLiteral("13"));
+        QCOMPARE(line->text(), QStringLiteral("13"));
+        Find<QToolButton>(form, "AddPrefixStartDown")->click();
+        Find<QToolButton>(form, "AddPrefixStartDown")->click();
+        QCOMPARE(line->text(), QStringLiteral("11"));
         for (const QString& bad : {QString(), QStringLiteral("-")}) {
             Find<QTabWidget>(form, "PageControl")->setCurrentIndex(3);
             line->selectAll();
             QTest::keyClick(line, Qt::Key_Delete);
             QTest::keyClicks(line, bad);
-            QCOMPARE(start->cleanText(), bad);
-            form.accept();
+            // OK clicked with the mouse: the focus leaves the edit first, its text stays.
+            QTest::mouseClick(ok, Qt::LeftButton);
+            QCOMPARE(line->text(), bad);
             QVERIFY(form.isVisible());
             QVERIFY(!note->isHidden());
             QCOMPARE(note->text(), QString::fromUtf8(kStartNumberNote));
             QCOMPARE(Find<QTabWidget>(form, "PageControl")->currentIndex(), 0);
             QCOMPARE(settings.AddPrefixStart, 5);
         }
-        // Typing hides the note; a number is taken over.
-        line->selectAll();
-        QTest::keyClicks(line, QStringLiteral("-42"));
+        // Typing hides the note; the digits after the "-" left in the edit make a number to take over.
+        QTest::keyClicks(line, QStringLiteral("42"));
         QVERIFY(note->isHidden());
-        form.accept();
+        QTest::keyClick(line, Qt::Key_Return);
         QCOMPARE(form.result(), int(QDialog::Accepted));
         QCOMPARE(settings.AddPrefixStart, -42);
     }
@@ -393,7 +400,7 @@ private slots:
         settings.AddPrefixStart = 5;
         const SettingsDialogRequest request = Request(settings);
         SettingsForm form(request);
-        auto* line = Find<QSpinBox>(form, "AddPrefixStartEdit")->findChild<QLineEdit*>();
+        auto* line = Find<QLineEdit>(form, "AddPrefixStartEdit");
         line->setText(QStringLiteral("-"));
         Find<QComboBox>(form, "AddPrefixHowCombo")->setCurrentIndex(2);
         form.accept();
