@@ -26,8 +26,10 @@
 #include "main/MainFormShell.h"
 #include "mark/HandOffs.h"
 #include "mark/Marking.h"
+#include "platform/FolderVerb.h"
 #include "rename/PresetRename.h"
 #include "rename/ScriptRename.h"
+#include "settings/SettingsCommand.h"
 #include "writetags/TagRemoval.h"
 #include "writetags/TagWriteBatch.h"
 
@@ -103,6 +105,9 @@ MainForm::MainForm(MainFormOptions options, QWidget* parent)
       ownDialogs_(options.DialogsPort != nullptr ? nullptr : std::make_unique<QtDialogs>(this)),
       ownShell_(options.Shell != nullptr ? nullptr : std::make_unique<QtShell>()),
       shell_(options.Shell != nullptr ? options.Shell : ownShell_.get()),
+      ownFolderVerb_(options.FolderVerb != nullptr ? nullptr
+                                                   : std::make_unique<XdgFolderVerb>(XdgFolderVerb::DefaultDataHome())),
+      folderVerb_(options.FolderVerb != nullptr ? options.FolderVerb : ownFolderVerb_.get()),
       context_(*store_, *status_, *host_, options.DialogsPort != nullptr ? *options.DialogsPort : *ownDialogs_),
       columns_(InitialColumnLayout()),
       arguments_(std::move(options.Arguments)),
@@ -261,6 +266,8 @@ void MainForm::ConnectCommands() {
             [this] { RunListCommand([this] { UnDoMnuClick(List(), context_.Undo()); }); });
     connect(Command(menu::ExitMnu), &QAction::triggered, this, &QWidget::close);
     connect(Command(menu::SavePosMnu), &QAction::triggered, this, [this] { SaveWindowPosition(); });
+    connect(Command(menu::Settings), &QAction::triggered, this,
+            [this] { RunListCommand([this] { RunSettingsCommand(); }); });
 }
 
 void MainForm::ConnectMarkingCommands() {
@@ -299,6 +306,7 @@ void MainForm::FormCreate() {
     ports.RestoreWindowPosition = [this] { return RestoreWindowPosition(); };
     ports.OpenSettingsDialog = [this] {
         if (openSettingsDialog_) openSettingsDialog_();
+        else RunListCommand([this] { RunSettingsCommand(); });
     };
     ports.ShowMessage = [this](const std::string& text, const std::string& caption, bool error) {
         host_->ShowMessage(text, caption, error ? MessageIcon::Error : MessageIcon::Information, MessageButtons::Ok);
@@ -307,6 +315,19 @@ void MainForm::FormCreate() {
     ports.SetGridLines = [this](bool on) { mainList_->setShowGrid(on); };
     RunSettingsStartup(Settings(), *store_, ports);
     mainList_->setShowGrid(Settings().ShowGrid);
+}
+
+void MainForm::RunSettingsCommand() {
+    SettingsWindow window;
+    window.ApplyColumnLayout = [this] { ApplyColumnLayout(); };
+    window.FitColumns = [this] { FitColumns(); };
+    window.SetGridLines = [this](bool on) { mainList_->setShowGrid(on); };
+    window.ChooseFolder = [this](std::string& folder) {
+        folder.clear();
+        return ChooseFolder(List(), kChooseFolderText, folder);
+    };
+    window.OpenHelp = [this] { OpenHelpFile(*host_, *shell_, Settings().Path); };
+    SettingsMnuClick(Settings(), *store_, context_.DialogsPort(), *folderVerb_, *host_, window);
 }
 
 void MainForm::showEvent(QShowEvent* event) {

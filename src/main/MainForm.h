@@ -45,12 +45,14 @@ struct MainFormOptions {
     SettingsStore* Store = nullptr;
     // How long ShowStatusBriefly's text stays.
     int BriefStatusMilliseconds = kBriefStatusMilliseconds;
-    // Opens the settings dialog (first run). Empty: nothing opens and nothing is confirmed.
+    // Opens the settings dialog (first run). Empty: the settings command (SettingsMnu) runs.
     std::function<void()> OpenSettingsDialog{};
     // The dialogs of the commands; nullptr: the window's own forms, shown modally over it.
     Dialogs* DialogsPort = nullptr;
     // The player, the help viewer and the clipboard; nullptr: the desktop's (QtShell).
     ShellPort* Shell = nullptr;
+    // The folder context-menu entry; nullptr: the file managers' entries of this user (XdgFolderVerb).
+    FolderVerbPort* FolderVerb = nullptr;
 };
 
 // The list view: whole rows highlighted, several at once, no editing; the digit keys 1 to 9 of
@@ -127,6 +129,9 @@ public:
     void FitColumns();
     bool SaveWindowPosition();
     bool RestoreWindowPosition();
+    // SettingsMnu (Ctrl+S) and the first run: the settings dialog, and on OK the folder verb, the
+    // column layout, the fit and the save; the grid lines after OK and cancel.
+    void RunSettingsCommand();
 
     // Requests of the host port. Hiding the list repaints its place at once (long loops follow).
     void SetListVisible(bool visible);
@@ -169,6 +174,8 @@ private:
     std::unique_ptr<Dialogs> ownDialogs_;
     std::unique_ptr<ShellPort> ownShell_;
     ShellPort* shell_;
+    std::unique_ptr<FolderVerbPort> ownFolderVerb_;
+    FolderVerbPort* folderVerb_;
     CommandContext context_;
     MainListModel* model_ = nullptr;
     MainListView* mainList_ = nullptr;

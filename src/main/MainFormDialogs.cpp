@@ -4,6 +4,7 @@
 #include "export/ExportForm.h"
 #include "mark/MarkForm.h"
 #include "rename/RenameForm.h"
+#include "settings/SettingsForm.h"
 #include "writetags/WriteTagsForm.h"
 
 namespace tagmora {
@@ -19,8 +20,7 @@ std::optional<WriteTagsAnswer> QtDialogs::AskWriteTags(const WriteTagsRequest& r
 
 std::optional<MarkCondition> QtDialogs::AskMarkCondition() { return QtMarkDialog(parent_).AskMarkCondition(); }
 
-// The settings form is not built yet: the dialog is never confirmed.
-bool QtDialogs::AskSettings(const SettingsDialogRequest&) { return false; }
+bool QtDialogs::AskSettings(const SettingsDialogRequest& request) { return ShowSettingsForm(parent_, request); }
 
 ExportDialogResult QtDialogs::AskExport(const ExportDialogRequest& request) { return ShowExportForm(parent_, request); }
 

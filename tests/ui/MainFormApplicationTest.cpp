@@ -30,7 +30,7 @@ private slots:
 
         UiSandbox sandbox;
         UiFakeHost host;
-        MainForm form({.HostPort = &host});
+        MainForm form({.HostPort = &host, .OpenSettingsDialog = NoSettingsDialog});
         host.SetCaption("Tagmora - /music/*.mp3");
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));

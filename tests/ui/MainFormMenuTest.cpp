@@ -31,7 +31,7 @@ private slots:
     void menusFollowTheCommandTable() {
         UiSandbox sandbox;
         UiFakeHost host;
-        MainForm form({.HostPort = &host});
+        MainForm form({.HostPort = &host, .OpenSettingsDialog = NoSettingsDialog});
         const QList<QAction*> menus = form.menuBar()->actions();
         const auto& table = MainMenuTable();
         QCOMPARE(menus.size(), static_cast<qsizetype>(table.size()));
@@ -63,7 +63,7 @@ private slots:
     void menuShowsEveryKeyAsTheTableNamesIt() {
         UiSandbox sandbox;
         UiFakeHost host;
-        MainForm form({.HostPort = &host});
+        MainForm form({.HostPort = &host, .OpenSettingsDialog = NoSettingsDialog});
         int checked = 0;
         for (QAction* top : form.menuBar()->actions()) {
             const auto* menu = qobject_cast<const CommandMenu*>(top->menu());
@@ -90,7 +90,7 @@ private slots:
     void documentedKeysAndStates() {
         UiSandbox sandbox;
         UiFakeHost host;
-        MainForm form({.HostPort = &host});
+        MainForm form({.HostPort = &host, .OpenSettingsDialog = NoSettingsDialog});
         QCOMPARE(form.Command("BrowseForFolderMnu")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
         QCOMPARE(form.Command("AddToListMnu")->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_O));
         QCOMPARE(form.Command("EnqInWinampMnu")->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W));
@@ -112,7 +112,7 @@ private slots:
     void keysActWhileTheWindowHasTheFocus() {
         UiSandbox sandbox;
         UiFakeHost host;
-        MainForm form({.HostPort = &host});
+        MainForm form({.HostPort = &host, .OpenSettingsDialog = NoSettingsDialog});
         form.show();
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
@@ -155,7 +155,7 @@ private slots:
     void exitClosesTheWindow() {
         UiSandbox sandbox;
         UiFakeHost host;
-        MainForm form({.HostPort = &host});
+        MainForm form({.HostPort = &host, .OpenSettingsDialog = NoSettingsDialog});
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.Command("ExitMnu")->trigger();

@@ -310,7 +310,7 @@ private slots:
     void applicationTitleRotatesByOneCharacter() {
         UiSandbox sandbox;
         UiFakeHost host;
-        MainForm form({.HostPort = &host});
+        MainForm form({.HostPort = &host, .OpenSettingsDialog = NoSettingsDialog});
         form.setWindowTitle(QStringLiteral("Caption"));
         form.SetApplicationTitle("Ёлка  ");
         QCOMPARE(form.windowIconText(), QStringLiteral("Ёлка  "));
@@ -326,7 +326,7 @@ private slots:
     void scrollingTitleReachesTheWindowSystemAtEveryTick() {
         UiSandbox sandbox;
         UiFakeHost host;
-        MainForm form({.HostPort = &host});
+        MainForm form({.HostPort = &host, .OpenSettingsDialog = NoSettingsDialog});
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         host.SetCaption("Tagmora - /music/*.mp3");

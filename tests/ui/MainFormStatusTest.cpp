@@ -27,7 +27,7 @@ private slots:
     void statusBarHasTwoPanelsAndNoGrip() {
         UiSandbox sandbox;
         UiFakeHost host;
-        MainForm form({.HostPort = &host});
+        MainForm form({.HostPort = &host, .OpenSettingsDialog = NoSettingsDialog});
         QCOMPARE(form.Status().height(), kStatusBarHeight);
         QVERIFY(!form.Status().isSizeGripEnabled());
         QCOMPARE(form.Status().EndProgressTimer().interval(), 4000);
@@ -44,7 +44,7 @@ private slots:
     void theSecondPanelShowsTheWholeFolderBeingEntered() {
         UiSandbox sandbox;
         UiFakeHost host;
-        MainForm form({.HostPort = &host});
+        MainForm form({.HostPort = &host, .OpenSettingsDialog = NoSettingsDialog});
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         const QString folder = QStringLiteral("/home/user/Музыка/Collected Works/Disc 1/*.mp3");
@@ -61,7 +61,7 @@ private slots:
     void progressBarIsDrawnOverTheStatusBar() {
         UiSandbox sandbox;
         UiFakeHost host;
-        MainForm form({.HostPort = &host});
+        MainForm form({.HostPort = &host, .OpenSettingsDialog = NoSettingsDialog});
         form.resize(623, form.height());
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -102,7 +102,7 @@ private slots:
     void progressProcessesPendingEvents() {
         UiSandbox sandbox;
         UiFakeHost host;
-        MainForm form({.HostPort = &host});
+        MainForm form({.HostPort = &host, .OpenSettingsDialog = NoSettingsDialog});
         bool ran = false;
         QMetaObject::invokeMethod(
             &form, [&] { ran = true; }, Qt::QueuedConnection);
@@ -113,7 +113,7 @@ private slots:
     void briefStatusBringsTheTotalBackOnceAfterTheFirstCall() {
         UiSandbox sandbox;
         UiFakeHost host;
-        MainForm form({.HostPort = &host, .BriefStatusMilliseconds = 300});
+        MainForm form({.HostPort = &host, .BriefStatusMilliseconds = 300, .OpenSettingsDialog = NoSettingsDialog});
         AddRows(form, 2);
         QTimer& timer = form.Status().EndProgressTimer();
         QVERIFY(!timer.isActive());

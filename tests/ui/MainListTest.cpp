@@ -72,7 +72,7 @@ private slots:
     void modelPassesTheModelTester() {
         UiSandbox sandbox;
         UiFakeHost host;
-        MainForm form({.HostPort = &host});
+        MainForm form({.HostPort = &host, .OpenSettingsDialog = NoSettingsDialog});
         QAbstractItemModelTester tester(&form.Model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         SetRows(form, {Row("b.mp3", "B", "1999"), Row("a.mp3", "A", "2000")});
         QCOMPARE(form.Model().rowCount(), 2);
@@ -85,7 +85,7 @@ private slots:
     void modelReadsTheRowsInPlace() {
         UiSandbox sandbox;
         UiFakeHost host;
-        MainForm form({.HostPort = &host});
+        MainForm form({.HostPort = &host, .OpenSettingsDialog = NoSettingsDialog});
         FileRow row = Row("bad\xFFname.mp3", "Артист", "1999");
         row.Texts[ColFileSize] = " 123 456";
         SetRows(form, {row});
@@ -128,7 +128,7 @@ private slots:
     void highlightedRowsFollowTheirRowsThroughSorting() {
         UiSandbox sandbox;
         UiFakeHost host;
-        MainForm form({.HostPort = &host});
+        MainForm form({.HostPort = &host, .OpenSettingsDialog = NoSettingsDialog});
         SetRows(form, {Row("1.mp3", "Delta", "1"), Row("2.mp3", "Alpha", "2"), Row("3.mp3", "Charlie", "3"),
                        Row("4.mp3", "Bravo", "4")});
         // Whole rows, several at once, still highlighted without the focus.
@@ -168,7 +168,7 @@ private slots:
     void digitKeysOfTheMainKeyboardSort() {
         UiSandbox sandbox;
         UiFakeHost host;
-        MainForm form({.HostPort = &host});
+        MainForm form({.HostPort = &host, .OpenSettingsDialog = NoSettingsDialog});
         SetRows(form, {Row("a.mp3", "Charlie", "2001"), Row("B.mp3", "alpha", "1999"), Row("c.mp3", "Bravo", "2000")});
         MainListView& view = form.MainList();
 
@@ -201,7 +201,7 @@ private slots:
     void spaceTogglesTheCheckBoxOfTheCurrentRowInAnyColumn() {
         UiSandbox sandbox;
         UiFakeHost host;
-        MainForm form({.HostPort = &host});
+        MainForm form({.HostPort = &host, .OpenSettingsDialog = NoSettingsDialog});
         SetRows(form, {Row("a.mp3", "Ann", "2001"), Row("b.mp3", "Bob", "2002")});
         QTableView& view = form.MainList();
         for (const int column : {int(ColArtist), int(ColFile), int(ColFileSize)}) {
@@ -217,7 +217,7 @@ private slots:
     void headerClickSortsStablyAndAgainTheSame() {
         UiSandbox sandbox;
         UiFakeHost host;
-        MainForm form({.HostPort = &host});
+        MainForm form({.HostPort = &host, .OpenSettingsDialog = NoSettingsDialog});
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         SetRows(form, {Row("1.mp3", "x", "2000"), Row("2.mp3", "x", "1990"), Row("3.mp3", "x", "2000"),
@@ -236,7 +236,7 @@ private slots:
     void draggedWidthsStayWithinTheColumnBounds() {
         UiSandbox sandbox;
         UiFakeHost host;
-        MainForm form({.HostPort = &host});
+        MainForm form({.HostPort = &host, .OpenSettingsDialog = NoSettingsDialog});
         QHeaderView* header = form.MainList().horizontalHeader();
         header->resizeSection(ColTitle, 5);
         QCOMPARE(form.ColumnWidth(ColTitle), 35);
@@ -262,7 +262,7 @@ private slots:
         settings.ShowItem[ColURL] = 1;
         settings.HeaderWidth[ColURL] = 0;
         sandbox.StoreSettings(settings, WindowPosition{10, 10, 623, 320, 0});
-        MainForm form({.HostPort = &host});
+        MainForm form({.HostPort = &host, .OpenSettingsDialog = NoSettingsDialog});
         form.show();
         QTRY_VERIFY(form.StartupWorkDone());
         QCOMPARE(form.ColumnWidth(ColFile), 250);
@@ -292,7 +292,7 @@ private slots:
         settings.ShowItem[ColComment] = 0;
         settings.ShowItem[ColFile] = 0;
         sandbox.StoreSettings(settings, WindowPosition{10, 10, 623, 320, 0});
-        MainForm form({.Arguments = {folder}, .HostPort = &host});
+        MainForm form({.Arguments = {folder}, .HostPort = &host, .OpenSettingsDialog = NoSettingsDialog});
         form.show();
         QTRY_VERIFY(form.StartupWorkDone());
         QCOMPARE(form.List().RowCount(), 2);
@@ -318,7 +318,7 @@ private slots:
         AppSettings settings = UiSandbox::SavedDefaults();
         settings.NewStyleDialog = false;
         sandbox.StoreSettings(settings, std::nullopt);
-        MainForm form({.HostPort = &host});
+        MainForm form({.HostPort = &host, .OpenSettingsDialog = NoSettingsDialog});
 
         // Cancelled: nothing changes.
         form.Command("BrowseForFolderMnu")->trigger();
@@ -348,7 +348,7 @@ private slots:
         UiFakeHost host;
         const std::string root = MakeTree(sandbox.Dir);
         sandbox.StoreSettings(UiSandbox::SavedDefaults(), std::nullopt);
-        MainForm form({.HostPort = &host});
+        MainForm form({.HostPort = &host, .OpenSettingsDialog = NoSettingsDialog});
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         host.PickerAnswers = {root, root};
@@ -385,7 +385,7 @@ private slots:
         UiFakeHost host;
         const std::string root = MakeTree(sandbox.Dir);
         sandbox.StoreSettings(UiSandbox::SavedDefaults(), std::nullopt);
-        MainForm form({.HostPort = &host});
+        MainForm form({.HostPort = &host, .OpenSettingsDialog = NoSettingsDialog});
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         host.PickerAnswers = {root, root};
@@ -422,7 +422,7 @@ private slots:
         UiFakeHost host;
         const std::string root = MakeTree(sandbox.Dir);
         sandbox.StoreSettings(UiSandbox::SavedDefaults(), std::nullopt);
-        MainForm form({.HostPort = &host});
+        MainForm form({.HostPort = &host, .OpenSettingsDialog = NoSettingsDialog});
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         host.PickerAnswers = {root};

@@ -97,6 +97,10 @@ private:
     bool hadValue_;
 };
 
+// The first run's settings dialog for tests that are not about it: nothing opens, nothing is
+// confirmed.
+inline void NoSettingsDialog() {}
+
 // An MP3 file of a little silence with an ID3v1 tag.
 inline void WriteMp3(const std::string& path, const std::string& title, const std::string& artist,
                      const std::string& year = "2001") {
