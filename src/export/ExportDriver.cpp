@@ -246,8 +246,9 @@ private:
             if (!Column(k).Group) continue;
             if (EvaluateScript(Column(k).Script, list_, i + 1) == Group(k).LastValue) continue;
             GroupLevel(k);
-            // The deeper groups end here too; each begins anew (its start unknown until its first
-            // row) with the next row.
+            // The deeper groups end here too and begin anew with the next row: their value and
+            // start are cleared, so that one beginning with an empty value takes its start from
+            // that row (see WriteRow) instead of reaching back over the rows of the group before.
             for (int m = k + 1; m + 1 < columns_; ++m) Group(m) = GroupState{};
             rowCounter_ += groupCount_ - 1 - k;
             return;

@@ -62,61 +62,48 @@ TEST_F(ExportDriverTest, TwoArtistsWithTwoAlbumsEachGiveTheOutlineWithAnEmptyRow
     EXPECT_TRUE(host.Messages.empty());
 }
 
-TEST_F(ExportDriverTest, ASecondExportAppendsBelowTheRowTheCommentHoldsAndWritesTheHeaderAgain) {
+TEST_F(ExportDriverTest, ExportsIntoAnExistingSheetAppendAndANewSheetIsAddedWithItsComment) {
     AddRows({{"/m/A1/X/01.mp3"}, {"/m/A1/X/02.mp3"}});
     SetColumns({{"Album", "%p1%", false, false, true, ""}, {"Title", "%p0n[-4]%", false, false, true, ""}});
     ASSERT_EQ(Export(NewBook()), kExportDone);
     settings.ExportColumns[0].Head = "Альбом";
     list.Rows()[0].Checked = false;
     ASSERT_EQ(Export(Existing("music")), kExportDone);  // sheet names ignore case
+    EXPECT_EQ(Layout(Saved("Music"), 2), (Lines{"0:Альбом|Title", "0:X|01", "0:X|02", "0:X|02"}));
+    EXPECT_EQ(Saved("Music").Comments.at("A1"), "4");
 
-    const FakeSheetData& sheet = Saved("Music");
-    EXPECT_EQ(Layout(sheet, 2), (Lines{"0:Альбом|Title", "0:X|01", "0:X|02", "0:X|02"}));
-    EXPECT_EQ(sheet.Comments.at("A1"), "4");
-    EXPECT_EQ(spreadsheet.Calls.back(), "Quit");
-    EXPECT_EQ(spreadsheet.Calls.end()[-3], "Save");
+    spreadsheet.Calls.clear();
+    status.Log.clear();
+    ASSERT_EQ(Export(Existing("Новый", true)), kExportDone);
+    EXPECT_EQ(spreadsheet.Files.at(kBook).Sheets[0].Name, "Новый");  // before the active sheet
+    EXPECT_EQ(Layout(Saved("Новый"), 2), (Lines{"0:Альбом|Title", "0:X|02"}));
+    EXPECT_EQ(Saved("Новый").Comments.at("A1"), "2");
+    EXPECT_EQ(Saved("Music").Comments.at("A1"), "4");
+    EXPECT_EQ(status.Log[1], "status: Добавление новго листа...");
+    EXPECT_EQ(spreadsheet.Calls, (Lines{"Create:Fake.Application.1", "Visible:0", "Open:/books/list.xlsx", "AddSheet",
+                                        "SetName:Новый", "AddComment:A1", "Save", "Close", "Quit"}));
 }
 
 TEST_F(ExportDriverTest, TheCommentOfAnExistingSheetGivesTheStartRow) {
-    struct Case {
-        std::optional<std::string> Comment;  // nothing: the sheet has no comment on A1
-        int FirstDataRow;
-    };
-    const Case cases[] = {
+    const std::pair<std::optional<std::string>, int> cases[] = {
+        // The comment (nothing: none on A1), the first data row.
         {"7", 8}, {" 7\n", 8}, {"", 2}, {"seven", 2}, {"7a", 2}, {"0", 2}, {"-3", 2}, {std::nullopt, 2},
     };
     AddRows({{"/m/A1/X/01.mp3"}});
     SetColumns({{"Title", "%p0n[-4]%", false, false, true, ""}});
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Comment.value_or("(none)"));
-        FakeSheetData old{"Music"};
-        old.Cells[{5, 1}] = "old";
-        if (c.Comment) old.Comments["A1"] = *c.Comment;
+    for (const auto& [comment, firstRow] : cases) {
+        SCOPED_TRACE(comment.value_or("(none)"));
+        FakeSheetData old{"Music", {{{5, 1}, "old"}}};
+        if (comment) old.Comments["A1"] = *comment;
         spreadsheet.Files[kBook] = FakeBookData{{FakeSheetData{"Other"}, old}};
         ASSERT_EQ(Export(Existing("Music")), kExportDone);
         const FakeSheetData& sheet = Saved("Music");
-        EXPECT_EQ(sheet.Cells.at({c.FirstDataRow, 1}), "01");
-        EXPECT_EQ(sheet.Cells.at({1, 1}), "Title");
+        EXPECT_EQ(Layout(sheet, 1).at(0), "0:Title");
+        EXPECT_EQ(sheet.Cells.at({firstRow, 1}), "01");
         EXPECT_EQ(sheet.Cells.at({5, 1}), "old");
-        EXPECT_EQ(sheet.Comments.at("A1"), std::to_string(c.FirstDataRow));
-        EXPECT_EQ(Saved("Other").Cells.size(), 0u);
+        EXPECT_EQ(sheet.Comments.at("A1"), std::to_string(firstRow));
+        EXPECT_TRUE(Saved("Other").Cells.empty());
     }
-}
-
-TEST_F(ExportDriverTest, ANewSheetIsAddedToTheExistingWorkbookWithItsComment) {
-    spreadsheet.Files[kBook] = FakeBookData{{FakeSheetData{"Old"}}};
-    AddRows({{"/m/A1/X/01.mp3"}, {"/m/A1/X/02.mp3", false}, {"/m/A1/X/03.mp3"}});
-    SetColumns({{"Title", "%p0n[-4]%", false, false, true, ""}});
-    ASSERT_EQ(Export(Existing("Новый", true)), kExportDone);
-
-    const FakeBookData& book = spreadsheet.Files.at(kBook);
-    ASSERT_EQ(book.Sheets.size(), 2u);
-    EXPECT_EQ(book.Sheets[0].Name, "Новый");
-    EXPECT_EQ(Layout(book.Sheets[0], 1), (Lines{"0:Title", "0:01", "0:03"}));
-    EXPECT_EQ(book.Sheets[0].Comments.at("A1"), "3");
-    EXPECT_EQ(status.Log[1], "status: Добавление новго листа...");
-    EXPECT_EQ(spreadsheet.Calls, (Lines{"Create:Fake.Application.1", "Visible:0", "Open:/books/list.xlsx", "AddSheet",
-                                        "SetName:Новый", "AddComment:A1", "Save", "Close", "Quit"}));
 }
 
 TEST_F(ExportDriverTest, WithoutAGroupedColumnEveryCheckedRowTakesOneSheetRow) {
@@ -179,7 +166,11 @@ TEST_F(ExportDriverTest, TheProgressReachesExactly100WithTheLastCheckedRow) {
 TEST_F(ExportDriverTest, AGroupThatBeginsWithAnEmptyValueStartsAtItsFirstRow) {
     // The album is empty on the first row and on the first row of the second artist: no album
     // row is written, and the album's group holds its title rows from the first one on.
-    SetColumns(test::kTagColumns);
+    SetColumns({
+        {"Artist", "%t3%", true, false, true, ""},
+        {"Album", "%t2%", true, false, true, ""},
+        {"Title", "%t1%", false, false, true, ""},
+    });
     AddRows({
         {"/m/1.mp3", true, "A1", "", "t1"},
         {"/m/2.mp3", true, "A1", "", "t2"},
@@ -209,33 +200,40 @@ TEST_F(ExportDriverTest, AGroupThatBeginsWithAnEmptyValueStartsAtItsFirstRow) {
 }
 
 TEST_F(ExportDriverTest, AMissingTemplateOrOneWithoutTheA1CommentStillGivesANewWorkbook) {
+    // A template that is on disk but cannot be opened stops the export.
+    enum Template { Missing, WithoutComment, Unreadable };
+    test::TempDir install;
     AddRows({{"/m/A1/X/01.mp3"}});
     SetColumns({{"Title", "%p0n[-4]%", false, false, true, ""}});
-    // Without a template the application makes the workbook.
-    spreadsheet.Files.erase(TemplatePath());
-    ASSERT_EQ(Export(NewBook()), kExportDone);
-    EXPECT_EQ(spreadsheet.Calls[3], "AddWorkbook");
-    EXPECT_EQ(Layout(Saved("Music"), 1), (Lines{"0:Title", "0:01"}));
-    EXPECT_EQ(Saved("Music").Comments.at("A1"), "2");
+    for (const Template t : {Missing, WithoutComment, Unreadable}) {
+        SCOPED_TRACE(static_cast<int>(t));
+        spreadsheet.Files.clear();
+        spreadsheet.Calls.clear();
+        if (t == WithoutComment)
+            spreadsheet.Files[TemplatePath()] = FakeBookData{{FakeSheetData{"Лист1", {{{9, 9}, "kept"}}}}};
+        if (t == Unreadable) {
+            settings.Path = install.Path();
+            test::WriteFile(TemplatePath(), "not a workbook");
+        }
+        const int result = Export(NewBook());
 
-    // A template without the comment: it is added.
-    spreadsheet.Files.clear();
-    spreadsheet.Files[TemplatePath()] = FakeBookData{{FakeSheetData{"Лист1", {{{9, 9}, "kept"}}}}};
-    ASSERT_EQ(Export(NewBook("Песни")), kExportDone);
-    EXPECT_EQ(Saved("Песни").Comments.at("A1"), "2");
-    EXPECT_EQ(Saved("Песни").Cells.at({9, 9}), "kept");
-    EXPECT_EQ(spreadsheet.Files.at(TemplatePath()).Sheets[0].Comments.size(), 0u);  // the template stays
-}
-
-TEST_F(ExportDriverTest, ATemplateThatIsThereButCannotBeOpenedStopsTheExport) {
-    test::TempDir install;
-    settings.Path = install.Path();
-    test::WriteFile(TemplatePath(), "not a workbook");
-    AddRows({{"/m/A1/X/01.mp3"}});
-    EXPECT_EQ(Export(NewBook()), kExportFailed);
-    ASSERT_EQ(host.Messages.size(), 1u);
-    EXPECT_EQ(host.Messages[0].Text, ExportFailedText(kBook, "cannot read " + TemplatePath()));
-    EXPECT_FALSE(spreadsheet.Files.contains(kBook));
+        const auto called = [&](const char* call) { return std::ranges::count(spreadsheet.Calls, call) == 1; };
+        EXPECT_EQ(called("AddWorkbook"), t == Missing);
+        EXPECT_EQ(called("AddComment:A1"), t != Unreadable);
+        if (t == Unreadable) {
+            EXPECT_EQ(result, kExportFailed);
+            ASSERT_EQ(host.Messages.size(), 1u);
+            EXPECT_EQ(host.Messages[0].Text, ExportFailedText(kBook, "cannot read " + TemplatePath()));
+            continue;
+        }
+        ASSERT_EQ(result, kExportDone);
+        EXPECT_EQ(Saved("Music").Cells.at({2, 1}), "01");
+        EXPECT_EQ(Saved("Music").Comments.at("A1"), "2");
+        if (t == WithoutComment) {
+            EXPECT_EQ(Saved("Music").Cells.at({9, 9}), "kept");
+            EXPECT_TRUE(spreadsheet.Files.at(TemplatePath()).Sheets[0].Comments.empty());  // the template stays
+        }
+    }
 }
 
 TEST_F(ExportDriverTest, AFailureClosesTheWorkbookUnsavedQuitsAndNamesTheWorkbookAndTheReason) {
@@ -304,12 +302,9 @@ TEST_F(ExportDriverTest, ListWorkbookSheetsGivesTheSheetsInOrderOrMinusOneWhenTh
     EXPECT_EQ(names, (Lines{"Первый", "Second", "3"}));
     EXPECT_EQ(spreadsheet.Calls,
               (Lines{"Create:Fake.Application.1", "Visible:0", "Open:/books/list.xlsx", "Close", "Quit"}));
-
-    spreadsheet.Calls.clear();
     EXPECT_EQ(ListWorkbookSheets(spreadsheet, "/books/missing.xlsx", names), -1);
     EXPECT_TRUE(names.empty());
     EXPECT_EQ(spreadsheet.Calls.back(), "Quit");
-    EXPECT_EQ(GetSpreadsheetProgId(spreadsheet), "Fake.Application.1");
 }
 
 }  // namespace

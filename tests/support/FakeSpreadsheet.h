@@ -1,9 +1,8 @@
-// Test support: a spreadsheet application in memory. Its "files" are workbooks kept in a map by
-// path (opening copies one, saving copies it back); it records the calls that shape a workbook and
-// refuses any call named in Failing, as a real application refuses a sheet name or a file.
+// Test support: a spreadsheet application in memory. Its "files" are workbooks kept by path
+// (opening copies one, saving copies it back); it records the calls that shape a workbook and
+// refuses every call named in Failing, as a real application refuses a sheet name or a file.
 #pragma once
 
-#include <algorithm>
 #include <cctype>
 #include <map>
 #include <memory>
@@ -33,32 +32,32 @@ struct FakeBookData {
     bool operator==(const FakeBookData&) const = default;
 };
 
-// The state the fake application works on.
 struct FakeSpreadsheetState {
     std::map<std::string, FakeBookData> Files;
-    // "Create:<id>", "Visible:0", "Open:<path>", "AddWorkbook", "AddSheet", "SetName:<name>", "AddComment:<cell>",
-    // "Save", "SaveAs:<path>", "Close", "Quit".
+    // "Create:<id>", "Visible:0", "Open:<path>", "AddWorkbook", "AddSheet", "SetName:<name>",
+    // "AddComment:<cell>", "Save", "SaveAs:<path>", "Close", "Quit".
     std::vector<std::string> Calls;
-    // Calls refused: "Create", "Open", "AddWorkbook", "SheetItem", "AddSheet", "SetName", "SetCell",
-    // "Group", "AddComment", "SetComment", "AddHyperlink", "Save", "SaveAs".
+    // Refused calls: the names above before the colon, and "SheetItem", "SetCell", "Group",
+    // "SetComment", "AddHyperlink".
     std::set<std::string> Failing;
 
-    // Refuses the call when it is failing, then records `entry` (unless empty).
     void Call(const std::string& name, const std::string& entry = {}) {
         if (Failing.contains(name)) throw SpreadsheetError(name + " refused");
         if (!entry.empty()) Calls.push_back(entry);
+    }
+    static void Check(bool ok, const std::string& why) {
+        if (!ok) throw SpreadsheetError(why);
     }
 };
 
 class FakeSheet : public Worksheet {
 public:
-    FakeSheet(FakeSpreadsheetState& state, FakeSheetData data) : Data(std::move(data)), state_(&state) {}
+    FakeSheet(FakeSpreadsheetState& state, FakeSheetData data) : Data(std::move(data)), s_(state) {}
     FakeSheetData Data;
 
     std::string Name() const override { return Data.Name; }
     void SetName(const std::string& name) override {
-        state_->Call("SetName", "SetName:" + name);
-        if (name.empty()) throw SpreadsheetError("empty sheet name");
+        s_.Call("SetName", "SetName:" + name);
         Data.Name = name;
     }
     std::string CellValue(int row, int column) const override {
@@ -66,68 +65,56 @@ public:
         return found == Data.Cells.end() ? std::string() : found->second;
     }
     void SetCellValue(int row, int column, const std::string& value) override {
-        state_->Call("SetCell");
-        Check(row >= 1 && column >= 1, "no such cell");
+        s_.Call("SetCell");
+        s_.Check(row >= 1 && column >= 1, "no such cell");
         Data.Cells[{row, column}] = value;
     }
     void GroupRows(const std::string& address) override {
-        state_->Call("Group");
-        const auto colon = address.find(':');
-        const int first = RowOf(address.substr(0, colon));
-        const int last = colon == std::string::npos ? first : RowOf(address.substr(colon + 1));
-        Check(first >= 1 && last >= first, "bad range " + address);
+        s_.Call("Group");
+        const auto rowOf = [](const std::string& cell) {
+            return std::stoi(cell.substr(cell.find_first_of("0123456789")));
+        };
+        const int first = rowOf(address.substr(0, address.find(':'))),
+                  last = rowOf(address.substr(address.find(':') + 1));
+        s_.Check(first >= 1 && last >= first, "bad range " + address);
         for (int row = first; row <= last; ++row) ++Data.Levels[row];
         Data.Groups.push_back(address);
     }
     std::optional<std::string> CommentText(const std::string& address) const override {
         const auto found = Data.Comments.find(address);
-        if (found == Data.Comments.end()) return std::nullopt;
-        return found->second;
+        return found == Data.Comments.end() ? std::nullopt : std::optional(found->second);
     }
     void AddComment(const std::string& address) override {
-        state_->Call("AddComment", "AddComment:" + address);
-        Check(!Data.Comments.contains(address), "a comment is there");
+        s_.Call("AddComment", "AddComment:" + address);
+        s_.Check(!Data.Comments.contains(address), "a comment is there");
         Data.Comments[address] = "";
     }
     void SetCommentText(const std::string& address, const std::string& text) override {
-        state_->Call("SetComment");
-        Check(Data.Comments.contains(address), "no comment");
+        s_.Call("SetComment");
+        s_.Check(Data.Comments.contains(address), "no comment");
         Data.Comments[address] = text;
     }
     void AddHyperlink(int row, int column, const std::string& address, const std::string& text) override {
-        state_->Call("AddHyperlink");
-        Check(row >= 1 && column >= 1, "no such cell");
+        s_.Call("AddHyperlink");
         Data.Cells[{row, column}] = text;
         Data.Links[{row, column}] = address;
     }
 
-    static void Check(bool ok, const std::string& why) {
-        if (!ok) throw SpreadsheetError(why);
-    }
-    // The row number of an A1 address (0 when it has none).
-    static int RowOf(const std::string& cell) {
-        const auto digits = cell.find_first_of("0123456789");
-        return digits == std::string::npos ? 0 : std::stoi(cell.substr(digits));
-    }
-
 private:
-    FakeSpreadsheetState* state_;
+    FakeSpreadsheetState& s_;
 };
 
 class FakeBook : public Workbook {
 public:
     FakeBook(FakeSpreadsheetState& state, std::string path, const FakeBookData& data)
-        : state_(state), path_(std::move(path)), active_(data.Active) {
+        : s_(state), path_(std::move(path)), active_(data.Active) {
         for (const FakeSheetData& sheet : data.Sheets) sheets_.push_back(std::make_unique<FakeSheet>(state, sheet));
     }
     Worksheet& ActiveSheet() override { return *sheets_.at(active_); }
     int WorksheetCount() const override { return static_cast<int>(sheets_.size()); }
-    Worksheet& WorksheetItem(int index) override {
-        FakeSheet::Check(index >= 1 && index <= WorksheetCount(), "no such sheet");
-        return *sheets_[static_cast<std::size_t>(index - 1)];
-    }
+    Worksheet& WorksheetItem(int index) override { return *sheets_.at(static_cast<std::size_t>(index - 1)); }
     Worksheet& SheetItem(const std::string& name) override {
-        state_.Call("SheetItem");
+        s_.Call("SheetItem");
         const auto folded = [](std::string s) {
             for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
             return s;
@@ -138,23 +125,19 @@ public:
         throw SpreadsheetError("no sheet " + name);
     }
     Worksheet& AddSheet() override {
-        state_.Call("AddSheet", "AddSheet");
-        sheets_.insert(
-            sheets_.begin() + static_cast<std::ptrdiff_t>(active_),
-            std::make_unique<FakeSheet>(state_, FakeSheetData{"Sheet" + std::to_string(sheets_.size() + 1)}));
-        return *sheets_[active_];
+        s_.Call("AddSheet", "AddSheet");
+        const auto at = sheets_.begin() + static_cast<std::ptrdiff_t>(active_);
+        return **sheets_.insert(at, std::make_unique<FakeSheet>(s_, FakeSheetData{"Sheet"}));
     }
     void Save() override {
-        state_.Call("Save", "Save");
-        FakeSheet::Check(!path_.empty(), "never saved");
-        state_.Files[path_] = Snapshot();
+        s_.Call("Save", "Save");
+        s_.Files[path_] = Snapshot();
     }
     void SaveAs(const std::string& path) override {
-        state_.Call("SaveAs", "SaveAs:" + path);
-        path_ = path;
-        state_.Files[path_] = Snapshot();
+        s_.Call("SaveAs", "SaveAs:" + path);
+        s_.Files[path_ = path] = Snapshot();
     }
-    void Close() override { state_.Call("Close", "Close"); }
+    void Close() override { s_.Call("Close", "Close"); }
 
 private:
     FakeBookData Snapshot() const {
@@ -163,7 +146,7 @@ private:
         return data;
     }
 
-    FakeSpreadsheetState& state_;
+    FakeSpreadsheetState& s_;
     std::string path_;
     std::size_t active_;
     std::vector<std::unique_ptr<FakeSheet>> sheets_;
@@ -171,22 +154,22 @@ private:
 
 class FakeApplication : public SpreadsheetApplication {
 public:
-    explicit FakeApplication(FakeSpreadsheetState& state) : state_(state) {}
-    void SetVisible(bool visible) override { state_.Call("Visible", visible ? "Visible:1" : "Visible:0"); }
+    explicit FakeApplication(FakeSpreadsheetState& state) : s_(state) {}
+    void SetVisible(bool visible) override { s_.Call("Visible", visible ? "Visible:1" : "Visible:0"); }
     Workbook& OpenWorkbook(const std::string& path) override {
-        state_.Call("Open", "Open:" + path);
-        const auto found = state_.Files.find(path);
-        if (found == state_.Files.end()) throw SpreadsheetError("cannot read " + path);
-        return *books_.emplace_back(std::make_unique<FakeBook>(state_, path, found->second));
+        s_.Call("Open", "Open:" + path);
+        const auto found = s_.Files.find(path);
+        s_.Check(found != s_.Files.end(), "cannot read " + path);
+        return *books_.emplace_back(std::make_unique<FakeBook>(s_, path, found->second));
     }
     Workbook& AddWorkbook() override {
-        state_.Call("AddWorkbook", "AddWorkbook");
-        return *books_.emplace_back(std::make_unique<FakeBook>(state_, "", FakeBookData{{FakeSheetData{"Sheet1"}}}));
+        s_.Call("AddWorkbook", "AddWorkbook");
+        return *books_.emplace_back(std::make_unique<FakeBook>(s_, "", FakeBookData{{FakeSheetData{"Sheet1"}}}));
     }
-    void Quit() override { state_.Call("Quit", "Quit"); }
+    void Quit() override { s_.Call("Quit", "Quit"); }
 
 private:
-    FakeSpreadsheetState& state_;
+    FakeSpreadsheetState& s_;
     std::vector<std::unique_ptr<FakeBook>> books_;
 };
 
