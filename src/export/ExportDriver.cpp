@@ -152,7 +152,11 @@ public:
         list_.Status().ShowStatus(kStatusExporting);
         const int checkedCount = list_.CountCheckedRows();
         groupCount_ = 0;
-        for (int j = 0; j < columns_; ++j) groupCount_ += Column(j).Group ? 1 : 0;
+        levels_.assign(static_cast<std::size_t>(columns_), 0);
+        for (int j = 0; j < columns_; ++j) {
+            levels_[static_cast<std::size_t>(j)] = groupCount_;
+            groupCount_ += Column(j).Group ? 1 : 0;
+        }
 
         int written = 0;
         for (int i = 0; i < rows; ++i) {
@@ -173,6 +177,12 @@ public:
 private:
     ExportColumn& Column(int j) { return settings_.ExportColumns[static_cast<std::size_t>(j)]; }
     GroupState& Group(int j) { return groups_[static_cast<std::size_t>(j)]; }
+    // The outline level of grouped column k: the number of grouped columns before it. It equals k
+    // when the grouped columns are the first ones; counting by it keeps the rows in step when they
+    // are not (a column before them ungrouped): the group of the first grouped column then ends on
+    // its last row and leaves no empty row, as the group of column 0 would do with one grouped
+    // column, instead of a range that ends above its start and a row counter that goes back.
+    int Level(int k) const { return levels_[static_cast<std::size_t>(k)]; }
 
     // Opens the workbook and the sheet to write into; the start row.
     int OpenTargetSheet() {
@@ -250,7 +260,7 @@ private:
             // start are cleared, so that one beginning with an empty value takes its start from
             // that row (see WriteRow) instead of reaching back over the rows of the group before.
             for (int m = k + 1; m + 1 < columns_; ++m) Group(m) = GroupState{};
-            rowCounter_ += groupCount_ - 1 - k;
+            rowCounter_ += groupCount_ - 1 - Level(k);
             return;
         }
     }
@@ -259,7 +269,7 @@ private:
     void GroupLevel(int k) {
         for (; k + 1 < columns_; ++k) {
             if (!Column(k).Group) continue;
-            const int off = groupCount_ - 2 - k;
+            const int off = groupCount_ - 2 - Level(k);
             sheet_->GroupRows(CellAddress(Group(k).GroupStart, k + 1) + ":" + CellAddress(rowCounter_ + off, k + 1));
         }
     }
@@ -273,6 +283,7 @@ private:
     std::vector<GroupState> groups_;
     int rowCounter_ = 0;
     int groupCount_ = 0;
+    std::vector<int> levels_;
 };
 
 }  // namespace

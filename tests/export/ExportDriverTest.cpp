@@ -122,6 +122,18 @@ TEST_F(ExportDriverTest, WithoutAGroupedColumnEveryCheckedRowTakesOneSheetRow) {
     }
 }
 
+TEST_F(ExportDriverTest, AGroupedColumnAfterAnUngroupedOneIsTheFirstOutlineLevel) {
+    // Album alone grouped, after the artist: each album's group ends on its last title row.
+    AddRows(kTwoArtists);
+    settings.ExportColumns[0].Group = false;
+    ASSERT_EQ(Export(NewBook()), kExportDone);
+    const FakeSheetData& sheet = Saved("Music");
+    EXPECT_EQ(Layout(sheet), (Lines{"0:Artist|Album|Title", "0:A1|X|", "1:||01", "1:A1||02", "0:A1|Y|", "1:||03",
+                                    "0:A2|Z|", "1:||04", "1:A2||05", "0:A2|W|", "1:||06"}));
+    EXPECT_EQ(sheet.Groups, (Lines{"B3:B4", "B6:B6", "B8:B9", "B11:B11"}));
+    EXPECT_EQ(sheet.Comments.at("A1"), "11");
+}
+
 TEST_F(ExportDriverTest, HyperlinksLeadToTheFileUrlOfTheRowOrToTheNetworkAddressScript) {
     AddRows({{"/m/Кино/a b#1%.mp3"}, {"/m/A-Z_.~/x+y.mp3"}});
     SetColumns({
