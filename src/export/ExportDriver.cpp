@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -32,8 +33,9 @@ constexpr const char* kCommentCell = "A1";
 // The A1 address of a cell: the column letters (1 is A, 27 is AA) followed by the row number.
 std::string CellAddress(int row, int column) {
     std::string letters;
-    for (int c = column; c > 0; c = (c - 1) / 26)
+    for (int c = column; c > 0; c = (c - 1) / 26) {
         letters.insert(letters.begin(), static_cast<char>('A' + (c - 1) % 26));
+    }
     return letters + std::to_string(row);
 }
 
@@ -96,7 +98,11 @@ private:
 // not saved) and quits the application; failures then change nothing any more and are not shown.
 class OpenApplication {
 public:
-    explicit OpenApplication(std::unique_ptr<SpreadsheetApplication> app) : app_(std::move(app)) {}
+    // Creates the application by its program identifier.
+    OpenApplication(SpreadsheetProvider& spreadsheet, const std::string& progId)
+        : app_(spreadsheet.CreateApplication(progId)) {
+        if (!app_) throw SpreadsheetError("не удалось запустить " + progId);
+    }
     ~OpenApplication() { Release(); }
     OpenApplication(const OpenApplication&) = delete;
     OpenApplication& operator=(const OpenApplication&) = delete;
@@ -295,7 +301,7 @@ int ListWorkbookSheets(SpreadsheetProvider& spreadsheet, const std::string& path
     const std::optional<std::string> progId = GetSpreadsheetProgId(spreadsheet);
     if (!progId) return -1;
     try {
-        OpenApplication open(spreadsheet.CreateApplication(*progId));
+        OpenApplication open(spreadsheet, *progId);
         open.App().SetVisible(false);
         open.SetBook(open.App().OpenWorkbook(path));
         const int count = open.Book().WorksheetCount();
@@ -322,7 +328,7 @@ int ExportToWorkbook(FileList& list, AppSettings& settings, const ExportTarget& 
         const LookAheadRow lookAhead(list);
         list.Status().ShowStatus(kStatusCreating + *progId + kStatusObjectEnd);
         try {
-            OpenApplication open(spreadsheet.CreateApplication(*progId));
+            OpenApplication open(spreadsheet, *progId);
             ResetFolderCounters(list);
             open.App().SetVisible(false);
             WorkbookExport(list, settings, target, open).Run(lookAhead.Rows());

@@ -289,6 +289,12 @@ TEST_F(ExportDriverTest, AFailureClosesTheWorkbookUnsavedQuitsAndNamesTheWorkboo
             EXPECT_EQ(std::count(spreadsheet.Calls.begin(), spreadsheet.Calls.end(), "Close"), c.BookOpened ? 1 : 0);
         }
     }
+    spreadsheet.Failing.clear();
+    spreadsheet.CreatesNone = true;
+    host.Messages.clear();
+    EXPECT_EQ(Export(Existing("Music")), kExportFailed);
+    EXPECT_EQ(host.Messages.at(0).Text, ExportFailedText(kBook, "не удалось запустить Fake.Application.1"));
+    EXPECT_EQ(list.RowCount(), 6);
     EXPECT_EQ(ExportFailedText("/b/x.xlsx", "why"), "Экспорт в книгу \"/b/x.xlsx\" не выполнен: why");
 }
 

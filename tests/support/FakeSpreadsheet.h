@@ -179,9 +179,10 @@ public:
     std::optional<std::string> ProgId() const override { return Id; }
     std::unique_ptr<SpreadsheetApplication> CreateApplication(const std::string& progId) override {
         Call("Create", "Create:" + progId);
-        return std::make_unique<FakeApplication>(*this);
+        return CreatesNone ? nullptr : std::make_unique<FakeApplication>(*this);
     }
     std::optional<std::string> Id = "Fake.Application.1";
+    bool CreatesNone = false;  // an application the provider cannot create
 };
 
 }  // namespace tagmora::test
