@@ -14,7 +14,8 @@ namespace tagmora {
 // " Подождите..."; "Нет выбранных файлов." when no row is checked; otherwise the export dialog on
 // the first checked row, and after "Начать" SaveSettings and ExportToWorkbook (after a declined
 // "Начать" SaveSettings only). `target` keeps the dialog's choice from one export to the next;
-// `openHelp` is F1 of the dialog.
+// `openHelp` is F1 of the dialog. The dialog lists sheets through ListWorkbookSheets on
+// `spreadsheet`.
 void ExportMnuClick(FileList& list, AppSettings& settings, SettingsStore& store, ExportDialogPort& dialog,
                     SpreadsheetProvider& spreadsheet, ExportTarget& target, const std::function<void()>& openHelp);
 

@@ -32,7 +32,17 @@ inline constexpr int kExportFailed = -2;         // stopped by a failure, shown 
 // ExportToWorkbook: writes the checked rows of `list` into target.SheetName of target.BookPath
 // (made from the template when target.NewBook), reporting through the list's status reporter and
 // host. Clears Group of the last export column in `settings`. The list is as before afterwards.
+//
+// A new workbook is the template `settings.Path + "/" + kTemplateFileName` saved under BookPath;
+// when that file is missing the application's new empty workbook takes its place, and a sheet
+// without a comment on A1 gets one. A local hyperlink links to the file URL of the row's path
+// ("file:///m/a%20b.mp3"). When the application refuses a call (a sheet name, a file it cannot
+// open or save), the export stops: the workbook is closed unsaved (a workbook on disk stays as it
+// was), the application quits, and ExportFailedText shows in a box (caption "Tagmora", error icon).
 int ExportToWorkbook(FileList& list, AppSettings& settings, const ExportTarget& target,
                      SpreadsheetProvider& spreadsheet);
+
+// The text of the failure box: Экспорт в книгу "/m/list.xlsx" не выполнен: <reason>.
+std::string ExportFailedText(const std::string& bookPath, const std::string& reason);
 
 }  // namespace tagmora

@@ -14,9 +14,6 @@
 
 namespace tagmora {
 
-// The box shown when the settings could not be saved (error icon, caption "Tagmora").
-inline constexpr const char* kSettingsNotSaved = "Не удалось сохранить настройки.";
-
 // What the command asks of the main window.
 struct SettingsWindow {
     // The column visibility and widths of the main list from ShowItem and HeaderWidth.
