@@ -71,6 +71,9 @@ std::unique_ptr<Package> Package::FromBytes(std::string bytes) {
     auto package = std::make_unique<Package>();
     Impl& impl = *package->impl_;
     impl.bytes = std::move(bytes);
+    constexpr const char* kNotZip = "файл не является книгой .xlsx (это не архив ZIP или архив повреждён)";
+    // Even an empty archive has its 22-byte end record.
+    if (impl.bytes.size() < 22) Fail(kNotZip);
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* source = zip_source_buffer_create(impl.bytes.data(), impl.bytes.size(), 0, &error);
@@ -79,7 +82,7 @@ std::unique_ptr<Package> Package::FromBytes(std::string bytes) {
     if (!impl.zip) {
         zip_source_free(source);
         zip_error_fini(&error);
-        Fail("файл не является книгой .xlsx (это не архив ZIP или архив повреждён)");
+        Fail(kNotZip);
     }
     zip_error_fini(&error);
     const zip_int64_t count = zip_get_num_entries(impl.zip.get(), 0);
