@@ -105,13 +105,8 @@ SheetModel::Data& SheetModel::Loaded() const {
 void SheetModel::LoadComments(Data& data) const {
     pugi::xml_node legacy = data.Xml.Child(data.Xml.Root(), "legacyDrawing");
     if (legacy) {
-        for (pugi::xml_attribute a : legacy.attributes()) {
-            const std::string_view name = a.name();
-            if (name.size() > 3 && name.substr(name.size() - 3) == ":id") {
-                if (const Relationship* rel = data.Rels.ById(a.value()); rel != nullptr && !rel->External)
-                    data.VmlPart = data.Rels.PartOf(*rel);
-            }
-        }
+        if (const Relationship* rel = data.Rels.ById(RelIdOf(legacy)); rel != nullptr && !rel->External)
+            data.VmlPart = data.Rels.PartOf(*rel);
     }
     const Relationship* rel = data.Rels.ByType("comments");
     if (rel == nullptr || rel->External || !book_.Pkg().Has(data.Rels.PartOf(*rel))) return;

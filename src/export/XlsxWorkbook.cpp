@@ -45,6 +45,14 @@ std::string ErrnoText(int error) {
 
 }  // namespace
 
+std::string RelIdOf(pugi::xml_node node) {
+    for (pugi::xml_attribute a : node.attributes()) {
+        const std::string_view name = a.name();
+        if (name.size() > 3 && name.substr(name.size() - 3) == ":id") return a.value();
+    }
+    return {};
+}
+
 BookModel::BookModel(std::unique_ptr<Package> package, std::string path)
     : package_(std::move(package)), path_(std::move(path)) {
     if (!package_->Has("[Content_Types].xml")) throw SpreadsheetError("в файле нет книги (нет [Content_Types].xml)");
@@ -63,13 +71,12 @@ BookModel::BookModel(std::unique_ptr<Package> package, std::string path)
     for (pugi::xml_attribute a : workbook_.Root().attributes())
         if (std::string_view(a.value()) == kStrictRelNs) relNs_ = kStrictRelNs;
     relTypeBase_ = relNs_ + "/";
-    relPrefix_ = workbook_.RelPrefix(relNs_);
     worksheetContentType_ = kWorksheetType;
     for (pugi::xml_node sheet : workbook_.Child(workbook_.Root(), "sheets").children()) {
         if (LocalName(sheet) != "sheet") continue;
         auto entry = std::make_unique<Entry>();
         entry->Node = sheet;
-        const Relationship* rel = workbookRels_.ById(sheet.attribute((relPrefix_ + "id").c_str()).value());
+        const Relationship* rel = workbookRels_.ById(RelIdOf(sheet));
         if (rel != nullptr && !rel->External && EndsWith(rel->Type, "/worksheet")) {
             relTypeBase_ = rel->Type.substr(0, rel->Type.size() - 9);
             entry->Part = package_->Find(workbookRels_.PartOf(*rel));
@@ -186,7 +193,7 @@ Worksheet& BookModel::AddSheet() {
     pugi::xml_node node = sheetsNode.insert_child_before(workbook_.Qualified("sheet").c_str(), active.Node);
     node.append_attribute("name") = name.c_str();
     node.append_attribute("sheetId") = sheetId + 1;
-    node.append_attribute((relPrefix_ + "id").c_str()) = id.c_str();
+    node.append_attribute((workbook_.RelPrefix(relNs_) + "id").c_str()) = id.c_str();
     // Sheet-local names of the sheets from here on move one place up.
     for (pugi::xml_node defined : workbook_.Child(workbook_.Root(), "definedNames").children()) {
         pugi::xml_attribute local = defined.attribute("localSheetId");

@@ -111,7 +111,6 @@ private:
     Relationships workbookRels_;
     std::string relTypeBase_;
     std::string relNs_;
-    std::string relPrefix_;
     std::vector<std::unique_ptr<Entry>> sheets_;
     std::vector<std::string> sharedStrings_;
     bool sharedStringsLoaded_ = false;
@@ -119,6 +118,9 @@ private:
     bool dropCalcChain_ = false;
     bool closed_ = false;
 };
+
+// The value of the element's relationship id attribute ("r:id", whatever its prefix).
+std::string RelIdOf(pugi::xml_node node);
 
 // The reason of a failed file operation, in words ("нет доступа").
 std::string ErrnoReason(int error);

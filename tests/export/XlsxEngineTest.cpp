@@ -206,6 +206,11 @@ TEST_F(XlsxEngineTest, OpenedWorkbookKeepsWhatItDoesNotChange) {
                  "</x:formula></x:cfRule></x:conditionalFormatting><x:pageMargins left=\"1\" right=\"1\" top=\"1\" "
                  "bottom=\"1\" header=\"0\" footer=\"0\"/><x:extLst/></x:worksheet>");
     package->Put("xl/custom/blob.bin", std::string("\x00\x01 raw \xff", 8));
+    const std::string workbookXml =
+        "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheets><sheet xmlns:r=\""
+        "http://schemas.openxmlformats.org/officeDocument/2006/relationships\" name=\"S\" sheetId=\"1\" r:id=\"rId1\"/>"
+        "</sheets></workbook>";
+    package->Put("xl/workbook.xml", workbookXml);
     WriteFile(dir_ / "theirs.xlsx", package->Write());
     {
         Workbook& book = app_->OpenWorkbook(dir_ / "theirs.xlsx");
@@ -231,6 +236,7 @@ TEST_F(XlsxEngineTest, OpenedWorkbookKeepsWhatItDoesNotChange) {
     EXPECT_EQ(order, (std::vector<std::string>{"x:sheetViews", "x:sheetData", "x:mergeCells", "x:conditionalFormatting",
                                                "x:hyperlinks", "x:pageMargins", "x:extLst"}));
     EXPECT_EQ(Part(dir_ / "theirs.xlsx", "xl/custom/blob.bin"), std::string("\x00\x01 raw \xff", 8));
+    EXPECT_EQ(Part(dir_ / "theirs.xlsx", "xl/workbook.xml"), workbookXml);
     Worksheet& sheet = app_->OpenWorkbook(dir_ / "theirs.xlsx").ActiveSheet();
     EXPECT_EQ(sheet.CellValue(2, 1), "text now");
     EXPECT_EQ(sheet.CellValue(3, 1), " kept ");
