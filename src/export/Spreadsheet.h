@@ -30,7 +30,8 @@ public:
     // first or last, or the name of another sheet of the workbook (ignoring case).
     virtual void SetName(const std::string& name) = 0;
 
-    // "Cells"(row, column): the value as text (empty for an empty cell).
+    // "Cells"(row, column): the value as text (empty for an empty cell): a text as it is, a number
+    // as the workbook stores it ("4.5"), a truth value as "TRUE" or "FALSE".
     virtual std::string CellValue(int row, int column) const = 0;
     // "Cells"(row, column) set: the text is stored as a text cell, exactly as given.
     virtual void SetCellValue(int row, int column, const std::string& value) = 0;

@@ -126,7 +126,7 @@ void SheetModel::SetName(const std::string& name) {
     book_.CheckOpen();
     book_.CheckName(*this, name);
     sheetNode_.attribute("name").set_value(name.c_str());
-    book_.MarkWorkbookDirty();
+    book_.SheetListChanged();
 }
 
 pugi::xml_node SheetModel::Row(int row, bool create) {

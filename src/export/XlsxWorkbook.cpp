@@ -206,6 +206,7 @@ Worksheet& BookModel::AddSheet() {
     SheetModel& sheet = *entry->Sheet;
     sheets_.insert(sheets_.begin() + index, std::move(entry));
     SetActiveIndex(index);
+    SheetListChanged();
     return sheet;
 }
 
@@ -238,6 +239,7 @@ void BookModel::Save() {
                 workbookRels_.Remove(std::string(rel->Id));
             }
         }
+        DropStaleSheetList();
         workbook_.Store(*package_);
         workbookRels_.Store(*package_);
         types_.Store(*package_);
@@ -247,6 +249,32 @@ void BookModel::Save() {
     } catch (const SpreadsheetError& e) {
         throw SpreadsheetError(std::string("Не удалось сохранить книгу: ") + e.what());
     }
+}
+
+void BookModel::DropStaleSheetList() {
+    // The application properties list the sheet names ("TitlesOfParts", counted in "HeadingPairs");
+    // both are optional, so a list that no longer holds goes rather than mislead.
+    if (!sheetListChanged_) return;
+    sheetListChanged_ = false;
+    Relationships root;
+    root.Load(*package_, "");
+    const Relationship* rel = root.ByType("extended-properties");
+    if (rel == nullptr || rel->External || !package_->Has(root.PartOf(*rel))) return;
+    XmlPart app;
+    try {
+        app.Load(*package_, root.PartOf(*rel));
+    } catch (const SpreadsheetError&) {
+        return;  // not ours to repair
+    }
+    for (pugi::xml_node child = app.Root().first_child(); child;) {
+        pugi::xml_node next = child.next_sibling();
+        if (LocalName(child) == "HeadingPairs" || LocalName(child) == "TitlesOfParts") {
+            app.Root().remove_child(child);
+            app.Dirty = true;
+        }
+        child = next;
+    }
+    app.Store(*package_);
 }
 
 void BookModel::SaveAs(const std::string& path) {

@@ -91,7 +91,12 @@ public:
     void CheckName(const SheetModel& sheet, const std::string& name) const;
     // A formula was replaced: the calculation chain goes (the programs rebuild it).
     void DropCalcChain() { dropCalcChain_ = true; }
-    void MarkWorkbookDirty() { workbook_.Dirty = true; }
+    // A sheet was renamed or added: the workbook part changed, and the sheet list that the
+    // document properties may hold is out of date.
+    void SheetListChanged() {
+        workbook_.Dirty = true;
+        sheetListChanged_ = true;
+    }
     void CheckOpen() const;
 
 private:
@@ -116,6 +121,8 @@ private:
     bool sharedStringsLoaded_ = false;
     std::string worksheetContentType_;
     bool dropCalcChain_ = false;
+    bool sheetListChanged_ = false;
+    void DropStaleSheetList();
     bool closed_ = false;
 };
 

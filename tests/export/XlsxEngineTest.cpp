@@ -251,6 +251,12 @@ TEST_F(XlsxEngineTest, AddedSheetShiftsSheetLocalNames) {
                  "<workbookView activeTab=\"0\"/></bookViews><sheets><sheet name=\"One\" sheetId=\"7\" r:id=\"rId1\"/>"
                  "</sheets><definedNames><definedName name=\"_xlnm.Print_Area\" localSheetId=\"0\">One!$A$1:$B$2"
                  "</definedName><definedName name=\"Global\">One!$A$1</definedName></definedNames></workbook>");
+    package->Put("_rels/.rels",
+                 "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
+                 "Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
+                 "Target=\"xl/workbook.xml\"/><Relationship Id=\"rId2\" Type=\"http://schemas.openxmlformats.org/"
+                 "officeDocument/2006/relationships/extended-properties\" Target=\"docProps/app.xml\"/></Relationships>");
+    package->Put("docProps/app.xml", "<Properties><Application>X</Application><HeadingPairs/><TitlesOfParts/></Properties>");
     WriteFile(dir_ / "names.xlsx", package->Write());
     Workbook& book = app_->OpenWorkbook(dir_ / "names.xlsx");
     EXPECT_EQ(book.AddSheet().Name(), "Sheet2");
@@ -260,6 +266,8 @@ TEST_F(XlsxEngineTest, AddedSheetShiftsSheetLocalNames) {
     EXPECT_FALSE(doc.select_node("//definedName[@name='Global']").node().attribute("localSheetId"));
     EXPECT_EQ(doc.select_node("//sheet[@name='Sheet2']").node().attribute("sheetId").as_int(), 8);
     EXPECT_EQ(doc.select_node("//workbookView").node().attribute("activeTab").as_int(), 0);
+    // The sheet list of the document properties, out of date now, is gone; the rest stays.
+    EXPECT_EQ(Part(dir_ / "names.xlsx", "docProps/app.xml"), "<Properties><Application>X</Application></Properties>");
 }
 
 TEST_F(XlsxEngineTest, MalformedFilesAreRefusedWithAReason) {
@@ -303,6 +311,30 @@ TEST_F(XlsxEngineTest, MalformedFilesAreRefusedWithAReason) {
     Workbook& book = app_->OpenWorkbook(dir_ / "brokensheet.xlsx");
     EXPECT_NE(ErrorOf([&] { book.ActiveSheet().CellValue(1, 1); }).find("Не удалось прочитать лист «Sheet1»"),
               std::string::npos);
+}
+
+// Patches the uncompressed size of `name` in the central directory of the archive.
+std::string WithDeclaredSize(std::string zip, const std::string& name, std::uint32_t size) {
+    for (auto pos = zip.find("PK\x01\x02"); pos != std::string::npos; pos = zip.find("PK\x01\x02", pos + 4)) {
+        const auto nameLength = static_cast<unsigned char>(zip[pos + 28]) | static_cast<unsigned char>(zip[pos + 29]) << 8;
+        if (zip.compare(pos + 46, nameLength, name) != 0) continue;
+        for (int i = 0; i < 4; ++i) zip[pos + 24 + i] = static_cast<char>(size >> (8 * i));
+    }
+    return zip;
+}
+
+TEST_F(XlsxEngineTest, PartSizesAreBounded) {
+    const std::string zip = xlsx::NewWorkbookPackage()->Write();
+    const struct {
+        std::uint32_t Declared;
+        const char* Reason;
+    } cases[] = {{static_cast<std::uint32_t>(xlsx::kMaxPartSize) + 1, "слишком велика"}, {20, "повреждена"}};
+    for (const auto& c : cases) {
+        WriteFile(dir_ / "sized.xlsx", WithDeclaredSize(zip, "xl/worksheets/sheet1.xml", c.Declared));
+        Workbook& book = app_->OpenWorkbook(dir_ / "sized.xlsx");
+        const std::string error = ErrorOf([&] { book.ActiveSheet().CellValue(1, 1); });
+        EXPECT_NE(error.find(std::string("xl/worksheets/sheet1.xml ") + c.Reason), std::string::npos) << error;
+    }
 }
 
 TEST_F(XlsxEngineTest, FailedSaveLeavesTheOldFile) {
