@@ -169,7 +169,13 @@ Worksheet& BookModel::AddSheet() {
     CheckOpen();
     const int index = ActiveIndex();
     Entry& active = *sheets_[static_cast<std::size_t>(index)];
-    if (active.Sheet) active.Sheet->Deselect();
+    if (active.Sheet) {
+        try {
+            active.Sheet->Deselect();
+        } catch (const SpreadsheetError&) {
+            // A sheet that cannot be read keeps its selection mark; the new sheet is added all the same.
+        }
+    }
     // A free default name and the next sheet id.
     std::string name;
     for (int n = static_cast<int>(sheets_.size()) + 1;; ++n) {
