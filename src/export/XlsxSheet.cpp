@@ -33,8 +33,14 @@ int ColumnOf(pugi::xml_node cell) {
 constexpr const char* kCommentsType = "application/vnd.openxmlformats-officedocument.spreadsheetml.comments+xml";
 constexpr const char* kVmlType = "application/vnd.openxmlformats-officedocument.vmlDrawing";
 
+// The drawing's namespaces, declared again on every element the engine adds, so that the element
+// reads the same in a drawing whose root declares other prefixes (or none).
+#define TAGMORA_VML_NAMESPACES                                                                                   \
+    " xmlns:v=\"urn:schemas-microsoft-com:vml\" xmlns:o=\"urn:schemas-microsoft-com:office:office\" "          \
+    "xmlns:x=\"urn:schemas-microsoft-com:office:excel\""
+
 constexpr const char* kVmlShapeType =
-    "<v:shapetype id=\"_x0000_t202\" coordsize=\"21600,21600\" o:spt=\"202\" path=\"m,l,21600r21600,l21600,xe\">"
+    "<v:shapetype" TAGMORA_VML_NAMESPACES " id=\"_x0000_t202\" coordsize=\"21600,21600\" o:spt=\"202\" path=\"m,l,21600r21600,l21600,xe\">"
     "<v:stroke joinstyle=\"miter\"/><v:path gradientshapeok=\"t\" o:connecttype=\"rect\"/></v:shapetype>";
 
 }  // namespace
@@ -321,7 +327,7 @@ void SheetModel::AddCommentShape(Data& data, int row, int column) {
     const int top = std::max(0, row - 2);
     std::string shape;
     if (data.Vml.find("_x0000_t202") == std::string::npos) shape += kVmlShapeType;
-    shape += "<v:shape id=\"_x0000_s" + std::to_string(next) +
+    shape += "<v:shape" TAGMORA_VML_NAMESPACES " id=\"_x0000_s" + std::to_string(next) +
              "\" type=\"#_x0000_t202\" style=\"position:absolute;margin-left:59.25pt;margin-top:1.5pt;width:108pt;"
              "height:59.25pt;z-index:1;visibility:hidden\" fillcolor=\"#ffffe1\" o:insetmode=\"auto\">"
              "<v:fill color2=\"#ffffe1\"/><v:shadow on=\"t\" color=\"black\" obscured=\"t\"/>"
@@ -390,6 +396,8 @@ void SheetModel::AddHyperlink(int row, int column, const std::string& address, c
     for (pugi::xml_node link = links.first_child(); link; link = link.next_sibling()) {
         int r = 0, c = 0;
         if (ParseCell(link.attribute("ref").value(), r, c) && r == row && c == column) {
+            // The old link's target goes with it.
+            if (const std::string old = RelIdOf(link); !old.empty()) data.Rels.Remove(old);
             links.remove_child(link);
             break;
         }

@@ -141,6 +141,7 @@ TEST_F(XlsxEngineTest, HyperlinksAreExternalRelationships) {
     auto sheet = Xml(dir_ / "book.xlsx", "xl/worksheets/sheet1.xml");
     auto rels = Xml(dir_ / "book.xlsx", "xl/worksheets/_rels/sheet1.xml.rels");
     ASSERT_EQ(sheet.select_nodes("//hyperlink").size(), 2u);
+    EXPECT_EQ(rels.select_nodes("//Relationship").size(), 2u);  // the replaced link's is gone
     for (const auto& [ref, target] : {std::pair{"C4", "file:///music/a%20b.mp3"}, {"C5", "https://example.org/?a=1&b=2"}}) {
         const std::string id = sheet.select_node(("//hyperlink[@ref='" + std::string(ref) + "']").c_str())
                                    .node().attribute("r:id").value();

@@ -14,8 +14,11 @@ import shutil
 import subprocess
 import sys
 import unittest
+import zipfile
+from xml.etree import ElementTree
 
 import openpyxl
+from openpyxl.comments import Comment
 from openpyxl.styles import Font, PatternFill
 
 TOOL = sys.argv[1]
@@ -134,6 +137,27 @@ class WrittenByOpenpyxl(unittest.TestCase):
                   ("comment", "A1"))
         self.assertEqual(out[:3], ["Ёлка", "added by openpyxl", "12"])
         self.assertTrue(out[3].startswith("error\t"), out[3])
+
+
+class CommentsOfOpenpyxl(unittest.TestCase):
+    def test_our_comment_joins_theirs(self):
+        wb = openpyxl.Workbook()
+        wb.active["B2"] = "noted"
+        wb.active["B2"].comment = Comment("theirs", "someone")
+        wb.save(path("comments.xlsx"))
+        out = run(("open", path("comments.xlsx")), ("getcomment", "B2"), ("comment", "A1"),
+                  ("commenttext", "A1", "42"), ("save",))
+        self.assertEqual(out, ["theirs"])
+        ws = openpyxl.load_workbook(path("comments.xlsx")).active
+        self.assertEqual(ws["A1"].comment.text, "42")
+        self.assertEqual(ws["B2"].comment.text, "theirs")
+        self.assertEqual(ws["B2"].value, "noted")
+        # Their drawing, with our shape in it, is still well-formed XML with its namespaces declared.
+        with zipfile.ZipFile(path("comments.xlsx")) as package:
+            (vml,) = [n for n in package.namelist() if n.endswith(".vml")]
+            root = ElementTree.fromstring(package.read(vml))
+        rows = sorted(e.text for e in root.iter("{urn:schemas-microsoft-com:office:excel}Row"))
+        self.assertEqual(rows, ["0", "1"])
 
 
 if __name__ == "__main__":
