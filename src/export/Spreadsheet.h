@@ -27,7 +27,8 @@ public:
     // "Name".
     virtual std::string Name() const = 0;
     // "Name" set. Refused: empty, longer than 31 characters, one of []:*?/\ in it, an apostrophe
-    // first or last, or the name of another sheet of the workbook (ignoring case).
+    // first or last, or the name of another sheet of the workbook (ignoring case); the built-in
+    // engine also refuses control characters and bytes that are no UTF-8.
     virtual void SetName(const std::string& name) = 0;
 
     // "Cells"(row, column): the value as text (empty for an empty cell): a text as it is, a number

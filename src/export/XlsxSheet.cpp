@@ -402,7 +402,7 @@ void SheetModel::AddHyperlink(int row, int column, const std::string& address, c
             break;
         }
     }
-    const std::string id = data.Rels.Add(book_.RelType("hyperlink"), address, true);
+    const std::string id = data.Rels.Add(book_.RelType("hyperlink"), AttributeText(address), true);
     pugi::xml_node link = links.append_child(data.Xml.Qualified("hyperlink").c_str());
     link.append_attribute("ref") = ref.c_str();
     link.append_attribute((data.Xml.RelPrefix(book_.RelNs()) + "id").c_str()) = id.c_str();

@@ -96,7 +96,11 @@ bool ParseRange(std::string_view address, CellRange& range) {
     return true;
 }
 
-std::string EscapeCellText(std::string_view text) {
+std::string EscapeCellText(std::string_view input) {
+    // Bytes that are no UTF-8 would make the part unreadable: they become replacement characters.
+    std::string sanitised;
+    if (!text::IsValidUtf8(input)) sanitised = text::SanitizeUtf8(input);
+    const std::string_view text = sanitised.empty() ? input : std::string_view(sanitised);
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -128,6 +132,30 @@ std::string UnescapeCellText(std::string_view stored) {
             i += 6;
         } else {
             out += stored[i];
+        }
+    }
+    return out;
+}
+
+std::string AttributeText(std::string_view input) {
+    static const char kHex[] = "0123456789ABCDEF";
+    const std::string text = text::IsValidUtf8(input) ? std::string(input) : text::SanitizeUtf8(input);
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 || c == 0x7F) {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        } else if (c == 0xEF && i + 2 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0xBF &&
+                   static_cast<unsigned char>(text[i + 2]) >= 0xBE) {
+            out += "%EF%BF%";
+            out += kHex[static_cast<unsigned char>(text[i + 2]) >> 4];
+            out += kHex[static_cast<unsigned char>(text[i + 2]) & 15];
+            i += 2;
+        } else {
+            out += static_cast<char>(c);
         }
     }
     return out;

@@ -28,9 +28,13 @@ struct CellRange {
 bool ParseRange(std::string_view address, CellRange& range);
 
 // The text as a workbook stores it: control characters other than tab and line feed become
-// "_xHHHH_", and an underscore that would start such an escape becomes "_x005F_".
+// "_xHHHH_", and an underscore that would start such an escape becomes "_x005F_"; bytes that are
+// no UTF-8 become replacement characters.
 std::string EscapeCellText(std::string_view text);
-// The reverse: every "_xHHHH_" becomes its character.
+// A link address as a relationship target can hold it: bytes that are no UTF-8 become
+// replacement characters, control characters (and U+FFFE, U+FFFF) their %XX escapes.
+std::string AttributeText(std::string_view text);
+// The reverse of EscapeCellText: every "_xHHHH_" becomes its character.
 std::string UnescapeCellText(std::string_view stored);
 // Whether the stored text needs xml:space="preserve" (leading or trailing white space, tabs, line
 // breaks).

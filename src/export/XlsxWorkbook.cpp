@@ -2,6 +2,7 @@
 // adding sheets, sheet names, shared strings, and saving through a temporary file.
 #include "export/XlsxWorkbook.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #include "common/Text.h"
@@ -149,6 +150,10 @@ void BookModel::CheckName(const SheetModel& sheet, const std::string& name) cons
     if (text::CodePointCount(name) > 31) throw SpreadsheetError("Имя листа «" + name + "» длиннее 31 символа");
     if (name.find_first_of("[]:*?/\\") != std::string::npos)
         throw SpreadsheetError("Имя листа «" + name + "» содержит один из знаков []:*?/\\");
+    if (!text::IsValidUtf8(name) || std::any_of(name.begin(), name.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+        }))
+        throw SpreadsheetError("Имя листа содержит управляющий знак или не является текстом UTF-8");
     if (name.front() == '\'' || name.back() == '\'')
         throw SpreadsheetError("Имя листа «" + name + "» начинается или кончается апострофом");
     for (const auto& entry : sheets_) {

@@ -71,9 +71,12 @@ TEST_F(XlsxEngineTest, CellTextsRoundTrip) {
         {1048576, 1, "last row"},     {8, 1, "\xEF\xBF\xBF noncharacter"},
         {9, 2, ""},
     };
+    const std::string notUtf8 = "bad \xC3 byte";
     Workbook& book = RoundTrip([&](Workbook& b) {
         for (const auto& c : cells) b.ActiveSheet().SetCellValue(c.Row, c.Column, c.Text);
+        b.ActiveSheet().SetCellValue(10, 1, notUtf8);
     });
+    EXPECT_EQ(book.ActiveSheet().CellValue(10, 1), "bad \xEF\xBF\xBD byte");
     for (const auto& c : cells) EXPECT_EQ(book.ActiveSheet().CellValue(c.Row, c.Column), c.Text) << c.Row;
     EXPECT_EQ(book.ActiveSheet().CellValue(1, 2), "");
     EXPECT_EQ(book.ActiveSheet().CellValue(100, 1), "");
@@ -136,13 +139,15 @@ TEST_F(XlsxEngineTest, HyperlinksAreExternalRelationships) {
         b.ActiveSheet().AddHyperlink(4, 3, "file:///music/old.mp3", "old");
         b.ActiveSheet().AddHyperlink(4, 3, "file:///music/a%20b.mp3", "a b.mp3");
         b.ActiveSheet().AddHyperlink(5, 3, "https://example.org/?a=1&b=2", "web");
+        b.ActiveSheet().AddHyperlink(6, 3, "file:///music/\x01\xFF.mp3", "odd");
     });
     EXPECT_EQ(book.ActiveSheet().CellValue(4, 3), "a b.mp3");
     auto sheet = Xml(dir_ / "book.xlsx", "xl/worksheets/sheet1.xml");
     auto rels = Xml(dir_ / "book.xlsx", "xl/worksheets/_rels/sheet1.xml.rels");
-    ASSERT_EQ(sheet.select_nodes("//hyperlink").size(), 2u);
-    EXPECT_EQ(rels.select_nodes("//Relationship").size(), 2u);  // the replaced link's is gone
-    for (const auto& [ref, target] : {std::pair{"C4", "file:///music/a%20b.mp3"}, {"C5", "https://example.org/?a=1&b=2"}}) {
+    ASSERT_EQ(sheet.select_nodes("//hyperlink").size(), 3u);
+    EXPECT_EQ(rels.select_nodes("//Relationship").size(), 3u);  // the replaced link's is gone
+    for (const auto& [ref, target] : {std::pair{"C4", "file:///music/a%20b.mp3"}, {"C5", "https://example.org/?a=1&b=2"},
+                                      {"C6", "file:///music/%01\xEF\xBF\xBD.mp3"}}) {
         const std::string id = sheet.select_node(("//hyperlink[@ref='" + std::string(ref) + "']").c_str())
                                    .node().attribute("r:id").value();
         auto rel = rels.select_node(("//Relationship[@Id='" + id + "']").c_str()).node();
@@ -182,7 +187,7 @@ TEST_F(XlsxEngineTest, SheetNamesAreRefusedByTheRules) {
     book.AddSheet().SetName("Other");
     Worksheet& sheet = book.WorksheetItem(2);
     for (const std::string bad : {"", "a[b", "a]b", "a:b", "a*b", "a?b", "a/b", "a\\b", "'quoted", "quoted'", "OTHER",
-                                  "другое имя листа длиннее тридцати одного"}) {
+                                  "другое имя листа длиннее тридцати одного", "tab\there", "bad \xFF byte"}) {
         EXPECT_THROW(sheet.SetName(bad), SpreadsheetError) << bad;
         EXPECT_EQ(sheet.Name(), "Sheet1");
     }
