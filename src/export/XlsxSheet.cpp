@@ -203,13 +203,19 @@ std::string SheetModel::CellValue(int row, int column) const {
 void SheetModel::SetText(int row, int column, const std::string& value) {
     pugi::xml_node cell = Cell(row, column, true);
     Data& data = *data_;
+    std::string sharedIndex;  // of a shared formula whose master this cell was
     for (pugi::xml_node child = cell.first_child(); child;) {
         pugi::xml_node next = child.next_sibling();
         const std::string_view local = LocalName(child);
-        if (local == "f") book_.DropCalcChain();
+        if (local == "f") {
+            book_.DropCalcChain();
+            if (std::string_view(child.attribute("t").value()) == "shared" && child.attribute("ref"))
+                sharedIndex = child.attribute("si").value();
+        }
         if (local != "extLst") cell.remove_child(child);
         child = next;
     }
+    if (!sharedIndex.empty()) DropSharedFormula(sharedIndex);
     cell.remove_attribute("cm");
     cell.remove_attribute("vm");
     if (pugi::xml_attribute t = cell.attribute("t")) {
@@ -228,6 +234,20 @@ void SheetModel::SetText(int row, int column, const std::string& value) {
     changed = {std::min(changed.FirstRow, row), std::min(changed.FirstColumn, column), std::max(changed.LastRow, row),
                std::max(changed.LastColumn, column)};
     data.Xml.Dirty = true;
+}
+
+void SheetModel::DropSharedFormula(const std::string& sharedIndex) {
+    // The cells that shared the master's formula keep their last values; their formula went with
+    // the master, which alone held its text.
+    Data& data = *data_;
+    const std::string fName = data.Xml.Qualified("f");
+    for (const auto& [number, row] : data.Rows) {
+        for (pugi::xml_node cell : row.children()) {
+            pugi::xml_node f = cell.child(fName.c_str());
+            if (f && std::string_view(f.attribute("t").value()) == "shared" && sharedIndex == f.attribute("si").value())
+                cell.remove_child(f);
+        }
+    }
 }
 
 void SheetModel::SetCellValue(int row, int column, const std::string& value) {

@@ -48,6 +48,7 @@ private:
     pugi::xml_node Row(int row, bool create);
     pugi::xml_node Cell(int row, int column, bool create);
     void SetText(int row, int column, const std::string& value);
+    void DropSharedFormula(const std::string& sharedIndex);
     pugi::xml_node InsertInOrder(std::string_view local);
     void LoadComments(Data& data) const;
     void MakeComments(Data& data);

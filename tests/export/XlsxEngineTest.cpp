@@ -205,8 +205,10 @@ TEST_F(XlsxEngineTest, OpenedWorkbookKeepsWhatItDoesNotChange) {
                  "<?xml version=\"1.0\"?>\n<x:worksheet xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
                  "<x:sheetViews><x:sheetView workbookViewId=\"0\"/></x:sheetViews><x:sheetData>"
                  "<x:row r=\"2\" ht=\"30\" customHeight=\"1\"><x:c r=\"A2\" s=\"3\"><x:f>1+1</x:f><x:v>2</x:v></x:c>"
-                 "<x:c r=\"B2\" t=\"b\"><x:v>1</x:v></x:c></x:row><x:row spans=\"1:2\"><x:c t=\"str\"><x:v> kept </x:v></x:c>"
-                 "<x:c s=\"1\"><x:v>4.5</x:v></x:c></x:row></x:sheetData>"
+                 "<x:c r=\"B2\" t=\"b\"><x:v>1</x:v></x:c><x:c r=\"D2\"><x:f t=\"shared\" ref=\"D2:D3\" si=\"0\">B2"
+                 "</x:f><x:v>1</x:v></x:c></x:row><x:row spans=\"1:2\"><x:c t=\"str\"><x:v> kept </x:v></x:c>"
+                 "<x:c s=\"1\"><x:v>4.5</x:v></x:c><x:c r=\"D3\"><x:f t=\"shared\" si=\"0\"/><x:v>0</x:v></x:c></x:row>"
+                 "</x:sheetData>"
                  "<x:mergeCells count=\"1\"><x:mergeCell ref=\"D1:E1\"/></x:mergeCells>"
                  "<x:conditionalFormatting sqref=\"A1\"><x:cfRule type=\"expression\" priority=\"1\"><x:formula>TRUE"
                  "</x:formula></x:cfRule></x:conditionalFormatting><x:pageMargins left=\"1\" right=\"1\" top=\"1\" "
@@ -217,6 +219,12 @@ TEST_F(XlsxEngineTest, OpenedWorkbookKeepsWhatItDoesNotChange) {
         "http://schemas.openxmlformats.org/officeDocument/2006/relationships\" name=\"S\" sheetId=\"1\" r:id=\"rId1\"/>"
         "</sheets></workbook>";
     package->Put("xl/workbook.xml", workbookXml);
+    package->Put("xl/calcChain.xml", "<calcChain><c r=\"A2\" i=\"1\"/></calcChain>");
+    package->Put("xl/_rels/workbook.xml.rels",
+                 "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
+                 "Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
+                 "Target=\"worksheets/sheet1.xml\"/><Relationship Id=\"rId3\" Type=\"http://schemas.openxmlformats.org/"
+                 "officeDocument/2006/relationships/calcChain\" Target=\"calcChain.xml\"/></Relationships>");
     WriteFile(dir_ / "theirs.xlsx", package->Write());
     {
         Workbook& book = app_->OpenWorkbook(dir_ / "theirs.xlsx");
@@ -227,6 +235,7 @@ TEST_F(XlsxEngineTest, OpenedWorkbookKeepsWhatItDoesNotChange) {
         EXPECT_EQ(sheet.CellValue(3, 2), "4.5");
         sheet.SetCellValue(2, 1, "text now");
         sheet.SetCellValue(3, 3, "new");
+        sheet.SetCellValue(2, 4, "master gone");
         sheet.AddHyperlink(1, 1, "https://example.org/", "link");
         book.Save();
         book.Close();
@@ -236,6 +245,12 @@ TEST_F(XlsxEngineTest, OpenedWorkbookKeepsWhatItDoesNotChange) {
     EXPECT_STREQ(a2.attribute("s").value(), "3");
     EXPECT_FALSE(a2.child("x:f"));
     EXPECT_STREQ(doc.select_node("//x:row[@r='2']").node().attribute("ht").value(), "30");
+    // The cell that shared the replaced master's formula keeps its value, not a formula without text.
+    EXPECT_FALSE(doc.select_node("//x:c[@r='D3']/x:f"));
+    EXPECT_STREQ(doc.select_node("//x:c[@r='D3']/x:v").node().text().get(), "0");
+    std::vector<std::string> row3;
+    for (auto cell : doc.select_nodes("//x:row[@r='3']/x:c")) row3.push_back(cell.node().attribute("r").value());
+    EXPECT_EQ(row3, (std::vector<std::string>{"A3", "B3", "C3", "D3"}));
     EXPECT_FALSE(doc.select_node("//x:row[@r='3']").node().attribute("spans"));  // it got a cell outside
     std::vector<std::string> order;
     for (auto child : doc.document_element().children()) order.push_back(child.name());
@@ -243,6 +258,9 @@ TEST_F(XlsxEngineTest, OpenedWorkbookKeepsWhatItDoesNotChange) {
                                                "x:hyperlinks", "x:pageMargins", "x:extLst"}));
     EXPECT_EQ(Part(dir_ / "theirs.xlsx", "xl/custom/blob.bin"), std::string("\x00\x01 raw \xff", 8));
     EXPECT_EQ(Part(dir_ / "theirs.xlsx", "xl/workbook.xml"), workbookXml);
+    // A formula is gone, so is the calculation chain that listed it (the programs rebuild it).
+    EXPECT_FALSE(xlsx::Package::FromBytes(ReadFile(dir_ / "theirs.xlsx"))->Has("xl/calcChain.xml"));
+    EXPECT_EQ(Part(dir_ / "theirs.xlsx", "xl/_rels/workbook.xml.rels").find("calcChain"), std::string::npos);
     Worksheet& sheet = app_->OpenWorkbook(dir_ / "theirs.xlsx").ActiveSheet();
     EXPECT_EQ(sheet.CellValue(2, 1), "text now");
     EXPECT_EQ(sheet.CellValue(3, 1), " kept ");
