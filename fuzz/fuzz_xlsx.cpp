@@ -19,8 +19,13 @@ using tagmora::SpreadsheetError;
 using tagmora::Worksheet;
 namespace xlsx = tagmora::xlsx;
 
-const char* const kParts[] = {"", "xl/workbook.xml", "xl/_rels/workbook.xml.rels", "xl/_rels/workbook.xml.rels",
-                              "xl/worksheets/_rels/sheet1.xml.rels", "xl/comments1.xml", "[Content_Types].xml",
+const char* const kParts[] = {"",
+                              "xl/workbook.xml",
+                              "xl/_rels/workbook.xml.rels",
+                              "xl/_rels/workbook.xml.rels",
+                              "xl/worksheets/_rels/sheet1.xml.rels",
+                              "xl/comments1.xml",
+                              "[Content_Types].xml",
                               "xl/sharedStrings.xml"};
 
 std::string SoundWorkbook(int mode, const std::string& part) {
@@ -28,19 +33,26 @@ std::string SoundWorkbook(int mode, const std::string& part) {
     const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
     package->Put("xl/_rels/workbook.xml.rels",
                  "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
-                 "Id=\"rId1\" Type=\"" + rel + "worksheet\" Target=\"worksheets/sheet1.xml\"/><Relationship Id=\"rId3\" "
-                 "Type=\"" + rel + "sharedStrings\" Target=\"sharedStrings.xml\"/></Relationships>");
+                 "Id=\"rId1\" Type=\"" +
+                     rel +
+                     "worksheet\" Target=\"worksheets/sheet1.xml\"/><Relationship Id=\"rId3\" "
+                     "Type=\"" +
+                     rel + "sharedStrings\" Target=\"sharedStrings.xml\"/></Relationships>");
     package->Put("xl/sharedStrings.xml", "<sst><si><t>shared</t></si><si><r><t>ru</t></r><r><t>ns</t></r></si></sst>");
     package->Put("xl/worksheets/sheet1.xml",
-                 "<worksheet xmlns:r=\"" + rel.substr(0, rel.size() - 1) + "\"><sheetData><row r=\"1\"><c r=\"A1\" "
-                 "t=\"s\"><v>1</v></c><c r=\"B1\"><v>2.5</v></c></row></sheetData><legacyDrawing r:id=\"rId2\"/>"
-                 "</worksheet>");
-    package->Put("xl/worksheets/_rels/sheet1.xml.rels",
-                 "<Relationships><Relationship Id=\"rId1\" Type=\"" + rel + "comments\" Target=\"../comments1.xml\"/>"
-                 "<Relationship Id=\"rId2\" Type=\"" + rel + "vmlDrawing\" Target=\"../drawings/vmlDrawing1.vml\"/>"
-                 "</Relationships>");
-    package->Put("xl/comments1.xml", "<comments><authors><author/></authors><commentList><comment ref=\"A1\" "
-                                     "authorId=\"0\"><text><t>7</t></text></comment></commentList></comments>");
+                 "<worksheet xmlns:r=\"" + rel.substr(0, rel.size() - 1) +
+                     "\"><sheetData><row r=\"1\"><c r=\"A1\" "
+                     "t=\"s\"><v>1</v></c><c r=\"B1\"><v>2.5</v></c></row></sheetData><legacyDrawing r:id=\"rId2\"/>"
+                     "</worksheet>");
+    package->Put("xl/worksheets/_rels/sheet1.xml.rels", "<Relationships><Relationship Id=\"rId1\" Type=\"" + rel +
+                                                            "comments\" Target=\"../comments1.xml\"/>"
+                                                            "<Relationship Id=\"rId2\" Type=\"" +
+                                                            rel +
+                                                            "vmlDrawing\" Target=\"../drawings/vmlDrawing1.vml\"/>"
+                                                            "</Relationships>");
+    package->Put("xl/comments1.xml",
+                 "<comments><authors><author/></authors><commentList><comment ref=\"A1\" "
+                 "authorId=\"0\"><text><t>7</t></text></comment></commentList></comments>");
     package->Put("xl/drawings/vmlDrawing1.vml", "<xml><o:idmap data=\"1\"/><v:shape id=\"_x0000_s1025\"/></xml>");
     package->Put(mode == 2 ? "xl/worksheets/sheet1.xml" : kParts[mode], part);
     return package->Write();
@@ -55,8 +67,7 @@ void ReadAll(tagmora::Workbook& book) {
                     (void)sheet.CellValue(row, column);
                     (void)sheet.CommentText(xlsx::CellAddress(row, column));
                 }
-        } catch (const SpreadsheetError&) {
-        }
+        } catch (const SpreadsheetError&) {}
         (void)sheet.Name();
     }
 }
@@ -68,8 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int mode = data[0] % 8;
     std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
     if (mode != 0) bytes = SoundWorkbook(mode, bytes);
-    static const std::string path =
-        std::string(::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + "/fuzz_xlsx-" + std::to_string(::getpid()) + ".xlsx";
+    static const std::string path = std::string(::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + "/fuzz_xlsx-" +
+                                    std::to_string(::getpid()) + ".xlsx";
     bool saved = false;
     bool added = false;
     try {
@@ -79,8 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto attempt = [](auto call) {
             try {
                 call();
-            } catch (const SpreadsheetError&) {
-            }
+            } catch (const SpreadsheetError&) {}
         };
         attempt([&] { sheet.SetCellValue(3, 2, "x\x01y"); });
         attempt([&] { sheet.GroupRows("A2:A4"); });
@@ -93,8 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         });
         book.Save();
         saved = true;
-    } catch (const SpreadsheetError&) {
-    }
+    } catch (const SpreadsheetError&) {}
     if (saved) {
         // What was saved opens again, and the new sheet reads back.
         std::string again;

@@ -11,6 +11,7 @@ namespace tagmora::xlsx {
 namespace {
 
 // The children of a worksheet in the order the format prescribes.
+// clang-format off
 constexpr std::string_view kSheetOrder[] = {
     "sheetPr", "dimension", "sheetViews", "sheetFormatPr", "cols", "sheetData", "sheetCalcPr", "sheetProtection",
     "protectedRanges", "scenarios", "autoFilter", "sortState", "dataConsolidate", "customSheetViews", "mergeCells",
@@ -18,6 +19,7 @@ constexpr std::string_view kSheetOrder[] = {
     "pageSetup", "headerFooter", "rowBreaks", "colBreaks", "customProperties", "cellWatches", "ignoredErrors",
     "smartTags", "drawing", "legacyDrawing", "legacyDrawingHF", "drawingHF", "picture", "oleObjects", "controls",
     "webPublishItems", "tableParts", "extLst"};
+// clang-format on
 
 int OrderOf(std::string_view local) {
     for (std::size_t i = 0; i < std::size(kSheetOrder); ++i)
@@ -35,12 +37,13 @@ constexpr const char* kVmlType = "application/vnd.openxmlformats-officedocument.
 
 // The drawing's namespaces, declared again on every element the engine adds, so that the element
 // reads the same in a drawing whose root declares other prefixes (or none).
-#define TAGMORA_VML_NAMESPACES                                                                                   \
-    " xmlns:v=\"urn:schemas-microsoft-com:vml\" xmlns:o=\"urn:schemas-microsoft-com:office:office\" "          \
+#define TAGMORA_VML_NAMESPACES                                                                        \
+    " xmlns:v=\"urn:schemas-microsoft-com:vml\" xmlns:o=\"urn:schemas-microsoft-com:office:office\" " \
     "xmlns:x=\"urn:schemas-microsoft-com:office:excel\""
 
 constexpr const char* kVmlShapeType =
-    "<v:shapetype" TAGMORA_VML_NAMESPACES " id=\"_x0000_t202\" coordsize=\"21600,21600\" o:spt=\"202\" path=\"m,l,21600r21600,l21600,xe\">"
+    "<v:shapetype" TAGMORA_VML_NAMESPACES
+    " id=\"_x0000_t202\" coordsize=\"21600,21600\" o:spt=\"202\" path=\"m,l,21600r21600,l21600,xe\">"
     "<v:stroke joinstyle=\"miter\"/><v:path gradientshapeok=\"t\" o:connecttype=\"rect\"/></v:shapetype>";
 
 }  // namespace
@@ -305,7 +308,8 @@ void SheetModel::MakeComments(Data& data) {
     const std::string part = book_.FreePartName("xl/comments", ".xml");
     data.Comments.LoadText(part, std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
                                              "<comments xmlns=\"") +
-                                     kMainNs + "\"><authors><author>Tagmora</author></authors><commentList/></comments>");
+                                     kMainNs +
+                                     "\"><authors><author>Tagmora</author></authors><commentList/></comments>");
     data.Comments.Dirty = true;
     data.HasComments = true;
     book_.Pkg().Put(part, std::string());  // reserves the name
@@ -321,14 +325,16 @@ void SheetModel::AddCommentShape(Data& data, int row, int column) {
         auto start = dot;
         while (start > 0 && data.VmlPart[start - 1] >= '0' && data.VmlPart[start - 1] <= '9') --start;
         const std::string block = data.VmlPart.substr(start, dot - start);
-        data.Vml = "<xml xmlns:v=\"urn:schemas-microsoft-com:vml\" xmlns:o=\"urn:schemas-microsoft-com:office:office\" "
-                   "xmlns:x=\"urn:schemas-microsoft-com:office:excel\">"
-                   "<o:shapelayout v:ext=\"edit\"><o:idmap v:ext=\"edit\" data=\"" + block + "\"/></o:shapelayout>" +
-                   kVmlShapeType + "</xml>";
+        data.Vml =
+            "<xml xmlns:v=\"urn:schemas-microsoft-com:vml\" xmlns:o=\"urn:schemas-microsoft-com:office:office\" "
+            "xmlns:x=\"urn:schemas-microsoft-com:office:excel\">"
+            "<o:shapelayout v:ext=\"edit\"><o:idmap v:ext=\"edit\" data=\"" +
+            block + "\"/></o:shapelayout>" + kVmlShapeType + "</xml>";
         book_.Pkg().Put(data.VmlPart, std::string());  // reserves the name
         book_.Types().AddDefault("vml", kVmlType);
         const std::string id = data.Rels.Add(book_.RelType("vmlDrawing"), RelativeTarget(part_, data.VmlPart), false);
-        if (pugi::xml_node stale = data.Xml.Child(data.Xml.Root(), "legacyDrawing")) data.Xml.Root().remove_child(stale);
+        if (pugi::xml_node stale = data.Xml.Child(data.Xml.Root(), "legacyDrawing"))
+            data.Xml.Root().remove_child(stale);
         pugi::xml_node legacy = InsertInOrder("legacyDrawing");
         legacy.append_attribute((data.Xml.RelPrefix(book_.RelNs()) + "id").c_str()) = id.c_str();
         data.Xml.Dirty = true;
@@ -382,7 +388,8 @@ void SheetModel::AddComment(const std::string& address) {
     pugi::xml_node comment = list.append_child(comments.Qualified("comment").c_str());
     comment.append_attribute("ref") = CellAddress(key.first, key.second).c_str();
     comment.append_attribute("authorId") = 0;
-    pugi::xml_node run = comment.append_child(comments.Qualified("text").c_str()).append_child(comments.Qualified("r").c_str());
+    pugi::xml_node run =
+        comment.append_child(comments.Qualified("text").c_str()).append_child(comments.Qualified("r").c_str());
     run.append_child(comments.Qualified("t").c_str());
     AddCommentShape(data, key.first, key.second);
     data.CommentByCell.emplace(key, comment);
@@ -400,7 +407,8 @@ void SheetModel::SetCommentText(const std::string& address, const std::string& t
     pugi::xml_node textNode = comments.Child(found->second, "text");
     if (!textNode) textNode = found->second.append_child(comments.Qualified("text").c_str());
     while (textNode.first_child()) textNode.remove_child(textNode.first_child());
-    pugi::xml_node t = textNode.append_child(comments.Qualified("r").c_str()).append_child(comments.Qualified("t").c_str());
+    pugi::xml_node t =
+        textNode.append_child(comments.Qualified("r").c_str()).append_child(comments.Qualified("t").c_str());
     const std::string stored = EscapeCellText(text);
     if (NeedsSpacePreserve(stored)) t.append_attribute("xml:space") = "preserve";
     t.append_child(pugi::node_pcdata).set_value(stored.c_str());

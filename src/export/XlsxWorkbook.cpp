@@ -81,7 +81,8 @@ BookModel::BookModel(std::unique_ptr<Package> package, std::string path)
         if (rel != nullptr && !rel->External && EndsWith(rel->Type, "/worksheet")) {
             relTypeBase_ = rel->Type.substr(0, rel->Type.size() - 9);
             entry->Part = package_->Find(workbookRels_.PartOf(*rel));
-            if (entry->Part.empty()) throw SpreadsheetError("в книге нет листа «" + std::string(sheet.attribute("name").value()) + "»");
+            if (entry->Part.empty())
+                throw SpreadsheetError("в книге нет листа «" + std::string(sheet.attribute("name").value()) + "»");
             entry->Sheet = std::make_unique<SheetModel>(*this, sheet, entry->Part);
         }
         sheets_.push_back(std::move(entry));
@@ -109,12 +110,14 @@ int BookModel::ActiveIndex() const {
 void BookModel::SetActiveIndex(int index) {
     pugi::xml_node root = workbook_.Root();
     pugi::xml_node views = workbook_.Child(root, "bookViews");
-    if (!views) views = root.insert_child_before(workbook_.Qualified("bookViews").c_str(), workbook_.Child(root, "sheets"));
+    if (!views)
+        views = root.insert_child_before(workbook_.Qualified("bookViews").c_str(), workbook_.Child(root, "sheets"));
     pugi::xml_node view = workbook_.Child(views, "workbookView");
     if (!view) view = views.append_child(workbook_.Qualified("workbookView").c_str());
     if (!view.attribute("activeTab")) view.append_attribute("activeTab");
     view.attribute("activeTab").set_value(index);
-    if (pugi::xml_attribute first = view.attribute("firstSheet"); first && first.as_int() > index) first.set_value(index);
+    if (pugi::xml_attribute first = view.attribute("firstSheet"); first && first.as_int() > index)
+        first.set_value(index);
     workbook_.Dirty = true;
 }
 
@@ -150,9 +153,8 @@ void BookModel::CheckName(const SheetModel& sheet, const std::string& name) cons
     if (text::CodePointCount(name) > 31) throw SpreadsheetError("Имя листа «" + name + "» длиннее 31 символа");
     if (name.find_first_of("[]:*?/\\") != std::string::npos)
         throw SpreadsheetError("Имя листа «" + name + "» содержит один из знаков []:*?/\\");
-    if (!text::IsValidUtf8(name) || std::any_of(name.begin(), name.end(), [](char c) {
-            return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-        }))
+    if (!text::IsValidUtf8(name) ||
+        std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))
         throw SpreadsheetError("Имя листа содержит управляющий знак или не является текстом UTF-8");
     if (name.front() == '\'' || name.back() == '\'')
         throw SpreadsheetError("Имя листа «" + name + "» начинается или кончается апострофом");
@@ -186,16 +188,19 @@ Worksheet& BookModel::AddSheet() {
     for (int n = static_cast<int>(sheets_.size()) + 1;; ++n) {
         name = "Sheet" + std::to_string(n);
         bool taken = false;
-        for (const auto& entry : sheets_) taken = taken || text::EqualsIgnoreCase(entry->Node.attribute("name").value(), name);
+        for (const auto& entry : sheets_)
+            taken = taken || text::EqualsIgnoreCase(entry->Node.attribute("name").value(), name);
         if (!taken) break;
     }
     unsigned sheetId = 0;
     for (const auto& entry : sheets_) sheetId = std::max(sheetId, entry->Node.attribute("sheetId").as_uint());
     const std::string part = FreePartName("xl/worksheets/sheet", ".xml");
-    const std::string mainNs = workbook_.Root().attribute(workbook_.Prefix.empty()
-                                                              ? "xmlns"
-                                                              : ("xmlns:" + workbook_.Prefix.substr(0, workbook_.Prefix.size() - 1)).c_str())
-                                   .value();
+    const std::string mainNs =
+        workbook_.Root()
+            .attribute(workbook_.Prefix.empty()
+                           ? "xmlns"
+                           : ("xmlns:" + workbook_.Prefix.substr(0, workbook_.Prefix.size() - 1)).c_str())
+            .value();
     package_->Put(part, EmptySheetXml(mainNs.empty() ? kMainNs : mainNs, relNs_, true));
     types_.AddOverride(part, worksheetContentType_);
     const std::string id = workbookRels_.Add(RelType("worksheet"), RelativeTarget(workbook_.Name, part), false);
@@ -312,17 +317,20 @@ std::unique_ptr<Package> NewWorkbookPackage() {
     auto package = std::make_unique<Package>();
     const std::string main = kMainNs;
     const std::string rel = kRelNs;
-    package->Put("[Content_Types].xml",
-                 std::string(kXmlHead) +
-                     "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-                     "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-                     "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-                     "<Override PartName=\"/xl/workbook.xml\" "
-                     "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
-                     "<Override PartName=\"/xl/worksheets/sheet1.xml\" ContentType=\"" + kWorksheetType + "\"/>"
-                     "<Override PartName=\"/xl/styles.xml\" "
-                     "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/>"
-                     "</Types>");
+    package->Put(
+        "[Content_Types].xml",
+        std::string(kXmlHead) +
+            "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+            "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+            "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+            "<Override PartName=\"/xl/workbook.xml\" "
+            "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
+            "<Override PartName=\"/xl/worksheets/sheet1.xml\" ContentType=\"" +
+            kWorksheetType +
+            "\"/>"
+            "<Override PartName=\"/xl/styles.xml\" "
+            "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/>"
+            "</Types>");
     package->Put("_rels/.rels", std::string(kXmlHead) + "<Relationships xmlns=\"" + kPackageRelNs +
                                     "\"><Relationship Id=\"rId1\" Type=\"" + rel +
                                     "/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>");

@@ -103,7 +103,8 @@ void Relationships::Load(Package& package, const std::string& sourcePart) {
         part_.Load(package, name);
     } else {
         part_.LoadText(name, std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-                                         "<Relationships xmlns=\"") + kPackageRelNs + "\"/>");
+                                         "<Relationships xmlns=\"") +
+                                 kPackageRelNs + "\"/>");
     }
     list_.clear();
     for (pugi::xml_node rel : part_.Root().children()) {

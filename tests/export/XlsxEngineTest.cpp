@@ -64,11 +64,16 @@ TEST_F(XlsxEngineTest, CellTextsRoundTrip) {
         int Row, Column;
         std::string Text;
     } cells[] = {
-        {1, 3, "Title"},          {1, 1, "Artist"},  // set out of column order
-        {2, 1, "Кино — Группа крови"}, {3, 2, std::string(40000, 'x')},
-        {4, 1, "  spaced\tand\nbroken  "}, {5, 1, std::string("nul\0bell\x07cr\rdel\x7f", 18)},
-        {6, 1, "_x0041_ is not A"},   {7, 16384, "last column"},
-        {1048576, 1, "last row"},     {8, 1, "\xEF\xBF\xBF noncharacter"},
+        {1, 3, "Title"},
+        {1, 1, "Artist"},  // set out of column order
+        {2, 1, "Кино — Группа крови"},
+        {3, 2, std::string(40000, 'x')},
+        {4, 1, "  spaced\tand\nbroken  "},
+        {5, 1, std::string("nul\0bell\x07cr\rdel\x7f", 18)},
+        {6, 1, "_x0041_ is not A"},
+        {7, 16384, "last column"},
+        {1048576, 1, "last row"},
+        {8, 1, "\xEF\xBF\xBF noncharacter"},
         {9, 2, ""},
     };
     const std::string notUtf8 = "bad \xC3 byte";
@@ -99,8 +104,8 @@ TEST_F(XlsxEngineTest, GroupedRowsGetOutlineLevels) {
     });
     auto doc = Xml(dir_ / "book.xlsx", "xl/worksheets/sheet1.xml");
     std::map<int, int> levels;
-    for (auto row : doc.select_nodes("//row")) levels[row.node().attribute("r").as_int()] =
-        row.node().attribute("outlineLevel").as_int();
+    for (auto row : doc.select_nodes("//row"))
+        levels[row.node().attribute("r").as_int()] = row.node().attribute("outlineLevel").as_int();
     EXPECT_EQ(levels, (std::map<int, int>{{2, 1}, {3, 2}, {4, 2}, {5, 2}, {6, 1}, {10, 7}}));
     EXPECT_EQ(doc.select_node("//sheetFormatPr").node().attribute("outlineLevelRow").as_int(), 7);
     EXPECT_EQ(app_->OpenWorkbook(dir_ / "book.xlsx").ActiveSheet().CellValue(3, 1), "x");
@@ -146,10 +151,13 @@ TEST_F(XlsxEngineTest, HyperlinksAreExternalRelationships) {
     auto rels = Xml(dir_ / "book.xlsx", "xl/worksheets/_rels/sheet1.xml.rels");
     ASSERT_EQ(sheet.select_nodes("//hyperlink").size(), 3u);
     EXPECT_EQ(rels.select_nodes("//Relationship").size(), 3u);  // the replaced link's is gone
-    for (const auto& [ref, target] : {std::pair{"C4", "file:///music/a%20b.mp3"}, {"C5", "https://example.org/?a=1&b=2"},
+    for (const auto& [ref, target] : {std::pair{"C4", "file:///music/a%20b.mp3"},
+                                      {"C5", "https://example.org/?a=1&b=2"},
                                       {"C6", "file:///music/%01\xEF\xBF\xBD.mp3"}}) {
         const std::string id = sheet.select_node(("//hyperlink[@ref='" + std::string(ref) + "']").c_str())
-                                   .node().attribute("r:id").value();
+                                   .node()
+                                   .attribute("r:id")
+                                   .value();
         auto rel = rels.select_node(("//Relationship[@Id='" + id + "']").c_str()).node();
         EXPECT_STREQ(rel.attribute("Target").value(), target);
         EXPECT_STREQ(rel.attribute("TargetMode").value(), "External");
@@ -162,8 +170,8 @@ TEST_F(XlsxEngineTest, HyperlinksAreExternalRelationships) {
 TEST_F(XlsxEngineTest, AddedSheetsGoBeforeTheActiveOne) {
     Workbook& book = RoundTrip([](Workbook& b) {
         b.ActiveSheet().SetName("Музыка");
-        b.AddSheet().SetName("Second");     // before Музыка, active
-        Worksheet& third = b.AddSheet();    // before Second
+        b.AddSheet().SetName("Second");   // before Музыка, active
+        Worksheet& third = b.AddSheet();  // before Second
         EXPECT_EQ(third.Name(), "Sheet3");
         EXPECT_EQ(&b.ActiveSheet(), &third);
         third.SetCellValue(1, 1, "third");
@@ -191,7 +199,8 @@ TEST_F(XlsxEngineTest, SheetNamesAreRefusedByTheRules) {
         EXPECT_THROW(sheet.SetName(bad), SpreadsheetError) << bad;
         EXPECT_EQ(sheet.Name(), "Sheet1");
     }
-    for (const std::string& good : std::vector<std::string>{"SHEET1", "it's", std::string(31, 'x'), "Лист с именем ровно в 31 символ"}) {
+    for (const std::string& good :
+         std::vector<std::string>{"SHEET1", "it's", std::string(31, 'x'), "Лист с именем ровно в 31 символ"}) {
         sheet.SetName(good);
         EXPECT_EQ(sheet.Name(), good);
     }
@@ -201,18 +210,19 @@ TEST_F(XlsxEngineTest, OpenedWorkbookKeepsWhatItDoesNotChange) {
     // A workbook as another program might write it: a styled formula cell, merged cells,
     // conditional formats, a defined name local to the second sheet, a part the engine does not know.
     auto package = xlsx::NewWorkbookPackage();
-    package->Put("xl/worksheets/sheet1.xml",
-                 "<?xml version=\"1.0\"?>\n<x:worksheet xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
-                 "<x:sheetViews><x:sheetView workbookViewId=\"0\"/></x:sheetViews><x:sheetData>"
-                 "<x:row r=\"2\" ht=\"30\" customHeight=\"1\"><x:c r=\"A2\" s=\"3\"><x:f>1+1</x:f><x:v>2</x:v></x:c>"
-                 "<x:c r=\"B2\" t=\"b\"><x:v>1</x:v></x:c><x:c r=\"D2\"><x:f t=\"shared\" ref=\"D2:D3\" si=\"0\">B2"
-                 "</x:f><x:v>1</x:v></x:c></x:row><x:row spans=\"1:2\"><x:c t=\"str\"><x:v> kept </x:v></x:c>"
-                 "<x:c s=\"1\"><x:v>4.5</x:v></x:c><x:c r=\"D3\"><x:f t=\"shared\" si=\"0\"/><x:v>0</x:v></x:c></x:row>"
-                 "</x:sheetData>"
-                 "<x:mergeCells count=\"1\"><x:mergeCell ref=\"D1:E1\"/></x:mergeCells>"
-                 "<x:conditionalFormatting sqref=\"A1\"><x:cfRule type=\"expression\" priority=\"1\"><x:formula>TRUE"
-                 "</x:formula></x:cfRule></x:conditionalFormatting><x:pageMargins left=\"1\" right=\"1\" top=\"1\" "
-                 "bottom=\"1\" header=\"0\" footer=\"0\"/><x:extLst/></x:worksheet>");
+    package->Put(
+        "xl/worksheets/sheet1.xml",
+        "<?xml version=\"1.0\"?>\n<x:worksheet xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+        "<x:sheetViews><x:sheetView workbookViewId=\"0\"/></x:sheetViews><x:sheetData>"
+        "<x:row r=\"2\" ht=\"30\" customHeight=\"1\"><x:c r=\"A2\" s=\"3\"><x:f>1+1</x:f><x:v>2</x:v></x:c>"
+        "<x:c r=\"B2\" t=\"b\"><x:v>1</x:v></x:c><x:c r=\"D2\"><x:f t=\"shared\" ref=\"D2:D3\" si=\"0\">B2"
+        "</x:f><x:v>1</x:v></x:c></x:row><x:row spans=\"1:2\"><x:c t=\"str\"><x:v> kept </x:v></x:c>"
+        "<x:c s=\"1\"><x:v>4.5</x:v></x:c><x:c r=\"D3\"><x:f t=\"shared\" si=\"0\"/><x:v>0</x:v></x:c></x:row>"
+        "</x:sheetData>"
+        "<x:mergeCells count=\"1\"><x:mergeCell ref=\"D1:E1\"/></x:mergeCells>"
+        "<x:conditionalFormatting sqref=\"A1\"><x:cfRule type=\"expression\" priority=\"1\"><x:formula>TRUE"
+        "</x:formula></x:cfRule></x:conditionalFormatting><x:pageMargins left=\"1\" right=\"1\" top=\"1\" "
+        "bottom=\"1\" header=\"0\" footer=\"0\"/><x:extLst/></x:worksheet>");
     package->Put("xl/custom/blob.bin", std::string("\x00\x01 raw \xff", 8));
     const std::string workbookXml =
         "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheets><sheet xmlns:r=\""
@@ -275,12 +285,14 @@ TEST_F(XlsxEngineTest, AddedSheetShiftsSheetLocalNames) {
                  "<workbookView activeTab=\"0\"/></bookViews><sheets><sheet name=\"One\" sheetId=\"7\" r:id=\"rId1\"/>"
                  "</sheets><definedNames><definedName name=\"_xlnm.Print_Area\" localSheetId=\"0\">One!$A$1:$B$2"
                  "</definedName><definedName name=\"Global\">One!$A$1</definedName></definedNames></workbook>");
-    package->Put("_rels/.rels",
-                 "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
-                 "Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
-                 "Target=\"xl/workbook.xml\"/><Relationship Id=\"rId2\" Type=\"http://schemas.openxmlformats.org/"
-                 "officeDocument/2006/relationships/extended-properties\" Target=\"docProps/app.xml\"/></Relationships>");
-    package->Put("docProps/app.xml", "<Properties><Application>X</Application><HeadingPairs/><TitlesOfParts/></Properties>");
+    package->Put(
+        "_rels/.rels",
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
+        "Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
+        "Target=\"xl/workbook.xml\"/><Relationship Id=\"rId2\" Type=\"http://schemas.openxmlformats.org/"
+        "officeDocument/2006/relationships/extended-properties\" Target=\"docProps/app.xml\"/></Relationships>");
+    package->Put("docProps/app.xml",
+                 "<Properties><Application>X</Application><HeadingPairs/><TitlesOfParts/></Properties>");
     WriteFile(dir_ / "names.xlsx", package->Write());
     Workbook& book = app_->OpenWorkbook(dir_ / "names.xlsx");
     EXPECT_EQ(book.AddSheet().Name(), "Sheet2");
@@ -340,7 +352,8 @@ TEST_F(XlsxEngineTest, MalformedFilesAreRefusedWithAReason) {
 // Patches the uncompressed size of `name` in the central directory of the archive.
 std::string WithDeclaredSize(std::string zip, const std::string& name, std::uint32_t size) {
     for (auto pos = zip.find("PK\x01\x02"); pos != std::string::npos; pos = zip.find("PK\x01\x02", pos + 4)) {
-        const auto nameLength = static_cast<unsigned char>(zip[pos + 28]) | static_cast<unsigned char>(zip[pos + 29]) << 8;
+        const auto nameLength = static_cast<unsigned char>(zip[pos + 28]) | static_cast<unsigned char>(zip[pos + 29])
+                                                                                << 8;
         if (zip.compare(pos + 46, nameLength, name) != 0) continue;
         for (int i = 0; i < 4; ++i) zip[pos + 24 + i] = static_cast<char>(size >> (8 * i));
     }
@@ -398,9 +411,15 @@ TEST(XlsxTextTest, AddressesAndEscapes) {
         bool Ok;
         xlsx::CellRange Range;
     } ranges[] = {
-        {"A1", true, {1, 1, 1, 1}},      {"$B$3:A10", true, {3, 1, 10, 2}}, {"XFD1048576", true, {1048576, 16384, 1048576, 16384}},
-        {"5:17", true, {5, 1, 17, 16384}}, {"XFE1", false, {}},             {"A0", false, {}},
-        {"A1048577", false, {}},           {"1A", false, {}},               {"", false, {}},
+        {"A1", true, {1, 1, 1, 1}},
+        {"$B$3:A10", true, {3, 1, 10, 2}},
+        {"XFD1048576", true, {1048576, 16384, 1048576, 16384}},
+        {"5:17", true, {5, 1, 17, 16384}},
+        {"XFE1", false, {}},
+        {"A0", false, {}},
+        {"A1048577", false, {}},
+        {"1A", false, {}},
+        {"", false, {}},
         {"A1:", false, {}},
     };
     for (const auto& r : ranges) {
