@@ -306,6 +306,39 @@ TEST_F(XlsxEngineTest, AddedSheetShiftsSheetLocalNames) {
     EXPECT_EQ(Part(dir_ / "names.xlsx", "docProps/app.xml"), "<Properties><Application>X</Application></Properties>");
 }
 
+TEST_F(XlsxEngineTest, ChartsheetsAreNoWorksheetsButStay) {
+    auto package = xlsx::NewWorkbookPackage();
+    const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+    package->Put("xl/workbook.xml",
+                 "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" xmlns:r=\"" +
+                     rel.substr(0, rel.size() - 1) +
+                     "\"><bookViews><workbookView activeTab=\"1\"/></bookViews><sheets><sheet name=\"One\" "
+                     "sheetId=\"1\" r:id=\"rId1\"/><sheet name=\"Chart\" sheetId=\"2\" r:id=\"rId5\"/></sheets>"
+                     "</workbook>");
+    package->Put("xl/_rels/workbook.xml.rels",
+                 "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
+                 "Id=\"rId1\" Type=\"" +
+                     rel +
+                     "worksheet\" Target=\"worksheets/sheet1.xml\"/><Relationship "
+                     "Id=\"rId5\" Type=\"" +
+                     rel + "chartsheet\" Target=\"chartsheets/sheet1.xml\"/></Relationships>");
+    package->Put("xl/chartsheets/sheet1.xml", "<chartsheet/>");
+    WriteFile(dir_ / "chart.xlsx", package->Write());
+    Workbook& book = app_->OpenWorkbook(dir_ / "chart.xlsx");
+    EXPECT_EQ(book.WorksheetCount(), 1);
+    EXPECT_EQ(book.ActiveSheet().Name(), "One");  // the active chart is no worksheet
+    EXPECT_THROW(book.SheetItem("Chart"), SpreadsheetError);
+    EXPECT_THROW(book.ActiveSheet().SetName("chart"), SpreadsheetError);
+    EXPECT_EQ(book.AddSheet().Name(), "Sheet3");  // before the active chart
+    book.Save();
+    auto doc = Xml(dir_ / "chart.xlsx", "xl/workbook.xml");
+    std::vector<std::string> names;
+    for (auto sheet : doc.select_nodes("//sheet")) names.push_back(sheet.node().attribute("name").value());
+    EXPECT_EQ(names, (std::vector<std::string>{"One", "Sheet3", "Chart"}));
+    EXPECT_EQ(Part(dir_ / "chart.xlsx", "xl/chartsheets/sheet1.xml"), "<chartsheet/>");
+    EXPECT_EQ(app_->OpenWorkbook(dir_ / "chart.xlsx").WorksheetCount(), 2);
+}
+
 TEST_F(XlsxEngineTest, MalformedFilesAreRefusedWithAReason) {
     std::string good;
     {
