@@ -134,6 +134,7 @@ std::string SheetModel::Name() const { return sheetNode_.attribute("name").value
 void SheetModel::SetName(const std::string& name) {
     book_.CheckOpen();
     book_.CheckName(*this, name);
+    if (!sheetNode_.attribute("name")) sheetNode_.append_attribute("name");
     sheetNode_.attribute("name").set_value(name.c_str());
     book_.SheetListChanged();
 }
@@ -305,6 +306,8 @@ std::optional<std::string> SheetModel::CommentText(const std::string& address) c
 }
 
 void SheetModel::MakeComments(Data& data) {
+    // A comments relationship whose part is missing goes; the new part takes its place.
+    if (const Relationship* stale = data.Rels.ByType("comments")) data.Rels.Remove(std::string(stale->Id));
     const std::string part = book_.FreePartName("xl/comments", ".xml");
     data.Comments.LoadText(part, std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
                                              "<comments xmlns=\"") +

@@ -139,6 +139,22 @@ TEST_F(XlsxEngineTest, CommentsRoundTripAndRefuseASecond) {
     EXPECT_EQ(Xml(dir_ / "book.xlsx", "xl/worksheets/sheet1.xml").select_nodes("//legacyDrawing").size(), 1u);
 }
 
+TEST_F(XlsxEngineTest, ACommentReplacesADanglingCommentsRelationship) {
+    auto package = xlsx::NewWorkbookPackage();
+    package->Put("xl/worksheets/_rels/sheet1.xml.rels",
+                 "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
+                 "Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/comments\" "
+                 "Target=\"../missing.xml\"/></Relationships>");
+    WriteFile(dir_ / "dangling.xlsx", package->Write());
+    Workbook& book = app_->OpenWorkbook(dir_ / "dangling.xlsx");
+    EXPECT_EQ(book.ActiveSheet().CommentText("A1"), std::nullopt);
+    book.ActiveSheet().AddComment("A1");
+    book.ActiveSheet().SetCommentText("A1", "5");
+    book.Save();
+    EXPECT_EQ(app_->OpenWorkbook(dir_ / "dangling.xlsx").ActiveSheet().CommentText("A1"),
+              std::optional<std::string>("5"));
+}
+
 TEST_F(XlsxEngineTest, HyperlinksAreExternalRelationships) {
     Workbook& book = RoundTrip([](Workbook& b) {
         b.ActiveSheet().AddHyperlink(4, 3, "file:///music/old.mp3", "old");
