@@ -27,10 +27,12 @@ public:
     // "Name".
     virtual std::string Name() const = 0;
     // "Name" set. Refused: empty, longer than 31 characters, one of []:*?/\ in it, an apostrophe
-    // first or last, or the name of another sheet of the workbook (ignoring case).
+    // first or last, or the name of another sheet of the workbook (ignoring case); the built-in
+    // engine also refuses control characters and bytes that are no UTF-8.
     virtual void SetName(const std::string& name) = 0;
 
-    // "Cells"(row, column): the value as text (empty for an empty cell).
+    // "Cells"(row, column): the value as text (empty for an empty cell): a text as it is, a number
+    // as the workbook stores it ("4.5"), a truth value as "TRUE" or "FALSE".
     virtual std::string CellValue(int row, int column) const = 0;
     // "Cells"(row, column) set: the text is stored as a text cell, exactly as given.
     virtual void SetCellValue(int row, int column, const std::string& value) = 0;

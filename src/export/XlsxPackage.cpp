@@ -1,0 +1,239 @@
+// The package layer of the workbook engine, on libzip: an archive read from memory, parts read
+// with bounds, and a new archive written in memory with the untouched parts copied raw.
+#include "export/XlsxPackage.h"
+
+#include <zip.h>
+
+#include <algorithm>
+#include <set>
+
+#include "common/Text.h"
+#include "export/Spreadsheet.h"
+
+namespace tagmora::xlsx {
+namespace {
+
+std::string LowerAscii(std::string s) {
+    for (char& c : s) c = text::AsciiLower(c);
+    return s;
+}
+
+std::string FolderOf(const std::string& part) {
+    const auto slash = part.rfind('/');
+    return slash == std::string::npos ? std::string() : part.substr(0, slash + 1);
+}
+
+// Joins path segments, dropping "." and stepping back on "..".
+std::string Normalise(const std::string& path) {
+    std::vector<std::string> segments;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        auto end = path.find('/', start);
+        if (end == std::string::npos) end = path.size();
+        const std::string segment = path.substr(start, end - start);
+        if (segment == "..") {
+            if (!segments.empty()) segments.pop_back();
+        } else if (!segment.empty() && segment != ".") {
+            segments.push_back(segment);
+        }
+        start = end + 1;
+    }
+    std::string out;
+    for (const auto& segment : segments) out += (out.empty() ? "" : "/") + segment;
+    return out;
+}
+
+[[noreturn]] void Fail(const std::string& reason) { throw SpreadsheetError(reason); }
+
+// A zip_t closed when the object goes.
+struct ZipCloser {
+    void operator()(zip_t* zip) const { zip_discard(zip); }
+};
+using ZipPtr = std::unique_ptr<zip_t, ZipCloser>;
+
+}  // namespace
+
+struct Package::Impl {
+    std::string bytes;  // the opened archive
+    ZipPtr zip;
+    std::vector<std::string> names;                  // the opened archive's entries, in order
+    std::map<std::string, std::size_t> byLowerName;  // lower-case name -> index in `names` or added
+    std::map<std::string, std::string> replaced;     // name -> new bytes
+    std::vector<std::string> added;                  // names added, in order
+    std::set<std::string> removed;                   // names left out
+    std::uint64_t totalRead = 0;
+};
+
+Package::Package() : impl_(std::make_unique<Impl>()) {}
+Package::~Package() = default;
+
+std::unique_ptr<Package> Package::FromBytes(std::string bytes) {
+    auto package = std::make_unique<Package>();
+    Impl& impl = *package->impl_;
+    impl.bytes = std::move(bytes);
+    constexpr const char* kNotZip = "файл не является книгой .xlsx (это не архив ZIP или архив повреждён)";
+    // Even an empty archive has its 22-byte end record.
+    if (impl.bytes.size() < 22) Fail(kNotZip);
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_buffer_create(impl.bytes.data(), impl.bytes.size(), 0, &error);
+    if (source == nullptr) Fail("нет памяти для архива");
+    impl.zip.reset(zip_open_from_source(source, ZIP_RDONLY, &error));
+    if (!impl.zip) {
+        zip_source_free(source);
+        zip_error_fini(&error);
+        Fail(kNotZip);
+    }
+    zip_error_fini(&error);
+    const zip_int64_t count = zip_get_num_entries(impl.zip.get(), 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const char* name = zip_get_name(impl.zip.get(), static_cast<zip_uint64_t>(i), ZIP_FL_ENC_GUESS);
+        impl.names.emplace_back(name != nullptr ? name : "");
+        if (name != nullptr) impl.byLowerName.emplace(LowerAscii(name), static_cast<std::size_t>(i));
+    }
+    return package;
+}
+
+std::string Package::Find(const std::string& name) const {
+    std::string key = LowerAscii(name);
+    if (!key.empty() && key[0] == '/') key.erase(0, 1);
+    const auto found = impl_->byLowerName.find(key);
+    if (found == impl_->byLowerName.end()) return {};
+    return found->second < impl_->names.size() ? impl_->names[found->second]
+                                               : impl_->added[found->second - impl_->names.size()];
+}
+
+std::string Package::Read(const std::string& name) {
+    const std::string stored = Find(name);
+    if (stored.empty()) Fail("в книге нет части " + name);
+    if (const auto found = impl_->replaced.find(stored); found != impl_->replaced.end()) return found->second;
+    const std::size_t index = impl_->byLowerName.at(LowerAscii(stored));
+    zip_stat_t stat;
+    if (zip_stat_index(impl_->zip.get(), index, 0, &stat) != 0 || (stat.valid & ZIP_STAT_SIZE) == 0)
+        Fail("не удалось прочитать часть " + name);
+    if (stat.size > kMaxPartSize || impl_->totalRead + stat.size > kMaxTotalRead)
+        Fail("часть " + name + " слишком велика");
+    zip_file_t* file = zip_fopen_index(impl_->zip.get(), index, 0);
+    if (file == nullptr) Fail("не удалось прочитать часть " + name);
+    std::string out(static_cast<std::size_t>(stat.size) + 1, '\0');
+    std::size_t got = 0;
+    bool ok = true;
+    while (got < out.size()) {
+        const zip_int64_t n = zip_fread(file, out.data() + got, out.size() - got);
+        if (n < 0) {
+            ok = false;
+            break;
+        }
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    zip_fclose(file);
+    // A part longer than its directory says is as damaged as one that cannot be read.
+    if (!ok || got != stat.size) Fail("часть " + name + " повреждена");
+    out.resize(got);
+    impl_->totalRead += got;
+    return out;
+}
+
+void Package::Put(const std::string& name, std::string bytes) {
+    std::string stored = Find(name);
+    if (stored.empty()) {
+        stored = name;
+        impl_->byLowerName.emplace(LowerAscii(name), impl_->names.size() + impl_->added.size());
+        impl_->added.push_back(name);
+    }
+    impl_->replaced[stored] = std::move(bytes);
+    impl_->removed.erase(stored);
+}
+
+void Package::Remove(const std::string& name) {
+    const std::string stored = Find(name);
+    if (stored.empty()) return;
+    impl_->removed.insert(stored);
+    impl_->byLowerName.erase(LowerAscii(stored));
+}
+
+std::string Package::Write() const {
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
+    if (buffer == nullptr) Fail("нет памяти для архива");
+    zip_t* out = zip_open_from_source(buffer, ZIP_TRUNCATE, &error);
+    zip_error_fini(&error);
+    if (out == nullptr) {
+        zip_source_free(buffer);
+        Fail("не удалось создать архив");
+    }
+    zip_source_keep(buffer);
+    const auto fail = [&](const std::string& reason) {
+        zip_discard(out);
+        zip_source_free(buffer);
+        Fail(reason);
+    };
+    const auto addNew = [&](const std::string& name, const std::string& bytes) {
+        zip_source_t* source = zip_source_buffer(out, bytes.data(), bytes.size(), 0);
+        const zip_int64_t index =
+            source == nullptr ? -1 : zip_file_add(out, name.c_str(), source, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE);
+        if (index < 0) {
+            if (source != nullptr) zip_source_free(source);
+            fail("не удалось добавить в архив часть " + name);
+        }
+        zip_set_file_compression(out, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 6);
+    };
+    for (std::size_t i = 0; i < impl_->names.size(); ++i) {
+        const std::string& name = impl_->names[i];
+        if (impl_->removed.count(name) != 0) continue;
+        if (const auto found = impl_->replaced.find(name); found != impl_->replaced.end()) {
+            addNew(name, found->second);
+            continue;
+        }
+        zip_source_t* source = zip_source_zip(out, impl_->zip.get(), i, ZIP_FL_COMPRESSED, 0, -1);
+        if (source == nullptr || zip_file_add(out, name.c_str(), source, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE) < 0) {
+            if (source != nullptr) zip_source_free(source);
+            fail("не удалось скопировать часть " + name);
+        }
+    }
+    for (const auto& name : impl_->added)
+        if (impl_->removed.count(name) == 0) addNew(name, impl_->replaced.at(name));
+    if (zip_close(out) != 0) {
+        const std::string reason = zip_strerror(out);
+        fail("не удалось записать архив: " + reason);
+    }
+    std::string bytes;
+    zip_stat_t stat;
+    if (zip_source_stat(buffer, &stat) == 0 && zip_source_open(buffer) == 0) {
+        bytes.resize(static_cast<std::size_t>(stat.size));
+        const zip_int64_t n = zip_source_read(buffer, bytes.data(), bytes.size());
+        zip_source_close(buffer);
+        if (n != static_cast<zip_int64_t>(bytes.size())) bytes.clear();
+    }
+    zip_source_free(buffer);
+    if (bytes.empty()) Fail("не удалось записать архив");
+    return bytes;
+}
+
+std::string ResolveTarget(const std::string& sourcePart, const std::string& target) {
+    if (!target.empty() && target[0] == '/') return Normalise(target);
+    return Normalise(FolderOf(sourcePart) + target);
+}
+
+std::string RelsPartOf(const std::string& part) {
+    const auto slash = part.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : part.substr(0, slash + 1);
+    const std::string file = slash == std::string::npos ? part : part.substr(slash + 1);
+    return folder + "_rels/" + file + ".rels";
+}
+
+std::string RelativeTarget(const std::string& from, const std::string& to) {
+    std::string folder = FolderOf(from);
+    std::string up;
+    while (!folder.empty() && to.compare(0, folder.size(), folder) != 0) {
+        folder.pop_back();
+        const auto slash = folder.rfind('/');
+        folder = slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
+        up += "../";
+    }
+    return up + to.substr(folder.size());
+}
+
+}  // namespace tagmora::xlsx

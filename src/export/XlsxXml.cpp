@@ -1,0 +1,188 @@
+// XML parts, relationships and content types of the workbook engine.
+#include "export/XlsxXml.h"
+
+#include "common/Text.h"
+#include "export/Spreadsheet.h"
+
+namespace tagmora::xlsx {
+namespace {
+
+// Everything kept: declaration, comments, processing instructions, white-space-only text of an
+// element (<t> </t>); attribute values and line ends exactly as written.
+constexpr unsigned kParseOptions = pugi::parse_cdata | pugi::parse_escapes | pugi::parse_declaration |
+                                   pugi::parse_comments | pugi::parse_pi | pugi::parse_ws_pcdata_single;
+
+struct StringWriter : pugi::xml_writer {
+    std::string Out;
+    void write(const void* data, std::size_t size) override { Out.append(static_cast<const char*>(data), size); }
+};
+
+bool EndsWith(std::string_view s, std::string_view suffix) {
+    return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
+}
+
+std::string LowerAscii(std::string s) {
+    for (char& c : s) c = text::AsciiLower(c);
+    return s;
+}
+
+}  // namespace
+
+void XmlPart::Load(Package& package, const std::string& name) {
+    const std::string bytes = package.Read(name);
+    LoadText(name, bytes);
+}
+
+void XmlPart::LoadText(const std::string& name, std::string_view xml) {
+    Name = name;
+    const pugi::xml_parse_result result = Doc.load_buffer(xml.data(), xml.size(), kParseOptions, pugi::encoding_auto);
+    if (!result || !Doc.document_element())
+        throw SpreadsheetError("часть " + name + " повреждена (" +
+                               (result ? std::string("нет корневого элемента") : result.description()) + ")");
+    const std::string_view root = Doc.document_element().name();
+    const auto colon = root.find(':');
+    Prefix = colon == std::string_view::npos ? std::string() : std::string(root.substr(0, colon + 1));
+}
+
+pugi::xml_node XmlPart::Child(pugi::xml_node parent, std::string_view local) const {
+    if (Prefix.empty()) return parent.child(std::string(local).c_str());
+    return parent.child(Qualified(local).c_str());
+}
+
+std::string XmlPart::RelPrefix(const std::string& relNs) {
+    pugi::xml_node root = Root();
+    for (pugi::xml_attribute a : root.attributes()) {
+        const std::string_view name = a.name();
+        if (name.substr(0, 6) == "xmlns:" &&
+            (std::string_view(a.value()) == kRelNs || std::string_view(a.value()) == kStrictRelNs))
+            return std::string(name.substr(6)) + ":";
+    }
+    std::string prefix = "r";
+    while (root.attribute(("xmlns:" + prefix).c_str())) prefix += "r";
+    root.append_attribute(("xmlns:" + prefix).c_str()) = relNs.c_str();
+    Dirty = true;
+    return prefix + ":";
+}
+
+void XmlPart::Store(Package& package) {
+    if (!Dirty) return;
+    package.Put(Name, Serialise(Doc));
+    Dirty = false;
+}
+
+std::string Serialise(const pugi::xml_document& doc) {
+    StringWriter writer;
+    doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    return std::move(writer.Out);
+}
+
+std::string_view LocalName(pugi::xml_node node) {
+    const std::string_view name = node.name();
+    const auto colon = name.find(':');
+    return colon == std::string_view::npos ? name : name.substr(colon + 1);
+}
+
+std::string RunText(pugi::xml_node node) {
+    std::string out;
+    for (pugi::xml_node child : node.children()) {
+        const std::string_view local = LocalName(child);
+        if (local == "t") {
+            out += child.text().get();
+        } else if (local == "r") {
+            for (pugi::xml_node t : child.children())
+                if (LocalName(t) == "t") out += t.text().get();
+        }
+    }
+    return out;
+}
+
+void Relationships::Load(Package& package, const std::string& sourcePart) {
+    source_ = sourcePart;
+    const std::string name = RelsPartOf(sourcePart);
+    if (package.Has(name)) {
+        part_.Load(package, name);
+    } else {
+        part_.LoadText(name, std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+                                         "<Relationships xmlns=\"") +
+                                 kPackageRelNs + "\"/>");
+    }
+    list_.clear();
+    for (pugi::xml_node rel : part_.Root().children()) {
+        if (LocalName(rel) != "Relationship") continue;
+        list_.push_back({rel.attribute("Id").value(), rel.attribute("Type").value(), rel.attribute("Target").value(),
+                         text::EqualsAsciiIgnoreCase(rel.attribute("TargetMode").value(), "External")});
+    }
+}
+
+const Relationship* Relationships::ById(std::string_view id) const {
+    for (const auto& rel : list_)
+        if (rel.Id == id) return &rel;
+    return nullptr;
+}
+
+const Relationship* Relationships::ByType(std::string_view typeSuffix) const {
+    const std::string suffix = "/" + std::string(typeSuffix);
+    for (const auto& rel : list_)
+        if (EndsWith(rel.Type, suffix)) return &rel;
+    return nullptr;
+}
+
+std::string Relationships::Add(const std::string& type, const std::string& target, bool external) {
+    int n = static_cast<int>(list_.size()) + 1;
+    while (ById("rId" + std::to_string(n)) != nullptr) ++n;
+    const std::string id = "rId" + std::to_string(n);
+    pugi::xml_node rel = part_.Root().append_child(part_.Qualified("Relationship").c_str());
+    rel.append_attribute("Id") = id.c_str();
+    rel.append_attribute("Type") = type.c_str();
+    rel.append_attribute("Target") = target.c_str();
+    if (external) rel.append_attribute("TargetMode") = "External";
+    list_.push_back({id, type, target, external});
+    part_.Dirty = true;
+    return id;
+}
+
+void Relationships::Remove(const std::string& id) {
+    for (pugi::xml_node rel = part_.Root().first_child(); rel; rel = rel.next_sibling()) {
+        if (LocalName(rel) == "Relationship" && id == rel.attribute("Id").value()) {
+            part_.Root().remove_child(rel);
+            part_.Dirty = true;
+            break;
+        }
+    }
+    std::erase_if(list_, [&](const Relationship& rel) { return rel.Id == id; });
+}
+
+void ContentTypes::AddOverride(const std::string& part, const std::string& type) {
+    const std::string partName = LowerAscii("/" + part);
+    for (pugi::xml_node o : part_.Root().children())
+        if (LocalName(o) == "Override" && LowerAscii(o.attribute("PartName").value()) == partName) return;
+    pugi::xml_node o = part_.Root().append_child(part_.Qualified("Override").c_str());
+    o.append_attribute("PartName") = ("/" + part).c_str();
+    o.append_attribute("ContentType") = type.c_str();
+    part_.Dirty = true;
+}
+
+void ContentTypes::AddDefault(const std::string& extension, const std::string& type) {
+    for (pugi::xml_node d : part_.Root().children())
+        if (LocalName(d) == "Default" && text::EqualsAsciiIgnoreCase(d.attribute("Extension").value(), extension))
+            return;
+    pugi::xml_node first = part_.Root().first_child();
+    pugi::xml_node d = first ? part_.Root().insert_child_before(part_.Qualified("Default").c_str(), first)
+                             : part_.Root().append_child(part_.Qualified("Default").c_str());
+    d.append_attribute("Extension") = extension.c_str();
+    d.append_attribute("ContentType") = type.c_str();
+    part_.Dirty = true;
+}
+
+void ContentTypes::RemoveOverride(const std::string& part) {
+    const std::string partName = LowerAscii("/" + part);
+    for (pugi::xml_node o = part_.Root().first_child(); o; o = o.next_sibling()) {
+        if (LocalName(o) == "Override" && LowerAscii(o.attribute("PartName").value()) == partName) {
+            part_.Root().remove_child(o);
+            part_.Dirty = true;
+            return;
+        }
+    }
+}
+
+}  // namespace tagmora::xlsx
