@@ -16,6 +16,7 @@
 
 #include "commands/CommandContext.h"
 #include "common/ShellPort.h"
+#include "export/Spreadsheet.h"
 #include "common/MenuNames.h"
 #include "filelist/FileList.h"
 #include "main/ColumnLayout.h"
@@ -51,6 +52,8 @@ struct MainFormOptions {
     Dialogs* DialogsPort = nullptr;
     // The player, the help viewer and the clipboard; nullptr: the desktop's (QtShell).
     ShellPort* Shell = nullptr;
+    // The spreadsheet application of the export; nullptr: the built-in workbook engine.
+    SpreadsheetProvider* Spreadsheet = nullptr;
 };
 
 // The list view: whole rows highlighted, several at once, no editing; the digit keys 1 to 9 of
@@ -169,6 +172,8 @@ private:
     std::unique_ptr<Dialogs> ownDialogs_;
     std::unique_ptr<ShellPort> ownShell_;
     ShellPort* shell_;
+    std::unique_ptr<SpreadsheetProvider> ownSpreadsheet_;
+    SpreadsheetProvider* spreadsheet_;
     CommandContext context_;
     MainListModel* model_ = nullptr;
     MainListView* mainList_ = nullptr;
