@@ -102,6 +102,14 @@ struct WriteTagsCliRequest {
 // файлов"); any other text is itself.
 std::string TrackOptionText(const std::string& option);
 
+// What export asks for: the workbook file, and the sheet (empty: "Music" in a new book, the first
+// sheet of an existing one).
+struct ExportCliRequest {
+    std::string Book;
+    std::string Sheet;
+};
+inline constexpr const char* kNewBookSheetName = "Music";
+
 // The commands. Each returns the exit code: 0 done; 1 a failure met (a folder or file not read,
 // a file not renamed, nothing checked, the output not written).
 int RunList(CliSession& session, bool json, const std::vector<std::string>& folders);
@@ -116,5 +124,8 @@ int RunWriteTags(CliSession& session, const WriteTagsCliRequest& request, const 
 // prints the path of every file whose tag was removed; 1 when a checked file keeps its tag or is
 // missing.
 int RunRemoveTags(CliSession& session, int version, const std::vector<std::string>& folders);
+// export: the checked rows into the workbook with the stored export columns; prints BOOK<TAB>SHEET;
+// 1 when nothing is checked or the export failed (its reason on stderr).
+int RunExport(CliSession& session, const ExportCliRequest& request, const std::vector<std::string>& folders);
 
 }  // namespace tagmora::cli

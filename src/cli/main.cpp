@@ -171,9 +171,22 @@ int main(int argc, char** argv) {
     removeWhich->require_option(1);
     AddFolders(*removeCommand, folders);
 
+    tagmora::cli::ExportCliRequest exportRequest;
+    CLI::App* exportCommand = app.add_subcommand(
+        "export", "export the checked rows into a workbook (.xlsx) with the stored export columns; prints BOOK<TAB>SHEET");
+    exportCommand->footer(
+        "A BOOK that does not exist is made, with the sheet \"Music\" unless --sheet names one. Into an existing\n"
+        "BOOK the rows go to the named sheet (the first sheet without --sheet), after the rows of earlier\n"
+        "exports; a sheet of that exact name is added when there is none. The columns are the export\n"
+        "columns of the settings (ExcColumnsCount, ExcColHead_N, ExcColScript_N, ...).");
+    exportCommand->add_option("--book", exportRequest.Book, "the workbook file")->type_name("FILE")->required();
+    exportCommand->add_option("--sheet", exportRequest.Sheet, "the sheet")->type_name("NAME");
+    AddFolders(*exportCommand, folders);
+
     // Marking: --mark and --where on every command that shows or acts on checked rows.
     tagmora::cli::MarkingOptions marking;
-    for (CLI::App* command : {list, eval, check, renameCommand, writeCommand, removeCommand}) tagmora::cli::AddMarkingOptions(*command, marking);
+    for (CLI::App* command : {list, eval, check, renameCommand, writeCommand, removeCommand, exportCommand})
+        tagmora::cli::AddMarkingOptions(*command, marking);
 
     CLI::App* settings = app.add_subcommand("settings", "the stored settings");
     settings->require_subcommand(1);
@@ -212,6 +225,7 @@ int main(int argc, char** argv) {
         return tagmora::cli::RunWriteTags(session, writeTags, folders);
     }
     if (removeCommand->parsed()) return tagmora::cli::RunRemoveTags(session, removeVersion, folders);
+    if (exportCommand->parsed()) return tagmora::cli::RunExport(session, exportRequest, folders);
     if (init->parsed()) return tagmora::cli::RunSettingsInit(session);
     return 2;
 }

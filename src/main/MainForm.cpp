@@ -20,6 +20,8 @@
 #include "common/FileHelpers.h"
 #include "common/Messages.h"
 #include "common/Text.h"
+#include "export/ExportCommand.h"
+#include "export/XlsxEngine.h"
 #include "filelist/FolderCommands.h"
 #include "main/CommandTable.h"
 #include "main/MainFormDialogs.h"
@@ -108,6 +110,8 @@ MainForm::MainForm(MainFormOptions options, QWidget* parent)
       ownFolderVerb_(options.FolderVerb != nullptr ? nullptr
                                                    : std::make_unique<XdgFolderVerb>(XdgFolderVerb::DefaultDataHome())),
       folderVerb_(options.FolderVerb != nullptr ? options.FolderVerb : ownFolderVerb_.get()),
+      ownSpreadsheet_(options.Spreadsheet != nullptr ? nullptr : MakeBuiltInSpreadsheet()),
+      spreadsheet_(options.Spreadsheet != nullptr ? options.Spreadsheet : ownSpreadsheet_.get()),
       context_(*store_, *status_, *host_, options.DialogsPort != nullptr ? *options.DialogsPort : *ownDialogs_),
       columns_(InitialColumnLayout()),
       arguments_(std::move(options.Arguments)),
@@ -264,6 +268,12 @@ void MainForm::ConnectCommands() {
             [this] { RunListCommand([this] { KillTags2MnuClick(List(), context_.TagWriteSession()); }); });
     connect(Command(menu::UnDoMnu), &QAction::triggered, this,
             [this] { RunListCommand([this] { UnDoMnuClick(List(), context_.Undo()); }); });
+    connect(Command(menu::ExportMnu), &QAction::triggered, this, [this] {
+        RunListCommand([this] {
+            ExportMnuClick(List(), Settings(), context_.Store(), context_.DialogsPort(), *spreadsheet_,
+                           context_.Export(), [this] { OpenHelpFile(*host_, *shell_, Settings().Path); });
+        });
+    });
     connect(Command(menu::ExitMnu), &QAction::triggered, this, &QWidget::close);
     connect(Command(menu::SavePosMnu), &QAction::triggered, this, [this] { SaveWindowPosition(); });
     connect(Command(menu::Settings), &QAction::triggered, this,

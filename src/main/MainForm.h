@@ -16,6 +16,7 @@
 
 #include "commands/CommandContext.h"
 #include "common/ShellPort.h"
+#include "export/Spreadsheet.h"
 #include "common/MenuNames.h"
 #include "filelist/FileList.h"
 #include "main/ColumnLayout.h"
@@ -53,6 +54,8 @@ struct MainFormOptions {
     ShellPort* Shell = nullptr;
     // The folder context-menu entry; nullptr: the file managers' entries of this user (XdgFolderVerb).
     FolderVerbPort* FolderVerb = nullptr;
+    // The spreadsheet application of the export; nullptr: the built-in workbook engine.
+    SpreadsheetProvider* Spreadsheet = nullptr;
 };
 
 // The list view: whole rows highlighted, several at once, no editing; the digit keys 1 to 9 of
@@ -176,6 +179,8 @@ private:
     ShellPort* shell_;
     std::unique_ptr<FolderVerbPort> ownFolderVerb_;
     FolderVerbPort* folderVerb_;
+    std::unique_ptr<SpreadsheetProvider> ownSpreadsheet_;
+    SpreadsheetProvider* spreadsheet_;
     CommandContext context_;
     MainListModel* model_ = nullptr;
     MainListView* mainList_ = nullptr;
