@@ -260,7 +260,8 @@ void BookModel::Save() {
         workbookRels_.Store(*package_);
         types_.Store(*package_);
         const std::string bytes = package_->Write();
-        const int error = fileio::ReplaceFileAtomically(path_, [&](int fd) { return fileio::WriteAll(fd, bytes); });
+        const int error = fileio::ReplaceFileAtomically(
+            path_, [&](int fd) { return fileio::WriteAll(fd, bytes); }, fileio::NewFileAccess::ByUmask);
         if (error != 0) throw SpreadsheetError(ErrnoText(error));
     } catch (const SpreadsheetError& e) {
         throw SpreadsheetError(std::string("Не удалось сохранить книгу: ") + e.what());

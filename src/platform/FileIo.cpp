@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
@@ -197,6 +198,24 @@ void SyncFolderOf(const std::string& target) {
     }
 }
 
+// The process's file-creation mask, read without changing it (umask() would, for a moment, for
+// every thread): the "Umask:" line of /proc/self/status; 022 when it cannot be read.
+mode_t CurrentUmask() {
+    constexpr mode_t kUsual = 022;
+    const int fd = ::open("/proc/self/status", O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return kUsual;
+    char buffer[4096];
+    const ssize_t got = ::read(fd, buffer, sizeof buffer - 1);
+    ::close(fd);
+    if (got <= 0) return kUsual;
+    buffer[got] = '\0';
+    const char* line = std::strstr(buffer, "\nUmask:");
+    if (line == nullptr) return kUsual;
+    char* end = nullptr;
+    const unsigned long mask = std::strtoul(line + 7, &end, 8);
+    return end == line + 7 || mask > 0777 ? kUsual : static_cast<mode_t>(mask);
+}
+
 // Fills, flushes and renames the open temporary file over the target; removes it on failure (but
 // for a failed rename when `keepOnRenameFailure`).
 ReplaceResult FinishReplacement(int fd, const std::string& tempPath, const std::string& target,
@@ -233,12 +252,23 @@ ReplaceResult FinishReplacement(int fd, const std::string& tempPath, const std::
 }  // namespace
 
 int ReplaceFileAtomically(const std::string& path, const FileWriter& writer) {
+    return ReplaceFileAtomically(path, writer, NewFileAccess::OwnerOnly);
+}
+
+int ReplaceFileAtomically(const std::string& path, const FileWriter& writer, NewFileAccess newFile) {
     if (path.empty() || path.back() == '/') return EISDIR;
     const std::string target = ResolveLink(path);
     const auto [folder, name] = SplitPath(target);
     std::string pattern = folder + "." + name + ".tmp-XXXXXX";
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0) return errno;
+    // A replaced file's own permissions are given in FinishReplacement; this is for a new one.
+    if (newFile == NewFileAccess::ByUmask && ::fchmod(fd, 0666 & ~CurrentUmask()) != 0) {
+        const int error = errno;
+        ::close(fd);
+        ::unlink(pattern.c_str());
+        return error;
+    }
     return FinishReplacement(fd, pattern, target, writer).Error;
 }
 

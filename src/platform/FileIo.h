@@ -78,6 +78,11 @@ using FileWriter = std::function<int(int fd)>;
 // and renamed over the target in one step. On any failure the target is untouched, the temporary
 // file is removed, and the errno is returned; 0 on success.
 int ReplaceFileAtomically(const std::string& path, const FileWriter& writer);
+// Who may read a file that ReplaceFileAtomically makes where none was: the owner only (settings),
+// or whoever the process's file-creation mask lets, as for any document a program makes.
+enum class NewFileAccess { OwnerOnly, ByUmask };
+// The same, with the permissions of a new file chosen; a file that is replaced keeps its own.
+int ReplaceFileAtomically(const std::string& path, const FileWriter& writer, NewFileAccess newFile);
 // The same with the temporary file's full path chosen by the caller (it must not exist yet and
 // must lie in the target's folder).
 int ReplaceFileAtomically(const std::string& path, const std::string& tempPath, const FileWriter& writer);

@@ -71,6 +71,9 @@ SettingsLoadResult LoadSettings(AppSettings& settings, SettingsStore& store);
 // "ExcColumnsCount" is written within 1..24, and as many columns as it says.
 bool SaveSettings(const AppSettings& settings, SettingsStore& store);
 
+// The box a command shows when SaveSettings failed (error icon, caption "Tagmora").
+inline constexpr const char* kSettingsNotSaved = "Не удалось сохранить настройки.";
+
 // The first-run defaults of every field that has one; `columnWidths` are the current widths
 // of the 21 main-list columns (they become HeaderWidth 0..20). NewStyleDialog becomes true.
 void ApplyFirstRunDefaults(AppSettings& settings, const std::array<int, kColumnCount>& columnWidths);

@@ -174,6 +174,23 @@ TEST(ReplaceFileAtomically, ANewFileIsTheOwnersOnly) {
     }
 }
 
+// A document made anew is readable as the file-creation mask allows; a replaced one keeps its bits.
+TEST(ReplaceFileAtomically, ANewDocumentFollowsTheUmask) {
+    const mode_t saved = ::umask(027);
+    TempDir dir;
+    const std::string path = dir / "new.xlsx";
+    const auto replace = [&] {
+        return ReplaceFileAtomically(path, Writes("book"), NewFileAccess::ByUmask);
+    };
+    EXPECT_EQ(replace(), 0);
+    EXPECT_EQ(ModeOf(path), 0640u);
+    ASSERT_EQ(::chmod(path.c_str(), 0604), 0);
+    EXPECT_EQ(replace(), 0);
+    EXPECT_EQ(ModeOf(path), 0604u);
+    ::umask(saved);
+    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"new.xlsx"});
+}
+
 TEST(OpenRegularFile, OpensOnlyRegularFilesAndNeverBlocks) {
     TempDir dir;
     WriteFile(dir / "file.mp3", "12345");
