@@ -161,6 +161,20 @@ echo
 for step in openpyxl-new openpyxl-append; do
     [ -s "$WORK/out/$step" ] && echo "in its own process: $(tail -n 1 "$WORK/out/$step")"
 done
+# The workbook's own share: the export's median less the list's (the same start-up, scan and read),
+# against openpyxl's time in its own process (without Python's start-up), both without the corpus.
+if [ "$HAVE_EXPORT" -eq 1 ] && [ "$HAVE_OPENPYXL" -eq 1 ]; then
+    for kind in new append; do
+        [ "${STATUS[export-$kind]}" -eq 0 ] && [ "${STATUS[list]}" -eq 0 ] || continue
+        inner=$(sed -n 's/.* \([0-9.]*\) ms, peak.*/\1/p' "$WORK/out/openpyxl-$kind" | tail -n 1)
+        [ -n "$inner" ] || continue
+        awk -v kind="$kind" -v e="${MEDIAN[export-$kind]}" -v l="${MEDIAN[list]}" -v p="$inner" 'BEGIN {
+            alone = (e - l) * 1000
+            printf "the workbook alone, %s: export - list = %.1f ms; openpyxl in its own process %.1f ms; %.1f times faster\n",
+                   kind, alone, p, (alone > 0 ? p / alone : 0)
+        }'
+    done
+fi
 if [ "$HAVE_EXPORT" -eq 1 ] && [ "$HAVE_OPENPYXL" -eq 1 ] && [ "${STATUS[export-append]}" -eq 0 ] &&
     [ "${STATUS[openpyxl-append]}" -eq 0 ]; then
     echo "tagmora-cli's workbook against openpyxl's, after the last append:"
