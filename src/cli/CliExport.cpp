@@ -71,8 +71,7 @@ int RunExport(CliSession& session, const ExportCliRequest& request, const std::v
     }
 
     int result = kExportNoApplication;
-    session.Context.RunCommand(
-        [&] { result = ExportToWorkbook(list, session.Settings, target, *spreadsheet); });
+    session.Context.RunCommand([&] { result = ExportToWorkbook(list, session.Settings, target, *spreadsheet); });
     if (result != kExportDone) return 1;  // the driver's box went to stderr
     std::string out;
     AppendEscapedField(out, target.BookPath);

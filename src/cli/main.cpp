@@ -173,7 +173,8 @@ int main(int argc, char** argv) {
 
     tagmora::cli::ExportCliRequest exportRequest;
     CLI::App* exportCommand = app.add_subcommand(
-        "export", "export the checked rows into a workbook (.xlsx) with the stored export columns; prints BOOK<TAB>SHEET");
+        "export",
+        "export the checked rows into a workbook (.xlsx) with the stored export columns; prints BOOK<TAB>SHEET");
     exportCommand->footer(
         "A BOOK that does not exist is made, with the sheet \"Music\" unless --sheet names one. Into an existing\n"
         "BOOK the rows go to the named sheet (the first sheet without --sheet), after the rows of earlier\n"

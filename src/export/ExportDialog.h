@@ -13,10 +13,10 @@ class FileList;
 
 // The target of the export. It keeps its values from one export to the next during a run.
 struct ExportTarget {
-    std::string BookPath;    // the workbook file chosen in the dialog
-    bool NewBook = false;    // "В новую книгу": the workbook is made; else it exists
-    std::string SheetName;   // the sheet to write into
-    bool NewSheet = false;   // SheetName is not one of the workbook's sheets: it is added
+    std::string BookPath;   // the workbook file chosen in the dialog
+    bool NewBook = false;   // "В новую книгу": the workbook is made; else it exists
+    std::string SheetName;  // the sheet to write into
+    bool NewSheet = false;  // SheetName is not one of the workbook's sheets: it is added
 };
 
 // ListWorkbookSheets as the dialog calls it: the number of worksheets of the workbook at `path`
@@ -37,8 +37,8 @@ struct ExportDialogRequest {
     // Filled by the dialog's workbook choice and "Начать".
     ExportTarget& Target;
     const FileList& List;
-    int SampleRow = -1;        // the first checked row: the previews are evaluated on it
-    SheetLister ListSheets;    // used by "Выбрать книгу"
+    int SampleRow = -1;              // the first checked row: the previews are evaluated on it
+    SheetLister ListSheets;          // used by "Выбрать книгу"
     std::function<void()> OpenHelp;  // F1
 };
 

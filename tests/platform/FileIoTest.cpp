@@ -179,9 +179,7 @@ TEST(ReplaceFileAtomically, ANewDocumentFollowsTheUmask) {
     const mode_t saved = ::umask(027);
     TempDir dir;
     const std::string path = dir / "new.xlsx";
-    const auto replace = [&] {
-        return ReplaceFileAtomically(path, Writes("book"), NewFileAccess::ByUmask);
-    };
+    const auto replace = [&] { return ReplaceFileAtomically(path, Writes("book"), NewFileAccess::ByUmask); };
     EXPECT_EQ(replace(), 0);
     EXPECT_EQ(ModeOf(path), 0640u);
     ASSERT_EQ(::chmod(path.c_str(), 0604), 0);

@@ -269,7 +269,8 @@ TEST_F(SettingsTest, TheSavedColumnCountIsOneTheLoadAccepts) {
     const std::tuple<int, int> counts[] = {{-3, 1}, {0, 1}, {1, 1}, {24, 24}, {25, 24}, {1000, 24}};
     for (const auto& [inMemory, stored] : counts) {
         AppSettings s = Sample();
-        for (int i = 0; i < kMaxExportColumns; ++i) s.ExportColumns[static_cast<std::size_t>(i)].Head = std::to_string(i);
+        for (int i = 0; i < kMaxExportColumns; ++i)
+            s.ExportColumns[static_cast<std::size_t>(i)].Head = std::to_string(i);
         s.ExcColumnsCount = inMemory;
         {
             FileSettingsStore store = Store();

@@ -80,8 +80,7 @@ TEST(WindowPlacement, APositionOffEveryScreenComesBackCentredOnTheFirst) {
         {"right of both", {0, 1824, 300, 200, 0}, two, false, {200, 250, 300, 200, 0}},
         {"far away", {5000, 5000, 700, 400, 2}, two, false, {100, 50, 700, 400, 2}},
         {"larger than the screen", {-5000, 0, 2000, 900, 0}, two, false, {0, 0, 800, 600, 0}},
-        {"edges near the end of the range", {2147483000, 2147483000, 700, 400, 0}, two, false,
-         {100, 50, 700, 400, 0}},
+        {"edges near the end of the range", {2147483000, 2147483000, 700, 400, 0}, two, false, {100, 50, 700, 400, 0}},
         {"a screen not at the origin", {0, 0, 100, 100, 0}, {{1000, 50, 400, 300}}, false, {150, 1150, 100, 100, 0}},
         {"no screens known", {5000, 5000, 700, 400, 0}, {}, false, {5000, 5000, 700, 400, 0}},
     };
