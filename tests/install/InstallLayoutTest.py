@@ -11,6 +11,7 @@ import re
 import subprocess
 import sys
 import tempfile
+import zipfile
 
 failures = []
 
@@ -71,6 +72,9 @@ def main():
 
         check(hive_path(os.path.join(data, "machine.reg")) == data, "machine.reg: Path is not " + data)
         check(os.path.isfile(os.path.join(data, "Tagmora.html")), "share/tagmora/Tagmora.html missing")
+        template = os.path.join(data, "Template.xlsx")
+        check(zipfile.is_zipfile(template) and "xl/workbook.xml" in zipfile.ZipFile(template).namelist(),
+              "share/tagmora/Template.xlsx missing or not a workbook")
         man = os.path.join(share, "man", "man1", "tagmora-cli.1")
         check(os.path.isfile(man) and open(man, encoding="utf-8").read().startswith(".TH TAGMORA-CLI 1"),
               "share/man/man1/tagmora-cli.1 missing or not a man page")
