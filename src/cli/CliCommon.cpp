@@ -195,4 +195,10 @@ std::string JsonString(std::string_view value) {
     return out;
 }
 
+bool NothingChecked(CliSession& session) {
+    if (session.List.RowCount() != 0 && session.List.AnyRowChecked()) return false;
+    session.Err << "Нет выбранных файлов.\n";
+    return true;
+}
+
 }  // namespace tagmora::cli

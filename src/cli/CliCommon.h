@@ -67,6 +67,9 @@ bool LoadSessionSettings(CliSession& session, const std::vector<std::pair<std::s
 // command ends with exit code 1 after its output.
 bool ScanAndRead(CliSession& session, const std::vector<std::string>& folders);
 
+// True, with "Нет выбранных файлов." on stderr, when no row is checked (or there is none).
+bool NothingChecked(CliSession& session);
+
 // Output is gathered in a text and written in large pieces: FlushIfLarge writes it once it passes
 // kOutputPieceSize; FinishOutput writes the rest and gives the exit code (1 when the output failed).
 inline constexpr std::size_t kOutputPieceSize = 256 * 1024;

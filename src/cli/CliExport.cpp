@@ -1,6 +1,5 @@
 // tagmora-cli export: the checked rows of scanned folders into a workbook, with the stored export
 // columns, as the export dialog's "Начать" would write them.
-#include <algorithm>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -8,45 +7,15 @@
 #include <vector>
 
 #include "cli/CliCommon.h"
+#include "export/ExportColumns.h"
 #include "export/ExportDriver.h"
 #include "export/XlsxEngine.h"
 
 namespace tagmora::cli {
 
-namespace {
-
-// The sheet names of an existing workbook, or false with the reason on stderr.
-bool ReadSheetNames(CliSession& session, SpreadsheetProvider& spreadsheet, const std::string& book,
-                    std::vector<std::string>& names) {
-    const std::optional<std::string> progId = GetSpreadsheetProgId(spreadsheet);
-    if (!progId) {
-        session.Err << "tagmora-cli export: no spreadsheet application\n";
-        return false;
-    }
-    std::unique_ptr<SpreadsheetApplication> application;
-    try {
-        application = spreadsheet.CreateApplication(*progId);
-        Workbook& workbook = application->OpenWorkbook(book);
-        for (int i = 1; i <= workbook.WorksheetCount(); ++i) names.push_back(workbook.WorksheetItem(i).Name());
-        workbook.Close();
-        application->Quit();
-        return true;
-    } catch (const SpreadsheetError& error) {
-        session.Err << "tagmora-cli export: " << EscapeField(book) << ": " << error.what() << '\n';
-        if (application) application->Quit();
-        return false;
-    }
-}
-
-}  // namespace
-
 int RunExport(CliSession& session, const ExportCliRequest& request, const std::vector<std::string>& folders) {
     const bool complete = ScanAndRead(session, folders);
-    FileList& list = session.List;
-    if (list.RowCount() == 0 || !list.AnyRowChecked()) {
-        session.Err << "Нет выбранных файлов.\n";
-        return 1;
-    }
+    if (NothingChecked(session)) return 1;
     std::unique_ptr<SpreadsheetProvider> spreadsheet = MakeBuiltInSpreadsheet();
 
     // As the dialog chooses: a book that does not exist is made ("В новую книгу", sheet "Music"
@@ -60,9 +29,13 @@ int RunExport(CliSession& session, const ExportCliRequest& request, const std::v
         target.SheetName = request.Sheet.empty() ? kNewBookSheetName : request.Sheet;
     } else {
         std::vector<std::string> names;
-        if (!ReadSheetNames(session, *spreadsheet, request.Book, names)) return 1;
+        std::string reason;
+        if (ListWorkbookSheets(*spreadsheet, request.Book, names, &reason) < 0) {
+            session.Err << "tagmora-cli export: " << EscapeField(request.Book) << ": " << reason << '\n';
+            return 1;
+        }
         target.SheetName = request.Sheet.empty() && !names.empty() ? names.front() : request.Sheet;
-        target.NewSheet = std::find(names.begin(), names.end(), target.SheetName) == names.end();
+        target.NewSheet = IsNewSheet(target.SheetName, names);
     }
     if (target.SheetName.empty()) {
         session.Err << "tagmora-cli export: " << EscapeField(request.Book) << ": the workbook has no sheet; name one "
@@ -71,7 +44,8 @@ int RunExport(CliSession& session, const ExportCliRequest& request, const std::v
     }
 
     int result = kExportNoApplication;
-    session.Context.RunCommand([&] { result = ExportToWorkbook(list, session.Settings, target, *spreadsheet); });
+    session.Context.RunCommand(
+        [&] { result = ExportToWorkbook(session.List, session.Settings, target, *spreadsheet); });
     if (result != kExportDone) return 1;  // the driver's box went to stderr
     std::string out;
     AppendEscapedField(out, target.BookPath);

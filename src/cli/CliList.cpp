@@ -10,7 +10,8 @@ int RunList(CliSession& session, bool json, const std::vector<std::string>& fold
     const bool complete = ScanAndRead(session, folders);
 
     std::string out;
-    out.reserve(std::min<std::size_t>(static_cast<std::size_t>(session.List.RowCount()) * 160, kOutputPieceSize + 4096));
+    out.reserve(
+        std::min<std::size_t>(static_cast<std::size_t>(session.List.RowCount()) * 160, kOutputPieceSize + 4096));
     for (int i = 0; i < session.List.RowCount(); ++i) {
         const FileRow& row = session.List.Rows()[static_cast<std::size_t>(i)];
         if (json) {

@@ -42,10 +42,7 @@ int Report(CliSession& session, const std::vector<RenamePlanItem>& plan, const s
 int RunRename(CliSession& session, const RenameRequest& request, const std::vector<std::string>& folders) {
     const bool complete = ScanAndRead(session, folders);
     FileList& list = session.List;
-    if (list.RowCount() == 0 || !list.AnyRowChecked()) {
-        session.Err << "Нет выбранных файлов.\n";
-        return 1;
-    }
+    if (NothingChecked(session)) return 1;
     if (!request.Preset) {
         if (!session.Settings.IncludeSubDirs) {
             session.Err << kOnlyWithSubDirs << '\n';

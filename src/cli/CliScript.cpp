@@ -26,11 +26,8 @@ int RunEval(CliSession& session, const std::string& script, bool all, const std:
 
 int RunCheck(CliSession& session, const std::string& script, const std::vector<std::string>& folders) {
     const bool complete = ScanAndRead(session, folders);
+    if (NothingChecked(session)) return 1;
     const int sample = SampleRow(session.List);
-    if (sample < 0) {
-        session.Err << "Нет выбранных файлов.\n";
-        return 1;
-    }
     session.Out << EscapeField(CheckScript(script, session.List, sample)) << '\n';
     session.Out.flush();
     return complete && session.Out.good() ? 0 : 1;

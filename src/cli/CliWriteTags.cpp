@@ -49,12 +49,6 @@ bool ReadLines(const std::string& path, std::vector<std::string>& lines, int& er
     return !in.bad();
 }
 
-bool NothingChecked(CliSession& session) {
-    if (session.List.RowCount() != 0 && session.List.AnyRowChecked()) return false;
-    session.Err << "Нет выбранных файлов.\n";
-    return true;
-}
-
 std::string WriteFailure(const TagFileOutcome& file) {
     if (!file.Reached) return "not written: the run was aborted before it";
     if (file.Prepare == kFileMissing) return "not written: the file does not exist";

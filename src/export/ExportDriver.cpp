@@ -296,10 +296,14 @@ private:
 
 std::optional<std::string> GetSpreadsheetProgId(const SpreadsheetProvider& spreadsheet) { return spreadsheet.ProgId(); }
 
-int ListWorkbookSheets(SpreadsheetProvider& spreadsheet, const std::string& path, std::vector<std::string>& names) {
+int ListWorkbookSheets(SpreadsheetProvider& spreadsheet, const std::string& path, std::vector<std::string>& names,
+                       std::string* reason) {
     names.clear();
     const std::optional<std::string> progId = GetSpreadsheetProgId(spreadsheet);
-    if (!progId) return -1;
+    if (!progId) {
+        if (reason != nullptr) *reason = "нет приложения для книг";
+        return -1;
+    }
     try {
         OpenApplication open(spreadsheet, *progId);
         open.App().SetVisible(false);
@@ -307,8 +311,9 @@ int ListWorkbookSheets(SpreadsheetProvider& spreadsheet, const std::string& path
         const int count = open.Book().WorksheetCount();
         for (int i = 1; i <= count; ++i) names.push_back(open.Book().WorksheetItem(i).Name());
         return open.Book().WorksheetCount();
-    } catch (const SpreadsheetError&) {
+    } catch (const SpreadsheetError& error) {
         names.clear();
+        if (reason != nullptr) *reason = error.what();
         return -1;
     }
 }
