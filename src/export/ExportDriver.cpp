@@ -164,12 +164,19 @@ public:
             groupCount_ += Column(j).Group ? 1 : 0;
         }
 
+        // The next row of the last checked row is the look-ahead row, whatever rows follow it: an
+        // unchecked row after it that keeps a grouped value would leave that group open for good,
+        // its rows ungrouped and no empty row after them.
+        int lastChecked = -1;
+        for (int i = 0; i < rows; ++i) {
+            if (list_.Rows()[static_cast<std::size_t>(i)].Checked) lastChecked = i;
+        }
         int written = 0;
         for (int i = 0; i < rows; ++i) {
             if (!list_.Rows()[static_cast<std::size_t>(i)].Checked) continue;
             WriteRow(i);
             ++rowCounter_;
-            CloseGroups(i);
+            CloseGroups(i == lastChecked ? rows : i + 1);
             ++written;
             // Multiplied first, so that the last checked row gives exactly 100.
             list_.Status().ShowProgress(list_.RowPath(i), 100.0 * written / checkedCount);
@@ -256,11 +263,12 @@ private:
         }
     }
 
-    // Closes the groups whose value changes on the next list row (checked or not).
-    void CloseGroups(int i) {
+    // Closes the groups whose value changes on list row `next`: the row after the one written,
+    // checked or not, or the look-ahead row after the last checked one.
+    void CloseGroups(int next) {
         for (int k = 0; k + 1 < columns_; ++k) {
             if (!Column(k).Group) continue;
-            if (EvaluateScript(Column(k).Script, list_, i + 1) == Group(k).LastValue) continue;
+            if (EvaluateScript(Column(k).Script, list_, next) == Group(k).LastValue) continue;
             GroupLevel(k);
             // The deeper groups end here too and begin anew with the next row: their value and
             // start are cleared, so that one beginning with an empty value takes its start from

@@ -159,6 +159,13 @@ TEST_F(ExportDriverTest, AnUncheckedRowIsTheLookAheadThatClosesTheGroupBeforeIt)
     const FakeSheetData& sheet = Saved("Music");
     EXPECT_EQ(Layout(sheet), (Lines{"0:Artist|Album|Title", "0:A1||", "1:|X|", "2:||01", "1:|Z|", "2:||03", "1:||"}));
     EXPECT_EQ(sheet.Groups, (Lines{"B4:B4", "A3:A7", "B6:B6"}));
+
+    // After the last checked row it is the empty look-ahead row that closes: an unchecked row of
+    // the same artist would leave the artist's group open.
+    list.Rows()[2].Checked = false;
+    ASSERT_EQ(Export(NewBook()), kExportDone);
+    EXPECT_EQ(Layout(Saved("Music")), (Lines{"0:Artist|Album|Title", "0:A1||", "1:|X|", "2:||01", "1:||"}));
+    EXPECT_EQ(Saved("Music").Groups, (Lines{"A3:A5", "B4:B4"}));
 }
 
 TEST_F(ExportDriverTest, TheProgressReachesExactly100WithTheLastCheckedRow) {
