@@ -519,7 +519,8 @@ int MainForm::ColumnWidth(int column) const {
 bool MainForm::SaveWindowPosition() {
     // The bounds are the frame's top-left corner and the window's size without the frame: what
     // move() and resize() take, so that a restore puts the window back exactly.
-    // A window minimized from maximized is minimized, and its bounds are the maximized ones.
+    // A window minimized from maximized is saved as minimized, with the bounds from before the
+    // maximising, as a maximized one keeps them.
     const bool maximized = isMaximized();
     windowPosition_.State = static_cast<std::uint8_t>(isMinimized() ? WindowState::Minimized
                                                       : maximized   ? WindowState::Maximized
