@@ -1,7 +1,8 @@
 # shellcheck shell=bash disable=SC2034
 # (sourced: the variables set here are used by the scripts that source it)
 # The common part of the benchmark scripts that time programs on a generated corpus
-# (run_read_bench.sh, run_cold_bench.sh, run_export_bench.sh): their arguments, the build folder,
+# (run_read_bench.sh, run_cold_bench.sh, run_export_bench.sh; run_rename_bench.sh and
+# run_write_bench.sh take their build folder, work folder and corpus from it): their arguments, the build folder,
 # the work folder, the timer and the helper programs. Sourced, not run; the script sets BENCH_NAME
 # (its file name, for messages) and defines usage() before sourcing it.
 

@@ -17,29 +17,19 @@ USAGE
     exit 0
 fi
 
-SOURCE_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BENCH_NAME=run_rename_bench.sh
+# shellcheck source=bench/bench_common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/bench_common.sh"
 BUILD_ARG=${1:-build}
 COUNT=${2:-10000}
 RUNS=${3:-5}
-if [ -d "$BUILD_ARG" ]; then
-    BUILD_DIR=$BUILD_ARG
-else
-    BUILD_DIR=$SOURCE_DIR/$BUILD_ARG
-fi
+bench_locate_build
 BENCH=$BUILD_DIR/bin/bench_rename
 if [ ! -x "$BENCH" ]; then
     echo "run_rename_bench.sh: $BENCH not built (configure with -DTAGMORA_BUILD_BENCH=ON); nothing measured"
     exit 0
 fi
-if ! command -v python3 >/dev/null 2>&1; then
-    echo "run_rename_bench.sh: python3 is needed to generate the corpus; nothing measured"
-    exit 0
-fi
-
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/tagmora-rename-bench.XXXXXX") || exit 0
-trap 'rm -rf "$WORK"' EXIT
-if ! python3 "$SOURCE_DIR/scripts/make_corpus.py" "$WORK/corpus" --count "$COUNT" >/dev/null; then
-    echo "run_rename_bench.sh: the corpus could not be generated; nothing measured"
-    exit 0
-fi
+bench_need_python "generate the corpus"
+bench_make_work tagmora-rename-bench
+bench_generate_corpus "$WORK/corpus" "$COUNT"
 "$BENCH" "$WORK/corpus" "$RUNS" || true

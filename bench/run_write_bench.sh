@@ -21,31 +21,21 @@ USAGE
     exit 0
 fi
 
-SOURCE_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BENCH_NAME=run_write_bench.sh
+# shellcheck source=bench/bench_common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/bench_common.sh"
 BUILD_ARG=${1:-build}
 COUNT=${2:-10000}
 RUNS=${3:-3}
-if [ -d "$BUILD_ARG" ]; then
-    BUILD_DIR=$BUILD_ARG
-else
-    BUILD_DIR=$SOURCE_DIR/$BUILD_ARG
-fi
+bench_locate_build
 BENCH=$BUILD_DIR/bin/bench_write
 if [ ! -x "$BENCH" ]; then
     echo "run_write_bench.sh: $BENCH not built (configure with -DTAGMORA_BUILD_BENCH=ON); nothing measured"
     exit 0
 fi
-if ! command -v python3 >/dev/null 2>&1; then
-    echo "run_write_bench.sh: python3 is needed to generate the corpus; nothing measured"
-    exit 0
-fi
-
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/tagmora-write-bench.XXXXXX") || exit 0
-trap 'rm -rf "$WORK"' EXIT
-if ! python3 "$SOURCE_DIR/scripts/make_corpus.py" "$WORK/corpus" --count "$COUNT" --seed 1 >/dev/null; then
-    echo "run_write_bench.sh: the corpus could not be generated; nothing measured"
-    exit 0
-fi
+bench_need_python "generate the corpus"
+bench_make_work tagmora-write-bench
+bench_generate_corpus "$WORK/corpus" "$COUNT"
 echo "Tagmora write benchmark: $COUNT files, median of $RUNS runs ($(uname -srm), $(nproc) cores)"
 "$BENCH" "$WORK/corpus" "$RUNS" || true
 exit 0
