@@ -40,11 +40,14 @@ namespace tagmora {
 class FolderVerbPort {
 public:
     virtual ~FolderVerbPort() = default;
-    // AddFolderVerb: writes the entry, running "<installPath>/tagmora" on the folder. False, with
-    // the reason in `error`, when it could not be written.
+    // AddFolderVerb: writes the entry, running the program of the installation whose data folder
+    // is `installPath` on the folder. False, with the reason in `error`, when it could not be
+    // written.
     virtual bool AddFolderVerb(const std::string& installPath, std::string& error) = 0;
     // RemoveFolderVerb: removes the entry; true when it existed.
     virtual bool RemoveFolderVerb() = 0;
+    // Whether the entry is there now (any part of it).
+    virtual bool FolderVerbExists() = 0;
 };
 
 }  // namespace tagmora

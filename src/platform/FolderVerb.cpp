@@ -15,9 +15,6 @@ namespace tagmora {
 
 namespace {
 
-// The program file, named after the product, in the installation folder.
-std::string ProgramPath(std::string_view installPath) { return std::string(installPath) + "/tagmora"; }
-
 struct Entry {
     const char* RelativePath;
     std::string (*Text)(std::string_view installPath);
@@ -34,10 +31,16 @@ std::string Reason(const std::string& path, int error) { return path + ": " + st
 
 }  // namespace
 
+std::string InstalledProgramPath(std::string_view installPath) {
+    std::filesystem::path data = std::filesystem::path(installPath).lexically_normal();
+    if (!data.has_filename()) data = data.parent_path();  // a trailing "/"
+    return (data.parent_path().parent_path() / "bin" / "tagmora").string();
+}
+
 std::string DesktopExecProgram(std::string_view installPath) {
     // The Exec line's own quoting first.
     std::string quoted = "\"";
-    for (const char c : ProgramPath(installPath)) {
+    for (const char c : InstalledProgramPath(installPath)) {
         if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += '\\';
         if (c == '%') quoted += '%';
         quoted += c;
@@ -104,7 +107,7 @@ std::string NautilusScriptText(std::string_view installPath) {
            "*) folder=\"$PWD/$folder\" ;;\n"
            "esac\n"
            "exec " +
-           ShellQuote(ProgramPath(installPath)) + " \"$folder\"\n";
+           ShellQuote(InstalledProgramPath(installPath)) + " \"$folder\"\n";
 }
 
 std::string XdgFolderVerb::DefaultDataHome() {
@@ -137,6 +140,14 @@ bool XdgFolderVerb::AddFolderVerb(const std::string& installPath, std::string& e
     }
     error.clear();
     return true;
+}
+
+bool XdgFolderVerb::FolderVerbExists() {
+    for (const Entry& entry : kEntries) {
+        struct stat st {};
+        if (::lstat((dataHome_ + "/" + entry.RelativePath).c_str(), &st) == 0) return true;
+    }
+    return false;
 }
 
 bool XdgFolderVerb::RemoveFolderVerb() {

@@ -6,10 +6,12 @@
 //     nemo/actions/tagmora.nemo_action    Nemo's action
 //     nautilus/scripts/Tagmora            Nautilus's script (executable)
 //
-// Each runs "<installPath>/tagmora" with the chosen folder as its one argument. With the
-// installation folder /opt/Tag Mora, the service menu's command line is
+// Each runs the installation's program with the chosen folder as its one argument. The
+// installation folder "Path" holds the data (PREFIX/share/tagmora) and the program lies in
+// PREFIX/bin, in an installation and in the build tree alike. With the installation folder
+// /opt/Tag Mora/share/tagmora, the service menu's command line is
 //
-//     Exec="/opt/Tag Mora/tagmora" %f
+//     Exec="/opt/Tag Mora/bin/tagmora" %f
 //
 // The program is never registered as the opener of folders (no MimeType in its own desktop entry).
 #pragma once
@@ -31,7 +33,11 @@ std::string ServiceMenuText(std::string_view installPath);
 std::string NemoActionText(std::string_view installPath);
 std::string NautilusScriptText(std::string_view installPath);
 
-// "<installPath>/tagmora" as one argument of a desktop-entry Exec line: in double quotes, with
+// The program of the installation whose data folder is `installPath`: "/usr/share/tagmora" ->
+// "/usr/bin/tagmora" (two folders up, then bin/tagmora).
+std::string InstalledProgramPath(std::string_view installPath);
+
+// InstalledProgramPath(installPath) as one argument of a desktop-entry Exec line: in double quotes, with
 // '"', '`', '$' and '\' escaped by a backslash and '%' doubled, and then the key file's own value
 // escapes applied ('\' doubled; newline, tab and carriage return as \n, \t, \r).
 std::string DesktopExecProgram(std::string_view installPath);
@@ -54,6 +60,8 @@ public:
     bool AddFolderVerb(const std::string& installPath, std::string& error) override;
     // Removes the three files; true when any of them existed.
     bool RemoveFolderVerb() override;
+    // True when any of the three files is there.
+    bool FolderVerbExists() override;
 
     const std::string& DataHome() const { return dataHome_; }
 

@@ -5,21 +5,27 @@
 
 namespace tagmora {
 
+bool ApplyFolderVerbChange(AppSettings& settings, bool wasOn, FolderVerbPort& verb, Host& host) {
+    if (!wasOn && settings.UseShellCall) {
+        std::string reason;
+        if (!verb.AddFolderVerb(settings.Path, reason)) {
+            settings.UseShellCall = verb.FolderVerbExists();
+            host.ShowMessage(reason, kProductName, MessageIcon::Error, MessageButtons::Ok);
+            return false;
+        }
+    } else if (wasOn && !settings.UseShellCall) {
+        if (!verb.RemoveFolderVerb()) settings.UseShellCall = verb.FolderVerbExists();
+    }
+    return true;
+}
+
 bool SettingsMnuClick(AppSettings& settings, SettingsStore& store, SettingsDialogPort& dialog, FolderVerbPort& verb,
                       Host& host, const SettingsWindow& window) {
     const bool verbWasOn = settings.UseShellCall;
     SettingsDialogRequest request{settings, window.ChooseFolder, window.OpenHelp};
     const bool confirmed = dialog.AskSettings(request);
     if (confirmed) {
-        if (!verbWasOn && settings.UseShellCall) {
-            std::string reason;
-            if (!verb.AddFolderVerb(settings.Path, reason)) {
-                host.ShowMessage(reason, kProductName, MessageIcon::Error, MessageButtons::Ok);
-                return true;
-            }
-        } else if (verbWasOn && !settings.UseShellCall) {
-            verb.RemoveFolderVerb();
-        }
+        if (!ApplyFolderVerbChange(settings, verbWasOn, verb, host)) return true;
         if (window.ApplyColumnLayout) window.ApplyColumnLayout();
         if (settings.ResizeTabHeaders && window.FitColumns) window.FitColumns();
         if (!SaveSettings(settings, store)) {

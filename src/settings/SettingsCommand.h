@@ -28,11 +28,17 @@ struct SettingsWindow {
     std::function<void()> OpenHelp;
 };
 
+// The folder entry after UseShellCall was `wasOn`: AddFolderVerb(settings.Path) when it turned
+// on, RemoveFolderVerb when it turned off, neither when unchanged. A failed AddFolderVerb shows
+// its reason in a box (error icon, caption "Tagmora") and gives false. After a failed
+// AddFolderVerb or RemoveFolderVerb, UseShellCall says whether the entry is there
+// (FolderVerbExists), so that it is never stored on with no entry, or off with one.
+bool ApplyFolderVerbChange(AppSettings& settings, bool wasOn, FolderVerbPort& verb, Host& host);
+
 // SettingsMnuClick: shows the dialog over `settings`. On OK, after the dialog took the values
 // over, in this order:
-//   1. UseShellCall turned on: verb.AddFolderVerb(settings.Path); turned off: RemoveFolderVerb;
-//      unchanged: neither. A failed AddFolderVerb shows its reason in a box (error icon, caption
-//      "Tagmora") and ends the command there: nothing below runs, the grid lines included.
+//   1. ApplyFolderVerbChange; when it fails, the command ends there: nothing below runs, the
+//      grid lines included.
 //   2. ApplyColumnLayout; 3. FitColumns when ResizeTabHeaders; 4. SaveSettings (a failure shows
 //      kSettingsNotSaved).
 // Then, after OK or cancel, SetGridLines(ShowGrid). True when the dialog ended with OK.

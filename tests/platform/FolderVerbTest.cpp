@@ -37,13 +37,14 @@ struct VerbCase {
 };
 
 const VerbCase kCases[] = {
-    {"/opt/tagmora", R"("/opt/tagmora/tagmora")", "'/opt/tagmora/tagmora'"},
-    // An empty installation folder: the quote is followed directly by the separator.
-    {"", R"("/tagmora")", "'/tagmora'"},
-    {"/opt/Tag Mora/it's \"q\"", R"("/opt/Tag Mora/it's \\"q\\"/tagmora")", R"('/opt/Tag Mora/it'\''s "q"/tagmora')"},
+    {"/opt/tagmora/share/tagmora", R"("/opt/tagmora/bin/tagmora")", "'/opt/tagmora/bin/tagmora'"},
+    // An empty installation folder: the program relative to the folder the file manager is in.
+    {"", R"("bin/tagmora")", "'bin/tagmora'"},
+    {"/opt/Tag Mora/it's \"q\"/share/tagmora/", R"("/opt/Tag Mora/it's \\"q\\"/bin/tagmora")",
+     R"('/opt/Tag Mora/it'\''s "q"/bin/tagmora')"},
     // Exec quoting escapes $, ` and \ (the backslash twice: once for Exec, once for the key file)
     // and doubles %.
-    {"/a$b`c\\d%e", R"("/a\\$b\\`c\\\\d%%e/tagmora")", R"('/a$b`c\d%e/tagmora')"},
+    {"/a$b`c\\d%e/share/tagmora", R"("/a\\$b\\`c\\\\d%%e/bin/tagmora")", R"('/a$b`c\d%e/bin/tagmora')"},
 };
 
 TEST(FolderVerbTest, EachFileHasItsExactContent) {
@@ -72,22 +73,42 @@ TEST(FolderVerbTest, EachFileHasItsExactContent) {
     }
 }
 
-// The Nautilus script, run by the shell, starts the program of an awkward installation folder
-// with the chosen folder (absolute, or relative to the folder shown) as one literal argument.
-TEST(FolderVerbTest, NautilusScriptRunsTheProgramOnTheFolder) {
+// An Exec line as a file manager runs it: the key file's escapes undone, %f or %F the folder, %%
+// a percent sign; the Exec quoting is the shell's double quoting.
+std::string ExecCommand(const std::string& entry, const std::string& folder) {
+    const std::size_t at = entry.find("\nExec=") + 6;
+    const std::string exec = entry.substr(at, entry.find('\n', at) - at);
+    std::string command;
+    for (std::size_t i = 0; i < exec.size(); ++i) {
+        const char next = i + 1 < exec.size() ? exec[i + 1] : '\0';
+        if (exec[i] == '\\' || (exec[i] == '%' && next == '%')) command += exec[++i];
+        else if (exec[i] == '%') command += ShellQuote(folder), ++i;
+        else command += exec[i];
+    }
+    return command;
+}
+
+// Every entry starts the installation's program, PREFIX/bin/tagmora for the data folder
+// PREFIX/share/tagmora, on the chosen folder as one literal argument: the Nautilus script with
+// the folder absolute or relative to the folder shown.
+TEST(FolderVerbTest, EachEntryRunsTheInstalledProgramOnTheFolder) {
     TempDir dir;
-    const std::string install = dir.MakeDir("in'st $HOME `x` \"q\"");
+    const std::string prefix = dir.MakeDir("in'st $HOME `x` \"q\" 50%");
     const std::string out = dir / "args.txt";
-    WriteFile(install + "/tagmora", "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]\\n' \"$a\" >> '" + out + "'; done\n");
-    ::chmod((install + "/tagmora").c_str(), 0755);
+    dir.MakeDir("in'st $HOME `x` \"q\" 50%/bin");
+    WriteFile(prefix + "/bin/tagmora",
+              "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]\\n' \"$a\" >> '" + out + "'; done\n");
+    ::chmod((prefix + "/bin/tagmora").c_str(), 0755);
     XdgFolderVerb verb(dir / "data");
     std::string error;
-    ASSERT_TRUE(verb.AddFolderVerb(install, error)) << error;
+    ASSERT_TRUE(verb.AddFolderVerb(prefix + "/share/tagmora", error)) << error;
     const std::string shown = dir.MakeDir("shown");
-    const std::string command = "cd '" + shown + "' && '" + (dir / "data/") + kNautilusScriptPath +
-                                "' '/music/A b' && '" + (dir / "data/") + kNautilusScriptPath + "' 'Sub dir'";
+    const std::string script = ShellQuote((dir / "data/") + kNautilusScriptPath);
+    const std::string command = "cd '" + shown + "' && " + script + " '/music/A b' && " + script + " 'Sub dir' && " +
+                                ExecCommand(ReadFile((dir / "data/") + kServiceMenuPath), "/m/it's $x") + " && " +
+                                ExecCommand(ReadFile((dir / "data/") + kNemoActionPath), "/m/50%");
     ASSERT_EQ(std::system(command.c_str()), 0);
-    EXPECT_EQ(ReadFile(out), "[/music/A b]\n[" + shown + "/Sub dir]\n");
+    EXPECT_EQ(ReadFile(out), "[/music/A b]\n[" + shown + "/Sub dir]\n[/m/it's $x]\n[/m/50%]\n");
 }
 
 TEST(FolderVerbTest, RemovalDeletesTheFilesAndSaysWhetherAnyExisted) {
@@ -97,8 +118,8 @@ TEST(FolderVerbTest, RemovalDeletesTheFilesAndSaysWhetherAnyExisted) {
     std::string error;
     ASSERT_TRUE(verb.AddFolderVerb("/opt/tagmora", error));
     // Writing again replaces the files in place.
-    ASSERT_TRUE(verb.AddFolderVerb("/usr", error));
-    EXPECT_NE(ReadFile(dir / kNemoActionPath).find("\"/usr/tagmora\" %F"), std::string::npos);
+    ASSERT_TRUE(verb.AddFolderVerb("/usr/share/tagmora", error));
+    EXPECT_NE(ReadFile(dir / kNemoActionPath).find("\"/usr/bin/tagmora\" %F"), std::string::npos);
     EXPECT_TRUE(verb.RemoveFolderVerb());
     EXPECT_FALSE(Exists(dir / kServiceMenuPath));
     EXPECT_FALSE(Exists(dir / kNemoActionPath));

@@ -37,13 +37,17 @@ public:
     bool AddFolderVerb(const std::string& installPath, std::string& error) override {
         log_.push_back("add:" + installPath);
         if (Fails) error = "/data/kio: Permission denied";
+        OnDisk = !Fails;
         return !Fails;
     }
     bool RemoveFolderVerb() override {
         log_.push_back("remove");
-        return true;
+        OnDisk = Fails;
+        return !Fails;
     }
+    bool FolderVerbExists() override { return OnDisk; }
     bool Fails = false;
+    bool OnDisk = false;
 
 private:
     Log& log_;
@@ -119,6 +123,16 @@ const StepCase kStepCases[] = {
     {"turned off", true, true, false, false, true, false, false, {"dialog", "remove", "layout", "save", "grid:on"}},
     // A failed verb stops the command: no layout, no save, no grid lines.
     {"turned on, verb fails", true, false, true, true, true, true, false, {"dialog", "add:/opt/tm"}},
+    // An entry that could not be removed stays on, and is stored so.
+    {"turned off, removal fails",
+     true,
+     true,
+     false,
+     false,
+     true,
+     true,
+     false,
+     {"dialog", "remove", "layout", "save", "grid:on"}},
     {"save fails", true, false, false, false, false, false, true, {"dialog", "layout", "save", "grid:off"}},
     // Cancel: only the grid lines, from the settings as they were (ShowGrid true below).
     {"cancel", false, false, true, true, false, false, false, {"dialog", "grid:on"}},
@@ -137,16 +151,19 @@ TEST(SettingsCommandTest, OkStepsRunInOrderAndTheVerbOnlyOnAChange) {
         f.dialog.ResizeTabHeaders = c.Resize;
         f.dialog.ShowGrid = c.ShowGrid;
         f.verb.Fails = c.VerbFails;
+        f.verb.OnDisk = c.WasOn;
         f.store.Fails = c.SaveFails;
         EXPECT_EQ(f.Run(), c.Confirm);
         EXPECT_EQ(f.log, c.Expected);
-        if (c.VerbFails) {
+        // The setting says what is on disk.
+        if (c.Confirm) {
+            EXPECT_EQ(f.settings.UseShellCall, f.verb.OnDisk);
+        }
+        if (c.VerbFails && c.NowOn) {
             ASSERT_EQ(f.host.Messages.size(), 1u);
             EXPECT_EQ(f.host.Messages[0].Text, "/data/kio: Permission denied");
             EXPECT_EQ(f.host.Messages[0].Caption, "Tagmora");
             EXPECT_EQ(f.host.Messages[0].Icon, MessageIcon::Error);
-            // The values taken over stay in memory.
-            EXPECT_TRUE(f.settings.UseShellCall);
         } else if (c.SaveFails) {
             ASSERT_EQ(f.host.Messages.size(), 1u);
             EXPECT_EQ(f.host.Messages[0].Text, kSettingsNotSaved);

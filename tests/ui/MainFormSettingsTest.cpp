@@ -40,6 +40,7 @@ public:
         return !Fails;
     }
     bool RemoveFolderVerb() override { return ++Removed, true; }
+    bool FolderVerbExists() override { return false; }
     std::vector<std::string> Added;
     int Removed = 0;
     bool Fails = false;
