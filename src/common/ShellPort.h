@@ -3,6 +3,7 @@
 // and put a text on the clipboard. The window implements it with Qt; tests record the requests.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,9 @@ public:
     virtual bool StartDetached(const std::vector<std::string>& command) = 0;
     // Opens the file `path` with the desktop's default viewer, at `fragment` (an anchor of an
     // HTML file; empty: its top). False when the file is missing or no viewer could be asked.
-    virtual bool OpenDocument(const std::string& path, const std::string& fragment) = 0;
+    // When the desktop was asked but then fails (its opener ends with an error), `failed` is
+    // called later, once, from the event loop.
+    virtual bool OpenDocument(const std::string& path, const std::string& fragment, std::function<void()> failed) = 0;
     // Replaces the clipboard's contents with the plain text.
     virtual void SetClipboardText(const std::string& text) = 0;
 };
@@ -26,7 +29,7 @@ public:
 class NullShell : public ShellPort {
 public:
     bool StartDetached(const std::vector<std::string>&) override { return false; }
-    bool OpenDocument(const std::string&, const std::string&) override { return false; }
+    bool OpenDocument(const std::string&, const std::string&, std::function<void()>) override { return false; }
     void SetClipboardText(const std::string&) override {}
 };
 

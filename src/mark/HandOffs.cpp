@@ -1,6 +1,10 @@
 // The hand-offs to the player, the clipboard, the About box and the help viewer.
 #include "mark/HandOffs.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+
 #include "common/Messages.h"
 #include "common/ShellPort.h"
 #include "filelist/FileList.h"
@@ -21,7 +25,43 @@ std::string ShownCommand(const std::vector<std::string>& words) {
     return shown;
 }
 
+// What one argument or environment string takes of the system's limit: its bytes, its
+// terminating zero and its pointer.
+std::size_t ArgumentCost(const std::string& word) { return word.size() + 1 + sizeof(char*); }
+
 }  // namespace
+
+extern "C" char** environ;
+
+std::size_t EnqueueArgumentLimit() {
+    const long max = ::sysconf(_SC_ARG_MAX);
+    std::size_t limit = max > 0 ? static_cast<std::size_t>(max) : 128 * 1024;
+    for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+        limit -= std::min(limit, ArgumentCost(*entry));
+    }
+    // The room xargs leaves too, for what the starting program adds.
+    return limit - std::min<std::size_t>(limit, 2048);
+}
+
+std::vector<std::vector<std::string>> EnqueueCommandBatches(std::string_view setting,
+                                                            const std::vector<std::string>& files,
+                                                            std::size_t argumentLimit) {
+    const std::vector<std::string> words = EnqueueCommandWords(setting);
+    std::size_t wordsCost = 0;
+    for (const std::string& word : words) wordsCost += ArgumentCost(word);
+    std::vector<std::vector<std::string>> batches;
+    std::size_t cost = 0;
+    for (const std::string& file : files) {
+        // A file that does not fit starts a new batch; one too long for any goes alone.
+        if (batches.empty() || (batches.back().size() > words.size() && cost + ArgumentCost(file) > argumentLimit)) {
+            batches.push_back(words);
+            cost = wordsCost;
+        }
+        batches.back().push_back(file);
+        cost += ArgumentCost(file);
+    }
+    return batches;
+}
 
 std::vector<std::string> EnqueueCommandWords(std::string_view setting) {
     std::vector<std::string> words;
@@ -52,7 +92,7 @@ std::vector<std::string> EnqueueCommandLine(std::string_view setting, const std:
     return command;
 }
 
-void EnqInWinampMnuClick(FileList& list, ShellPort& shell) {
+void EnqInWinampMnuClick(FileList& list, ShellPort& shell, std::size_t argumentLimit) {
     if (!list.AnyRowChecked()) {
         ShowNoCheckedFiles(list.HostPort());
         return;
@@ -63,7 +103,8 @@ void EnqInWinampMnuClick(FileList& list, ShellPort& shell) {
         if (list.Rows()[static_cast<std::size_t>(i)].Checked) files.push_back(list.RowPath(i));
     }
     const std::string& setting = list.Settings().EnqueueCommand;
-    if (!shell.StartDetached(EnqueueCommandLine(setting, files))) {
+    for (const std::vector<std::string>& command : EnqueueCommandBatches(setting, files, argumentLimit)) {
+        if (shell.StartDetached(command)) continue;
         list.HostPort().ShowMessage(kPlayerNotStarted + ShownCommand(EnqueueCommandWords(setting)), kProductName,
                                     MessageIcon::Error, MessageButtons::Ok);
         list.Status().ShowTotal();
@@ -115,8 +156,10 @@ std::string HelpFilePath(std::string_view installPath) {
 
 void OpenHelpFile(Host& host, ShellPort& shell, std::string_view installPath, std::string_view anchor) {
     const std::string path = HelpFilePath(installPath);
-    if (shell.OpenDocument(path, std::string(anchor))) return;
-    host.ShowMessage(kHelpNotOpened + path, kProductName, MessageIcon::Error, MessageButtons::Ok);
+    const auto notOpened = [&host, path] {
+        host.ShowMessage(kHelpNotOpened + path, kProductName, MessageIcon::Error, MessageButtons::Ok);
+    };
+    if (!shell.OpenDocument(path, std::string(anchor), notOpened)) notOpened();
 }
 
 }  // namespace tagmora

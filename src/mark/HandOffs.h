@@ -6,6 +6,7 @@
 //     AboutText("2.1.0.15")  // "...TAG'и.\n\nДоскел.\nTagmora version 2.1.0.15"
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,12 +37,26 @@ std::vector<std::string> EnqueueCommandWords(std::string_view setting);
 // files, one argument each, in their order.
 std::vector<std::string> EnqueueCommandLine(std::string_view setting, const std::vector<std::string>& files);
 
+// What the arguments of a program started now may take: the system's limit (sysconf(_SC_ARG_MAX))
+// less this process's environment, which the program inherits, and 2048 bytes of room. Each
+// argument counts its bytes, its terminating zero and its pointer.
+std::size_t EnqueueArgumentLimit();
+
+// The enqueue command lines that hand `files` to the player in their order, as few as fit in
+// `argumentLimit` each (the command's words repeated in each): with the limit of two files,
+// {"/a", "/b", "/c"} gives {"audacious", "-e", "/a", "/b"} and {"audacious", "-e", "/c"}. A file
+// too long for any line goes alone. No files: no line.
+std::vector<std::vector<std::string>> EnqueueCommandBatches(std::string_view setting,
+                                                            const std::vector<std::string>& files,
+                                                            std::size_t argumentLimit);
+
 // EnqInWinampMnu: "Нет выбранных файлов." when no row is checked; otherwise " Подождите...", the
-// full paths (RowPath) of the checked rows in list order handed to the player in one detached start
-// of the command of the setting EnqueueCommand, and " Готово." briefly. A player that cannot be
-// started is reported in a box (error icon) naming the command tried; the status then shows the
-// row total.
-void EnqInWinampMnuClick(FileList& list, ShellPort& shell);
+// full paths (RowPath) of the checked rows in list order handed to the player in detached starts
+// of the command of the setting EnqueueCommand, as many as the argument limit asks
+// (EnqueueCommandBatches), and " Готово." briefly. A start that fails is reported in a box (error
+// icon) naming the command tried, the files after it are not handed over, and the status then
+// shows the row total.
+void EnqInWinampMnuClick(FileList& list, ShellPort& shell, std::size_t argumentLimit = EnqueueArgumentLimit());
 
 // The clipboard text: the Title column of every checked row in list order, each followed by CR LF
 // (the last one too; an empty title gives an empty line).
@@ -65,9 +80,10 @@ void AboutMnuClick(Host& host, std::string_view version);
 std::string HelpFilePath(std::string_view installPath);
 
 // OpenHelpFile: Tagmora.html of the installation folder opened with the desktop's default viewer,
-// at `anchor` (empty: the top; kHelpKeysAnchor: the keys). A help file that cannot be opened is
-// reported in a box (error icon, caption "Tagmora") naming the file tried. `host` is the asking
-// window's host: it owns the box.
+// at `anchor` (empty: the top; kHelpKeysAnchor: the keys). A help file that cannot be opened, at
+// once or when the desktop's opener fails later, is reported in a box (error icon, caption
+// "Tagmora") naming the file tried. `host` is the asking window's host: it owns the box, and
+// lives as long as `shell`.
 void OpenHelpFile(Host& host, ShellPort& shell, std::string_view installPath, std::string_view anchor = {});
 
 }  // namespace tagmora

@@ -7,7 +7,11 @@
 #include <QTest>
 #include <QUrl>
 
+#include <sys/stat.h>
+
+#include "FakePorts.h"
 #include "TestFiles.h"
+#include "mark/HandOffs.h"
 #include "main/MainFormShell.h"
 
 using namespace tagmora;
@@ -38,16 +42,29 @@ private slots:
         test::WriteFile(dir / "Tagmora.html", "<html></html>");
         UrlCatcher catcher;
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "Open");
-        QtShell shell;
-        QVERIFY(shell.OpenDocument(dir / "Tagmora.html", ""));
-        QVERIFY(shell.OpenDocument(dir / "Tagmora.html", "keys"));
-        QVERIFY(!shell.OpenDocument(dir / "Missing.html", ""));
-        QVERIFY(!shell.OpenDocument(dir.Path(), ""));  // a folder is not the help
+        QtShell shell("/nonexistent/opener");  // no opener: the desktop services are asked
+        QVERIFY(shell.OpenDocument(dir / "Tagmora.html", "", {}));
+        QVERIFY(shell.OpenDocument(dir / "Tagmora.html", "keys", {}));
+        QVERIFY(!shell.OpenDocument(dir / "Missing.html", "", {}));
+        QVERIFY(!shell.OpenDocument(dir.Path(), "", {}));  // a folder is not the help
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         QCOMPARE(catcher.Urls.size(), 2);
         QCOMPARE(catcher.Urls[0], QUrl::fromLocalFile(QString::fromStdString(dir / "Tagmora.html")));
         QCOMPARE(catcher.Urls[1].fragment(), QStringLiteral("keys"));
         QCOMPARE(catcher.Urls[1].toLocalFile(), QString::fromStdString(dir / "Tagmora.html"));
+    }
+
+    // An opener that ends with an error (no viewer for HTML) brings the box naming the help file.
+    void anOpenerThatFailsShowsTheHelpBox() {
+        test::TempDir dir;
+        test::WriteFile(dir / "Tagmora.html", "<html></html>");
+        test::WriteFile(dir / "opener", "#!/bin/sh\nexit 3\n");
+        ::chmod((dir / "opener").c_str(), 0755);
+        QtShell shell(dir / "opener");
+        test::FakeHost host;
+        OpenHelpFile(host, shell, dir.Path());
+        QTRY_COMPARE(host.Messages.size(), std::size_t{1});
+        QCOMPARE(host.Messages[0].Text, "Не удалось открыть файл помощи:\n" + (dir / "Tagmora.html"));
     }
 
     void theClipboardGetsTheTextExactly() {
