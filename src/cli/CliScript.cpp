@@ -11,6 +11,7 @@ namespace tagmora::cli {
 
 int RunEval(CliSession& session, const std::string& script, bool all, const std::vector<std::string>& folders) {
     const bool complete = ScanAndRead(session, folders);
+    if (!all && NothingChecked(session)) return 1;
     FileList& list = session.List;
     ResetFolderCounters(list);
     std::string out;

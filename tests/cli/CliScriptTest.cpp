@@ -10,6 +10,7 @@
 namespace tagmora {
 namespace {
 
+using test::CliResult;
 using test::RunCli;
 using test::SplitLines;
 using test::TempDir;
@@ -73,11 +74,14 @@ TEST_F(CliScriptTest, CheckPreviewsTheFirstCheckedRow) {
     EXPECT_EQ(r.Out, "Error\n");
 }
 
-TEST_F(CliScriptTest, CheckWithoutCheckedRowsAndUsageErrors) {
-    auto r = RunCli({"check", "%p0%", dir / "empty"}, Config());
-    EXPECT_EQ(r.ExitCode, 1);
-    EXPECT_EQ(r.Out, "");
-    EXPECT_NE(r.Err.find("Нет выбранных файлов."), std::string::npos) << r.Err;
+TEST_F(CliScriptTest, CheckAndEvalWithoutCheckedRowsAndUsageErrors) {
+    CliResult r;
+    for (const char* command : {"check", "eval"}) {
+        r = RunCli({command, "%p0%", dir / "empty"}, Config());
+        EXPECT_EQ(r.ExitCode, 1) << command;
+        EXPECT_EQ(r.Out, "");
+        EXPECT_EQ(r.Err, "Нет выбранных файлов.\n");
+    }
 
     for (const std::vector<std::string>& args : {std::vector<std::string>{"eval"},
                                                  {"eval", "%p0%"},
