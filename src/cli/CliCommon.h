@@ -119,6 +119,14 @@ int RunList(CliSession& session, bool json, const std::vector<std::string>& fold
 int RunEval(CliSession& session, const std::string& script, bool all, const std::vector<std::string>& folders);
 int RunCheck(CliSession& session, const std::string& script, const std::vector<std::string>& folders);
 int RunSettingsInit(CliSession& session);
+// settings show: NAME=VALUE per stored value (SettingValueText), in the store's order; only the
+// NAMEs given, when any (2 for a name that is not stored).
+int RunSettingsShow(CliSession& session, const std::vector<std::string>& names);
+// settings set: every NAME=VALUE checked as the settings dialog and the store do, then all stored
+// at once (UseShellCall writing or removing the folder entry first, as the dialog's OK does); a bad
+// one is named on stderr and nothing is stored (2). 1 when the entry or the settings could not
+// be written.
+int RunSettingsSet(CliSession& session, const std::vector<std::string>& assignments);
 int RunRename(CliSession& session, const RenameRequest& request, const std::vector<std::string>& folders);
 // write-tags: the batch tag write driver on the checked rows with the answer given; prints the path
 // of every file changed; 1 when any checked file was not written.

@@ -1,11 +1,81 @@
-// tagmora-cli settings init: stores the first-run defaults and a window position once.
+// tagmora-cli settings: init stores the first-run defaults and a window position once; show
+// prints the stored values; set checks and stores values as the settings dialog's OK does.
+#include <algorithm>
 #include <ostream>
 
 #include "cli/CliCommon.h"
+#include "common/Text.h"
+#include "platform/FolderVerb.h"
+#include "settings/SettingsCommand.h"
 #include "settings/SettingsStore.h"
 #include "settings/WindowPosition.h"
 
 namespace tagmora::cli {
+
+namespace {
+
+using StoredValues = std::vector<std::pair<std::string, RegValue>>;
+
+bool IsStored(const StoredValues& values, std::string_view name) {
+    return std::any_of(values.begin(), values.end(),
+                       [name](const auto& value) { return text::EqualsAsciiIgnoreCase(value.first, name); });
+}
+
+bool IsNamed(const std::vector<std::string>& names, std::string_view name) {
+    return std::any_of(names.begin(), names.end(),
+                       [name](const std::string& n) { return text::EqualsAsciiIgnoreCase(n, name); });
+}
+
+}  // namespace
+
+int RunSettingsShow(CliSession& session, const std::vector<std::string>& names) {
+    const StoredValues values = StoredSettingValues(session.Settings);
+    for (const std::string& name : names) {
+        if (IsStored(values, name)) continue;
+        session.Err << "tagmora-cli settings show: " << EscapeField(name) << ": not a stored setting\n";
+        return 2;
+    }
+    std::string out;
+    for (const auto& [name, value] : values) {
+        if (!names.empty() && !IsNamed(names, name)) continue;
+        out += name + "=" + SettingValueText(value) + "\n";
+    }
+    return FinishOutput(session.Out, out);
+}
+
+int RunSettingsSet(CliSession& session, const std::vector<std::string>& assignments) {
+    AppSettings changed = session.Settings;
+    std::vector<std::string> names;
+    bool valid = true;
+    const auto refuse = [&](std::string_view what, const std::string& why) {
+        session.Err << "tagmora-cli settings set: " << EscapeField(what) << ": " << why << '\n';
+        valid = false;
+    };
+    for (const std::string& assignment : assignments) {
+        const std::size_t eq = assignment.find('=');
+        if (eq == std::string::npos || eq == 0) {
+            refuse(assignment, "expected NAME=VALUE");
+            continue;
+        }
+        const std::string name = assignment.substr(0, eq);
+        std::string error;
+        if (SetSettingByName(changed, name, assignment.substr(eq + 1), error)) names.push_back(name);
+        else refuse(name, error);
+    }
+    // A value the store does not keep (Path, a column past ExcColumnsCount) would be lost.
+    const StoredValues values = StoredSettingValues(changed);
+    for (const std::string& name : names) {
+        if (!IsStored(values, name)) refuse(name, "not a stored setting");
+    }
+    if (!valid) return 2;
+    XdgFolderVerb verb(XdgFolderVerb::DefaultDataHome());
+    if (!ApplyFolderVerbChange(changed, session.Settings.UseShellCall, verb, session.HostPort)) return 1;
+    if (!SaveSettings(changed, session.Store)) {
+        session.Err << "tagmora-cli settings set: cannot write " << FileSettingsStore::DefaultUserHivePath() << '\n';
+        return 1;
+    }
+    return 0;
+}
 
 int RunSettingsInit(CliSession& session) {
     const std::string userHive = FileSettingsStore::DefaultUserHivePath();

@@ -193,6 +193,16 @@ int main(int argc, char** argv) {
     settings->require_subcommand(1);
     CLI::App* init = settings->add_subcommand(
         "init", "store the first-run defaults (with the --set overrides) and a window position, once");
+    std::vector<std::string> settingNames;
+    CLI::App* show = settings->add_subcommand(
+        "show", "NAME=VALUE per stored setting in the store's order (the first-run defaults when none are stored)");
+    show->add_option("NAME", settingNames, "only these settings")->type_name("");
+    std::vector<std::string> settingValues;
+    CLI::App* set = settings->add_subcommand(
+        "set", "check the values as the settings dialog does and store them all, or none when one is bad");
+    set->add_option("NAME=VALUE", settingValues, "e.g. IncludeSubDirs=0 ShowItem=hex:01,01,...")
+        ->type_name("")
+        ->required();
 
     try {
         app.parse(argc, argv);
@@ -228,5 +238,7 @@ int main(int argc, char** argv) {
     if (removeCommand->parsed()) return tagmora::cli::RunRemoveTags(session, removeVersion, folders);
     if (exportCommand->parsed()) return tagmora::cli::RunExport(session, exportRequest, folders);
     if (init->parsed()) return tagmora::cli::RunSettingsInit(session);
+    if (show->parsed()) return tagmora::cli::RunSettingsShow(session, settingNames);
+    if (set->parsed()) return tagmora::cli::RunSettingsSet(session, settingValues);
     return 2;
 }

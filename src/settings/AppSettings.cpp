@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/FileHelpers.h"
 #include "common/Text.h"
 
 namespace tagmora {
@@ -182,6 +183,25 @@ bool ParseIntList(std::string_view s, std::int64_t min, std::int64_t max, std::a
     return true;
 }
 
+// The store's text form of an array, "hex:01,00,ff": one to `N` bytes, which replace the first
+// bytes of `image` as the load does.
+template <std::size_t N>
+bool ParseHexImage(std::string_view s, std::array<std::uint8_t, N>& image) {
+    if (s.size() < 6 || !text::EqualsAsciiIgnoreCase(s.substr(0, 4), "hex:")) return false;
+    std::array<std::uint8_t, N> bytes = image;
+    std::size_t count = 0;
+    for (s.remove_prefix(4);; s.remove_prefix(3)) {
+        unsigned v = 0;
+        const auto [end, ec] = std::from_chars(s.data(), s.data() + std::min<std::size_t>(2, s.size()), v, 16);
+        if (count == N || ec != std::errc{} || end != s.data() + 2) return false;
+        bytes[count++] = static_cast<std::uint8_t>(v);
+        if (s.size() == 2) break;
+        if (s[2] != ',') return false;
+    }
+    image = bytes;
+    return true;
+}
+
 struct BooleanField {
     const char* Name;
     bool AppSettings::*Field;
@@ -300,7 +320,7 @@ SettingsLoadResult LoadSettings(AppSettings& settings, SettingsStore& store) {
     return SettingsLoadResult::Loaded;
 }
 
-bool SaveSettings(const AppSettings& s, SettingsStore& store) {
+std::vector<std::pair<std::string, RegValue>> StoredSettingValues(const AppSettings& s) {
     std::vector<std::pair<std::string, RegValue>> values;
     const auto boolean = [&](const char* name, bool v) { values.emplace_back(name, RegValue::Number(v ? 1 : 0)); };
     const auto integer = [&](const char* name, std::int32_t v) {
@@ -342,7 +362,28 @@ bool SaveSettings(const AppSettings& s, SettingsStore& store) {
     boolean("IncludeSubDirs", s.IncludeSubDirs);
     integer("TagCodePage", NormalizedCodePage(s.TagCodePage));
     string("EnqueueCommand", s.EnqueueCommand);
-    return store.WriteValues(Hive::CurrentUser, kSettingsKey, values);
+    return values;
+}
+
+bool SaveSettings(const AppSettings& s, SettingsStore& store) {
+    return store.WriteValues(Hive::CurrentUser, kSettingsKey, StoredSettingValues(s));
+}
+
+std::string SettingValueText(const RegValue& value) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    switch (value.Type) {
+        case RegType::Dword: return std::to_string(static_cast<std::int32_t>(value.Dword));
+        case RegType::Binary: {
+            std::string text = "hex:";
+            for (const std::uint8_t byte : value.Bytes) {
+                if (text.size() > 4) text += ',';
+                text += kDigits[byte >> 4];
+                text += kDigits[byte & 0xF];
+            }
+            return text;
+        }
+        default: return value.Text;
+    }
 }
 
 void ApplyFirstRunDefaults(AppSettings& s, const std::array<int, kColumnCount>& columnWidths) {
@@ -397,6 +438,12 @@ bool SetSettingByName(AppSettings& s, const std::string& name, const std::string
             error = "expected at most one character, got " + Quoted(value);
             return false;
         }
+        // The settings dialog empties a replacement that is itself a banned character.
+        if (f.Field == &AppSettings::ReplaceSymbol && value.size() == 1 &&
+            BannedChars.find(value) != BannedChars.npos) {
+            error = "expected a character allowed in file names, got " + Quoted(value);
+            return false;
+        }
         s.*f.Field = value;
         return true;
     }
@@ -411,16 +458,27 @@ bool SetSettingByName(AppSettings& s, const std::string& name, const std::string
     }
     if (text::EqualsAsciiIgnoreCase(name, "ShowItem")) {
         std::array<std::int32_t, kStoredColumnEntries> items{};
+        if (ParseHexImage(value, s.ShowItem)) return true;
         if (!ParseIntList(value, 0, 255, items)) {
-            error = "expected 22 comma-separated numbers from 0 to 255, got " + Quoted(value);
+            error =
+                "expected 22 comma-separated numbers from 0 to 255 or hex: and up to 22 bytes, got " + Quoted(value);
             return false;
         }
         for (std::size_t i = 0; i < items.size(); ++i) s.ShowItem[i] = static_cast<std::uint8_t>(items[i]);
         return true;
     }
     if (text::EqualsAsciiIgnoreCase(name, "HeaderWidth")) {
-        if (!ParseIntList(value, -2, std::numeric_limits<std::int32_t>::max(), s.HeaderWidth)) {
-            error = "expected 22 comma-separated integers of at least -2, got " + Quoted(value);
+        auto image = WidthImage(s.HeaderWidth);
+        const bool hex = ParseHexImage(value, image);
+        const auto widths = WidthsOf(image);
+        const bool valid = std::all_of(widths.begin(), widths.end(), [](std::int32_t w) { return w >= -2; });
+        if (hex && valid) {
+            s.HeaderWidth = widths;
+            return true;
+        }
+        if (hex || !ParseIntList(value, -2, std::numeric_limits<std::int32_t>::max(), s.HeaderWidth)) {
+            error =
+                "expected 22 comma-separated integers of at least -2 or hex: and up to 88 bytes, got " + Quoted(value);
             return false;
         }
         return true;

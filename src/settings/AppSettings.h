@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "common/Messages.h"  // kProductName
 #include "settings/SettingsStore.h"
@@ -71,6 +73,14 @@ SettingsLoadResult LoadSettings(AppSettings& settings, SettingsStore& store);
 // "ExcColumnsCount" is written within 1..24, and as many columns as it says.
 bool SaveSettings(const AppSettings& settings, SettingsStore& store);
 
+// The values SaveSettings writes, in the order it writes them: every stored value name once
+// ("ExcColHead_0" ... for the columns in use), with its type.
+std::vector<std::pair<std::string, RegValue>> StoredSettingValues(const AppSettings& settings);
+
+// A stored value as the text SetSettingByName takes back: a number in decimal (a Boolean as 0 or
+// 1), a string as it is, an array in the store's text form ("hex:01,01,00").
+std::string SettingValueText(const RegValue& value);
+
 // The box a command shows when SaveSettings failed (error icon, caption "Tagmora").
 inline constexpr const char* kSettingsNotSaved = "Не удалось сохранить настройки.";
 
@@ -82,9 +92,10 @@ void ApplyFirstRunDefaults(AppSettings& settings, const std::array<int, kColumnC
 const std::array<int, kColumnCount>& DesignedColumnWidths();
 
 // Sets one field from text by its value name, ignoring case ("IncludeSubDirs" as 0/1/true/false,
-// "TAGReadSequence", "ShowItem" as 22 comma-separated numbers, "ExcColHead_3", ...). False, with
-// `error` saying what is wrong (without repeating the name), for an unknown name or a value that
-// does not convert or lies outside the field's range.
+// "TAGReadSequence", "ShowItem" as 22 comma-separated numbers or its SettingValueText,
+// "ExcColHead_3", ...). False, with `error` saying what is wrong (without repeating the name), for
+// an unknown name or a value that does not convert, lies outside the field's range, or that the
+// settings dialog refuses (more than one character, a replacement among BannedChars).
 bool SetSettingByName(AppSettings& settings, const std::string& name, const std::string& value, std::string& error);
 
 // What RunSettingsStartup needs from the window and the rest of the program.

@@ -37,6 +37,7 @@ CliResult RunCliWith(const std::vector<std::string>& args, const std::string& co
         ::dup2(err, 2);
         ::dup2(in, 0);
         ::setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
+        ::setenv("XDG_DATA_HOME", (configHome + "/data").c_str(), 1);  // the folder entry's files
         if (!how.WorkingDir.empty() && ::chdir(how.WorkingDir.c_str()) != 0) ::_exit(126);
         if (how.WithoutAccessOverride && !DropAccessOverride()) ::_exit(125);
         std::vector<char*> argv;
