@@ -537,7 +537,8 @@ bool MainForm::SaveWindowPosition() {
 bool MainForm::RestoreWindowPosition() {
     const std::optional<WindowPosition> stored = LoadWindowPosition(*store_);
     if (!stored) return false;
-    // A position off every screen (a monitor since unplugged) comes back centred on the primary one.
+    // A window whose title bar cannot be reached, or larger than its screen, is moved onto the
+    // nearest screen (the primary first when two are as near).
     std::vector<ScreenArea> screens;
     const QScreen* primary = QGuiApplication::primaryScreen();
     for (const QScreen* screen : QGuiApplication::screens()) {

@@ -3,6 +3,7 @@
 #include "settings/WindowPosition.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "settings/AppSettings.h"
 
@@ -57,26 +58,34 @@ std::optional<WindowPosition> LoadWindowPosition(SettingsStore& store) {
     return DecodeWindowPosition(value->Bytes);
 }
 
-bool IsOnSomeScreen(const WindowPosition& p, const std::vector<ScreenArea>& screens) {
+bool IsReachable(const WindowPosition& p, const ScreenArea& s) {
     // In 64 bits: a stored edge near the end of the range plus a width must not wrap around.
-    const std::int64_t left = p.Left, top = p.Top;
-    const std::int64_t right = left + p.Width, bottom = top + p.Height;
-    return std::any_of(screens.begin(), screens.end(), [&](const ScreenArea& s) {
-        const std::int64_t sRight = std::int64_t{s.Left} + s.Width, sBottom = std::int64_t{s.Top} + s.Height;
-        return std::max(left, std::int64_t{s.Left}) < std::min(right, sRight) &&
-               std::max(top, std::int64_t{s.Top}) < std::min(bottom, sBottom);
-    });
+    const std::int64_t sRight = std::int64_t{s.Left} + s.Width, sBottom = std::int64_t{s.Top} + s.Height;
+    const std::int64_t left = p.Left, top = p.Top, right = left + p.Width;
+    const std::int64_t titleOnScreen = std::min(right, sRight) - std::max(left, std::int64_t{s.Left});
+    return p.Width <= s.Width && p.Height <= s.Height && top >= s.Top && top + kReachableTitleHeight <= sBottom &&
+           titleOnScreen >= std::min<std::int64_t>(kReachableTitleWidth, p.Width);
 }
 
 WindowPosition PlaceOnScreens(const WindowPosition& stored, const std::vector<ScreenArea>& screens) {
-    if (screens.empty() || IsOnSomeScreen(stored, screens)) return stored;
-    const ScreenArea& primary = screens.front();
-    WindowPosition placed = stored;
-    placed.Width = std::clamp(stored.Width, 0, std::max(primary.Width, 0));
-    placed.Height = std::clamp(stored.Height, 0, std::max(primary.Height, 0));
-    placed.Left = primary.Left + (primary.Width - placed.Width) / 2;
-    placed.Top = primary.Top + (primary.Height - placed.Height) / 2;
-    return placed;
+    const auto reachable = [&stored](const ScreenArea& s) { return IsReachable(stored, s); };
+    if (screens.empty() || std::any_of(screens.begin(), screens.end(), reachable)) return stored;
+    WindowPosition best = stored;
+    std::int64_t bestMove = -1;
+    for (const ScreenArea& s : screens) {
+        WindowPosition placed = stored;
+        placed.Width = std::clamp(stored.Width, 0, std::max(s.Width, 0));
+        placed.Height = std::clamp(stored.Height, 0, std::max(s.Height, 0));
+        placed.Left = std::clamp(stored.Left, s.Left, s.Left + std::max(s.Width, 0) - placed.Width);
+        placed.Top = std::clamp(stored.Top, s.Top, s.Top + std::max(s.Height, 0) - placed.Height);
+        const std::int64_t moved =
+            std::abs(std::int64_t{placed.Left} - stored.Left) + std::abs(std::int64_t{placed.Top} - stored.Top);
+        if (bestMove < 0 || moved < bestMove) {
+            best = placed;
+            bestMove = moved;
+        }
+    }
+    return best;
 }
 
 }  // namespace tagmora

@@ -40,15 +40,20 @@ struct ScreenArea {
     std::int32_t Height = 0;
 };
 
-// Whether some part (at least one pixel) of `position`'s bounds lies on one of `screens`.
-bool IsOnSomeScreen(const WindowPosition& position, const std::vector<ScreenArea>& screens);
+// How much of a restored window's top edge must lie on one screen for its title bar to be reached.
+inline constexpr int kReachableTitleHeight = 30;
+inline constexpr int kReachableTitleWidth = 100;
 
-// Where a restored window goes: `stored` itself when some part of it lies on one of `screens`, so
-// that a window the user left half off the desktop stays there; otherwise a window lost off every
-// screen (a monitor since unplugged) comes back centred on the first screen (the primary), its
-// size cut to that screen's. The state is kept. With no screens known, `stored` unchanged.
-// Example: {Top 5000, Left 5000, 700 x 400} on the screen {0, 0, 800 x 600} becomes
-// {Top 100, Left 50, 700 x 400}.
+// Whether `position` can be handled on `screen`: its top 30 pixels lie on it over at least 100
+// pixels of their width (all of it, for a narrower window), and it is no larger than the screen.
+bool IsReachable(const WindowPosition& position, const ScreenArea& screen);
+
+// Where a restored window goes: `stored` itself when it is reachable on one of `screens`, so that a
+// window fully on a screen, or one the user left partly off it, stays exactly there; otherwise the
+// window is moved onto the nearest screen (the one it has to move least to lie fully on), its size
+// cut to that screen's. The state is kept. With no screens known, `stored` unchanged.
+// Example: {Top -300, Left -600, 700 x 400} on the screen {0, 0, 800 x 600} becomes
+// {Top 0, Left 0, 700 x 400}.
 WindowPosition PlaceOnScreens(const WindowPosition& stored, const std::vector<ScreenArea>& screens);
 
 }  // namespace tagmora
