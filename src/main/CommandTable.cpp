@@ -8,7 +8,13 @@ constexpr std::string_view kSiblingHint = "Среди папок тогоже у
 
 CommandSpec Item(MenuName name, std::string_view caption, std::string_view key, std::string_view hint = {},
                  bool enabled = true, bool visible = true) {
-    return CommandSpec{name.Text, caption, key, hint, enabled, visible};
+    return CommandSpec{name.Text, caption, key, hint, {}, enabled, visible};
+}
+
+// The item with the desktop icon `icon`.
+CommandSpec Iconed(std::string_view icon, CommandSpec item) {
+    item.Icon = icon;
+    return item;
 }
 
 CommandSpec Separator() { return CommandSpec{}; }
@@ -19,33 +25,33 @@ const std::vector<MenuSpec>& MainMenuTable() {
     static const std::vector<MenuSpec> table = {
         {"&Действия",
          {
-             Item(menu::BrowseForFolderMnu, "&Выбрать директорию", "Ctrl+O"),
-             Item(menu::AddToListMnu, "&Добавить директорию в список", "Shift+O"),
+             Iconed("document-open", Item(menu::BrowseForFolderMnu, "&Выбрать директорию", "Ctrl+O")),
+             Iconed("folder-new", Item(menu::AddToListMnu, "&Добавить директорию в список", "Shift+O")),
              Separator(),
-             Item(menu::NextDirMnu, "&Следующая директория", "N", kSiblingHint, false),
-             Item(menu::PreviousDirMnu, "&Предыдущая директория", "P", kSiblingHint, false),
+             Iconed("go-next", Item(menu::NextDirMnu, "&Следующая директория", "N", kSiblingHint, false)),
+             Iconed("go-previous", Item(menu::PreviousDirMnu, "&Предыдущая директория", "P", kSiblingHint, false)),
              Separator(),
-             Item(menu::RereadListMnu, "Пер&ечитать весь список", "Ctrl+F2"),
-             Item(menu::RereadMnu, "Пе&речитать последнюю выбранную директорию", "F2"),
-             Item(menu::RereadSelectedMnu, "Пере&читать отмеченные", "Shift+F2"),
+             Iconed("view-refresh", Item(menu::RereadListMnu, "Пер&ечитать весь список", "Ctrl+F2")),
+             Iconed("view-refresh", Item(menu::RereadMnu, "Пе&речитать последнюю выбранную директорию", "F2")),
+             Iconed("view-refresh", Item(menu::RereadSelectedMnu, "Пере&читать отмеченные", "Shift+F2")),
              Separator(),
-             Item(menu::EnqInWinampMnu, "&Enqueue in Winamp", "Ctrl+Shift+W"),
+             Iconed("media-playback-start", Item(menu::EnqInWinampMnu, "&Enqueue in Winamp", "Ctrl+Shift+W")),
              Separator(),
-             Item(menu::CopyToClipbrdMnu, "&Копировать список песен в буфер обмена", "Ctrl+C"),
+             Iconed("edit-copy", Item(menu::CopyToClipbrdMnu, "&Копировать список песен в буфер обмена", "Ctrl+C")),
              Separator(),
-             Item(menu::ExitMnu, "В&ыход", "Ctrl+X"),
+             Iconed("application-exit", Item(menu::ExitMnu, "В&ыход", "Ctrl+X")),
          }},
         {"&Задачи",
          {
              Item(menu::RenameAllMnu, "&Переименовать", "Enter"),
              Item(menu::RenameWindMnu, "П&ереименовать...", "Ctrl+Enter"),
-             Item(menu::WriteTag1Mnu, "П&акетная запись в TAG ID3v1", "F5"),
-             Item(menu::WriteTAG2Mnu, "Па&кетная запись в TAG ID3v2", "F6"),
-             Item(menu::AGID3v11, "&Удалить TAG ID3v1", ""),
-             Item(menu::AGID3v21, "У&далить TAG ID3v2", ""),
-             Item(menu::ExportMnu, "&Экспорт списка", "F9"),
+             Iconed("document-save", Item(menu::WriteTag1Mnu, "П&акетная запись в TAG ID3v1", "F5")),
+             Iconed("document-save", Item(menu::WriteTAG2Mnu, "Па&кетная запись в TAG ID3v2", "F6")),
+             Iconed("edit-delete", Item(menu::AGID3v11, "&Удалить TAG ID3v1", "")),
+             Iconed("edit-delete", Item(menu::AGID3v21, "У&далить TAG ID3v2", "")),
+             Iconed("document-save-as", Item(menu::ExportMnu, "&Экспорт списка", "F9")),
              Separator(),
-             Item(menu::UnDoMnu, "&Отменить", "Ctrl+Z", {}, false),
+             Iconed("edit-undo", Item(menu::UnDoMnu, "&Отменить", "Ctrl+Z", {}, false)),
          }},
         {"&Выделение",
          {
@@ -68,9 +74,9 @@ const std::vector<MenuSpec>& MainMenuTable() {
          }},
         {"&Помощь",
          {
-             Item(menu::MainHelpMnu, "&Помощь по Tagmora", "F1"),
+             Iconed("help-contents", Item(menu::MainHelpMnu, "&Помощь по Tagmora", "F1")),
              Item(menu::HotKeysMnu, "&Горячие клавиши", "Shift+F1", {}, true, false),
-             Item(menu::AboutMnu, "&О программе", "Ctrl+F1"),
+             Iconed("help-about", Item(menu::AboutMnu, "&О программе", "Ctrl+F1")),
          }},
     };
     return table;

@@ -17,6 +17,9 @@ struct CommandSpec {
     // "Enter" is the Return key and the keypad's Enter alike.
     std::string_view Key;
     std::string_view Hint;  // shown in the status bar while the item is highlighted
+    // The item's small icon by its name in the freedesktop icon naming ("document-open"), empty
+    // for none.
+    std::string_view Icon;
     bool EnabledAtStart = true;
     bool Visible = true;
 

@@ -10,12 +10,17 @@
 #include <QItemSelection>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QPainter>
+#include <QPixmap>
 #include <QScreen>
 #include <QShortcut>
+#include <QStyle>
+#include <QStyleOptionHeader>
 #include <QStyleOptionMenuItem>
 #include <QWindow>
 
 #include <exception>
+#include <utility>
 
 #include "common/FileHelpers.h"
 #include "common/Messages.h"
@@ -54,6 +59,43 @@ QString FromView(std::string_view text) { return QString::fromUtf8(text.data(), 
 
 // The action property that holds the key text the menu shows.
 constexpr const char* kKeyTextProperty = "tagmoraKeyText";
+
+// Two overlapping sheets: the copy icon where the style has none.
+QIcon CopyIcon(const QPalette& palette) {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setPen(palette.color(QPalette::WindowText));
+    painter.setBrush(palette.color(QPalette::Base));
+    painter.drawRect(1, 1, 9, 10);
+    painter.drawRect(5, 4, 9, 10);
+    return QIcon(pixmap);
+}
+
+// A command's menu icon: the desktop theme's icon of that name, or else one of the style's own.
+QIcon CommandIcon(std::string_view name, const QStyle& style, const QPalette& palette) {
+    if (name.empty()) return {};
+    static const std::pair<std::string_view, QStyle::StandardPixmap> kBuiltIn[] = {
+        {"document-open", QStyle::SP_DialogOpenButton},
+        {"folder-new", QStyle::SP_FileDialogNewFolder},
+        {"go-next", QStyle::SP_ArrowForward},
+        {"go-previous", QStyle::SP_ArrowBack},
+        {"view-refresh", QStyle::SP_BrowserReload},
+        {"media-playback-start", QStyle::SP_MediaPlay},
+        {"application-exit", QStyle::SP_DialogCloseButton},
+        {"document-save", QStyle::SP_DialogSaveButton},
+        {"document-save-as", QStyle::SP_DialogSaveButton},
+        {"edit-delete", QStyle::SP_TrashIcon},
+        {"edit-undo", QStyle::SP_ArrowBack},
+        {"help-contents", QStyle::SP_DialogHelpButton},
+        {"help-about", QStyle::SP_MessageBoxInformation},
+    };
+    QIcon fallback = name == "edit-copy" ? CopyIcon(palette) : QIcon();
+    for (const auto& [icon, pixmap] : kBuiltIn) {
+        if (icon == name) fallback = style.standardIcon(pixmap);
+    }
+    return QIcon::fromTheme(FromView(name), fallback);
+}
 
 }  // namespace
 
@@ -214,7 +256,7 @@ void MainForm::BuildMenu() {
                 menu->addSeparator();
                 continue;
             }
-            QAction* action = menu->addAction(FromView(item.Caption));
+            QAction* action = menu->addAction(CommandIcon(item.Icon, *style(), palette()), FromView(item.Caption));
             action->setObjectName(FromView(item.Name));
             const QList<QKeySequence> keys = ShortcutsFor(item.Key);
             action->setShortcuts(keys);
