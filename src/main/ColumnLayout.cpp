@@ -96,12 +96,14 @@ bool IsColumnFitted(const ColumnLayout& layout, const AppSettings& settings, int
 }
 
 void FitColumnLayout(ColumnLayout& layout, const AppSettings& settings,
-                     const std::function<int(int column)>& largestTextWidth) {
+                     const std::function<int(int column)>& largestTextWidth,
+                     const std::function<int(int column)>& captionWidth) {
     for (int c = 0; c < kColumnCount; ++c) {
         if (!IsColumnFitted(layout, settings, c)) continue;
         ColumnBounds& column = layout[static_cast<std::size_t>(c)];
         const int padding = c == 0 ? kFileColumnPadding : kColumnPadding;
-        column.Width = BoundWidth(column, largestTextWidth(c) + padding);
+        const int caption = captionWidth ? captionWidth(c) : 0;
+        column.Width = BoundWidth(column, std::max(largestTextWidth(c) + padding, caption));
     }
 }
 

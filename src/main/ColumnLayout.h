@@ -68,9 +68,11 @@ void ApplyColumnLayout(ColumnLayout& layout, const AppSettings& settings);
 bool IsColumnFitted(const ColumnLayout& layout, const AppSettings& settings, int column);
 
 // FitColumns without the status texts: each fitted column becomes largestTextWidth(column) plus
-// its padding, bounded; the other columns keep their widths.
+// its padding, and at least captionWidth(column) (its caption with the header's margins and sort
+// indicator) when that is given, bounded; the other columns keep their widths.
 void FitColumnLayout(ColumnLayout& layout, const AppSettings& settings,
-                     const std::function<int(int column)>& largestTextWidth);
+                     const std::function<int(int column)>& largestTextWidth,
+                     const std::function<int(int column)>& captionWidth = {});
 
 // Text widths estimated from the list's font: the advance of each code point and the width of
 // each pair of code points (which holds the pair's kerning or ligature), each asked once.

@@ -514,12 +514,31 @@ void MainForm::FitColumns() {
             const char32_t pair[2] = {a, b};
             return advanceMetrics.horizontalAdvance(QString::fromUcs4(pair, 2));
         });
-    FitColumnLayout(columns_, Settings(), [&](int column) {
-        return LargestTextWidth(List().Rows(), column, advances, [&](const std::string& text) {
-            // Measured as the list shows it.
-            return metrics.horizontalAdvance(QString::fromUtf8(column == ColFile ? text::SanitizeUtf8(text) : text));
-        });
-    });
+    const QHeaderView* header = mainList_->horizontalHeader();
+    const auto captionWidth = [header](int column) {
+        // The header section's own size for the caption, with room for a sort indicator.
+        QStyleOptionHeader option;
+        option.initFrom(header);
+        option.orientation = Qt::Horizontal;
+        option.section = column;
+        option.text = header->model()->headerData(column, Qt::Horizontal).toString();
+        option.sortIndicator = QStyleOptionHeader::SortDown;
+        // Bold, as the header measures a section, so that a highlighted caption fits too.
+        QFont bold = header->font();
+        bold.setBold(true);
+        option.fontMetrics = QFontMetrics(bold);
+        return header->style()->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), header).width();
+    };
+    FitColumnLayout(
+        columns_, Settings(),
+        [&](int column) {
+            return LargestTextWidth(List().Rows(), column, advances, [&](const std::string& text) {
+                // Measured as the list shows it.
+                return metrics.horizontalAdvance(
+                    QString::fromUtf8(column == ColFile ? text::SanitizeUtf8(text) : text));
+            });
+        },
+        captionWidth);
     ApplyWidthsToHeader();
     status_->ShowStatusBriefly(kStatusDone);
 }
