@@ -343,7 +343,8 @@ void MainForm::ConnectMarkingCommands() {
             [this] { OpenHelpFile(*host_, *shell_, Settings().Path); });
     connect(Command(menu::HotKeysMnu), &QAction::triggered, this,
             [this] { OpenHelpFile(*host_, *shell_, Settings().Path, kHelpKeysAnchor); });
-    connect(Command(menu::AboutMnu), &QAction::triggered, this, [this] { AboutMnuClick(*host_, TAGMORA_VERSION); });
+    connect(Command(menu::AboutMnu), &QAction::triggered, this,
+            [this] { AboutMnuClick(*host_, TAGMORA_FILE_VERSION); });
 }
 
 QAction* MainForm::Command(std::string_view name) const {

@@ -130,7 +130,8 @@ private slots:
 
         form->Command(menu::AboutMnu)->trigger();
         QCOMPARE(host.Messages.size(), std::size_t{1});
-        QCOMPARE(host.Messages[0].Text, AboutText(TAGMORA_VERSION));
+        // The version in its four parts: major.minor.patch.build.
+        QCOMPARE(host.Messages[0].Text, AboutText(TAGMORA_VERSION ".0"));
         QCOMPARE(host.Messages[0].Icon, MessageIcon::Information);
     }
 
