@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "common/FixedSizeForm.h"
 #include "main/MainForm.h"
 
 namespace tagmora {
@@ -59,6 +60,7 @@ MessageResult BoxResult(int pressed, MessageButtons buttons) {
 MessageResult QtHost::ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
                                   MessageButtons buttons) {
     QMessageBox box(BoxIcon(icon), QString::fromUtf8(caption), QString::fromUtf8(text), BoxButtons(buttons), form_);
+    box.setWindowFlags(kFixedSizeDialogFlags);
     return BoxResult(box.exec(), buttons);
 }
 

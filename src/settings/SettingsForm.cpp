@@ -22,6 +22,7 @@
 #include <climits>
 #include <string>
 
+#include "common/FixedSizeForm.h"
 #include "common/FileHelpers.h"
 
 namespace tagmora {
@@ -93,6 +94,7 @@ SettingsForm::SettingsForm(const SettingsDialogRequest& request, QWidget* parent
 
     Fill();
     setFixedSize(sizeHint());
+    setWindowFlags(kFixedSizeDialogFlags);
 }
 
 void SettingsForm::BuildRenameTab(QTabWidget* tabs) {

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "common/FixedSizeForm.h"
 #include "common/Messages.h"
 #include "common/Ports.h"
 #include "common/Text.h"
@@ -87,8 +88,7 @@ TWriteTagsForm::TWriteTagsForm(const WriteTagsRequest& request, const FileList& 
     setWindowTitle(QStringLiteral("Пакетная запись в TAG'и. Выбрано файлов - ") +
                    QString::number(request.CheckedCount));
     // Only the system menu: no help, minimise or maximise buttons.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(kFixedSizeDialogFlags);
     setMinimumSize(kWidth, kMinHeight);
     resize(kWidth, kId3v2Height);
 
@@ -358,6 +358,7 @@ bool TWriteTagsForm::AskKillTags() {
     }
     QMessageBox box(QMessageBox::Question, QString::fromUtf8(kProductName), text, QMessageBox::Yes | QMessageBox::No,
                     this);
+    box.setWindowFlags(kFixedSizeDialogFlags);
     return box.exec() == QMessageBox::Yes;
 }
 

@@ -2,11 +2,15 @@
 // comes back at the next start; the menu item reaches the dialog, whose ">>" and F1 reach the
 // window's picker and help; OK registers the folder verb, saves and sets the grid lines; a failed
 // verb stops before the save.
+#include <QApplication>
 #include <QTest>
+#include <QTimer>
 
 #include "FakePorts.h"
 #include "UiTestSupport.h"
 #include "filelist/FolderCommands.h"
+#include "settings/SettingsForm.h"
+#include "writetags/WriteTagsForm.h"
 
 using namespace tagmora;
 using namespace tagmora::test;
@@ -143,6 +147,26 @@ private slots:
         QCOMPARE(LoadSettings(saved, *sandbox.Store()), SettingsLoadResult::Loaded);
         QVERIFY(saved.ShowGrid);
         QVERIFY(!saved.UseShellCall);
+    }
+
+    // The settings and batch tag dialogs and the message boxes ask for a close button only.
+    void fixedSizeDialogsAskForACloseButtonOnly() {
+        const auto closeOnly = [](const QWidget& dialog) {
+            const Qt::WindowFlags f = dialog.windowFlags();
+            return (f & Qt::WindowType_Mask) == Qt::Dialog && !(f & Qt::WindowMinMaxButtonsHint) &&
+                   f.testFlags(Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
+        };
+        AppSettings settings = UiSandbox::SavedDefaults();
+        QVERIFY(closeOnly(SettingsForm(SettingsDialogRequest{settings, {}, {}})));
+        RecordingStatus status;
+        FakeHost fake;
+        QVERIFY(closeOnly(TWriteTagsForm(WriteTagsRequest{}, FileList(settings, status, fake))));
+        bool box = false;
+        QTimer::singleShot(0, [&] {
+            box = closeOnly(*QApplication::activeModalWidget()) && QApplication::activeModalWidget()->close();
+        });
+        QtHost().ShowMessage("text", "Tagmora", MessageIcon::Information, MessageButtons::Ok);
+        QVERIFY(box);
     }
 };
 
