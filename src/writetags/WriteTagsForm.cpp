@@ -63,6 +63,11 @@ void MakeField(QComboBox* combo) {
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     combo->setMinimumContentsLength(6);
     combo->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // A picked item shows from its start ("Оставить как е" rather than "ть как есть"); the
+    // tooltip and the open list show it whole.
+    QObject::connect(combo, &QComboBox::currentIndexChanged, combo, [combo] {
+        if (combo->lineEdit() != nullptr) combo->lineEdit()->setCursorPosition(0);
+    });
 }
 
 void AddItems(QComboBox* combo, std::initializer_list<QString> items) {
@@ -126,8 +131,9 @@ TWriteTagsForm::TWriteTagsForm(const WriteTagsRequest& request, const FileList& 
     ComboBoxExAlbum = AddField("ComboBoxExAlbum", "Album", 0, 2);
     ComboBoxExYear = AddField("ComboBoxExYear", "Year", 1, 0);
     ComboBoxGenre = AddField("ComboBoxGenre", "Genre", 1, 2);
-    ComboBoxExComment = AddField("ComboBoxExComment", "Comment", 2, 0);
-    ComboBoxExTrack = AddField("ComboBoxExTrack", "Track", 2, 2);
+    // Comment and Track take a row each, so that long texts and the two numbering items show.
+    ComboBoxExComment = AddField("ComboBoxExComment", "Comment", 2, 0, 3);
+    ComboBoxExTrack = AddField("ComboBoxExTrack", "Track", 3, 0, 3);
     const std::array<std::pair<const char*, const char*>, 11> id3v2Only = {{
         {"ComboBoxExCommentOwner", "CommentOwner"},
         {"ComboBoxExComposer", "Composer"},
@@ -142,14 +148,14 @@ TWriteTagsForm::TWriteTagsForm(const WriteTagsRequest& request, const FileList& 
         {"ComboBoxExURL", "URL"},
     }};
     for (std::size_t i = 0; i < id3v2Only.size(); ++i) {
-        const int at = static_cast<int>(i) + 6;
+        const int at = static_cast<int>(i) + 8;
         id3v2Fields_[i] = AddField(id3v2Only[i].first, id3v2Only[i].second, at / 2, (at % 2) * 2);
         id3v2Labels_[i] = qobject_cast<QLabel*>(fields_->itemAtPosition(at / 2, (at % 2) * 2)->widget());
     }
     CheckBoxKillTags = new QCheckBox(QStringLiteral("Удалить TAG'и ID3v1"), this);
     CheckBoxKillTags->setObjectName(QStringLiteral("CheckBoxKillTags"));
-    fields_->addWidget(CheckBoxKillTags, 9, 0, 1, 4);
-    fields_->setRowStretch(10, 1);
+    fields_->addWidget(CheckBoxKillTags, 10, 0, 1, 4);
+    fields_->setRowStretch(11, 1);
 
     BitBtnWrite = new QPushButton(QStringLiteral("Начать"), this);
     BitBtnWrite->setObjectName(QStringLiteral("BitBtnWrite"));
@@ -238,7 +244,7 @@ TWriteTagsForm::TWriteTagsForm(const WriteTagsRequest& request, const FileList& 
     addKey(Qt::Key_F2, [this] { MemoTitlesCutFirstChars(); });
     addKey(Qt::Key_F3, [this] { SpeedButton1Click(); });
     addKey(Qt::Key_F12, [this] { BitBtnWrite->click(); });
-    addKey(Qt::Key_Escape, [this] { BitBtnCancel->click(); });
+    // Escape: QDialog's own, which a field's open list takes first (see keyPressEvent).
 
     QStringList memo;
     for (const std::string& line : request.MemoLines) memo.append(QString::fromStdString(line));
@@ -247,7 +253,7 @@ TWriteTagsForm::TWriteTagsForm(const WriteTagsRequest& request, const FileList& 
     ComboBoxExTitles->setFocus();
 }
 
-QComboBox* TWriteTagsForm::AddField(const char* name, const char* label, int row, int column) {
+QComboBox* TWriteTagsForm::AddField(const char* name, const char* label, int row, int column, int span) {
     auto* caption = new QLabel(QString::fromUtf8(label), this);
     caption->setObjectName(QStringLiteral("Label") + QString::fromUtf8(name + std::strlen("ComboBox")));
     auto* combo = new QComboBox(this);
@@ -255,7 +261,7 @@ QComboBox* TWriteTagsForm::AddField(const char* name, const char* label, int row
     MakeField(combo);
     caption->setBuddy(combo);
     fields_->addWidget(caption, row, column);
-    fields_->addWidget(combo, row, column + 1);
+    fields_->addWidget(combo, row, column + 1, 1, span);
     return combo;
 }
 
@@ -318,6 +324,12 @@ WriteTagsAnswer TWriteTagsForm::Answer() const {
 void TWriteTagsForm::PlaceOver(const QWidget& window) {
     const QRect area = window.frameGeometry();
     move(area.left() + area.width() / 2 - frameGeometry().width() / 2, area.top() + 24);
+}
+
+void TWriteTagsForm::keyPressEvent(QKeyEvent* event) {
+    // Escape cancels once per press; an open list of a field has taken its Escape before.
+    if (event->key() == Qt::Key_Escape && event->isAutoRepeat()) return;
+    QDialog::keyPressEvent(event);
 }
 
 void TWriteTagsForm::SpeedButton1Click() { SetUpMode(Mode() == 1 ? 2 : 1); }

@@ -70,11 +70,14 @@ public:
     void CheckBoxKillTagsClick(bool checked);
 
 protected:
+    // Escape cancels the dialog (BitBtnCancel), once per press, when no list of a field is open.
+    void keyPressEvent(QKeyEvent* event) override;
     // Typing into the genre combo while it is pick-only opens its list at the typed text.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QComboBox* AddField(const char* name, const char* label, int row, int column);
+    // A labelled field at (row, column) of the grid, the combo over `span` columns.
+    QComboBox* AddField(const char* name, const char* label, int row, int column, int span = 1);
     bool AskKillTags();
 
     const FileList& list_;
