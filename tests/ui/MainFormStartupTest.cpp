@@ -252,7 +252,7 @@ private slots:
                  std::optional<WindowPosition>(WindowPosition{stored->Top, stored->Left, 640, 350, 1}));
     }
 
-    void aPositionOffEveryScreenIsCentred() {
+    void aPositionOffEveryScreenMovesOntoItsNearestCorner() {
         UiSandbox sandbox;
         UiFakeHost host;
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
@@ -261,7 +261,7 @@ private slots:
         QTRY_VERIFY(form->StartupWorkDone());
         QVERIFY(form->PositionRestored());
         QCOMPARE(form->size(), QSize(500, 300));
-        QCOMPARE(form->pos(), screen.topLeft() + QPoint((screen.width() - 500) / 2, (screen.height() - 300) / 2));
+        QCOMPARE(form->pos(), screen.bottomRight() - QPoint(499, 299));
         // A position partly on the screen is kept as it was.
         form.reset();
         const WindowPosition half{screen.top() + 10, screen.right() - 100, 500, 300, 0};
