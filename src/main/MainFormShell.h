@@ -18,7 +18,7 @@ public:
     // `opener`: the program that opens a document's URL with the desktop's viewer, sought in PATH
     // when it has no "/". When it cannot be found, QDesktopServices is asked instead.
     explicit QtShell(std::string opener = "xdg-open");
-    // Openers still running are left unwatched: their failure is no longer reported.
+    // Openers still running are ended (a viewer one started stays open) and no longer reported.
     ~QtShell() override;
 
     // QProcess::startDetached: false when the program cannot be found or started. The words are
