@@ -1,7 +1,8 @@
-// tagmora-cli list, --set, settings init and the usage errors.
+// tagmora-cli list, --set, settings init, show and set, and the usage errors.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -250,6 +251,45 @@ TEST_F(CliListTest, SettingsInitStoresDefaultsOnce) {
     r = RunCli({"settings", "init"}, Config());
     EXPECT_EQ(r.ExitCode, 0);
     EXPECT_EQ(test::ReadFile(Config() + "/tagmora/user.reg"), stored);
+}
+
+// Good values, then bad ones, each named and nothing stored (the good one before a bad one neither).
+const std::pair<std::vector<std::string>, std::string> kSets[] = {
+    {{"AddPrefixHow=3", "ReplaceSymbol=_", "ExcColumnsCount=4", "ExcColHead_2=Year", "ShowItem=hex:01,01,00"}, ""},
+    {{"AddPrefixHow=2", "AddPrefixHow=4"}, "AddPrefixHow: expected an integer from 0 to 3"},
+    {{"ExcColumnsCount=25"}, "ExcColumnsCount: expected an integer from 1 to 24"},
+    {{"ReplaceSymbol=ab"}, "ReplaceSymbol: expected at most one character"},
+    {{"ReplaceSymbol=*"}, "ReplaceSymbol: expected a character allowed in file names"},
+    {{"HeaderWidth=hex:fd,ff,ff,ff"}, "HeaderWidth: expected 22"},
+    {{"Path=/opt"}, "Path: not a stored setting"},
+    {{"AddPrefixHow"}, "AddPrefixHow: expected NAME=VALUE"},
+};
+
+TEST_F(CliListTest, SettingsSetStoresGoodValuesAllOrNoneAndShowPrintsThemInTheStoresOrder) {
+    const std::string config = Config();
+    const auto show = [&] { return RunCli({"settings", "show", "ShowItem", "AddPrefixHow", "ReplaceSymbol"}, config); };
+    EXPECT_TRUE(show().Out.starts_with("AddPrefixHow=1\nReplaceSymbol= \nShowItem=hex:01,01,01,01,01,01,01,01,01,00"));
+    std::string stored;
+    for (const auto& [values, refused] : kSets) {
+        std::vector<std::string> args = {"settings", "set"};
+        args.insert(args.end(), values.begin(), values.end());
+        const auto r = RunCli(args, config);
+        EXPECT_EQ(r.ExitCode, refused.empty() ? 0 : 2);
+        EXPECT_TRUE(r.Err.starts_with(refused.empty() ? "" : "tagmora-cli settings set: " + refused)) << r.Err;
+        if (refused.empty()) stored = show().Out;
+        EXPECT_EQ(show().Out, stored);
+    }
+    EXPECT_TRUE(stored.starts_with("AddPrefixHow=3\nReplaceSymbol=_\nShowItem=hex:01,01,00,01,01,01,01,01,01,00"));
+    // Every stored value once, the export columns in use included.
+    const auto all = RunCli({"settings", "show"}, config).Out;
+    EXPECT_EQ(SplitLines(all).size(), 19u + 4 * 6 + 3);
+    EXPECT_NE(all.find("\nExcColNetAddr_3=\nIncludeSubDirs=1\n"), std::string::npos);
+    // UseShellCall writes and removes the folder entry.
+    const std::string entry = config + "/data/kio/servicemenus/tagmora.desktop";
+    ASSERT_EQ(RunCli({"settings", "set", "UseShellCall=1"}, config).ExitCode, 0);
+    EXPECT_NE(test::ReadFile(entry).find("/bin/tagmora\" %f"), std::string::npos);
+    ASSERT_EQ(RunCli({"settings", "set", "UseShellCall=0"}, config).ExitCode, 0);
+    EXPECT_FALSE(std::filesystem::exists(entry));
 }
 
 }  // namespace

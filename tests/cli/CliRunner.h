@@ -21,8 +21,7 @@ struct CliRunOptions {
 };
 CliResult RunCliWith(const std::vector<std::string>& args, const std::string& configHome, const CliRunOptions& how);
 
-// Runs the built tagmora-cli with `args`; XDG_CONFIG_HOME points at `configHome`, XDG_DATA_HOME at
-// its folder "data".
+// Runs the built tagmora-cli with `args`; XDG_CONFIG_HOME points at `configHome`.
 CliResult RunCli(const std::vector<std::string>& args, const std::string& configHome);
 // The same with standard output going to `outPath` (such as /dev/full); Out stays empty.
 CliResult RunCliTo(const std::vector<std::string>& args, const std::string& configHome, const std::string& outPath);

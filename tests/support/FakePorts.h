@@ -87,16 +87,14 @@ public:
         Started.push_back(command);
         return Starts;
     }
-    bool OpenDocument(const std::string& path, const std::string& fragment, std::function<void()> failed) override {
+    bool OpenDocument(const std::string& path, const std::string& fragment, std::function<void()>) override {
         Opened.emplace_back(path, fragment);
-        if (FailsLater) failed();
         return Opens;
     }
     void SetClipboardText(const std::string& text) override { Clipboard.push_back(text); }
 
     bool Starts = true;
     bool Opens = true;
-    bool FailsLater = false;  // the desktop was asked, and its opener then failed
     std::vector<std::vector<std::string>> Started;
     std::vector<std::pair<std::string, std::string>> Opened;
     std::vector<std::string> Clipboard;

@@ -56,7 +56,6 @@ private slots:
                 QCOMPARE(action->isEnabled(), item.EnabledAtStart && item.Visible);
                 QCOMPARE(action->isVisible(), item.Visible);
                 QCOMPARE(form.Command(item.Name), action);
-                // The theme's icon, or a built-in one where there is no theme (as here).
                 QCOMPARE(action->icon().isNull(), item.Icon.empty());
             }
         }
