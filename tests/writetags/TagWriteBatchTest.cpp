@@ -340,6 +340,17 @@ TEST_F(TagWriteBatchTest, TheAnswersModeDecidesAndKillTagsComesFirst) {
     EXPECT_TRUE(result.Files[0].Id3v1Removed());
     EXPECT_FALSE(result.Failed);
     EXPECT_TRUE(host.Messages.empty());
+    // An ID3v1 tag that stays although the file was written is a failure too, with its reason.
+    engine = {};
+    TagEngine failing = engine.Engine();
+    failing.RemoveId3v1 = [](const std::string&) { return TagOutcome::Fail(TagStep::WriteInPlace, EIO); };
+    dialog.Answer = answer;
+    const TagWriteBatchResult stays = TagWriteBatch(list, 2, dialog, failing);
+    EXPECT_TRUE(stays.Failed);
+    EXPECT_TRUE(stays.Files[0].Written());
+    EXPECT_TRUE(stays.Files[0].FailureText().starts_with("the ID3v1 tag stays: writing the tag into the file"))
+        << stays.Files[0].FailureText();
+    EXPECT_EQ(host.Messages.back().Text, kFilesUnchanged);
 }
 
 TEST_F(TagWriteBatchTest, FailuresAndAbort) {
