@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "WalkMp3Tree.h"
-#include "common/Ports.h"
 #include "tags/Id3v2Write.h"
 
 namespace {
@@ -23,16 +22,6 @@ using Clock = std::chrono::steady_clock;
 using tagmora::Id3v2Field;
 
 constexpr std::size_t kTagSize = tagmora::kId3v2NewTagSize;
-
-class QuietHost : public tagmora::NullHost {
-public:
-    int Messages = 0;
-    tagmora::MessageResult ShowMessage(const std::string& text, const std::string&, tagmora::MessageIcon,
-                                       tagmora::MessageButtons) override {
-        if (Messages++ < 5) std::fprintf(stderr, "message: %s\n", text.c_str());
-        return tagmora::MessageResult::Ok;
-    }
-};
 
 double Seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
@@ -127,15 +116,15 @@ int main(int argc, char** argv) {
     std::vector<std::string> files;
     tagmora::bench::WalkMp3Tree(folder, [&](const std::string& path) { files.push_back(path); });
 
-    QuietHost host;
-    tagmora::Id3v2WriteSession session{host, 1251};
+    tagmora::Id3v2WriteSession session{1251};
     int failed = 0;
     const auto writeAll = [&] {
         for (std::size_t i = 0; i < files.size(); ++i)
-            failed += tagmora::WriteId3v2Tag(files[i], FiveFields(i), session) != 0;
+            failed += !tagmora::WriteId3v2Tag(files[i], FiveFields(i), session).Done();
     };
     const auto removeAll = [&] {
-        for (const std::string& path : files) failed += tagmora::RemoveId3v2Tag(path, false, session) < 0;
+        for (const std::string& path : files)
+            failed += tagmora::RemoveId3v2Tag(path, false, session).Result == tagmora::TagResult::Failed;
     };
 
     // Once on the corpus as generated: tags of every kind, cover pictures, files without a tag.
@@ -171,7 +160,7 @@ int main(int argc, char** argv) {
     writeAll();  // leave real tags
 
     const double perFile = files.empty() ? 0 : 1e6 / static_cast<double>(files.size());
-    std::printf("files %zu, runs %d (medians), failures %d, boxes %d%s\n", files.size(), runs, failed, host.Messages,
+    std::printf("files %zu, runs %d (medians), failures %d%s\n", files.size(), runs, failed,
                 floorOk ? "" : ", the floor failed on a file");
     std::printf("%-44s %10s %10s %8s\n", "job", "seconds", "us/file", "x floor");
     const auto line = [&](const char* name, double s, double floor) {

@@ -8,8 +8,6 @@
 
 #include "cli/CliCommon.h"
 #include "common/FileHelpers.h"
-#include "tags/Id3v1.h"
-#include "tags/Id3v2Read.h"
 #include "writetags/TagRemoval.h"
 #include "writetags/TagWriteBatch.h"
 
@@ -49,24 +47,6 @@ bool ReadLines(const std::string& path, std::vector<std::string>& lines, int& er
     return !in.bad();
 }
 
-std::string WriteFailure(const TagFileOutcome& file) {
-    if (!file.Reached) return "not written: the run was aborted before it";
-    if (file.Prepare == kFileMissing) return "not written: the file does not exist";
-    if (file.Prepare == kFileReadOnly) return "not written: the file is read-only (TryChangeAttrs=0)";
-    if (file.Write == 2) return "not written: aborted";
-    return "not written";
-}
-
-// Does the file still hold a tag of the version?
-bool HasTag(const std::string& path, int version, int codePage) {
-    if (version == 1) {
-        Id3v1Tag tag;
-        return ReadId3v1Tag(path, tag, codePage) == 0;
-    }
-    Id3v2Tag tag;
-    return ReadId3v2Tag(path, tag, codePage) == 0;
-}
-
 }  // namespace
 
 std::string TrackOptionText(const std::string& option) {
@@ -99,13 +79,13 @@ int RunWriteTags(CliSession& session, const WriteTagsCliRequest& request, const 
     std::string out;
     int failed = 0;
     for (const TagFileOutcome& file : result.Files) {
-        if (file.Written() || file.Id3v1Removed) {
+        if (file.Written() || file.Id3v1Removed()) {
             AppendEscapedField(out, file.Path);
             out += '\n';
         }
-        if (!file.Written()) {
+        if (const std::string failure = file.FailureText(); !failure.empty()) {
             ++failed;
-            session.Err << "tagmora-cli write-tags: " << EscapeField(file.Path) << ": " << WriteFailure(file) << '\n';
+            session.Err << "tagmora-cli write-tags: " << EscapeField(file.Path) << ": " << failure << '\n';
         }
     }
     const int written = FinishOutput(session.Out, out);
@@ -127,16 +107,15 @@ int RunRemoveTags(CliSession& session, int version, const std::vector<std::strin
     std::string out;
     int failed = 0;
     for (const TagRemovalOutcome& file : outcomes) {
-        if (file.Result == 0) {
+        const TagResult result = file.Outcome.Result;
+        if (result == TagResult::Done) {
             AppendEscapedField(out, file.Path);
             out += '\n';
-        } else if (file.Result < 0 || HasTag(file.Path, version, session.Settings.TagCodePage)) {
-            // Missing, or the tag is still there (read-only with TryChangeAttrs=0, or not cut).
+        } else if (result != TagResult::NoTag) {
             ++failed;
             session.Err << "tagmora-cli remove-tags: " << EscapeField(file.Path) << ": "
-                        << (file.Result < 0 ? "not changed: the file does not exist or could not be rewritten"
-                                            : "the tag stays: the file is read-only (TryChangeAttrs=0)")
-                        << '\n';
+                        << (result == TagResult::Missing ? "not changed: " : "the tag stays: ")
+                        << TagOutcomeText(file.Outcome) << '\n';
         }
     }
     const int written = FinishOutput(session.Out, out);

@@ -8,7 +8,7 @@
 namespace tagmora {
 
 CommandContext::CommandContext(SettingsStore& store, StatusReporter& status, Host& host, Dialogs& dialogs)
-    : store_(store), dialogs_(dialogs), list_(settings_, status, host), tagWriteSession_{host} {}
+    : store_(store), dialogs_(dialogs), list_(settings_, status, host) {}
 
 bool CommandContext::RunCommand(const std::function<void()>& command) {
     if (list_.Busy()) return false;

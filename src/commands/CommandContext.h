@@ -46,8 +46,8 @@ public:
     Dialogs& DialogsPort() { return dialogs_; }
     // The workbook and sheet of the last export dialog: they stay from one export to the next.
     ExportTarget& Export() { return exportTarget_; }
-    // The ID3v2 writer's state of the program run: its boxes go to the host, and the choice Ignore
-    // in its delete-failure box (IgnoreDeleteErrors) holds until the program ends.
+    // The ID3v2 writer's state of the program run: the choice Ignore in its delete-failure box
+    // (IgnoreDeleteErrors) holds until the program ends, and each folder is swept once.
     Id3v2WriteSession& TagWriteSession() { return tagWriteSession_; }
     Host& HostPort() { return list_.HostPort(); }
     StatusReporter& Status() { return list_.Status(); }

@@ -2,18 +2,67 @@
 // replaces files for the tag, settings and list code.
 #include "platform/FileIo.h"
 
+#include <algorithm>
+#include <array>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <cstdio>  // renameat2, RENAME_NOREPLACE
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <random>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 
 namespace tagmora::fileio {
+
+namespace fault {
+namespace {
+struct Planned {
+    std::atomic<int> Countdown{0};
+    std::atomic<int> Error{0};
+};
+std::array<Planned, 4> gPlanned;
+}  // namespace
+
+void FailNth(Op op, int nth, int error) {
+    Planned& planned = gPlanned[static_cast<std::size_t>(op)];
+    planned.Error = error;
+    planned.Countdown = nth;
+}
+
+void Clear() {
+    for (Planned& planned : gPlanned) planned.Countdown = 0;
+}
+
+// The planned error of this call of `op`, or 0.
+int Injected(Op op) {
+    Planned& planned = gPlanned[static_cast<std::size_t>(op)];
+    if (planned.Countdown.load() <= 0) return 0;
+    return planned.Countdown.fetch_sub(1) == 1 ? planned.Error.load() : 0;
+}
+}  // namespace fault
+
+namespace {
+
+FileIdentity IdentityOf(const struct stat& st) {
+    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+// rename(2) with its planned fault.
+int RenamePath(const std::string& from, const std::string& to) {
+    if (const int error = fault::Injected(fault::Op::Rename); error != 0) return error;
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+}  // namespace
 
 UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
     if (this != &other) {
@@ -55,6 +104,8 @@ OpenedFile OpenRegularFile(const std::string& path, bool writable) {
     opened.File = std::move(file);
     opened.Size = static_cast<std::int64_t>(st.st_size);
     opened.Mode = static_cast<unsigned>(st.st_mode & 07777);
+    opened.Identity = IdentityOf(st);
+    opened.Links = static_cast<std::uint64_t>(st.st_nlink);
     return opened;
 }
 
@@ -81,6 +132,10 @@ int ReadFullyAt(int fd, void* buffer, std::size_t count, std::int64_t offset) {
 }
 
 int WriteAt(int fd, std::string_view bytes, std::int64_t offset) {
+    if (const int error = fault::Injected(fault::Op::Write); error != 0) {
+        (void)::pwrite(fd, bytes.data(), bytes.size() / 2, static_cast<off_t>(offset));
+        return error;
+    }
     while (!bytes.empty()) {
         const ssize_t n = ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset));
         if (n < 0) {
@@ -95,6 +150,10 @@ int WriteAt(int fd, std::string_view bytes, std::int64_t offset) {
 }
 
 int WriteAll(int fd, std::string_view bytes) {
+    if (const int error = fault::Injected(fault::Op::Write); error != 0) {
+        (void)::write(fd, bytes.data(), bytes.size() / 2);
+        return error;
+    }
     while (!bytes.empty()) {
         const ssize_t n = ::write(fd, bytes.data(), bytes.size());
         if (n < 0) {
@@ -108,6 +167,7 @@ int WriteAll(int fd, std::string_view bytes) {
 }
 
 int Truncate(int fd, std::int64_t size) {
+    if (const int error = fault::Injected(fault::Op::Truncate); error != 0) return error;
     while (::ftruncate(fd, static_cast<off_t>(size)) != 0) {
         if (errno != EINTR) return errno;
     }
@@ -217,14 +277,16 @@ mode_t CurrentUmask() {
 }
 
 // Fills, flushes and renames the open temporary file over the target; removes it on failure (but
-// for a failed rename when `keepOnRenameFailure`).
+// for a failed rename when `keepOnRenameFailure`). With `expected`, the target must still be that
+// file just before the rename.
 ReplaceResult FinishReplacement(int fd, const std::string& tempPath, const std::string& target,
-                                const FileWriter& writer, bool keepOnRenameFailure = false) {
+                                const FileWriter& writer, bool keepOnRenameFailure = false,
+                                const FileIdentity* expected = nullptr) {
     UniqueFd file(fd);
-    const auto fail = [&](int error) {
+    const auto fail = [&](int error, ReplaceStep step) {
         file.Reset();
         ::unlink(tempPath.c_str());
-        return ReplaceResult{error, false};
+        return ReplaceResult{error, step, tempPath};
     };
 
     // The new file keeps the permissions, owner and group of the one it replaces (a new file is
@@ -234,19 +296,42 @@ ReplaceResult FinishReplacement(int fd, const std::string& tempPath, const std::
         // Not allowed for another owner; the group alone may still be ours to keep.
         if (::fchown(fd, old.st_uid, old.st_gid) != 0) (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
         // After the owner: changing it clears the set-user and set-group bits.
-        if (::fchmod(fd, old.st_mode & 07777) != 0) return fail(errno);
+        if (::fchmod(fd, old.st_mode & 07777) != 0) return fail(errno, ReplaceStep::Create);
     }
 
-    if (const int error = writer(fd); error != 0) return fail(error);
-    if (::fsync(fd) != 0) return fail(errno);
-    if (const int error = file.Close(); error != 0) return fail(error);
-    if (::rename(tempPath.c_str(), target.c_str()) != 0) {
-        const int error = errno;
-        if (keepOnRenameFailure) return ReplaceResult{error, true};
-        return fail(error);
+    if (const int error = writer(fd); error != 0) return fail(error, ReplaceStep::Write);
+    if (const int error = Flush(fd); error != 0) return fail(error, ReplaceStep::Flush);
+    if (const int error = file.Close(); error != 0) return fail(error, ReplaceStep::Flush);
+    if (expected != nullptr && !NamesFile(target, *expected)) return fail(ESTALE, ReplaceStep::Changed);
+    if (const int error = RenamePath(tempPath, target); error != 0) {
+        if (keepOnRenameFailure) return ReplaceResult{error, ReplaceStep::Rename, tempPath};
+        return fail(error, ReplaceStep::Rename);
     }
     SyncFolderOf(target);
-    return {};
+    return {0, ReplaceStep::None, tempPath};
+}
+
+// Is `entry` `prefix` followed by six letters or digits?
+bool IsUniqueNameOf(std::string_view entry, std::string_view prefix) {
+    constexpr std::size_t kRandom = 6;
+    if (entry.size() != prefix.size() + kRandom || entry.substr(0, prefix.size()) != prefix) return false;
+    return std::all_of(entry.begin() + static_cast<std::ptrdiff_t>(prefix.size()), entry.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    });
+}
+
+std::atomic<int> gLockWaitMilliseconds{5000};
+
+// flock(LOCK_EX) on `fd`, polling until the lock wait has passed: 0, EWOULDBLOCK or the errno.
+int LockWaiting(int fd) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(gLockWaitMilliseconds.load());
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return 0;
+        if (errno == EINTR) continue;
+        if (errno != EWOULDBLOCK) return errno;
+        if (std::chrono::steady_clock::now() >= deadline) return EWOULDBLOCK;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
 }
 
 }  // namespace
@@ -280,20 +365,105 @@ int ReplaceFileAtomically(const std::string& path, const std::string& tempPath, 
     return FinishReplacement(fd, tempPath, target, writer).Error;
 }
 
-ReplaceResult ReplaceFileKeepingTemporary(const std::string& path, const std::string& tempPath,
+ReplaceResult ReplaceFileKeepingTemporary(const std::string& path, const FileIdentity& expected,
                                           const FileWriter& writer) {
-    if (path.empty() || path.back() == '/') return {EISDIR, false};
+    if (path.empty() || path.back() == '/') return {EISDIR, ReplaceStep::Create, {}};
     const std::string target = ResolveLink(path);
-    const int fd = ::open(tempPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) return {errno, false};
-    return FinishReplacement(fd, tempPath, target, writer, true);
+    UniqueFd fd;
+    std::string tempPath;
+    if (const int error = CreateUniqueFile(SplitPath(target).first, kTemporaryPrefix, fd, tempPath); error != 0)
+        return {error, ReplaceStep::Create, {}};
+    return FinishReplacement(fd.Release(), tempPath, target, writer, true, &expected);
 }
 
-int RenameReplacement(const std::string& path, const std::string& tempPath) {
+int RenameReplacement(const std::string& path, const std::string& tempPath, const FileIdentity& expected) {
     const std::string target = ResolveLink(path);
-    if (::rename(tempPath.c_str(), target.c_str()) != 0) return errno;
+    if (!NamesFile(target, expected)) return ESTALE;
+    if (const int error = RenamePath(tempPath, target); error != 0) return error;
     SyncFolderOf(target);
     return 0;
+}
+
+int CreateUniqueFile(const std::string& folder, std::string_view prefix, UniqueFd& fd, std::string& path) {
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    // Drawn afresh each time: a forked process must not repeat its parent's names.
+    std::random_device random;
+    std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof kLetters) - 2);
+    int error = EEXIST;
+    for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
+        path = folder + std::string(prefix);
+        for (int i = 0; i < 6; ++i) path.push_back(kLetters[pick(random)]);
+        const int opened = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (opened >= 0) {
+            fd = UniqueFd(opened);
+            return 0;
+        }
+        error = errno;
+    }
+    path.clear();
+    return error;
+}
+
+std::string KeepTemporary(const std::string& tempPath) {
+    const auto [folder, name] = SplitPath(tempPath);
+    if (!IsUniqueNameOf(name, kTemporaryPrefix)) return tempPath;
+    const std::string kept = folder + std::string(kKeptPrefix) + name.substr(kTemporaryPrefix.size());
+    if (::renameat2(AT_FDCWD, tempPath.c_str(), AT_FDCWD, kept.c_str(), RENAME_NOREPLACE) != 0) return tempPath;
+    return kept;
+}
+
+std::vector<std::string> SweepLeftovers(const std::string& folder, int minAgeSeconds) {
+    std::vector<std::string> backups;
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (dir == nullptr) return backups;
+    const std::time_t now = std::time(nullptr);
+    while (const dirent* entry = ::readdir(dir)) {
+        const bool temporary = IsUniqueNameOf(entry->d_name, kTemporaryPrefix);
+        if (!temporary && !IsUniqueNameOf(entry->d_name, kBackupPrefix)) continue;
+        const std::string full = folder + entry->d_name;
+        struct stat st {};
+        if (::lstat(full.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        if (!temporary) {
+            backups.push_back(full);
+        } else if (now - st.st_mtim.tv_sec >= minAgeSeconds) {
+            ::unlink(full.c_str());
+        }
+    }
+    ::closedir(dir);
+    return backups;
+}
+
+void SetLockWaitMilliseconds(int milliseconds) { gLockWaitMilliseconds = milliseconds; }
+
+bool NamesFile(const std::string& path, const FileIdentity& identity) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && IdentityOf(st) == identity;
+}
+
+int LockOpenedFile(OpenedFile& file, const std::string& path, bool writable) {
+    // A process that held the lock may have put a new file in this one's place meanwhile: then the
+    // lock is taken again on the file that the name leads to now.
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        if (const int error = LockWaiting(file.File.Get()); error != 0) return error;
+        if (NamesFile(path, file.Identity)) return 0;
+        file = OpenRegularFile(path, writable);
+        if (!file.Ok()) return file.Error;
+    }
+    return EWOULDBLOCK;
+}
+
+int LockForRename(const std::string& path, UniqueFd& holder) {
+    OpenedFile file = OpenRegularFile(path);
+    if (!file.Ok()) return 0;  // the rename itself will say what is wrong
+    const int error = LockOpenedFile(file, path, false);
+    if (error == EWOULDBLOCK) return error;
+    holder = std::move(file.File);
+    return 0;
+}
+
+int Flush(int fd) {
+    if (const int error = fault::Injected(fault::Op::Flush); error != 0) return error;
+    return ::fsync(fd) == 0 ? 0 : errno;
 }
 
 int RemoveFile(const std::string& path) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tagmora::fileio {
 
@@ -33,13 +34,23 @@ private:
     int fd_ = -1;
 };
 
+// Which file a name leads to: two names of one file (hard links) share it, and a file put in
+// another's place under its name has another.
+struct FileIdentity {
+    std::uint64_t Device = 0;
+    std::uint64_t Inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
 // What opening a file found: the descriptor (invalid on failure), the errno of the failure (0 on
-// success), and the file's size and permission bits.
+// success), and the file's size, permission bits, identity and number of names (hard links).
 struct OpenedFile {
     UniqueFd File;
     int Error = 0;
     std::int64_t Size = 0;
     unsigned Mode = 0;  // permission bits (07777)
+    FileIdentity Identity;
+    std::uint64_t Links = 1;
     // The path was opened but names no regular file (a folder, a FIFO, a device).
     bool NotRegular = false;
 
@@ -87,21 +98,91 @@ int ReplaceFileAtomically(const std::string& path, const FileWriter& writer, New
 // must lie in the target's folder).
 int ReplaceFileAtomically(const std::string& path, const std::string& tempPath, const FileWriter& writer);
 
-// What ReplaceFileKeepingTemporary came to: 0, or the errno of the step that failed; `RenameFailed`
-// when that step was the final rename (the temporary file is then complete, flushed and kept).
+// --- The program's own files beside the user's ---
+//
+// A tag write makes its temporary file, and a rewrite of a file with several names its backup
+// copy, in the file's own folder under a short unique name of its own (".tagmora-tmp-" or
+// ".tagmora-bak-" and six letters or digits, created with O_EXCL), so that no user's file is ever
+// taken for one and a file whose own name has 255 bytes can still be rewritten. A temporary file
+// whose new content the user chose to keep is renamed to ".tagmora-new-..." so that no sweep
+// removes it.
+inline constexpr std::string_view kTemporaryPrefix = ".tagmora-tmp-";
+inline constexpr std::string_view kBackupPrefix = ".tagmora-bak-";
+inline constexpr std::string_view kKeptPrefix = ".tagmora-new-";
+
+// Creates a new, empty file (owner-only) named `folder` + `prefix` + six random letters or digits
+// (`folder` empty or ending in "/"). 0 with `fd` and `path` set, or the errno.
+int CreateUniqueFile(const std::string& folder, std::string_view prefix, UniqueFd& fd, std::string& path);
+
+// Renames the temporary file `tempPath` (kTemporaryPrefix) to the kKeptPrefix name with the same
+// letters and returns that name; `tempPath` itself when the rename fails.
+std::string KeepTemporary(const std::string& tempPath);
+
+// Leftovers of killed writes in `folder` (ending in "/" or empty): temporary files of the
+// kTemporaryPrefix pattern last changed at least `minAgeSeconds` ago are removed (a younger one may
+// belong to a write running in another process); backups of the kBackupPrefix pattern are never
+// removed: their paths are returned, for the user to look at. Nothing else is touched.
+std::vector<std::string> SweepLeftovers(const std::string& folder, int minAgeSeconds);
+
+// The step of a replacement that failed.
+enum class ReplaceStep { None, Create, Write, Flush, Changed, Rename };
+
+// What ReplaceFileKeepingTemporary came to: 0, or the errno of the step that failed; the
+// temporary file's path, which after a failed rename holds the complete, flushed new content.
 struct ReplaceResult {
     int Error = 0;
-    bool RenameFailed = false;
+    ReplaceStep Step = ReplaceStep::None;
+    std::string TempPath;
+    bool RenameFailed() const { return Step == ReplaceStep::Rename; }
 };
 
-// ReplaceFileAtomically with the caller's temporary file, except that a failed final rename keeps
-// the temporary file, so that the caller can try the rename again (RenameReplacement) or leave the
-// new content there. A failure before the rename removes it, as ReplaceFileAtomically does.
-ReplaceResult ReplaceFileKeepingTemporary(const std::string& path, const std::string& tempPath,
+// ReplaceFileAtomically through a new temporary file of the kTemporaryPrefix pattern, with two
+// differences: just before the final rename it checks that `path` still names the file
+// `expected` (ReplaceStep::Changed with ESTALE otherwise: another process renamed or replaced it),
+// and a failed final rename keeps the temporary file, so that the caller can try the rename again
+// (RenameReplacement) or leave the new content there. A failure before the rename removes it.
+ReplaceResult ReplaceFileKeepingTemporary(const std::string& path, const FileIdentity& expected,
                                           const FileWriter& writer);
-// Renames the complete temporary file over `path` (following a link, as the replacement does) and
-// makes the rename durable: 0 or the errno.
-int RenameReplacement(const std::string& path, const std::string& tempPath);
+// Renames the complete temporary file over `path` (following a link, as the replacement does)
+// after the same check (ESTALE), and makes the rename durable: 0 or the errno. The caller holds
+// the lock of `path`.
+int RenameReplacement(const std::string& path, const std::string& tempPath, const FileIdentity& expected);
+
+// --- Taking turns with the program's other processes ---
+//
+// Every write, removal and rename of a user's file holds an exclusive advisory lock (flock) on
+// it, so that two of the program's processes never work on one file at the same time.
+
+// The longest wait for a lock held by another process, in milliseconds (5000; tests shorten it).
+void SetLockWaitMilliseconds(int milliseconds);
+
+// Locks the file open in `file`, waiting at most the lock wait; then checks that `path` still
+// names that file, and when another process replaced or renamed it meanwhile, opens `path` anew
+// (writable as asked) and locks that. 0, EWOULDBLOCK when the lock stayed taken, or the errno of
+// the open (`file` then holds no file).
+int LockOpenedFile(OpenedFile& file, const std::string& path, bool writable);
+
+// Locks the file `path` for a rename: `holder` keeps it locked until it goes. 0 also when the file
+// cannot be opened for reading (it is then renamed without a lock); EWOULDBLOCK when another
+// process keeps it locked.
+int LockForRename(const std::string& path, UniqueFd& holder);
+
+// Does `path` (following links) name the file `identity`?
+bool NamesFile(const std::string& path, const FileIdentity& identity);
+
+// Flushes the content of the file open on `fd` to the disk: 0 or the errno.
+int Flush(int fd);
+
+// --- Faults, for tests ---
+//
+// Tests only: makes the `nth` next call (1-based) of an operation of this module fail with
+// `error`; a failing write stores the first half of its bytes before it fails, as a full disk
+// does. Clear() takes every planned fault back.
+namespace fault {
+enum class Op { Write, Truncate, Rename, Flush };
+void FailNth(Op op, int nth, int error);
+void Clear();
+}  // namespace fault
 
 // Removes the file `path` (not a folder): 0 when it is gone or was not there, the errno otherwise.
 int RemoveFile(const std::string& path);

@@ -13,6 +13,7 @@
 
 #include "common/FileHelpers.h"
 #include "common/Text.h"
+#include "platform/FileIo.h"
 
 namespace tagmora {
 
@@ -63,6 +64,7 @@ std::string RenameErrorText(int error) {
             return "the new name would make a hidden file (empty before its extension or starting with \".\")";
         case kNameIsPath: return "the new name holds a \"/\": a name from tag text stays a file name";
         case kScriptFailed: return "the script gives Error on this file";
+        case kFileInUse: return "the file is in use by another Tagmora";
         default: return std::strerror(error);
     }
 }
@@ -141,12 +143,16 @@ bool SameFolder(const std::string& a, const std::string& b) { return FolderCompo
 int RenameFileNoReplace(const std::string& from, const std::string& to) {
     if (const int error = CheckNewPath(to)) return error;
     if (!SameFolder(from, to)) return EINVAL;
+    fileio::UniqueFd lock;
+    if (fileio::LockForRename(from, lock) != 0) return kFileInUse;
     const int error = RawRenameNoReplace(from, to);
     return error == 0 ? 0 : ResolveExisting(error, from, to);
 }
 
 int MoveFileNoReplace(const std::string& from, const std::string& to) {
     if (const int error = CheckNewPath(to)) return error;
+    fileio::UniqueFd lock;
+    if (fileio::LockForRename(from, lock) != 0) return kFileInUse;
     const int error = MoveFileWithFolders(from, to).Error;
     return error == 0 ? 0 : ResolveExisting(error, from, to);
 }

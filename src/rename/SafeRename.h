@@ -18,6 +18,9 @@ inline constexpr std::size_t kMaxPathBytes = 4095;
 inline constexpr int kNameHidden = -1;
 inline constexpr int kNameIsPath = -2;
 inline constexpr int kScriptFailed = -3;
+// Another of the program's processes kept the file locked (it was writing its tag) for longer than
+// the lock wait.
+inline constexpr int kFileInUse = -4;
 
 // The reason of a rename failure for a message: the text of one of the codes above, otherwise
 // the system's text of the errno value ("File exists").
@@ -35,8 +38,9 @@ int CheckNewPath(std::string_view path);
 // "x/.." is not, since the system follows a link named x). A name CheckNewPath refuses fails.
 // A target that is the same directory entry (the same path written differently) succeeds without
 // a change; a target that is the same file under a name differing only in letter case (as a
-// case-insensitive file system reports it) is reached through a temporary name. 0 on success,
-// otherwise the errno value of the failure; on failure nothing has changed.
+// case-insensitive file system reports it) is reached through a temporary name. The file is
+// locked against the program's other processes while it is renamed (kFileInUse when one keeps
+// it). 0 on success, otherwise the errno value of the failure; on failure nothing has changed.
 int RenameFileNoReplace(const std::string& from, const std::string& to);
 
 // As RenameFileNoReplace, but first creates the target folder with every missing parent

@@ -98,46 +98,64 @@ int ReadId3v1Tag(const std::string& path, Id3v1Tag& tag, int codePage, int* erro
     return ReadId3v1TagFd(opened.File.Get(), opened.Size, tag, codePage, error);
 }
 
-int WriteId3v1Tag(const std::string& path, const Id3v1Tag& tag, int codePage, int* error) {
-    Report(error, 0);
-    fileio::OpenedFile opened = fileio::OpenRegularFile(path, true);
-    if (!opened.Ok()) {
-        Report(error, opened.Error);
-        return -1;
+namespace {
+
+// Opens `path` for writing and locks it.
+TagOutcome OpenLocked(const std::string& path, fileio::OpenedFile& opened) {
+    opened = fileio::OpenRegularFile(path, true);
+    if (opened.Ok()) {
+        if (const int error = fileio::LockOpenedFile(opened, path, true); error != 0)
+            return TagOutcome::Fail(opened.Ok() ? TagStep::Lock : TagStep::Open, error);
+        return {};
     }
-    bool hasTag = false;
-    int result = FindTagAtEnd(opened.File.Get(), opened.Size, hasTag);
-    if (result == 0) {
-        const std::int64_t at = hasTag ? opened.Size - kTagSize : opened.Size;
-        result = fileio::WriteAt(opened.File.Get(), RenderId3v1(tag, codePage), at);
-    }
-    if (const int closed = opened.File.Close(); result == 0) result = closed;
-    Report(error, result);
-    return result == 0 ? 0 : -1;
+    if (opened.Missing()) return {TagResult::Missing, TagStep::Open, opened.Error, {}};
+    return TagOutcome::Fail(TagStep::Open, opened.Error);
 }
 
-int RemoveId3v1Tag(const std::string& path, bool tryChangeAttrs, int* error) {
+}  // namespace
+
+TagOutcome WriteId3v1Tag(const std::string& path, const Id3v1Tag& tag, int codePage) {
+    fileio::OpenedFile opened;
+    if (TagOutcome open = OpenLocked(path, opened); !open.Done()) return open;
+    const int fd = opened.File.Get();
+    bool hasTag = false;
+    if (const int error = FindTagAtEnd(fd, opened.Size, hasTag); error != 0)
+        return TagOutcome::Fail(TagStep::Read, error);
+    const std::int64_t at = hasTag ? opened.Size - kTagSize : opened.Size;
+    std::string old;
+    if (hasTag) {
+        old.resize(kTagSize);
+        if (const int error = fileio::ReadFullyAt(fd, old.data(), old.size(), at); error != 0)
+            return TagOutcome::Fail(TagStep::Read, error);
+    }
+    int error = fileio::WriteAt(fd, RenderId3v1(tag, codePage), at);
+    if (error == 0) error = fileio::Flush(fd);
+    if (error == 0) return {};
+    // Undone: the old tag back, or the appended bytes cut away.
+    int restore = hasTag ? fileio::WriteAt(fd, old, at) : fileio::Truncate(fd, opened.Size);
+    if (restore == 0) restore = fileio::Flush(fd);
+    return TagOutcome::Fail(restore == 0 ? TagStep::WriteInPlace : TagStep::Restore, error);
+}
+
+TagOutcome RemoveId3v1Tag(const std::string& path, bool tryChangeAttrs) {
     int prepareError = 0;
     switch (PrepareFileForWrite(path, tryChangeAttrs, &prepareError)) {
-        case kFileMissing: Report(error, prepareError); return -1;
+        case kFileMissing: return {TagResult::Missing, TagStep::Open, prepareError, {}};
         case kFileReadOnly:
             // Read-only and not to be changed is no failure; a refused change of the permission is.
-            Report(error, prepareError);
-            return prepareError == 0 ? 1 : -1;
+            if (prepareError != 0) return TagOutcome::Fail(TagStep::Permission, prepareError);
+            return {TagResult::ReadOnly, TagStep::None, 0, {}};
         default: break;
     }
-    fileio::OpenedFile opened = fileio::OpenRegularFile(path, true);
-    if (!opened.Ok()) {
-        Report(error, opened.Error);
-        return -1;
-    }
+    fileio::OpenedFile opened;
+    if (TagOutcome open = OpenLocked(path, opened); !open.Done()) return open;
     bool hasTag = false;
-    int failure = FindTagAtEnd(opened.File.Get(), opened.Size, hasTag);
-    if (failure == 0 && hasTag) failure = fileio::Truncate(opened.File.Get(), opened.Size - kTagSize);
-    if (const int closed = opened.File.Close(); failure == 0) failure = closed;
-    Report(error, failure);
-    if (failure != 0) return -1;
-    return hasTag ? 0 : 1;
+    if (const int error = FindTagAtEnd(opened.File.Get(), opened.Size, hasTag); error != 0)
+        return TagOutcome::Fail(TagStep::Read, error);
+    if (!hasTag) return {TagResult::NoTag, TagStep::None, 0, {}};
+    if (const int error = fileio::Truncate(opened.File.Get(), opened.Size - kTagSize); error != 0)
+        return TagOutcome::Fail(TagStep::WriteInPlace, error);
+    return {};
 }
 
 }  // namespace tagmora

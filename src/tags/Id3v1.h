@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "tags/TagOutcome.h"
+
 namespace tagmora {
 
 // Texts are UTF-8 in memory, the legacy code page on disk.
@@ -31,12 +33,13 @@ bool ParseId3v1(const unsigned char* bytes128, Id3v1Tag& tag, int codePage);
 // Renders the 128-byte image of a tag (texts cut to their field widths in bytes).
 std::string RenderId3v1(const Id3v1Tag& tag, int codePage);
 
-// 0 written (overwritten in place or appended); -1 the file does not exist or cannot be opened,
-// read or written.
-int WriteId3v1Tag(const std::string& path, const Id3v1Tag& tag, int codePage, int* error = nullptr);
-// 0 removed; 1 no tag (also files shorter than 128 bytes), or read-only and !tryChangeAttrs
-// (PrepareFileForWrite decides); -1 the file does not exist, its permission cannot be changed, or
-// it cannot be opened or cut.
-int RemoveId3v1Tag(const std::string& path, bool tryChangeAttrs, int* error = nullptr);
+// Overwrites the tag in place or appends one: Done, Missing or Failed. The file is locked while it
+// is written; a failed overwrite writes the old 128 bytes back, a failed append cuts the file back
+// to its old size, so that a failure leaves the file as it was.
+TagOutcome WriteId3v1Tag(const std::string& path, const Id3v1Tag& tag, int codePage);
+// Cuts the tag off: Done, NoTag (also files shorter than 128 bytes), ReadOnly (read-only and
+// !tryChangeAttrs; PrepareFileForWrite decides), Missing or Failed (the permission cannot be
+// changed, or the file cannot be opened, locked or cut).
+TagOutcome RemoveId3v1Tag(const std::string& path, bool tryChangeAttrs);
 
 }  // namespace tagmora

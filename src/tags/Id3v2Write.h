@@ -1,24 +1,42 @@
 // Writing and removing the ID3v2 tag at the start of a file, on the frame layer: the old tag's
 // frame list is edited (fields kept, replaced or removed; frames the list does not show are kept
 // byte for byte) and rendered as a version 2.3 tag; a tag that fits is rewritten in place, a tag
-// that grows and a tag that is removed go through a temporary file renamed over the original.
+// that grows and a tag that is removed go through a temporary file renamed over the original (or,
+// for a file with several names, are rewritten in place after a backup copy).
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
+#include <vector>
 
-#include "common/Ports.h"
 #include "tags/Id3v2Read.h"
+#include "tags/TagOutcome.h"
 
 namespace tagmora {
 
 // The fields a tag write sets, in the order their frames are written.
 enum class Id3v2Field : int {
-    Title, Artist, Album, Year, Comment, Track, Genre, URL, Composer, OrigArtist, Copyright,
-    EncodedBy, TXXX, UFID, MCDI, TSSE, TIT1,
+    Title,
+    Artist,
+    Album,
+    Year,
+    Comment,
+    Track,
+    Genre,
+    URL,
+    Composer,
+    OrigArtist,
+    Copyright,
+    EncodedBy,
+    TXXX,
+    UFID,
+    MCDI,
+    TSSE,
+    TIT1,
 };
 inline constexpr std::size_t kId3v2FieldCount = 17;
 
@@ -39,14 +57,26 @@ struct Id3v2WriteRecord {
     void SetKept(Id3v2Field field, bool keep) { Keep[static_cast<std::size_t>(field)] = keep; }
 };
 
-// What the writer needs of the program: boxes go to the host; `IgnoreDeleteErrors` starts false
-// when the program starts and, once the user chose Ignore, stays true until it ends.
+// What the user answers when the complete new file cannot be put in place of the old one.
+enum class RenameDecision { Abort, Retry, Ignore };
+
+// The writer's state over a run of the program. The writer shows nothing itself.
 struct Id3v2WriteSession {
-    Host& HostPort;
     int CodePage = 1251;
+    // Asked, with the errno, when the complete new file cannot be renamed over the original; the
+    // new content is then kept in the file `keptPath` beside it. Retry tries the rename again;
+    // Abort and Ignore leave the original as it is and the new content where it is (its name in
+    // the outcome's Detail). Unset: Ignore.
+    std::function<RenameDecision(const std::string& path, int error, const std::string& keptPath)> AfterFailedRename =
+        {};
+    // The box's Ignore holds for the rest of the run (the command that asks keeps it here).
     bool IgnoreDeleteErrors = false;
-    // Tests only: called with the number of bytes written to the temporary file so far, after the
-    // tag and after each block of audio (a test can interrupt the write there).
+    // Folders already cleared of killed writes' leftovers in this run, and the backup copies of
+    // interrupted rewrites found there (never removed: the commands name them to the user).
+    std::set<std::string> SweptFolders = {};
+    std::vector<std::string> BackupsFound = {};
+    // Tests only: called with the number of bytes written to the new file so far, after the tag
+    // and after each block of audio (a test can interrupt the write there).
     std::function<void(std::uint64_t written)> AfterTemporaryWrite = {};
 };
 
@@ -57,9 +87,14 @@ inline constexpr std::uint64_t kId3v2GrowPadding = 1024;
 // The block in which audio is copied into the temporary file.
 inline constexpr std::size_t kId3v2CopyBlockSize = 65536;
 
-// The temporary file of a write or removal: the path of the file (a link followed to its target)
-// with its last three characters replaced by "Mora": "/music/song.mp3" -> "/music/song.Mora".
-std::string Id3v2TemporaryPath(const std::string& path);
+// How old a leftover temporary file of a killed write must be before a write in its folder
+// removes it (a younger one may belong to a write running in another process).
+inline constexpr int kLeftoverAgeSeconds = 60;
+
+// Why a tag header read for a write cannot be right, or "" when it can: a major version other than
+// 2, 3 or 4, size bytes with the high bit set, or a size that runs past `end`, the end of the file
+// before any ID3v1, APE or Lyrics tag at its end. `head` holds the first 10 bytes of the file.
+std::string Id3v2HeaderDamage(const unsigned char* head, std::uint64_t end);
 
 // The frames of the new version 2.3 tag (without tag header and padding) that `record` makes of
 // the old tag in the `oldSize` bytes at `oldTag` (any version; no tag when they do not start with
@@ -67,21 +102,22 @@ std::string Id3v2TemporaryPath(const std::string& path);
 std::string RenderId3v2Frames(const unsigned char* oldTag, std::size_t oldSize, const Id3v2WriteRecord& record,
                               int codePage);
 
-// 0 written (also when, after Ignore, the new content stays in the temporary file); 2 the user
-// chose Abort in the delete-failure box; -1 the file does not exist, or the write failed (after
-// an error box).
+// Writes the tag of `record` into the file `path` (Missing, Failed, Aborted or Done).
 //
 // The new tag is rewritten in place when its frames end before the old tag's end (the rest up to
-// there becomes zero padding; the audio does not move); otherwise the file is rebuilt with a tag of
-// kId3v2NewTagSize bytes (or the frames plus kId3v2GrowPadding when they need more) through the
-// temporary file, flushed and renamed over the original in one step. When that rename fails the
-// delete-failure box (Abort, Retry, Ignore) is shown unless `session.IgnoreDeleteErrors` is set.
-int WriteId3v2Tag(const std::string& path, const Id3v2WriteRecord& record, Id3v2WriteSession& session);
+// there becomes zero padding; the audio does not move; a failed write puts the old bytes back);
+// otherwise the file is rebuilt with a tag of kId3v2NewTagSize bytes (or the frames plus
+// kId3v2GrowPadding when they need more). A file with one name is rebuilt in a new temporary
+// file, flushed and renamed over the original in one step; a file with several names (hard
+// links) is rewritten in place after a flushed backup copy beside it, removed once the new content
+// is flushed, so that every name keeps showing the one file. A damaged old tag
+// (Id3v2HeaderDamage) is refused and the file left alone. The file is locked while it is written,
+// and the program's leftovers in its folder are swept once per session.
+TagOutcome WriteId3v2Tag(const std::string& path, const Id3v2WriteRecord& record, Id3v2WriteSession& session);
 
-// 0 removed; 1 the file has no ID3v2 tag, or it is read-only and `tryChangeAttrs` is off; -1 the
-// file does not exist, or it cannot be opened or rewritten (after an error box); 2 the user chose
-// Abort in the delete-failure box. The file without its tag is written through the temporary file
-// and renamed over the original, as a growing write is (the same box when the rename fails).
-int RemoveId3v2Tag(const std::string& path, bool tryChangeAttrs, Id3v2WriteSession& session);
+// Removes the ID3v2 tag: Done, NoTag, ReadOnly (read-only and `tryChangeAttrs` off), Missing,
+// Failed or Aborted. The file without its tag is written as a growing write is; a damaged tag is
+// refused.
+TagOutcome RemoveId3v2Tag(const std::string& path, bool tryChangeAttrs, Id3v2WriteSession& session);
 
 }  // namespace tagmora

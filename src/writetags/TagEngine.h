@@ -6,27 +6,32 @@
 #include <functional>
 #include <string>
 
+#include "common/Ports.h"
 #include "tags/Id3v1.h"
 #include "tags/Id3v2Write.h"
+#include "tags/TagOutcome.h"
 
 namespace tagmora {
 
 struct AppSettings;
 
 struct TagEngine {
-    // WriteId3v1Tag: 0 written, -1 failed.
-    std::function<int(const std::string& path, const Id3v1Tag& tag)> WriteId3v1;
-    // RemoveId3v1Tag: 0 removed, 1 no tag or read-only, -1 missing or failed.
-    std::function<int(const std::string& path)> RemoveId3v1;
-    // WriteId3v2Tag: 0 written, 2 the user chose Abort, -1 failed.
-    std::function<int(const std::string& path, const Id3v2WriteRecord& record)> WriteId3v2;
-    // RemoveId3v2Tag: 0 removed, 1 no tag or read-only, -1 missing or failed.
-    std::function<int(const std::string& path)> RemoveId3v2;
+    std::function<TagOutcome(const std::string& path, const Id3v1Tag& tag)> WriteId3v1;
+    std::function<TagOutcome(const std::string& path)> RemoveId3v1;
+    std::function<TagOutcome(const std::string& path, const Id3v2WriteRecord& record)> WriteId3v2;
+    std::function<TagOutcome(const std::string& path)> RemoveId3v2;
 };
 
 // The real operations: texts in the settings' TagCodePage, the read-only attribute cleared by
-// TryChangeAttrs, the ID3v2 writer's boxes and IgnoreDeleteErrors through `session`. The settings
-// and the session are read at each call, so they must outlive the engine.
-TagEngine RealTagEngine(const AppSettings& settings, Id3v2WriteSession& session);
+// TryChangeAttrs. A file that cannot be opened, or whose new content cannot be written, is told in
+// the file-error box ("Код ошибки - ..."); when the new file cannot be put in place of the old one
+// the delete-failure box asks Abort, Retry or Ignore (Ignore holds for the rest of the run, in
+// `session`). The settings, the session and the host are used at each call, so they must outlive
+// the engine.
+TagEngine RealTagEngine(const AppSettings& settings, Id3v2WriteSession& session, Host& host);
+
+// The delete-failure box's text for the errno of the failed rename; it names the file that keeps
+// the new content.
+std::string DeleteFailedText(int error, const std::string& keptPath);
 
 }  // namespace tagmora

@@ -18,17 +18,19 @@ inline constexpr const char* kKillTags2Question = "Будут удалены ID3
 inline constexpr const char* kStatusRemovingV1 = " Удаление TAG'ов ID3v1...";
 inline constexpr const char* kStatusRemovingV2 = " Удаление TAG'ов ID3v2...";
 
-// What became of one checked row's file: the remover's result (0 removed; 1 no tag, or read-only
-// with TryChangeAttrs off; -1 missing or failed).
+// What became of one checked row's file.
 struct TagRemovalOutcome {
     std::string Path;
-    int Result = 0;
+    TagOutcome Outcome;
 };
 
 // Removes tag version `version` (1 or 2) from the checked files: "Нет выбранных файлов." when no
 // row is checked; the question (caption "Tagmora", question icon, Yes and No), anything but Yes
-// stops; the status text, the remover per checked row with progress 100 / N * i, ShowTotal, and
-// BuildList of the checked rows. Results are not shown. Empty when nothing was removed or asked.
+// stops; the status text, the remover per checked row with progress 100 / N * i (Abort in the
+// ID3v2 remover's box ends the loop), ShowTotal, the summary box "Один или несколько файлов
+// остались без изменения..." when a removal failed (files missing, read-only with TryChangeAttrs
+// off or without the tag are passed over silently), and BuildList of the checked rows. Empty when
+// nothing was removed or asked.
 std::vector<TagRemovalOutcome> RemoveTagsFromChecked(FileList& list, int version, const TagEngine& engine);
 
 // The menu commands: KillTags1MnuClick is RemoveTagsFromChecked(1); KillTags2MnuClick first shows

@@ -2,6 +2,7 @@
 #include "writetags/TagWriteBatch.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "common/FileHelpers.h"
 #include "common/Messages.h"
@@ -154,6 +155,25 @@ Id3v2WriteRecord BuildId3v2Record(const WriteTagsAnswer& answer, FileList& list,
     return record;
 }
 
+bool TagFileOutcome::Id3v1RemovalFailed() const {
+    return Id3v1Removal && Id3v1Removal->Result != TagResult::Done && Id3v1Removal->Result != TagResult::NoTag;
+}
+
+std::string TagFileOutcome::FailureText() const {
+    std::string text;
+    if (!Reached) text = "not written: the run was aborted before it";
+    else if (Prepare == kFileMissing) text = "not written: the file does not exist";
+    else if (Prepare == kFileReadOnly && PrepareError != 0)
+        text = std::string("not written: making the file writable: ") + std::strerror(PrepareError);
+    else if (Prepare == kFileReadOnly) text = "not written: the file is read-only (TryChangeAttrs=0)";
+    else if (!Write.Done()) text = "not written: " + TagOutcomeText(Write);
+    if (Id3v1RemovalFailed()) {
+        if (!text.empty()) text += "; ";
+        text += "the ID3v1 tag stays: " + TagOutcomeText(*Id3v1Removal);
+    }
+    return text;
+}
+
 WriteTagsRequest MakeWriteTagsRequest(const FileList& list, int mode) {
     WriteTagsRequest request;
     request.Mode = mode;
@@ -177,6 +197,7 @@ TagWriteBatchResult TagWriteBatch(FileList& list, int mode, WriteTagsDialogPort&
     const std::optional<WriteTagsAnswer> answer = dialog.AskWriteTags(MakeWriteTagsRequest(list, mode), list);
     if (!answer) return result;
     result.Confirmed = true;
+    result.KillTags = answer->KillTags;
 
     std::vector<int> checked;
     for (int i = 0; i < list.RowCount(); ++i) {
@@ -186,7 +207,7 @@ TagWriteBatchResult TagWriteBatch(FileList& list, int mode, WriteTagsDialogPort&
     for (const int row : checked) {
         TagFileOutcome outcome;
         outcome.Path = list.RowPath(row);
-        if (answer->KillTags) outcome.Id3v1Removed = engine.RemoveId3v1(outcome.Path) == 0;
+        if (answer->KillTags) outcome.Id3v1Removal = engine.RemoveId3v1(outcome.Path);
         result.Files.push_back(std::move(outcome));
     }
 
@@ -200,7 +221,7 @@ TagWriteBatchResult TagWriteBatch(FileList& list, int mode, WriteTagsDialogPort&
         file.Reached = true;
         step.Row = checked[i];
         step.K = static_cast<int>(i) + 1;
-        file.Prepare = PrepareFileForWrite(file.Path, list.Settings().TryChangeAttrs);
+        file.Prepare = PrepareFileForWrite(file.Path, list.Settings().TryChangeAttrs, &file.PrepareError);
         if (file.Prepare == kFileWritable) {
             if (v1) {
                 ++step.Numbered;  // only files written use up a number
@@ -209,8 +230,8 @@ TagWriteBatchResult TagWriteBatch(FileList& list, int mode, WriteTagsDialogPort&
                 file.Write = engine.WriteId3v2(file.Path, BuildId3v2Record(*answer, list, step));
             }
         }
-        if (!file.Written()) result.Failed = true;
-        if (file.Prepare == kFileWritable && file.Write == 2) break;  // Abort in the delete-failure box
+        if (!file.Written() || file.Id3v1RemovalFailed()) result.Failed = true;
+        if (file.Prepare == kFileWritable && file.Write.Result == TagResult::Aborted) break;
         list.Status().ShowProgress(file.Path, 100.0 / total * step.K);
     }
     list.Status().ShowTotal();

@@ -8,6 +8,7 @@
 // (in ID3v2 as the old frame, untouched).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -82,15 +83,23 @@ WriteTagsRequest MakeWriteTagsRequest(const FileList& list, int mode);
 // What became of one checked row's file.
 struct TagFileOutcome {
     std::string Path;
-    int Prepare = 0;  // PrepareFileForWrite: 0 writable, -1 missing, 1 read-only
-    int Write = 0;    // the writer's result when Prepare is 0: 0 written, 2 Abort, -1 failed
-    bool Id3v1Removed = false;
+    int Prepare = 0;       // PrepareFileForWrite: 0 writable, -1 missing, 1 read-only
+    int PrepareError = 0;  // its errno
+    TagOutcome Write;      // the writer's outcome when Prepare is 0
+    // The ID3v1 removal that KillTags asks for before the writes.
+    std::optional<TagOutcome> Id3v1Removal;
     bool Reached = false;  // false for the rows after Abort (or a cancel): nothing written
-    bool Written() const { return Reached && Prepare == 0 && Write == 0; }
+    bool Written() const { return Reached && Prepare == 0 && Write.Done(); }
+    bool Id3v1Removed() const { return Id3v1Removal && Id3v1Removal->Done(); }
+    // A requested ID3v1 removal that left the tag there (NoTag is none).
+    bool Id3v1RemovalFailed() const;
+    // Why the file was not written, or why its ID3v1 tag stayed, for a message; "" when neither.
+    std::string FailureText() const;
 };
 
 struct TagWriteBatchResult {
     bool Confirmed = false;             // the dialog closed with OK
+    bool KillTags = false;              // ID3v1 tags were removed first
     bool Failed = false;                // the summary box was shown
     std::vector<TagFileOutcome> Files;  // every checked row, in list order
 };

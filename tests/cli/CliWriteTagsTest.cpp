@@ -19,6 +19,7 @@ namespace {
 using test::RunCli;
 using test::SplitLines;
 using Strings = std::vector<std::string>;
+using namespace std::string_literals;
 
 class CliWriteTagsTest : public test::RenameFixture {
 protected:
@@ -140,6 +141,26 @@ TEST_F(CliWriteTagsTest, WritesAndRemovesId3v2Tags) {
     EXPECT_EQ(test::ReadFile(Music("01 - Alpha.mp3")), test::SilentFrames(1) + "music/01 - Alpha.mp3");
     // Nothing is checked any more: no file has a tag.
     EXPECT_EQ(RunCli({"--set", "IncludeSubDirs=0", "remove-tags", "--v2", Music()}, config.Path()).ExitCode, 1);
+}
+
+// A tag whose size runs past the end of the file is no licence to treat the whole file as tag:
+// writing into it and removing it fail with the reason, and the song stays byte for byte.
+TEST_F(CliWriteTagsTest, ADamagedTagIsNeitherWrittenNorRemoved) {
+    const std::string damaged = Music("04 - Damaged.mp3");
+    const std::string bytes = "ID3\x03\0\0\x0f\0\0\0"s + test::SilentFrames(2) + test::Id3v1Bytes("T", "A", "", "", "", 1, 0);
+    test::WriteFile(damaged, bytes);
+    for (const Strings& command : {Strings{"write-tags", "--v2", "--comment", "x"}, Strings{"remove-tags", "--v2"}}) {
+        Strings args = {"--set", "IncludeSubDirs=0", "--set", "TAGReadSequence=2"};
+        args.insert(args.end(), command.begin(), command.end());
+        args.push_back(Music());
+        const auto r = RunCli(args, config.Path());
+        EXPECT_EQ(r.ExitCode, 1) << command[0];
+        EXPECT_NE(r.Err.find(damaged + ": " + (command[0] == "write-tags" ? "not written: " : "the tag stays: ") +
+                             "the ID3v2 tag is damaged: its size runs past the end of the file"),
+                  std::string::npos)
+            << r.Err;
+        EXPECT_EQ(test::ReadFile(damaged), bytes);
+    }
 }
 
 TEST_F(CliWriteTagsTest, NothingCheckedAndUsageErrors) {

@@ -217,7 +217,7 @@ TEST(TagLibReadsId3v1, OurTagReadsTheSame) {
     ours.Year = std::to_string(kWestern.year);
     ours.Track = static_cast<std::uint8_t>(kWestern.track);
     ours.Genre = static_cast<std::uint8_t>(GenreIndexOf(kWestern.genre));
-    ASSERT_EQ(WriteId3v1Tag(path, ours, 1252), 0);
+    ASSERT_TRUE(WriteId3v1Tag(path, ours, 1252).Done());
 
     TagLib::MPEG::File file(path.c_str());
     ASSERT_TRUE(file.hasID3v1Tag());

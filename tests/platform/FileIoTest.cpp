@@ -35,29 +35,34 @@ unsigned ModeOf(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 ? static_cast<unsigned>(st.st_mode & 07777) : 0xFFFFu;
 }
 
+FileIdentity IdentityOfPath(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
 FileWriter Writes(std::string bytes) {
     return [bytes = std::move(bytes)](int fd) { return WriteAll(fd, bytes); };
 }
 
 // The variants of the replacement: the module's own temporary name, one the caller chose, and
-// one the caller chose that a failed rename keeps.
+// the unique one that a failed rename keeps.
 struct Variant {
     const char* Name;
     bool CallerTemp;
     bool KeepOnRenameFailure = false;
 };
 constexpr Variant kVariants[] = {
-    {"own temporary name", false}, {"caller's temporary name", true}, {"caller's temporary name, kept", true, true}};
+    {"own temporary name", false}, {"caller's temporary name", true}, {"unique temporary name, kept", false, true}};
 
 int Replace(const Variant& variant, const std::string& path, const FileWriter& writer) {
-    if (!variant.CallerTemp) return ReplaceFileAtomically(path, writer);
-    const std::string temp = fs::path(path).parent_path() / "chosen.tmp";
     if (variant.KeepOnRenameFailure) {
-        const ReplaceResult result = ReplaceFileKeepingTemporary(path, temp, writer);
-        EXPECT_FALSE(result.RenameFailed && result.Error == 0);
+        const ReplaceResult result = ReplaceFileKeepingTemporary(path, IdentityOfPath(path), writer);
+        EXPECT_FALSE(result.RenameFailed() && result.Error == 0);
         return result.Error;
     }
-    return ReplaceFileAtomically(path, temp, writer);
+    if (!variant.CallerTemp) return ReplaceFileAtomically(path, writer);
+    return ReplaceFileAtomically(path, fs::path(path).parent_path() / "chosen.tmp", writer);
 }
 
 TEST(ReplaceFileAtomically, KeepsThePermissionBits) {
@@ -115,14 +120,19 @@ TEST(ReplaceFileKeepingTemporary, AFailedRenameKeepsTheCompleteTemporaryFile) {
     TempDir dir;
     dir.MakeDir("target.reg/inner");  // a folder: the rename over it fails
     const std::string path = dir / "target.reg";
-    const std::string temp = dir / "chosen.tmp";
-    const ReplaceResult result = ReplaceFileKeepingTemporary(path, temp, Writes("new"));
-    EXPECT_TRUE(result.RenameFailed);
+    const ReplaceResult result = ReplaceFileKeepingTemporary(path, IdentityOfPath(path), Writes("new"));
+    ASSERT_TRUE(result.RenameFailed());
     EXPECT_NE(result.Error, 0);
+    const std::string temp = result.TempPath;
     EXPECT_EQ(ReadFile(temp), "new");
-    EXPECT_NE(RenameReplacement(path, temp), 0);  // still a folder there
+    EXPECT_NE(RenameReplacement(path, temp, IdentityOfPath(path)), 0);  // still a folder there
+    // Another file in the target's place since the write began: the rename is refused.
+    const FileIdentity folder = IdentityOfPath(path);
+    WriteFile(dir / "someone's", "someone's new file");
     fs::remove_all(path);
-    EXPECT_EQ(RenameReplacement(path, temp), 0);
+    fs::rename(dir / "someone's", path);
+    EXPECT_EQ(RenameReplacement(path, temp, folder), ESTALE);
+    EXPECT_EQ(RenameReplacement(path, temp, IdentityOfPath(path)), 0);
     EXPECT_EQ(ReadFile(path), "new");
     EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"target.reg"});
 }
@@ -165,6 +175,7 @@ TEST(ReplaceFileAtomically, ReplacesTheTargetOfASymbolicLink) {
 
 TEST(ReplaceFileAtomically, ANewFileIsTheOwnersOnly) {
     for (const Variant& variant : kVariants) {
+        if (variant.KeepOnRenameFailure) continue;  // replaces only a file that is there
         TempDir dir;
         const std::string path = dir / "new.reg";
         ASSERT_EQ(Replace(variant, path, Writes("fresh")), 0) << variant.Name;

@@ -6,11 +6,14 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "AccessOverride.h"
 #include "RenameFixture.h"
+#include "platform/FileIo.h"
 #include "rename/SafeRename.h"
 
 namespace tagmora {
@@ -123,6 +126,23 @@ TEST(MoveFileNoReplace, RefusedNamesCreateNoFolders) {
 // On a case-sensitive file system a hard link is the only way to see one file under two names.
 // Only names that differ in letter case alone count as the same file; the rename through a
 // temporary name then still meets the other entry and is rolled back.
+// A file that another of the program's processes holds (it is writing its tag) is not renamed
+// under it: the rename waits, then fails with its reason, and nothing has changed.
+TEST(RenameFileNoReplace, AFileInUseByAnotherWriterStays) {
+    TempDir dir;
+    WriteFile(dir / "a.mp3", "song");
+    const int writer = ::open((dir / "a.mp3").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(writer, LOCK_EX), 0);
+    fileio::SetLockWaitMilliseconds(100);
+    EXPECT_EQ(RenameFileNoReplace(dir / "a.mp3", dir / "b.mp3"), kFileInUse);
+    EXPECT_EQ(MoveFileNoReplace(dir / "a.mp3", dir / "sub/b.mp3"), kFileInUse);
+    fileio::SetLockWaitMilliseconds(5000);
+    EXPECT_EQ(RenameErrorText(kFileInUse), "the file is in use by another Tagmora");
+    ::close(writer);
+    EXPECT_EQ(FilesOf(dir), Strings{"a.mp3"});
+    EXPECT_EQ(RenameFileNoReplace(dir / "a.mp3", dir / "b.mp3"), 0);
+}
+
 TEST(SameFileOtherCase, HardLinksShowWhatCountsAsTheSameFile) {
     TempDir dir;
     WriteFile(dir / "song.mp3", "S");

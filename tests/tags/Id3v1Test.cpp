@@ -3,6 +3,7 @@
 #include "tags/Id3v1.h"
 
 #include "TestFiles.h"
+#include "platform/FileIo.h"
 
 #include <gtest/gtest.h>
 
@@ -160,12 +161,8 @@ TEST(Id3v1Files, FailuresComeWithTheirErrno) {
         int error = -1;
         EXPECT_EQ(ReadId3v1Tag(path, tag, kCp1251, &error), c.read == 0 ? 0 : -1) << c.name;
         EXPECT_EQ(error, c.read) << c.name;
-        error = -1;
-        EXPECT_EQ(WriteId3v1Tag(path, SampleTag(), kCp1251, &error), c.write == 0 ? 0 : -1) << c.name;
-        EXPECT_EQ(error, c.write) << c.name;
-        error = -1;
-        EXPECT_EQ(RemoveId3v1Tag(path, true, &error), c.remove == 0 ? 0 : -1) << c.name;
-        EXPECT_EQ(error, c.remove) << c.name;
+        EXPECT_EQ(WriteId3v1Tag(path, SampleTag(), kCp1251).Error, c.write) << c.name;
+        EXPECT_EQ(RemoveId3v1Tag(path, true).Error, c.remove) << c.name;
     }
     EXPECT_EQ(ReadFile(dir / "a.mp3"), SilentFrames(1));
 }
@@ -177,7 +174,7 @@ TEST(Id3v1Write, AppendsToAFileWithoutATag) {
     const std::string path = dir / "a.mp3";
     const std::string audio = SilentFrames();
     WriteFile(path, audio);
-    ASSERT_EQ(WriteId3v1Tag(path, SampleTag(), kCp1251), 0);
+    ASSERT_TRUE(WriteId3v1Tag(path, SampleTag(), kCp1251).Done());
     const std::string bytes = ReadFile(path);
     ASSERT_EQ(bytes.size(), audio.size() + 128);
     EXPECT_EQ(bytes.substr(0, audio.size()), audio);
@@ -191,7 +188,7 @@ TEST(Id3v1Write, OverwritesAnExistingTagInPlace) {
     WriteFile(path, audio + Id3v1Bytes("Old title that is rather long", "Old", "Old", "1970", "Old", 1, 1));
     Id3v1Tag tag = SampleTag();
     tag.Title = "New";
-    ASSERT_EQ(WriteId3v1Tag(path, tag, kCp1251), 0);
+    ASSERT_TRUE(WriteId3v1Tag(path, tag, kCp1251).Done());
     const std::string bytes = ReadFile(path);
     ASSERT_EQ(bytes.size(), audio.size() + 128);
     EXPECT_EQ(Tail(bytes), Id3v1Bytes("New", "Artist", "Album", "1999", "Comment", 7, 17));
@@ -207,7 +204,7 @@ TEST(Id3v1Write, ShortFilesGetTheTagAppended) {
     TempDir dir;
     const std::string path = dir / "a.mp3";
     WriteFile(path, "TAGxx");
-    ASSERT_EQ(WriteId3v1Tag(path, SampleTag(), kCp1251), 0);
+    ASSERT_TRUE(WriteId3v1Tag(path, SampleTag(), kCp1251).Done());
     const std::string bytes = ReadFile(path);
     ASSERT_EQ(bytes.size(), 5u + 128);
     EXPECT_EQ(bytes.substr(0, 5), "TAGxx");
@@ -272,10 +269,26 @@ TEST(Id3v1Write, WidthsCountBytesOfTheCodePageNotUtf8Bytes) {
     EXPECT_EQ(back.Title, std::string(15, 'a') + "яяяяяяяяяяяяяяя");
 }
 
+// An append or an overwrite stopped half-way (a full disk, a file-size limit) is undone: the file
+// is byte for byte as before, and the failure is reported.
+TEST(Id3v1Write, AFailedWriteIsUndone) {
+    TempDir dir;
+    const std::string path = dir / "a.mp3";
+    for (const std::string& original : {SilentFrames(1), SilentFrames(1) + Id3v1Bytes("Old", "", "", "", "", 0, 0)}) {
+        WriteFile(path, original);
+        fileio::fault::FailNth(fileio::fault::Op::Write, 1, EFBIG);
+        const TagOutcome outcome = WriteId3v1Tag(path, SampleTag(), kCp1251);
+        fileio::fault::Clear();
+        EXPECT_EQ(outcome.Step, TagStep::WriteInPlace);
+        EXPECT_EQ(outcome.Error, EFBIG);
+        EXPECT_EQ(ReadFile(path), original);
+    }
+}
+
 TEST(Id3v1Write, MissingOrUnwritableFileGivesMinusOne) {
     TempDir dir;
-    EXPECT_EQ(WriteId3v1Tag(dir / "missing.mp3", SampleTag(), kCp1251), -1);
-    EXPECT_EQ(WriteId3v1Tag(dir.MakeDir("folder.mp3"), SampleTag(), kCp1251), -1);
+    EXPECT_EQ(WriteId3v1Tag(dir / "missing.mp3", SampleTag(), kCp1251).Result, TagResult::Missing);
+    EXPECT_EQ(WriteId3v1Tag(dir.MakeDir("folder.mp3"), SampleTag(), kCp1251).Result, TagResult::Failed);
 }
 
 // --- Removing ---
@@ -285,9 +298,9 @@ TEST(Id3v1Remove, CutsTheLast128Bytes) {
     const std::string path = dir / "a.mp3";
     const std::string audio = SilentFrames();
     WriteFile(path, audio + Id3v1Bytes("T", "", "", "", "", 0, 0));
-    EXPECT_EQ(RemoveId3v1Tag(path, false), 0);
+    EXPECT_EQ(RemoveId3v1Tag(path, false).Result, TagResult::Done);
     EXPECT_EQ(ReadFile(path), audio);
-    EXPECT_EQ(RemoveId3v1Tag(path, false), 1);
+    EXPECT_EQ(RemoveId3v1Tag(path, false).Result, TagResult::NoTag);
     EXPECT_EQ(ReadFile(path), audio);
 }
 
@@ -296,10 +309,10 @@ TEST(Id3v1Remove, FilesWithoutATagStayUnchanged) {
     for (const std::string& bytes : {SilentFrames(), std::string("TAG"), std::string()}) {
         const std::string path = dir / "a.mp3";
         WriteFile(path, bytes);
-        EXPECT_EQ(RemoveId3v1Tag(path, true), 1);
+        EXPECT_EQ(RemoveId3v1Tag(path, true).Result, TagResult::NoTag);
         EXPECT_EQ(ReadFile(path), bytes);
     }
-    EXPECT_EQ(RemoveId3v1Tag(dir / "missing.mp3", true), -1);
+    EXPECT_EQ(RemoveId3v1Tag(dir / "missing.mp3", true).Result, TagResult::Missing);
 }
 
 TEST(Id3v1Remove, ReadOnlyFileNeedsTryChangeAttrs) {
@@ -310,11 +323,11 @@ TEST(Id3v1Remove, ReadOnlyFileNeedsTryChangeAttrs) {
     WriteFile(path, original);
     ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
 
-    EXPECT_EQ(RemoveId3v1Tag(path, false), 1);
+    EXPECT_EQ(RemoveId3v1Tag(path, false).Result, TagResult::ReadOnly);
     EXPECT_EQ(ReadFile(path), original);
     EXPECT_EQ(ModeOf(path), 0444u);
 
-    EXPECT_EQ(RemoveId3v1Tag(path, true), 0);
+    EXPECT_TRUE(RemoveId3v1Tag(path, true).Done());
     EXPECT_EQ(ReadFile(path), audio);
     EXPECT_EQ(ModeOf(path), 0644u);  // only the owner's write bit is added
 }

@@ -93,9 +93,9 @@ TEST_F(TagRemovalTest, Id3v1RemovalOnRealFilesShowsTheTagsLeft) {
     real.RemoveId3v1 = [&](const std::string& path) { return RemoveId3v1Tag(path, settings.TryChangeAttrs); };
     const auto outcomes = RemoveTagsFromChecked(list, 1, real);
     ASSERT_EQ(outcomes.size(), 3u);
-    EXPECT_EQ(outcomes[0].Result, 0);
-    EXPECT_EQ(outcomes[1].Result, 1);
-    EXPECT_EQ(outcomes[2].Result, 0);
+    EXPECT_EQ(outcomes[0].Outcome.Result, TagResult::Done);
+    EXPECT_EQ(outcomes[1].Outcome.Result, TagResult::NoTag);
+    EXPECT_EQ(outcomes[2].Outcome.Result, TagResult::Done);
     EXPECT_EQ(host.Messages.size(), 1u);  // the question only
     EXPECT_EQ(test::ReadFile(a).size(), aSize - 128);
     EXPECT_EQ(test::ReadFile(b), bBefore);
@@ -112,12 +112,12 @@ TEST_F(TagRemovalTest, Id3v2RemovalOnRealFiles) {
     Scan();
     const std::string before = test::ReadFile(dir / "b.mp3");
     host.Answers = {MessageResult::Yes};
-    Id3v2WriteSession session{host};
-    const auto removed = RemoveTagsFromChecked(list, 2, RealTagEngine(settings, session));
+    Id3v2WriteSession session{};
+    const auto removed = RemoveTagsFromChecked(list, 2, RealTagEngine(settings, session, host));
     ASSERT_EQ(removed.size(), 3u);
-    EXPECT_EQ(removed[0].Result, 0);
-    EXPECT_EQ(removed[1].Result, 1);  // read-only, TryChangeAttrs off
-    EXPECT_EQ(removed[2].Result, 0);
+    EXPECT_EQ(removed[0].Outcome.Result, TagResult::Done);
+    EXPECT_EQ(removed[1].Outcome.Result, TagResult::ReadOnly);  // read-only, TryChangeAttrs off
+    EXPECT_EQ(removed[2].Outcome.Result, TagResult::Done);
     EXPECT_EQ(test::ReadFile(dir / "b.mp3"), before);
     EXPECT_EQ(test::ReadFile(dir / "c.mp3"), test::SilentFrames(1));
     // Read again: a falls back to its ID3v1 tag, c has no tag left.

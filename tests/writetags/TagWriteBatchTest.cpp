@@ -337,9 +337,20 @@ TEST_F(TagWriteBatchTest, TheAnswersModeDecidesAndKillTagsComesFirst) {
     answer.KillTags = true;
     const TagWriteBatchResult result = Run(2, answer);
     EXPECT_EQ(engine.Calls, (Strings{"rm1:a.mp3", "rm1:b.mp3", "v1:a.mp3", "v1:b.mp3"}));
-    EXPECT_TRUE(result.Files[0].Id3v1Removed);
+    EXPECT_TRUE(result.Files[0].Id3v1Removed());
     EXPECT_FALSE(result.Failed);
     EXPECT_TRUE(host.Messages.empty());
+    // An ID3v1 tag that stays although the file was written is a failure too, with its reason.
+    engine = {};
+    TagEngine failing = engine.Engine();
+    failing.RemoveId3v1 = [](const std::string&) { return TagOutcome::Fail(TagStep::WriteInPlace, EIO); };
+    dialog.Answer = answer;
+    const TagWriteBatchResult stays = TagWriteBatch(list, 2, dialog, failing);
+    EXPECT_TRUE(stays.Failed);
+    EXPECT_TRUE(stays.Files[0].Written());
+    EXPECT_TRUE(stays.Files[0].FailureText().starts_with("the ID3v1 tag stays: writing the tag into the file"))
+        << stays.Files[0].FailureText();
+    EXPECT_EQ(host.Messages.back().Text, kFilesUnchanged);
 }
 
 TEST_F(TagWriteBatchTest, FailuresAndAbort) {
@@ -348,7 +359,7 @@ TEST_F(TagWriteBatchTest, FailuresAndAbort) {
     Song("c.mp3", "Three");
     Scan();
     // A write that fails is a failure; the loop goes on.
-    engine.Results["a.mp3"] = -1;
+    engine.Results["a.mp3"] = TagOutcome::Fail(TagStep::WriteTemporary, EIO);
     TagWriteBatchResult result = Run(2, KeepAll(2));
     EXPECT_EQ(engine.Calls.size(), 3u);
     EXPECT_FALSE(result.Files[0].Written());
@@ -356,7 +367,7 @@ TEST_F(TagWriteBatchTest, FailuresAndAbort) {
     EXPECT_EQ(host.Messages.size(), 1u);
     // Abort ends the loop at once.
     engine = {};
-    engine.Results["b.mp3"] = 2;
+    engine.Results["b.mp3"] = {TagResult::Aborted, TagStep::Rename, EACCES, {}};
     host.Messages.clear();
     status.Progress.clear();
     CheckOnly({0, 1, 2});
@@ -440,7 +451,7 @@ protected:
                 t.Track,     t.Genre,  t.URL,   t.Composer, t.OrigArtist, t.Copyright,
                 t.EncodedBy, t.TXXX,   t.UFID,  t.MCDI,     t.TSSE,       t.TIT1};
     }
-    Id3v2WriteSession session{host};
+    Id3v2WriteSession session{};
 };
 
 TEST_F(RealId3v2Test, KeepingEveryFieldKeepsEveryFrame) {
@@ -455,7 +466,7 @@ TEST_F(RealId3v2Test, KeepingEveryFieldKeepsEveryFrame) {
     WriteTagsAnswer answer = KeepAll(2);
     answer.Artist = "%p0n[-4]% and %t3%";
     dialog.Answer = answer;
-    const TagWriteBatchResult result = TagWriteBatch(list, 2, dialog, RealTagEngine(settings, session));
+    const TagWriteBatchResult result = TagWriteBatch(list, 2, dialog, RealTagEngine(settings, session, host));
     EXPECT_FALSE(result.Failed);
     // Only the artist changed; the other frames, the unknown one included, are as they were.
     Id3v2Tag expectA = a;
@@ -480,10 +491,10 @@ TEST_F(RealId3v2Test, AFileWithoutATagNeverGetsTheListsPlaceholderAsItsTitle) {
         answer.Artist = "Кино";
         dialog.Answer = answer;
         CheckOnly({0});
-        EXPECT_FALSE(TagWriteBatch(list, 2, dialog, RealTagEngine(settings, session)).Failed);
+        EXPECT_FALSE(TagWriteBatch(list, 2, dialog, RealTagEngine(settings, session, host)).Failed);
         EXPECT_EQ(Read("bare.mp3").Title, "") << title;
         EXPECT_EQ(Read("bare.mp3").Artist, "Кино");
-        ASSERT_EQ(RemoveId3v2Tag(dir / "bare.mp3", true, session), 0);
+        ASSERT_TRUE(RemoveId3v2Tag(dir / "bare.mp3", true, session).Done());
         Scan();
     }
 }
@@ -497,7 +508,7 @@ TEST_F(RealId3v2Test, NumberingWithAReadOnlyFileInTheMiddle) {
     answer.Track = "Записать в порядке выбранных файлов";
     answer.Genre = "Rock";
     dialog.Answer = answer;
-    const TagWriteBatchResult result = TagWriteBatch(list, 2, dialog, RealTagEngine(settings, session));
+    const TagWriteBatchResult result = TagWriteBatch(list, 2, dialog, RealTagEngine(settings, session, host));
     EXPECT_TRUE(result.Failed);
     EXPECT_EQ(Read("a.mp3").Track, "01");
     EXPECT_EQ(Read("b.mp3").Track, "9");

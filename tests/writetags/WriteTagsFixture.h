@@ -32,17 +32,17 @@ public:
     std::vector<WriteTagsRequest> Requests;
 };
 
-// Records every call, in order, and answers 0 unless `Results` names the file.
+// Records every call, in order, and answers Done unless `Results` names the file.
 struct RecordingEngine {
     std::vector<std::string> Calls;  // "v1:<name>", "v2:<name>", "rm1:<name>", "rm2:<name>"
     std::vector<Id3v1Tag> V1;
     std::vector<Id3v2WriteRecord> V2;
-    std::map<std::string, int> Results;  // by file name
+    std::map<std::string, TagOutcome> Results;  // by file name
 
     static std::string Name(const std::string& path) { return path.substr(path.rfind('/') + 1); }
-    int Result(const std::string& path) const {
+    TagOutcome Result(const std::string& path) const {
         const auto found = Results.find(Name(path));
-        return found == Results.end() ? 0 : found->second;
+        return found == Results.end() ? TagOutcome{} : found->second;
     }
     TagEngine Engine() {
         TagEngine e;
