@@ -14,7 +14,9 @@ bool ApplyFolderVerbChange(AppSettings& settings, bool wasOn, FolderVerbPort& ve
             return false;
         }
     } else if (wasOn && !settings.UseShellCall) {
-        if (!verb.RemoveFolderVerb()) settings.UseShellCall = verb.FolderVerbExists();
+        // A file that could not be removed keeps the entry, whatever the removal says.
+        verb.RemoveFolderVerb();
+        settings.UseShellCall = verb.FolderVerbExists();
     }
     return true;
 }

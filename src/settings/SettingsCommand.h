@@ -31,7 +31,7 @@ struct SettingsWindow {
 // The folder entry after UseShellCall was `wasOn`: AddFolderVerb(settings.Path) when it turned
 // on, RemoveFolderVerb when it turned off, neither when unchanged. A failed AddFolderVerb shows
 // its reason in a box (error icon, caption "Tagmora") and gives false. After a failed
-// AddFolderVerb or RemoveFolderVerb, UseShellCall says whether the entry is there
+// AddFolderVerb and after RemoveFolderVerb, UseShellCall says whether the entry is there
 // (FolderVerbExists), so that it is never stored on with no entry, or off with one.
 bool ApplyFolderVerbChange(AppSettings& settings, bool wasOn, FolderVerbPort& verb, Host& host);
 
