@@ -14,6 +14,10 @@
 namespace tagmora::cli {
 
 int RunExport(CliSession& session, const ExportCliRequest& request, const std::vector<std::string>& folders) {
+    if (request.Book == "-") {
+        session.Err << "tagmora-cli export: --book -: a workbook cannot be written to standard output\n";
+        return 2;
+    }
     const bool complete = ScanAndRead(session, folders);
     if (NothingChecked(session)) return 1;
     std::unique_ptr<SpreadsheetProvider> spreadsheet = MakeBuiltInSpreadsheet();

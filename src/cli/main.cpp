@@ -1,6 +1,7 @@
 // tagmora-cli: the command-line front end over the same core as the program. The arguments are
 // read by CLI11: --help for the program and each command, --version, and a message naming the
 // unknown or missing part for a usage error (exit code 2).
+#include <cerrno>
 #include <iostream>
 #include <string>
 #include <utility>
@@ -197,8 +198,14 @@ int main(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
-        if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success))
-            return app.exit(error);  // --help, --version
+        if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
+            errno = 0;
+            app.exit(error);  // --help, --version
+            std::cout.flush();
+            if (std::cout.good()) return 0;
+            tagmora::cli::ReportOutputFailure(errno);
+            return 1;
+        }
         if (app.get_subcommands().empty() && !app.remaining().empty()) {
             std::cerr << "tagmora-cli: unknown command '" << app.remaining().front() << "'\n"
                       << "Run 'tagmora-cli --help' for the commands.\n";
