@@ -237,6 +237,8 @@ public:
                        id3v2::DecodeFrameContent(frame.Body(), frame.Flags, 4, tagUnsynchronised, scratch_, content) ==
                            id3v2::ContentStatus::Ok &&
                        !content.empty();
+            hasTdat_ |= frame.Id == "TDAT";
+            hasTime_ |= frame.Id == "TIME";
         }
         for (const Frame& frame : layout.Frames.Frames) {
             if (version == 3) {
@@ -255,7 +257,8 @@ public:
 private:
     // A version 2.4 frame: header flags mapped, unsynchronisation and data length indicator undone,
     // texts re-encoded. TDRC, which the reader shows as the year when no TYER frame gives one,
-    // becomes a TYER frame with that year (version 2.3 has no TDRC); else it is dropped.
+    // becomes a TYER frame with that year and TDAT and TIME frames with the rest of its date
+    // (version 2.3 has no TDRC); else it is dropped.
     // Frames whose flags cannot be honoured (too short for them, not inflating) are dropped.
     void TakeVersion4(const Frame& frame, bool tagUnsynchronised, bool hasTyer) {
         FrameId id = frame.Id;
@@ -273,7 +276,7 @@ private:
         if (id == "TDRC") {
             if (hasTyer || content.empty()) return;  // the reader passes over an empty frame
             id = FrameId("TYER");
-            changed = YearContent(changed ? std::string_view(*changed) : content);
+            changed = DateContents(changed ? std::string_view(*changed) : content);
         }
         if (!changed && frame.Flags == 0 && content.data() == frame.Body().data() &&
             content.size() == frame.Body().size()) {
@@ -311,15 +314,29 @@ private:
     }
 
     // A TDRC content ("2004-05-06T12:00") as the TYER content of the year the reader shows for it
-    // ("2004"; a text that does not start with four digits stays whole).
-    std::string YearContent(std::string_view content) const {
-        std::string year = ReadAlone(Frame("TYER", 0, content), codePage_).Year;
-        if (year.size() > 4 && std::all_of(year.begin(), year.begin() + 4, [](char c) { return c >= '0' && c <= '9'; }))
-            year.resize(4);
-        return EncodedText(year);
+    // ("2004"; a text that does not start with four digits stays whole). The day and month of a
+    // whole date become a TDAT frame ("0605"), the hours and minutes of its time a TIME frame
+    // ("1200"), as version 2.3 keeps them; a tag that has such a frame already keeps its own.
+    std::string DateContents(std::string_view content) {
+        const std::string date = ReadAlone(Frame("TYER", 0, content), codePage_).Year;
+        const auto digits = [&](std::size_t at, std::size_t count) {
+            return date.size() >= at + count && std::all_of(date.begin() + at, date.begin() + at + count,
+                                                            [](char c) { return c >= '0' && c <= '9'; });
+        };
+        const auto is = [&](std::size_t at, char c) { return at < date.size() && date[at] == c; };
+        if (!digits(0, 4)) return EncodedText(date);
+        if (is(4, '-') && digits(5, 2) && is(7, '-') && digits(8, 2)) {
+            if (!hasTdat_)
+                Frames.push_back(Frame::Owning("TDAT", 0, EncodedText(date.substr(8, 2) + date.substr(5, 2))));
+            if (!hasTime_ && is(10, 'T') && digits(11, 2) && is(13, ':') && digits(14, 2))
+                Frames.push_back(Frame::Owning("TIME", 0, EncodedText(date.substr(11, 2) + date.substr(14, 2))));
+        }
+        return EncodedText(date.substr(0, 4));
     }
 
     int codePage_;
+    bool hasTdat_ = false;
+    bool hasTime_ = false;
     id3v2::ContentScratch scratch_;
 };
 

@@ -91,6 +91,7 @@ TEST_P(TagLibReadsOurId3v2, EveryFieldAndTheKeptPicture) {
         picture->setPicture(Picture());
         tag->addFrame(picture);
         tag->setTitle("TagLib's title");
+        tag->addFrame(TagLib::ID3v2::Frame::createTextualFrame("DATE", TagLib::StringList("2001-01-02T13:45")));
         ASSERT_TRUE(file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers, TagLib::ID3v2::v4));
     }
 
@@ -111,6 +112,7 @@ TEST_P(TagLibReadsOurId3v2, EveryFieldAndTheKeptPicture) {
         EXPECT_EQ(Utf8Of(tag->artist()), values.Artist);
         EXPECT_EQ(Utf8Of(tag->album()), values.Album);
         EXPECT_EQ(tag->year(), 2001u);
+        EXPECT_EQ(TextFrame(*tag, "TDRC"), "2001-01-02T13:45");  // TagLib's date of TYER, TDAT and TIME
         EXPECT_EQ(tag->track(), 3u);
         EXPECT_EQ(Utf8Of(tag->genre()), values.Genre);
         EXPECT_EQ(Utf8Of(tag->comment()), values.Comment);
