@@ -41,7 +41,7 @@ constexpr const char* kDeleteFailedText =
     "справки \"Замеченные ошибки\".";
 
 // How the content of a new frame is made from its value.
-enum class Shape { Text, Genre, Comment, Url, Raw };
+enum class Shape { Text, UserText, Genre, Comment, Url, Raw };
 
 struct FieldFrame {
     const char* Id;
@@ -63,7 +63,7 @@ constexpr std::array<FieldFrame, kId3v2FieldCount> kFieldFrames = {{
     {"TOPE", &Id3v2Tag::OrigArtist, Shape::Text},
     {"TCOP", &Id3v2Tag::Copyright, Shape::Text},
     {"TENC", &Id3v2Tag::EncodedBy, Shape::Text},
-    {"TXXX", &Id3v2Tag::TXXX, Shape::Text},
+    {"TXXX", &Id3v2Tag::TXXX, Shape::UserText},
     {"UFID", &Id3v2Tag::UFID, Shape::Raw},
     {"MCDI", &Id3v2Tag::MCDI, Shape::Raw},
     {"TSSE", &Id3v2Tag::TSSE, Shape::Text},
@@ -346,6 +346,9 @@ std::string NewContent(const FieldFrame& field, const Id3v2Tag& values, int code
     const std::string& value = values.*field.Member;
     switch (field.Kind) {
         case Shape::Text: return EncodedText(value);
+        case Shape::UserText:  // an empty description with its terminator, then the value
+            if (IsAscii(value)) return std::string(2, '\0') + value;
+            return std::string("\x01\xFF\xFE\0\0", 5) + text::EncodeUtf16LeWithBom(value);
         case Shape::Genre: return EncodedText("(" + std::to_string(GenreIndexOf(value)) + ")" + value);
         case Shape::Url: return std::string(2, '\0') + text::EncodeCodePage(value, codePage);
         case Shape::Raw: return std::string(1, '\0') + text::EncodeCodePage(value, codePage);

@@ -133,9 +133,8 @@ TEST_P(TagLibReadsOurId3v2, EveryFieldAndTheKeptPicture) {
         const auto& urls = tag->frameListMap()["WXXX"];
         ASSERT_EQ(urls.size(), 1u);
         EXPECT_EQ(Utf8Of(dynamic_cast<const TagLib::ID3v2::UserUrlLinkFrame*>(urls.front())->url()), values.URL);
-        // Our TXXX frame holds the value alone, which TagLib takes as the description.
-        const auto* user = TagLib::ID3v2::UserTextIdentificationFrame::find(tag, Utf8(values.TXXX));
-        EXPECT_NE(user, nullptr);
+        const auto* user = TagLib::ID3v2::UserTextIdentificationFrame::find(tag, "");  // no description
+        EXPECT_EQ(user ? Utf8Of(user->fieldList().back()) : "<none>", values.TXXX);
         const auto& ufids = tag->frameListMap()["UFID"];
         ASSERT_EQ(ufids.size(), 1u);
         const auto* ufid = dynamic_cast<const TagLib::ID3v2::UniqueFileIdentifierFrame*>(ufids.front());

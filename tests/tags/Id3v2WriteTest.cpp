@@ -343,7 +343,7 @@ TEST(WriteId3v2Tag, ReplacedCommentAndTxxxStayTheOnesShown) {
     EXPECT_EQ(BodyOf(frames, "COMM", 1), "\0deu\0Hallo"s);
     EXPECT_EQ(BodyOf(frames, "COMM", 2), "<none>");
     EXPECT_EQ(BodyOf(frames, "TXXX", 0), "\0first"s);
-    EXPECT_EQ(BodyOf(frames, "TXXX", 1), "\0replaced"s);
+    EXPECT_EQ(BodyOf(frames, "TXXX", 1), "\0\0replaced"s);
     EXPECT_EQ(BodyOf(frames, "TCON"), "<none>");
     const Id3v2Tag read = w.Read();
     EXPECT_EQ(read.Comment, "Новый");
