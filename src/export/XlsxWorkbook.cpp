@@ -79,7 +79,7 @@ BookModel::BookModel(std::unique_ptr<Package> package, std::string path)
         entry->Node = sheet;
         const Relationship* rel = workbookRels_.ById(RelIdOf(sheet));
         if (rel != nullptr && !rel->External && EndsWith(rel->Type, "/worksheet")) {
-            relTypeBase_ = rel->Type.substr(0, rel->Type.size() - 9);
+            relTypeBase_ = std::string(rel->Type.substr(0, rel->Type.size() - 9));
             entry->Part = package_->Find(workbookRels_.PartOf(*rel));
             if (entry->Part.empty())
                 throw SpreadsheetError("в книге нет листа «" + std::string(sheet.attribute("name").value()) + "»");
