@@ -216,7 +216,9 @@ std::string SheetModel::CellValue(int row, int column) const {
 }
 
 void SheetModel::SetText(int row, int column, const std::string& value) {
-    pugi::xml_node cell = Cell(row, column, true);
+    // An empty text leaves the cell blank: an existing cell keeps only its place and style.
+    pugi::xml_node cell = Cell(row, column, !value.empty());
+    if (!cell) return;
     Data& data = *data_;
     std::string sharedIndex;  // of a shared formula whose master this cell was
     for (pugi::xml_node child = cell.first_child(); child;) {
@@ -233,6 +235,11 @@ void SheetModel::SetText(int row, int column, const std::string& value) {
     if (!sharedIndex.empty()) DropSharedFormula(sharedIndex);
     cell.remove_attribute("cm");
     cell.remove_attribute("vm");
+    data.Xml.Dirty = true;
+    if (value.empty()) {
+        cell.remove_attribute("t");
+        return;
+    }
     if (pugi::xml_attribute t = cell.attribute("t")) {
         t.set_value("inlineStr");
     } else {
@@ -242,13 +249,12 @@ void SheetModel::SetText(int row, int column, const std::string& value) {
     const std::string isName = data.Xml.Qualified("is");
     pugi::xml_node is = ext ? cell.insert_child_before(isName.c_str(), ext) : cell.append_child(isName.c_str());
     pugi::xml_node t = is.append_child(data.Xml.Qualified("t").c_str());
-    const std::string stored = EscapeCellText(value);
+    const std::string stored = EscapeCellText(CutToCell(value));
     if (NeedsSpacePreserve(stored)) t.append_attribute("xml:space") = "preserve";
     t.append_child(pugi::node_pcdata).set_value(stored.c_str());
     CellRange& changed = data.Changed;
     changed = {std::min(changed.FirstRow, row), std::min(changed.FirstColumn, column), std::max(changed.LastRow, row),
                std::max(changed.LastColumn, column)};
-    data.Xml.Dirty = true;
 }
 
 void SheetModel::DropSharedFormula(const std::string& sharedIndex) {
@@ -430,7 +436,7 @@ void SheetModel::SetCommentText(const std::string& address, const std::string& t
 }
 
 void SheetModel::AddHyperlink(int row, int column, const std::string& address, const std::string& textToDisplay) {
-    SetCellValue(row, column, textToDisplay);
+    SetCellValue(row, column, textToDisplay.empty() ? address : textToDisplay);
     Data& data = *data_;
     if (!data.Links) {
         data.Links = data.Xml.Child(data.Xml.Root(), "hyperlinks");
@@ -448,7 +454,7 @@ void SheetModel::AddHyperlink(int row, int column, const std::string& address, c
         if (const std::string old = RelIdOf(found->second); !old.empty()) data.Rels.Remove(old);
         data.Links.remove_child(found->second);
     }
-    const std::string id = data.Rels.Add(data.LinkType, AttributeText(address), true);
+    const std::string id = data.Rels.Add(data.LinkType, LinkTarget(address), true);
     pugi::xml_node link = data.Links.append_child(data.Xml.Qualified("hyperlink").c_str());
     link.append_attribute("ref") = CellAddress(row, column).c_str();
     link.append_attribute(data.LinkIdName.c_str()) = id.c_str();
