@@ -76,7 +76,8 @@ public:
     virtual Worksheet& AddSheet() = 0;
 
     // "Save": to the file it was opened from (or last saved as). The file is replaced in one
-    // step (temporary file, then rename): a failed save leaves the old file as it was.
+    // step (temporary file, then rename): a failed save leaves the old file as it was. A file the
+    // user may not write, or that is read-only (no write permission for its owner), is refused.
     virtual void Save() = 0;
     // "SaveAs"(path): as Save, to `path`, which becomes the workbook's file.
     virtual void SaveAs(const std::string& path) = 0;

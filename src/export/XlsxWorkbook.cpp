@@ -2,6 +2,9 @@
 // adding sheets, sheet names, shared strings, and saving through a temporary file.
 #include "export/XlsxWorkbook.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 
@@ -42,6 +45,15 @@ std::string ErrnoText(int error) {
         case EINVAL: return "это не обычный файл";
         default: return "код ошибки " + std::to_string(error);
     }
+}
+
+// Refuses to replace a file at `path` that the user may not write: one the system does not let
+// this process write, and one whose owner has no write permission (read-only), which root could.
+void RefuseReadOnly(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return;  // nothing there yet, or the save says why
+    if (::access(path.c_str(), W_OK) != 0) throw SpreadsheetError(ErrnoText(errno));
+    if ((info.st_mode & S_IWUSR) == 0) throw SpreadsheetError("файл только для чтения");
 }
 
 }  // namespace
@@ -245,6 +257,7 @@ void BookModel::Save() {
     CheckOpen();
     if (path_.empty()) throw SpreadsheetError("Не удалось сохранить книгу: у книги ещё нет файла");
     try {
+        RefuseReadOnly(path_);
         for (const auto& entry : sheets_)
             if (entry->Sheet) entry->Sheet->Store(*package_);
         if (dropCalcChain_) {
