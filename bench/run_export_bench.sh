@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Times the export to a workbook on a generated corpus: `tagmora-cli export` of every row into a new
 # workbook, the same with a column of file links, then the same rows appended to the same sheet,
-# beside openpyxl writing the same cells
-# and outline levels (bench/openpyxl_export.py) and `tagmora-cli list` (the scan and read that the
-# export does first). Prints figures; never fails a build.
+# beside openpyxl writing the same cells and outline levels (bench/openpyxl_export.py) and
+# `tagmora-cli list` (the scan and read that the export does first). Prints figures; never fails a
+# build.
 set -u
 
 usage() {
@@ -16,9 +16,9 @@ Usage: run_export_bench.sh [BUILD_DIR] [COUNT]
 Every step runs BENCH_RUNS times (default 5), interleaved, each round in this order: tagmora-cli
 list; tagmora-cli export into a new workbook; the same into another new workbook with a fourth
 column, Link, that links each row to its file (the file name shown); the first export again,
-appending to its sheet; openpyxl making a new workbook; openpyxl appending. The table shows the median wall time, the
-peak resident memory and the ratio to openpyxl's same step (for the link step: to the export
-without links, which it should stay close to). The default export columns are
+appending to its sheet; openpyxl making a new workbook; openpyxl appending. The table shows the
+median wall time, the peak resident memory and the ratio to openpyxl's same step (for the link
+step: to the export without links, which it should stay close to). The default export columns are
 used: Artist (grouped), Album (grouped), Title; tagmora-cli runs with XDG_CONFIG_HOME set to an
 empty folder, so the first-run defaults apply. openpyxl gets the rows ready made (the values of
 the three column scripts, from tagmora-cli eval), so its time is the workbook's alone plus its
