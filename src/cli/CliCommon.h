@@ -110,13 +110,13 @@ struct WriteTagsCliRequest {
 // файлов"); any other text is itself.
 std::string TrackOptionText(const std::string& option);
 
-// What export asks for: the workbook file, and the sheet (empty: "Music" in a new book, the first
-// sheet of an existing one).
+// What export asks for: the workbook file, and the sheet (empty: kDefaultSheetName).
 struct ExportCliRequest {
     std::string Book;
     std::string Sheet;
 };
-inline constexpr const char* kNewBookSheetName = "Music";
+// The sheet of an export without --sheet, in a new book as in an existing one.
+inline constexpr const char* kDefaultSheetName = "Music";
 
 // The commands. Each returns the exit code: 0 done; 1 a failure met (a folder or file not read,
 // a file not renamed, nothing checked, the output not written).

@@ -177,10 +177,10 @@ int main(int argc, char** argv) {
         "export",
         "export the checked rows into a workbook (.xlsx) with the stored export columns; prints BOOK<TAB>SHEET");
     exportCommand->footer(
-        "A BOOK that does not exist is made, with the sheet \"Music\" unless --sheet names one. Into an existing\n"
-        "BOOK the rows go to the named sheet (the first sheet without --sheet), after the rows of earlier\n"
-        "exports; a sheet of that exact name is added when there is none. The columns are the export\n"
-        "columns of the settings (ExcColumnsCount, ExcColHead_N, ExcColScript_N, ...).");
+        "The rows go to the sheet \"Music\" unless --sheet names one. A BOOK that does not exist is made; in\n"
+        "an existing BOOK they follow the rows of earlier exports, and a sheet of that exact name is added\n"
+        "when there is none (its other sheets stay as they are). A read-only BOOK is not replaced. The\n"
+        "columns are the export columns of the settings (ExcColumnsCount, ExcColHead_N, ExcColScript_N, ...).");
     exportCommand->add_option("--book", exportRequest.Book, "the workbook file")->type_name("FILE")->required();
     exportCommand->add_option("--sheet", exportRequest.Sheet, "the sheet")->type_name("NAME");
     AddFolders(*exportCommand, folders);
