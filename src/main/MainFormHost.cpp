@@ -61,7 +61,10 @@ MessageResult QtHost::ShowMessage(const std::string& text, const std::string& ca
                                   MessageButtons buttons) {
     QMessageBox box(BoxIcon(icon), QString::fromUtf8(caption), QString::fromUtf8(text), BoxButtons(buttons), form_);
     box.setWindowFlags(kFixedSizeDialogFlags);
-    return BoxResult(box.exec(), buttons);
+    if (form_ != nullptr) form_->ListForBox(true);
+    const MessageResult result = BoxResult(box.exec(), buttons);
+    if (form_ != nullptr) form_->ListForBox(false);
+    return result;
 }
 
 bool QtHost::PickFolder(const std::string& instruction, std::string& path, bool newStyle) {

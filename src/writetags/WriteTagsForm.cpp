@@ -1,6 +1,8 @@
 // TWriteTagsForm and ShowWriteTagsForm.
 #include "writetags/WriteTagsForm.h"
 
+#include "writetags/TagWriteBatch.h"
+
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
@@ -372,6 +374,20 @@ bool TWriteTagsForm::AskKillTags() {
                     this);
     box.setWindowFlags(kFixedSizeDialogFlags);
     return box.exec() == QMessageBox::Yes;
+}
+
+void TWriteTagsForm::accept() {
+    const int malformed = MalformedFieldColumn(Answer(), list_, sampleRow_);
+    if (malformed < 0) {
+        QDialog::accept();
+        return;
+    }
+    const std::string text = MalformedFieldText(malformed);
+    if (host_ != nullptr) {
+        host_->ShowMessage(text, kProductName, MessageIcon::Error, MessageButtons::Ok);
+        return;
+    }
+    QMessageBox::critical(this, QString::fromUtf8(kProductName), QString::fromStdString(text));
 }
 
 bool TWriteTagsForm::eventFilter(QObject* watched, QEvent* event) {
