@@ -2,9 +2,13 @@
 // the program does, and the escaping of the output.
 #include "cli/CliCommon.h"
 
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cerrno>
 #include <iostream>
 #include <cstdlib>
@@ -36,6 +40,58 @@ MessageResult CliHost::ShowMessage(const std::string& text, const std::string& c
     return MessageResult::Ok;
 }
 
+namespace {
+
+std::int64_t NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// The terminal's width in columns (80 when it cannot be told).
+std::size_t TerminalColumns() {
+    winsize size {};
+    return ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
+}
+
+constexpr std::int64_t kProgressAfterMs = 1000;
+constexpr std::int64_t kProgressEveryMs = 100;
+
+}  // namespace
+
+CliStatusReporter::CliStatusReporter() : terminal_(::isatty(STDERR_FILENO) == 1), startMs_(NowMs()) {}
+
+void CliStatusReporter::ShowStatus(const std::string&) { done_ = 0; }
+
+void CliStatusReporter::ShowFolderPanel(const std::string& text) {
+    if (!text.empty()) Draw("reading " + text);
+}
+
+void CliStatusReporter::ShowProgress(const std::string& text, double percent) {
+    ++done_;
+    // The loops report 100 / N * k: N follows from the calls counted since their status text.
+    const long total = percent > 0 ? std::lround(100.0 * done_ / percent) : 0;
+    const std::size_t slash = text.rfind('/');
+    Draw(std::to_string(done_) + "/" + std::to_string(total) + " " +
+         (slash == std::string::npos || slash == 0 ? text : text.substr(0, slash)));
+}
+
+void CliStatusReporter::Draw(const std::string& line) {
+    if (!terminal_) return;
+    const std::int64_t now = NowMs();
+    if (now - startMs_ < kProgressAfterMs || now - lastDrawMs_ < kProgressEveryMs) return;
+    lastDrawMs_ = now;
+    std::string shown = "tagmora-cli: " + EscapeField(line);
+    shown = text::TakeCodePoints(shown, TerminalColumns() - 1);
+    std::cerr << "\r\x1b[K" << shown << std::flush;
+    shown_ = true;
+}
+
+void CliStatusReporter::Clear() {
+    if (!shown_) return;
+    std::cerr << "\r\x1b[K" << std::flush;
+    shown_ = false;
+}
+
 CliSession::CliSession(std::ostream& out, std::ostream& err)
     : Out(out),
       Err(err),
@@ -43,7 +99,9 @@ CliSession::CliSession(std::ostream& out, std::ostream& err)
       HostPort(err),
       Context(Store, Status, HostPort, DialogsPort),
       Settings(Context.Settings()),
-      List(Context.List()) {}
+      List(Context.List()) {
+    Context.SetFrame(&Status);
+}
 
 bool LoadSessionSettings(CliSession& session, const std::vector<std::pair<std::string, std::string>>& sets) {
     const std::string userHive = FileSettingsStore::DefaultUserHivePath();
@@ -168,17 +226,39 @@ constexpr const char* kHexDigits = "0123456789abcdef";
 
 bool IsControl(unsigned char u) { return u < 0x20 || u == 0x7F; }
 
-// Is the byte at `i` the start of a C1 control (U+0080 to U+009F: C2 80 to C2 9F)?
-bool IsC1At(std::string_view text, std::size_t i) {
-    return i + 1 < text.size() && static_cast<unsigned char>(text[i]) == 0xC2 &&
-           static_cast<unsigned char>(text[i + 1]) <= 0x9F && static_cast<unsigned char>(text[i + 1]) >= 0x80;
-}
-
 void AppendHexByte(std::string& out, unsigned char u) {
     out += "\\x";
     out.push_back(kHexDigits[u >> 4]);
     out.push_back(kHexDigits[u & 0xF]);
 }
+
+}  // namespace
+
+namespace {
+
+// Walks the text by code point: `ascii` gets each byte below 0x80, `other` each longer valid
+// sequence with its code point, `invalid` each byte that starts no valid UTF-8 sequence.
+template <typename Ascii, typename Other, typename Invalid>
+void ForEachPiece(std::string_view value, const Ascii& ascii, const Other& other, const Invalid& invalid) {
+    for (std::size_t i = 0; i < value.size();) {
+        const auto u = static_cast<unsigned char>(value[i]);
+        if (u < 0x80) {
+            ascii(static_cast<char>(u));
+            ++i;
+            continue;
+        }
+        std::size_t next = i;
+        const char32_t cp = text::NextCodePoint(value, next);
+        if (cp == text::kReplacementChar && next == i + 1) {
+            invalid(u);
+        } else {
+            other(value.substr(i, next - i), cp);
+        }
+        i = next;
+    }
+}
+
+bool IsC1(char32_t cp) { return cp >= 0x80 && cp <= 0x9F; }
 
 }  // namespace
 
@@ -191,27 +271,29 @@ void AppendEscapedField(std::string& out, std::string_view value) {
         out.append(value);
         return;
     }
-    const std::string clean = text::SanitizeUtf8(value);
-    for (std::size_t i = 0; i < clean.size(); ++i) {
-        const char c = clean[i];
-        const auto u = static_cast<unsigned char>(c);
-        switch (c) {
-            case '\t': out += "\\t"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\\': out += "\\\\"; break;
-            case '\0': out += "\\0"; break;
-            default:
-                if (IsControl(u)) {
-                    AppendHexByte(out, u);
-                } else if (IsC1At(clean, i)) {
-                    AppendHexByte(out, u);
-                    AppendHexByte(out, static_cast<unsigned char>(clean[++i]));
-                } else {
-                    out.push_back(c);
-                }
-        }
-    }
+    const auto hex = [&](unsigned char u) { AppendHexByte(out, u); };
+    ForEachPiece(
+        value,
+        [&](char c) {
+            switch (c) {
+                case '\t': out += "\\t"; break;
+                case '\n': out += "\\n"; break;
+                case '\r': out += "\\r"; break;
+                case '\\': out += "\\\\"; break;
+                case '\0': out += "\\0"; break;
+                default:
+                    if (IsControl(static_cast<unsigned char>(c))) hex(static_cast<unsigned char>(c));
+                    else out.push_back(c);
+            }
+        },
+        [&](std::string_view piece, char32_t cp) {
+            if (!IsC1(cp)) {
+                out.append(piece);
+                return;
+            }
+            for (const char c : piece) hex(static_cast<unsigned char>(c));
+        },
+        hex);
 }
 
 std::string EscapeField(std::string_view value) {
@@ -222,29 +304,37 @@ std::string EscapeField(std::string_view value) {
 }
 
 std::string JsonString(std::string_view value) {
-    const std::string clean = text::SanitizeUtf8(value);
     std::string out = "\"";
-    out.reserve(clean.size() + 2);
-    for (std::size_t i = 0; i < clean.size(); ++i) {
-        const char c = clean[i];
-        auto u = static_cast<unsigned char>(c);
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (IsControl(u) || IsC1At(clean, i)) {
-                    if (!IsControl(u)) u = static_cast<unsigned char>(clean[++i]);  // the code point is the second byte
-                    out += "\\u00";
-                    out.push_back(kHexDigits[u >> 4]);
-                    out.push_back(kHexDigits[u & 0xF]);
-                } else {
-                    out.push_back(c);
-                }
-        }
-    }
+    out.reserve(value.size() + 2);
+    const auto unicode = [&](unsigned u) {
+        out += "\\u00";
+        out.push_back(kHexDigits[u >> 4]);
+        out.push_back(kHexDigits[u & 0xF]);
+    };
+    ForEachPiece(
+        value,
+        [&](char c) {
+            switch (c) {
+                case '"': out += "\\\""; break;
+                case '\\': out += "\\\\"; break;
+                case '\n': out += "\\n"; break;
+                case '\r': out += "\\r"; break;
+                case '\t': out += "\\t"; break;
+                default:
+                    if (IsControl(static_cast<unsigned char>(c))) unicode(static_cast<unsigned char>(c));
+                    else out.push_back(c);
+            }
+        },
+        [&](std::string_view piece, char32_t cp) {
+            if (IsC1(cp)) unicode(static_cast<unsigned>(cp));
+            else out.append(piece);
+        },
+        // A byte of a name that is no UTF-8: the same \xHH text as in the tab-separated output.
+        [&](unsigned char u) {
+            out += "\\\\x";
+            out.push_back(kHexDigits[u >> 4]);
+            out.push_back(kHexDigits[u & 0xF]);
+        });
     out.push_back('"');
     return out;
 }

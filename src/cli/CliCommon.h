@@ -2,6 +2,7 @@
 // every command.
 #pragma once
 
+#include <cstdint>
 #include <iosfwd>
 #include <string>
 #include <string_view>
@@ -35,6 +36,30 @@ private:
     int errors_ = 0;
 };
 
+// Progress of a long run on stderr, only when stderr is a terminal and the run has taken longer
+// than a second: one line rewritten in place ("tagmora-cli: 120/400 /music/Album"), at most ten
+// times a second, cleared when the run ends. Nothing else of the status bar is shown.
+class CliStatusReporter : public NullStatusReporter, public CommandFrame {
+public:
+    CliStatusReporter();
+    ~CliStatusReporter() override { Clear(); }
+    void ShowStatus(const std::string& text) override;
+    void ShowProgress(const std::string& text, double percent) override;
+    void ShowFolderPanel(const std::string& text) override;
+    // Takes the progress line off the terminal (also when a command ends, before its messages).
+    void Clear();
+    void CommandStarting() override {}
+    void CommandEnded() override { Clear(); }
+
+private:
+    void Draw(const std::string& line);
+    bool terminal_;
+    std::int64_t startMs_;
+    std::int64_t lastDrawMs_ = 0;
+    int done_ = 0;
+    bool shown_ = false;
+};
+
 // One run of the command line: the command context of the program, with the store files of this
 // user and installation, ports that show nothing, and dialogs that are never confirmed.
 struct CliSession {
@@ -42,7 +67,7 @@ struct CliSession {
     std::ostream& Out;
     std::ostream& Err;
     FileSettingsStore Store;
-    NullStatusReporter Status;
+    CliStatusReporter Status;
     CliHost HostPort;
     NullDialogs DialogsPort;
     CommandContext Context;
@@ -84,11 +109,12 @@ void ReportOutputFailure(int error);
 // The text for the tab-separated output, safe to show on a terminal: tab, line feed, carriage
 // return and backslash become \t, \n, \r, \\; NUL becomes \0; the other C0 controls, DEL
 // and the C1 controls (U+0080 to U+009F, two bytes in UTF-8) become \xHH per byte, so "\x1b[2J"
-// arrives as the text \x1b[2J. Invalid UTF-8 shows replacement characters.
+// arrives as the text \x1b[2J. A byte that is no valid UTF-8 (a file name in another encoding)
+// becomes \xHH too, so that a printed path can be turned back into the real one.
 std::string EscapeField(std::string_view text);
 void AppendEscapedField(std::string& out, std::string_view text);
 // A JSON string literal (with quotes) of the text; control characters (C0, DEL, C1) as \u00XX;
-// invalid UTF-8 shows replacement characters.
+// a byte that is no valid UTF-8 as the text \xHH (the JSON string "\\xff"), as in EscapeField.
 std::string JsonString(std::string_view text);
 
 // What a rename command asks for: the preset or a script, and whether to print the plan only.

@@ -293,6 +293,7 @@ TagWriteBatchResult TagWriteBatch(FileList& list, int mode, WriteTagsDialogPort&
                 ++step.Numbered;  // only files written use up a number
                 const Id3v1Tag tag = BuildId3v1Record(*answer, list, step, &failed);
                 if (failed < 0) file.Write = engine.WriteId3v1(file.Path, tag);
+                else --step.Numbered;  // not written: its number goes to the next file
             } else {
                 const Id3v2WriteRecord record = BuildId3v2Record(*answer, list, step, &failed);
                 if (failed < 0) file.Write = engine.WriteId3v2(file.Path, record);

@@ -30,7 +30,8 @@ TEST(CliEscaping, ControlCharactersNeverReachTheTerminalRaw) {
          "31m",
          "csi\\xc2\\x9b31m", "\"csi\\u009b31m\""},
         {"Ёлка \xc2\xa0 é", "Ёлка \xc2\xa0 é", "\"Ёлка \xc2\xa0 é\""},
-        {"bad \xff byte", "bad \xef\xbf\xbd byte", "\"bad \xef\xbf\xbd byte\""},
+        // Bytes of a name that is no UTF-8 stay recoverable; a real U+FFFD stays itself.
+        {"bad \xff byte \xef\xbf\xbd", "bad \\xff byte \xef\xbf\xbd", "\"bad \\\\xff byte \xef\xbf\xbd\""},
         {"quote \"", "quote \"", "\"quote \\\"\""},
     };
     for (const Case& c : cases) {
