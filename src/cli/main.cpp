@@ -11,6 +11,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/CliCommon.h"
+#include "cli/CliCompletion.h"
 #include "cli/CliHelp.h"
 #include "cli/CliMarking.h"
 #include "writetags/TagWriteBatch.h"
@@ -160,7 +161,7 @@ int main(int argc, char** argv) {
         "Each field option takes a text or a script evaluated on each row (write --title=TEXT for a text that "
         "starts with \"-\"); an empty text empties the field; a field not given is kept as the list shows it.\n"
         "\n"
-        "Examples:\n  tagmora-cli write-tags --v2 --artist '%p2%' --album '%p1%' --track selected ~/Music/Album\n"
+        "Examples:\n  tagmora-cli write-tags --v2 --album '%p1%' --track selected ~/Music/Album\n"
         "  tagmora-cli write-tags --v1 --genre Rock --where Artist = 'Some Band' ~/Music");
     CLI::Option_group* version = writeCommand->add_option_group("version", "one of");
     bool writeV1 = false;
@@ -222,6 +223,10 @@ int main(int argc, char** argv) {
     CLI::App* init = settings->add_subcommand(
         "init", "store the first-run defaults (with the --set overrides) and a window position, once");
     init->footer("Example:\n  tagmora-cli --set IncludeSubDirs=0 --set ReplaceSymbol=_ settings init");
+
+    // Not shown in the help: the build writes the shell completions from the commands defined above.
+    if (argc == 3 && std::string_view(argv[1]) == tagmora::cli::kCompletionOption)
+        return tagmora::cli::WriteCompletion(app, argv[2], std::cout) ? 0 : 2;
 
     try {
         app.parse(argc, argv);
