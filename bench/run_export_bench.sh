@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Times the export to a workbook on a generated corpus: `tagmora-cli export` of every row into a new
-# workbook, then the same rows appended to the same sheet, beside openpyxl writing the same cells
-# and outline levels (bench/openpyxl_export.py) and `tagmora-cli list` (the scan and read that the
-# export does first). Prints figures; never fails a build.
+# workbook, the same with a column of file links, then the same rows appended to the same sheet,
+# beside openpyxl writing the same cells and outline levels (bench/openpyxl_export.py) and
+# `tagmora-cli list` (the scan and read that the export does first). Prints figures; never fails a
+# build.
 set -u
 
 usage() {
@@ -13,9 +14,11 @@ Usage: run_export_bench.sh [BUILD_DIR] [COUNT]
   COUNT      files in the generated corpus (default 10000)
 
 Every step runs BENCH_RUNS times (default 5), interleaved, each round in this order: tagmora-cli
-list; tagmora-cli export into a new workbook; the same export again, appending to that sheet;
-openpyxl making a new workbook; openpyxl appending. The table shows the median wall time, the
-peak resident memory and the ratio to openpyxl's same step. The default export columns are
+list; tagmora-cli export into a new workbook; the same into another new workbook with a fourth
+column, Link, that links each row to its file (the file name shown); the first export again,
+appending to its sheet; openpyxl making a new workbook; openpyxl appending. The table shows the
+median wall time, the peak resident memory and the ratio to openpyxl's same step (for the link
+step: to the export without links, which it should stay close to). The default export columns are
 used: Artist (grouped), Album (grouped), Title; tagmora-cli runs with XDG_CONFIG_HOME set to an
 empty folder, so the first-run defaults apply. openpyxl gets the rows ready made (the values of
 the three column scripts, from tagmora-cli eval), so its time is the workbook's alone plus its
@@ -44,6 +47,9 @@ fi
 
 CORPUS="$WORK/corpus"
 SHEET=Tagmora
+# The link column of the link step, after the three default columns.
+LINK_COLUMN=(--set ExcColumnsCount=4 --set ExcColHead_3=Link --set ExcColScript_3=%p0% --set ExcColIsLink_3=1
+    --set ExcColIsLocal_3=1)
 echo "Tagmora export benchmark: $COUNT files, median of $RUNS runs, page cache warm ($(uname -srm), $(nproc) cores)"
 if [ -n "$TIMER" ]; then
     echo "peak memory by $TIMER -f %M"
@@ -78,7 +84,7 @@ fi
 # The steps, in the order of a round: label and the command line of each, built by command_of.
 STEPS=()
 [ -n "$CLI" ] && STEPS+=(list)
-[ "$HAVE_EXPORT" -eq 1 ] && STEPS+=(export-new export-append)
+[ "$HAVE_EXPORT" -eq 1 ] && STEPS+=(export-new export-link export-append)
 [ "$HAVE_OPENPYXL" -eq 1 ] && STEPS+=(openpyxl-new openpyxl-append)
 if [ "${#STEPS[@]}" -eq 0 ]; then
     echo "$BENCH_NAME: neither tagmora-cli nor openpyxl can run; nothing measured"
@@ -92,6 +98,10 @@ command_of() {
         export-new)
             rm -f "$WORK/tagmora.xlsx"
             COMMAND=("$CLI" export --mark all --book "$WORK/tagmora.xlsx" --sheet "$SHEET" "$CORPUS") ;;
+        export-link)
+            rm -f "$WORK/tagmora-link.xlsx"
+            COMMAND=("$CLI" "${LINK_COLUMN[@]}" export --mark all --book "$WORK/tagmora-link.xlsx" --sheet "$SHEET"
+                "$CORPUS") ;;
         export-append) COMMAND=("$CLI" export --mark all --book "$WORK/tagmora.xlsx" --sheet "$SHEET" "$CORPUS") ;;
         openpyxl-new)
             rm -f "$WORK/openpyxl.xlsx"
@@ -127,16 +137,18 @@ done
 peer_of() {
     case "$1" in
         export-new) echo openpyxl-new ;;
+        export-link) echo export-new ;;
         export-append) echo openpyxl-append ;;
     esac
 }
 
 echo
-printf '%-26s %8s %11s %10s %11s %10s\n' step rows "median ms" "us/row" "x openpyxl" "peak MiB"
+printf '%-26s %8s %11s %10s %11s %10s\n' step rows "median ms" "us/row" "x peer" "peak MiB"
 for step in "${STEPS[@]}"; do
     case "$step" in
         list) label="tagmora-cli list" ;;
         export-new) label="tagmora-cli export, new" ;;
+        export-link) label="tagmora-cli export, link" ;;
         export-append) label="tagmora-cli export, append" ;;
         openpyxl-new) label="openpyxl, new" ;;
         openpyxl-append) label="openpyxl, append" ;;

@@ -6,8 +6,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <iostream>
+#include <cstdlib>
 #include <cstring>
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "common/Text.h"
 #include "filelist/FolderCommands.h"
@@ -42,6 +46,11 @@ CliSession::CliSession(std::ostream& out, std::ostream& err)
       List(Context.List()) {}
 
 bool LoadSessionSettings(CliSession& session, const std::vector<std::pair<std::string, std::string>>& sets) {
+    const std::string userHive = FileSettingsStore::DefaultUserHivePath();
+    if (const std::string problem = RegFileProblem(userHive); !problem.empty()) {
+        session.Err << "tagmora-cli: " << EscapeField(userHive) << ": cannot read the settings: " << problem << '\n';
+        return false;
+    }
     session.LoadResult = LoadSettings(session.Settings, session.Store);
     switch (session.LoadResult) {
         case SettingsLoadResult::InstallPathError:
@@ -64,22 +73,58 @@ bool LoadSessionSettings(CliSession& session, const std::vector<std::pair<std::s
     return true;
 }
 
-bool ScanAndRead(CliSession& session, const std::vector<std::string>& folders) {
+namespace {
+
+// The folder a path leads to, links and "." and ".." resolved; the path itself when it cannot be.
+std::string RealFolder(const std::string& path) {
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (real == nullptr) return path;
+    std::string out(real);
+    std::free(real);
+    return out;
+}
+
+// The folder operands without those that would be scanned twice: the same folder as an earlier
+// one, or, with subfolders, a folder inside an earlier one. Each dropped one gets a note.
+std::vector<std::string> FoldersOnce(CliSession& session, const std::vector<std::string>& folders) {
+    std::vector<std::string> kept, real;
+    for (const std::string& folder : folders) {
+        const std::string here = RealFolder(folder);
+        const auto earlier = std::find_if(real.begin(), real.end(), [&](const std::string& other) {
+            return here == other ||
+                   (session.Settings.IncludeSubDirs && here.starts_with(other == "/" ? other : other + "/"));
+        });
+        if (earlier != real.end()) {
+            session.Err << "tagmora-cli: " << EscapeField(folder)
+                        << ": skipped: " << (here == *earlier ? "the same folder as " : "inside ")
+                        << EscapeField(kept[static_cast<std::size_t>(earlier - real.begin())])
+                        << (here == *earlier ? "" : ", which is scanned with its subfolders") << '\n';
+            continue;
+        }
+        kept.push_back(folder);
+        real.push_back(here);
+    }
+    return kept;
+}
+
+}  // namespace
+
+bool ScanAndRead(CliSession& session, const std::vector<std::string>& given) {
     FileList& list = session.List;
     bool complete = true;
     // Without subfolders the program opens the first folder only.
-    const std::size_t opened =
-        session.Settings.IncludeSubDirs ? folders.size() : std::min<std::size_t>(folders.size(), 1);
-    for (std::size_t i = 0; i < folders.size(); ++i) {
-        if (i >= opened) {
-            session.Err << "tagmora-cli: " << EscapeField(folders[i])
-                        << ": skipped: without subfolders (IncludeSubDirs=0) only the first folder is scanned\n";
-            continue;
-        }
+    const std::size_t opened = session.Settings.IncludeSubDirs ? given.size() : std::min<std::size_t>(given.size(), 1);
+    for (std::size_t i = opened; i < given.size(); ++i) {
+        session.Err << "tagmora-cli: " << EscapeField(given[i])
+                    << ": skipped: without subfolders (IncludeSubDirs=0) only the first folder is scanned\n";
+    }
+    const std::vector<std::string> folders = FoldersOnce(
+        session, std::vector<std::string>(given.begin(), given.begin() + static_cast<std::ptrdiff_t>(opened)));
+    for (const std::string& folder : folders) {
         struct stat st {};
-        const int error = ::stat(folders[i].c_str(), &st) != 0 ? errno : S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+        const int error = ::stat(folder.c_str(), &st) != 0 ? errno : S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
         if (error != 0) {
-            session.Err << "tagmora-cli: " << EscapeField(folders[i]) << ": " << std::strerror(error) << '\n';
+            session.Err << "tagmora-cli: " << EscapeField(folder) << ": " << std::strerror(error) << '\n';
             complete = false;
         }
     }
@@ -102,10 +147,19 @@ void FlushIfLarge(std::ostream& out, std::string& pending) {
 }
 
 int FinishOutput(std::ostream& out, std::string& pending) {
+    errno = 0;
     out << pending;
     pending.clear();
     out.flush();
-    return out.good() ? 0 : 1;
+    if (out.good()) return 0;
+    ReportOutputFailure(errno);
+    return 1;
+}
+
+void ReportOutputFailure(int error) {
+    // A reader that closed the pipe has all it wanted: nothing to report.
+    if (error == EPIPE) return;
+    std::cerr << "tagmora-cli: standard output: " << (error != 0 ? std::strerror(error) : "write failed") << std::endl;
 }
 
 namespace {

@@ -56,15 +56,17 @@ struct CliSession {
 };
 
 // Loads the stored settings (the first-run defaults when none are stored; nothing is saved),
-// then applies the --set overrides. False with a message on stderr on a bad override.
+// then applies the --set overrides. False with a message on stderr when the stored settings'
+// file exists but cannot be read as settings, or on a bad override.
 bool LoadSessionSettings(CliSession& session, const std::vector<std::pair<std::string, std::string>>& sets);
 
 // Opens the folders as the program does with its own command line (OpenCommandLineFolders: full
 // paths; with IncludeSubDirs the first fresh and the others appended, without it the first only)
 // and reads every row, then applies the session's marking (ApplyMarking). Each folder that does
 // not exist or cannot be read, given or met inside the tree, gets a message on stderr; so does
-// every file that cannot be opened (the error box). False when there was any such message: the
-// command ends with exit code 1 after its output.
+// every file that cannot be opened (the error box). A folder given twice, or inside a folder given
+// before it that is scanned with its subfolders, is scanned once (a note on stderr). False when a
+// folder or file could not be read: the command ends with exit code 1 after its output.
 bool ScanAndRead(CliSession& session, const std::vector<std::string>& folders);
 
 // True, with "Нет выбранных файлов." on stderr, when no row is checked (or there is none).
@@ -75,6 +77,9 @@ bool NothingChecked(CliSession& session);
 inline constexpr std::size_t kOutputPieceSize = 256 * 1024;
 void FlushIfLarge(std::ostream& out, std::string& pending);
 int FinishOutput(std::ostream& out, std::string& pending);
+// "tagmora-cli: standard output: REASON" on stderr for a failed write with errno `error` (nothing
+// for a closed pipe).
+void ReportOutputFailure(int error);
 
 // The text for the tab-separated output, safe to show on a terminal: tab, line feed, carriage
 // return and backslash become \t, \n, \r, \\; NUL becomes \0; the other C0 controls, DEL
@@ -105,13 +110,13 @@ struct WriteTagsCliRequest {
 // файлов"); any other text is itself.
 std::string TrackOptionText(const std::string& option);
 
-// What export asks for: the workbook file, and the sheet (empty: "Music" in a new book, the first
-// sheet of an existing one).
+// What export asks for: the workbook file, and the sheet (empty: kDefaultSheetName).
 struct ExportCliRequest {
     std::string Book;
     std::string Sheet;
 };
-inline constexpr const char* kNewBookSheetName = "Music";
+// The sheet of an export without --sheet, in a new book as in an existing one.
+inline constexpr const char* kDefaultSheetName = "Music";
 
 // The commands. Each returns the exit code: 0 done; 1 a failure met (a folder or file not read,
 // a file not renamed, nothing checked, the output not written).

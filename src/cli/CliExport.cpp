@@ -14,33 +14,30 @@
 namespace tagmora::cli {
 
 int RunExport(CliSession& session, const ExportCliRequest& request, const std::vector<std::string>& folders) {
+    if (request.Book == "-") {
+        session.Err << "tagmora-cli export: --book -: a workbook cannot be written to standard output\n";
+        return 2;
+    }
     const bool complete = ScanAndRead(session, folders);
     if (NothingChecked(session)) return 1;
     std::unique_ptr<SpreadsheetProvider> spreadsheet = MakeBuiltInSpreadsheet();
 
-    // As the dialog chooses: a book that does not exist is made ("В новую книгу", sheet "Music"
-    // unless named); an existing one is written into the named sheet (its first one unless
-    // named), which is added when the book has no sheet of exactly that name.
+    // As the dialog chooses: a book that does not exist is made ("В новую книгу"); an existing one
+    // is written into the sheet of exactly that name, which is added when the book has none. The
+    // sheet is "Music" unless named, in an existing book too: its first sheet may be the user's own.
     ExportTarget target;
     target.BookPath = request.Book;
+    target.SheetName = request.Sheet.empty() ? kDefaultSheetName : request.Sheet;
     struct stat status {};
     target.NewBook = ::lstat(request.Book.c_str(), &status) != 0;
-    if (target.NewBook) {
-        target.SheetName = request.Sheet.empty() ? kNewBookSheetName : request.Sheet;
-    } else {
+    if (!target.NewBook) {
         std::vector<std::string> names;
         std::string reason;
         if (ListWorkbookSheets(*spreadsheet, request.Book, names, &reason) < 0) {
             session.Err << "tagmora-cli export: " << EscapeField(request.Book) << ": " << reason << '\n';
             return 1;
         }
-        target.SheetName = request.Sheet.empty() && !names.empty() ? names.front() : request.Sheet;
         target.NewSheet = IsNewSheet(target.SheetName, names);
-    }
-    if (target.SheetName.empty()) {
-        session.Err << "tagmora-cli export: " << EscapeField(request.Book) << ": the workbook has no sheet; name one "
-                    << "with --sheet\n";
-        return 1;
     }
 
     int result = kExportNoApplication;

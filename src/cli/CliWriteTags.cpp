@@ -3,11 +3,16 @@
 // dialog and of the question; the files changed on stdout, the files left unchanged on stderr.
 #include <cerrno>
 #include <cstring>
+#include <algorithm>
 #include <fstream>
+#include <iostream>
+#include <iterator>
 #include <ostream>
 
 #include "cli/CliCommon.h"
 #include "common/FileHelpers.h"
+#include "common/Text.h"
+#include "script/Script.h"
 #include "writetags/TagRemoval.h"
 #include "writetags/TagWriteBatch.h"
 
@@ -31,13 +36,8 @@ private:
     bool memoGiven_;
 };
 
-// The lines of a text file (a line feed ends a line; a carriage return before it is dropped).
-bool ReadLines(const std::string& path, std::vector<std::string>& lines, int& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = errno;
-        return false;
-    }
+// The lines of a text (a line feed ends a line; a carriage return before it is dropped).
+bool ReadLines(std::istream& in, std::vector<std::string>& lines, int& error) {
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -45,6 +45,34 @@ bool ReadLines(const std::string& path, std::vector<std::string>& lines, int& er
     }
     error = in.bad() ? EIO : 0;
     return !in.bad();
+}
+
+// Does the answer keep every field and remove no ID3v1 tag?
+bool NothingToWrite(const WriteTagsAnswer& answer) {
+    const std::string WriteTagsAnswer::*fields[] = {
+        &WriteTagsAnswer::Title,      &WriteTagsAnswer::Artist,       &WriteTagsAnswer::Album,
+        &WriteTagsAnswer::Year,       &WriteTagsAnswer::Genre,        &WriteTagsAnswer::Comment,
+        &WriteTagsAnswer::Track,      &WriteTagsAnswer::CommentOwner, &WriteTagsAnswer::Composer,
+        &WriteTagsAnswer::OrigArtist, &WriteTagsAnswer::Copyright,    &WriteTagsAnswer::TIT1,
+        &WriteTagsAnswer::TSSE,       &WriteTagsAnswer::MCDI,         &WriteTagsAnswer::UFID,
+        &WriteTagsAnswer::TXXX,       &WriteTagsAnswer::EncodedBy,    &WriteTagsAnswer::URL,
+    };
+    return !answer.KillTags &&
+           std::all_of(std::begin(fields), std::end(fields), [&](auto field) { return answer.*field == kKeepAsIs; });
+}
+
+// The write-tags option of a field, by its column.
+std::string OptionOfColumn(int column) {
+    switch (column) {
+        case ColTagOwner: return "--comment-owner";
+        case ColOrigArtist: return "--orig-artist";
+        case ColEncodedBy: return "--encoded-by";
+        default: break;
+    }
+    std::string option = "--";
+    for (const char c : std::string_view(ColumnCaptions()[static_cast<std::size_t>(column)]))
+        option.push_back(text::AsciiLower(c));
+    return option;
 }
 
 }  // namespace
@@ -60,17 +88,40 @@ std::string TrackOptionText(const std::string& option) {
 int RunWriteTags(CliSession& session, const WriteTagsCliRequest& request, const std::vector<std::string>& folders) {
     WriteTagsAnswer answer = request.Answer;
     answer.Track = TrackOptionText(answer.Track);
+    if (NothingToWrite(answer) && request.TitlesFrom.empty()) {
+        session.Err << "tagmora-cli write-tags: nothing to write: give a field option, --titles-from or --kill-v1\n";
+        return 2;
+    }
     if (!request.TitlesFrom.empty()) {
         int error = 0;
-        if (!ReadLines(request.TitlesFrom, answer.MemoLines, error)) {
-            session.Err << "tagmora-cli write-tags: " << EscapeField(request.TitlesFrom) << ": " << std::strerror(error)
-                        << '\n';
+        const bool fromInput = request.TitlesFrom == "-";
+        std::ifstream file;
+        if (!fromInput) file.open(request.TitlesFrom, std::ios::binary);
+        if ((!fromInput && !file) || !ReadLines(fromInput ? std::cin : file, answer.MemoLines, error)) {
+            if (!fromInput && !file) error = errno;
+            session.Err << "tagmora-cli write-tags: " << EscapeField(fromInput ? "standard input" : request.TitlesFrom)
+                        << ": " << std::strerror(error) << '\n';
             return 1;
         }
         answer.Title = std::string(kTakeFromList);
     }
     const bool complete = ScanAndRead(session, folders);
     if (NothingChecked(session)) return 1;
+    if (const int malformed = MalformedFieldColumn(answer, session.List, SampleRow(session.List)); malformed >= 0) {
+        session.Err << "tagmora-cli write-tags: " << OptionOfColumn(malformed)
+                    << ": the text is a malformed script and gives Error (a lone delimiter cannot be escaped; "
+                       "--set ScriptSeparator= makes every text plain); nothing was written\n";
+        return 2;
+    }
+    if (!request.TitlesFrom.empty()) {
+        const auto checked = static_cast<std::size_t>(session.List.CountCheckedRows());
+        if (answer.MemoLines.size() != checked) {
+            session.Err << "tagmora-cli write-tags: the title list has " << answer.MemoLines.size() << " lines for "
+                        << checked << " checked files"
+                        << (answer.MemoLines.size() < checked ? "; the files without a line keep their titles" : "")
+                        << '\n';
+        }
+    }
 
     CliWriteTagsDialog dialog(answer, !request.TitlesFrom.empty());
     TagWriteBatchResult result;

@@ -1,6 +1,7 @@
 // tagmora-cli: the command-line front end over the same core as the program. The arguments are
 // read by CLI11: --help for the program and each command (with examples, wrapped to the terminal),
 // -V/--version, and a message naming the unknown or missing part for a usage error (exit code 2).
+#include <cerrno>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -201,10 +202,10 @@ int main(int argc, char** argv) {
         "export",
         "export the checked rows into a workbook (.xlsx) with the stored export columns; prints BOOK<TAB>SHEET");
     exportCommand->footer(
-        "A BOOK that does not exist is made, with the sheet \"Music\" unless --sheet names one. Into an existing "
-        "BOOK the rows go to the named sheet (the first sheet without --sheet), after the rows of earlier "
-        "exports; a sheet of that exact name is added when there is none. The columns are the export "
-        "columns of the settings (ExcColumnsCount, ExcColHead_N, ExcColScript_N, ...).\n"
+        "The rows go to the sheet \"Music\" unless --sheet names one. A BOOK that does not exist is made; in "
+        "an existing BOOK they follow the rows of earlier exports, and a sheet of that exact name is added "
+        "when there is none (its other sheets stay as they are). A read-only BOOK is not replaced. The "
+        "columns are the export columns of the settings (ExcColumnsCount, ExcColHead_N, ExcColScript_N, ...).\n"
         "\n"
         "Examples:\n  tagmora-cli export --book music.xlsx ~/Music\n"
         "  tagmora-cli export --book music.xlsx --sheet 1999 --where Year = 1999 ~/Music");
@@ -231,8 +232,14 @@ int main(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
-        if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success))
-            return app.exit(error);  // --help, --version
+        if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
+            errno = 0;
+            app.exit(error);  // --help, --version
+            std::cout.flush();
+            if (std::cout.good()) return 0;
+            tagmora::cli::ReportOutputFailure(errno);
+            return 1;
+        }
         if (app.get_subcommands().empty() && !app.remaining().empty()) {
             std::cerr << "tagmora-cli: unknown command '" << app.remaining().front() << "'\n"
                       << "Run 'tagmora-cli --help' for the commands.\n";

@@ -58,6 +58,20 @@ std::string ReplaceBannedChars(std::string_view text, std::string_view replaceSy
     return out;
 }
 
+std::string ReplaceControlChars(std::string_view text, std::string_view replaceSymbol) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F) {
+            out.append(replaceSymbol);
+        } else {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
 std::size_t LastBackslashPos(std::string_view path) {
     const std::size_t at = path.rfind('/');
     return at == std::string_view::npos ? 0 : at + 1;

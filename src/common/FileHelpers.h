@@ -17,6 +17,11 @@ inline constexpr std::string_view BannedChars = "/|\\?;*\"<>:";
 // "AC DC  Live ".
 std::string ReplaceBannedChars(std::string_view text, std::string_view replaceSymbol);
 
+// The text with every C0 control character (U+0000 to U+001F) and DEL replaced by
+// `replaceSymbol` (an empty symbol drops it): a new file name never holds a line break or a tab,
+// which would break every shell loop over the folder. "a\nb" with "_" gives "a_b".
+std::string ReplaceControlChars(std::string_view text, std::string_view replaceSymbol);
+
 // The 1-based byte position of the last folder separator "/" of the path, 0 when it has none.
 std::size_t LastBackslashPos(std::string_view path);
 

@@ -34,7 +34,9 @@ public:
     // "Cells"(row, column): the value as text (empty for an empty cell): a text as it is, a number
     // as the workbook stores it ("4.5"), a truth value as "TRUE" or "FALSE".
     virtual std::string CellValue(int row, int column) const = 0;
-    // "Cells"(row, column) set: the text is stored as a text cell, exactly as given.
+    // "Cells"(row, column) set: the text is stored as a text cell, exactly as given up to the
+    // 32,767 characters (UTF-16 units) a cell holds, cut on a whole character beyond them. An empty
+    // text leaves the cell blank; a cell that was there keeps its style.
     virtual void SetCellValue(int row, int column, const std::string& value) = 0;
 
     // "Cells" "Range"(address) "Rows" "Group": the rows of the range go one outline level deeper
@@ -52,7 +54,8 @@ public:
     virtual void SetCommentText(const std::string& address, const std::string& text) = 0;
 
     // "Hyperlinks" "Add"(Anchor: "Cells"(row, column), Address, TextToDisplay): the cell shows
-    // `textToDisplay` and links to `address` (a URL, such as a file URL).
+    // `textToDisplay` (the address when that is empty) and links to `address`: a URL, such as a
+    // file URL, or a network share path ("\\server\share\a.mp3").
     virtual void AddHyperlink(int row, int column, const std::string& address, const std::string& textToDisplay) = 0;
 };
 
@@ -73,7 +76,8 @@ public:
     virtual Worksheet& AddSheet() = 0;
 
     // "Save": to the file it was opened from (or last saved as). The file is replaced in one
-    // step (temporary file, then rename): a failed save leaves the old file as it was.
+    // step (temporary file, then rename): a failed save leaves the old file as it was. A file the
+    // user may not write, or that is read-only (no write permission for its owner), is refused.
     virtual void Save() = 0;
     // "SaveAs"(path): as Save, to `path`, which becomes the workbook's file.
     virtual void SaveAs(const std::string& path) = 0;

@@ -17,7 +17,8 @@ inline constexpr const char* kBuiltInSpreadsheetProgId = "Tagmora.Workbook.1";
 // The application keeps what it does not change: a saved workbook holds every part of the file it
 // was opened from, byte for byte, except the parts of the changes (the changed worksheets, their
 // relationships, comments and comment drawings, the workbook part, the content types). Cell texts
-// are written as inline strings; characters XML cannot hold as "_xHHHH_". Files of more than 1 GiB,
+// are written as inline strings; characters XML cannot hold as "_xHHHH_"; link targets as URIs
+// (xlsx::LinkTarget). Files of more than 1 GiB,
 // and parts of more than 256 MiB uncompressed, are refused. The engine makes no backup copies;
 // every save goes through a temporary file beside the target.
 std::unique_ptr<SpreadsheetProvider> MakeBuiltInSpreadsheet();

@@ -178,7 +178,10 @@ std::string Package::Write() const {
             if (source != nullptr) zip_source_free(source);
             fail("не удалось добавить в архив часть " + name);
         }
-        zip_set_file_compression(out, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 6);
+        // The fastest level: the parts written are long runs of like elements (a row, a link and its
+        // relationship per file), which it packs about a fifth larger than the default level does,
+        // in a third of the time.
+        zip_set_file_compression(out, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 1);
     };
     for (std::size_t i = 0; i < impl_->names.size(); ++i) {
         const std::string& name = impl_->names[i];

@@ -1,8 +1,10 @@
 // The worksheet model of the workbook engine: rows indexed by number over the parsed sheet XML,
 // cells set in place (style kept), outline levels, comments with their drawing, and hyperlinks.
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <string_view>
+#include <unordered_map>
 
 #include "common/Text.h"
 #include "export/XlsxWorkbook.h"
@@ -31,6 +33,9 @@ int ColumnOf(pugi::xml_node cell) {
     int row = 0, column = 0;
     return ParseCell(cell.attribute("r").value(), row, column) ? column : 0;
 }
+
+// The key of a cell in the sheet's hyperlink index.
+std::int64_t CellKey(int row, int column) { return static_cast<std::int64_t>(row) * (kMaxColumn + 1) + column; }
 
 constexpr const char* kCommentsType = "application/vnd.openxmlformats-officedocument.spreadsheetml.comments+xml";
 constexpr const char* kVmlType = "application/vnd.openxmlformats-officedocument.vmlDrawing";
@@ -63,6 +68,12 @@ struct SheetModel::Data {
     std::string VmlPart;
     std::string Vml;
     bool VmlDirty = false;
+    // Once a link has been added: the hyperlinks element, its links by cell, the relationship type
+    // of a link and the name of a link's relationship id attribute ("r:id").
+    pugi::xml_node Links;
+    std::unordered_map<std::int64_t, pugi::xml_node> LinkByCell;
+    std::string LinkType;
+    std::string LinkIdName;
 };
 
 SheetModel::SheetModel(BookModel& book, pugi::xml_node sheetNode, std::string part)
@@ -205,7 +216,9 @@ std::string SheetModel::CellValue(int row, int column) const {
 }
 
 void SheetModel::SetText(int row, int column, const std::string& value) {
-    pugi::xml_node cell = Cell(row, column, true);
+    // An empty text leaves the cell blank: an existing cell keeps only its place and style.
+    pugi::xml_node cell = Cell(row, column, !value.empty());
+    if (!cell) return;
     Data& data = *data_;
     std::string sharedIndex;  // of a shared formula whose master this cell was
     for (pugi::xml_node child = cell.first_child(); child;) {
@@ -222,6 +235,11 @@ void SheetModel::SetText(int row, int column, const std::string& value) {
     if (!sharedIndex.empty()) DropSharedFormula(sharedIndex);
     cell.remove_attribute("cm");
     cell.remove_attribute("vm");
+    data.Xml.Dirty = true;
+    if (value.empty()) {
+        cell.remove_attribute("t");
+        return;
+    }
     if (pugi::xml_attribute t = cell.attribute("t")) {
         t.set_value("inlineStr");
     } else {
@@ -231,13 +249,12 @@ void SheetModel::SetText(int row, int column, const std::string& value) {
     const std::string isName = data.Xml.Qualified("is");
     pugi::xml_node is = ext ? cell.insert_child_before(isName.c_str(), ext) : cell.append_child(isName.c_str());
     pugi::xml_node t = is.append_child(data.Xml.Qualified("t").c_str());
-    const std::string stored = EscapeCellText(value);
+    const std::string stored = EscapeCellText(CutToCell(value));
     if (NeedsSpacePreserve(stored)) t.append_attribute("xml:space") = "preserve";
     t.append_child(pugi::node_pcdata).set_value(stored.c_str());
     CellRange& changed = data.Changed;
     changed = {std::min(changed.FirstRow, row), std::min(changed.FirstColumn, column), std::max(changed.LastRow, row),
                std::max(changed.LastColumn, column)};
-    data.Xml.Dirty = true;
 }
 
 void SheetModel::DropSharedFormula(const std::string& sharedIndex) {
@@ -419,24 +436,29 @@ void SheetModel::SetCommentText(const std::string& address, const std::string& t
 }
 
 void SheetModel::AddHyperlink(int row, int column, const std::string& address, const std::string& textToDisplay) {
-    SetCellValue(row, column, textToDisplay);
+    SetCellValue(row, column, textToDisplay.empty() ? address : textToDisplay);
     Data& data = *data_;
-    const std::string ref = CellAddress(row, column);
-    pugi::xml_node links = data.Xml.Child(data.Xml.Root(), "hyperlinks");
-    if (!links) links = InsertInOrder("hyperlinks");
-    for (pugi::xml_node link = links.first_child(); link; link = link.next_sibling()) {
-        int r = 0, c = 0;
-        if (ParseCell(link.attribute("ref").value(), r, c) && r == row && c == column) {
-            // The old link's target goes with it.
-            if (const std::string old = RelIdOf(link); !old.empty()) data.Rels.Remove(old);
-            links.remove_child(link);
-            break;
+    if (!data.Links) {
+        data.Links = data.Xml.Child(data.Xml.Root(), "hyperlinks");
+        if (!data.Links) data.Links = InsertInOrder("hyperlinks");
+        for (pugi::xml_node link : data.Links.children()) {
+            int r = 0, c = 0;
+            if (ParseCell(link.attribute("ref").value(), r, c)) data.LinkByCell.try_emplace(CellKey(r, c), link);
         }
+        data.LinkType = book_.RelType("hyperlink");
+        data.LinkIdName = data.Xml.RelPrefix(book_.RelNs()) + "id";
     }
-    const std::string id = data.Rels.Add(book_.RelType("hyperlink"), AttributeText(address), true);
-    pugi::xml_node link = links.append_child(data.Xml.Qualified("hyperlink").c_str());
-    link.append_attribute("ref") = ref.c_str();
-    link.append_attribute((data.Xml.RelPrefix(book_.RelNs()) + "id").c_str()) = id.c_str();
+    const auto [found, added] = data.LinkByCell.try_emplace(CellKey(row, column));
+    if (!added) {
+        // The old link's target goes with it.
+        if (const std::string old = RelIdOf(found->second); !old.empty()) data.Rels.Remove(old);
+        data.Links.remove_child(found->second);
+    }
+    const std::string id = data.Rels.Add(data.LinkType, LinkTarget(address), true);
+    pugi::xml_node link = data.Links.append_child(data.Xml.Qualified("hyperlink").c_str());
+    link.append_attribute("ref") = CellAddress(row, column).c_str();
+    link.append_attribute(data.LinkIdName.c_str()) = id.c_str();
+    found->second = link;
     data.Xml.Dirty = true;
 }
 

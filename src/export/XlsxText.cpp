@@ -1,6 +1,9 @@
 // Cell addresses and the "_xHHHH_" escapes of cell text.
 #include "export/XlsxText.h"
 
+#include <algorithm>
+#include <array>
+
 #include "common/Text.h"
 
 namespace tagmora::xlsx {
@@ -24,6 +27,8 @@ long EscapeAt(std::string_view s, std::size_t pos) {
     }
     return value;
 }
+
+bool IsAsciiAlnum(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 void AppendEscape(std::string& out, unsigned value) {
     static const char kHex[] = "0123456789ABCDEF";
@@ -137,25 +142,68 @@ std::string UnescapeCellText(std::string_view stored) {
     return out;
 }
 
-std::string AttributeText(std::string_view input) {
+std::string_view CutToCell(std::string_view text) {
+    if (text.size() <= kMaxCellUnits) return text;  // a UTF-16 unit takes at least one byte
+    std::size_t units = 0;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t start = pos;
+        units += text::NextCodePoint(text, pos) > 0xFFFF ? 2 : 1;
+        if (units > kMaxCellUnits) return text.substr(0, start);
+    }
+    return text;
+}
+
+std::string LinkTarget(std::string_view address) {
+    // The characters a URI holds as they are anywhere: unreserved, "/" and the sub-delimiters.
+    static const auto kPlain = [] {
+        std::array<bool, 256> plain{};
+        for (const char c : std::string_view("-._~!$&'()*+,;=:@/")) plain[static_cast<unsigned char>(c)] = true;
+        for (int c = 0; c < 256; ++c) plain[static_cast<std::size_t>(c)] |= IsAsciiAlnum(static_cast<char>(c));
+        return plain;
+    }();
     static const char kHex[] = "0123456789ABCDEF";
-    const std::string text = text::IsValidUtf8(input) ? std::string(input) : text::SanitizeUtf8(input);
+    std::string sanitised;
+    if (!text::IsValidUtf8(address)) sanitised = text::SanitizeUtf8(address);
+    std::string_view rest = sanitised.empty() ? address : std::string_view(sanitised);
     std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x20 || c == 0x7F) {
+    out.reserve(rest.size() + rest.size() / 2);
+    const bool share = rest.substr(0, 2) == "\\\\";
+    // Where the host ends: after "scheme://" the first "/", "?" or "#"; nothing is host otherwise.
+    std::size_t hostEnd = 0;
+    if (share) {
+        out = "file://";
+        rest.remove_prefix(2);
+    } else if (const auto colon = rest.find(':');
+               colon != std::string_view::npos && colon > 0 && rest.substr(colon + 1, 2) == "//" &&
+               std::all_of(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(colon),
+                           [](char c) { return IsAsciiAlnum(c) || c == '+' || c == '-' || c == '.'; })) {
+        hostEnd = std::min(rest.size(), rest.find_first_of("/?#", colon + 3));
+    }
+    bool fragment = false;
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        const auto c = static_cast<unsigned char>(rest[i]);
+        bool keep = kPlain[c];
+        if (share) {
+            if (c == '\\') {
+                out += '/';
+                continue;
+            }
+        } else if (c == '%') {
+            keep = i + 2 < rest.size() && HexValue(rest[i + 1]) >= 0 && HexValue(rest[i + 2]) >= 0;
+        } else if (c == '?') {
+            keep = true;
+        } else if (c == '#') {
+            keep = !fragment;
+            fragment = true;
+        } else if (c == '[' || c == ']') {
+            keep = i < hostEnd;
+        }
+        if (keep) {
+            out += static_cast<char>(c);
+        } else {
             out += '%';
             out += kHex[c >> 4];
             out += kHex[c & 15];
-        } else if (c == 0xEF && i + 2 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0xBF &&
-                   static_cast<unsigned char>(text[i + 2]) >= 0xBE) {
-            out += "%EF%BF%";
-            out += kHex[static_cast<unsigned char>(text[i + 2]) >> 4];
-            out += kHex[static_cast<unsigned char>(text[i + 2]) & 15];
-            i += 2;
-        } else {
-            out += static_cast<char>(c);
         }
     }
     return out;

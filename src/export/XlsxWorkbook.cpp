@@ -2,6 +2,9 @@
 // adding sheets, sheet names, shared strings, and saving through a temporary file.
 #include "export/XlsxWorkbook.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 
@@ -44,6 +47,15 @@ std::string ErrnoText(int error) {
     }
 }
 
+// Refuses to replace a file at `path` that the user may not write: one the system does not let
+// this process write, and one whose owner has no write permission (read-only), which root could.
+void RefuseReadOnly(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return;  // nothing there yet, or the save says why
+    if (::access(path.c_str(), W_OK) != 0) throw SpreadsheetError(ErrnoText(errno));
+    if ((info.st_mode & S_IWUSR) == 0) throw SpreadsheetError("файл только для чтения");
+}
+
 }  // namespace
 
 std::string RelIdOf(pugi::xml_node node) {
@@ -79,7 +91,7 @@ BookModel::BookModel(std::unique_ptr<Package> package, std::string path)
         entry->Node = sheet;
         const Relationship* rel = workbookRels_.ById(RelIdOf(sheet));
         if (rel != nullptr && !rel->External && EndsWith(rel->Type, "/worksheet")) {
-            relTypeBase_ = rel->Type.substr(0, rel->Type.size() - 9);
+            relTypeBase_ = std::string(rel->Type.substr(0, rel->Type.size() - 9));
             entry->Part = package_->Find(workbookRels_.PartOf(*rel));
             if (entry->Part.empty())
                 throw SpreadsheetError("в книге нет листа «" + std::string(sheet.attribute("name").value()) + "»");
@@ -245,6 +257,7 @@ void BookModel::Save() {
     CheckOpen();
     if (path_.empty()) throw SpreadsheetError("Не удалось сохранить книгу: у книги ещё нет файла");
     try {
+        RefuseReadOnly(path_);
         for (const auto& entry : sheets_)
             if (entry->Sheet) entry->Sheet->Store(*package_);
         if (dropCalcChain_) {

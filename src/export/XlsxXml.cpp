@@ -1,6 +1,8 @@
 // XML parts, relationships and content types of the workbook engine.
 #include "export/XlsxXml.h"
 
+#include <limits>
+
 #include "common/Text.h"
 #include "export/Spreadsheet.h"
 
@@ -106,50 +108,59 @@ void Relationships::Load(Package& package, const std::string& sourcePart) {
                                          "<Relationships xmlns=\"") +
                                  kPackageRelNs + "\"/>");
     }
-    list_.clear();
-    for (pugi::xml_node rel : part_.Root().children()) {
-        if (LocalName(rel) != "Relationship") continue;
-        list_.push_back({rel.attribute("Id").value(), rel.attribute("Type").value(), rel.attribute("Target").value(),
-                         text::EqualsAsciiIgnoreCase(rel.attribute("TargetMode").value(), "External")});
+    byId_.clear();
+    nextId_ = 1;
+    for (pugi::xml_node rel : part_.Root().children())
+        if (LocalName(rel) == "Relationship") Index(rel);
+}
+
+void Relationships::Index(pugi::xml_node node) {
+    const Relationship rel{node.attribute("Id").value(), node.attribute("Type").value(),
+                           node.attribute("Target").value(),
+                           text::EqualsAsciiIgnoreCase(node.attribute("TargetMode").value(), "External")};
+    byId_.try_emplace(rel.Id, Entry{rel, node});
+    // The new ids start above every "rIdN" there is.
+    if (rel.Id.size() > 3 && rel.Id.size() < 12 && rel.Id.substr(0, 3) == "rId") {
+        long n = 0;
+        for (const char c : rel.Id.substr(3)) n = c >= '0' && c <= '9' && n >= 0 ? n * 10 + (c - '0') : -1;
+        if (n >= nextId_ && n < std::numeric_limits<int>::max()) nextId_ = static_cast<int>(n) + 1;
     }
 }
 
 const Relationship* Relationships::ById(std::string_view id) const {
-    for (const auto& rel : list_)
-        if (rel.Id == id) return &rel;
-    return nullptr;
+    const auto found = byId_.find(id);
+    return found == byId_.end() ? nullptr : &found->second.Rel;
 }
 
 const Relationship* Relationships::ByType(std::string_view typeSuffix) const {
     const std::string suffix = "/" + std::string(typeSuffix);
-    for (const auto& rel : list_)
-        if (EndsWith(rel.Type, suffix)) return &rel;
+    for (pugi::xml_node node : part_.Root().children()) {
+        const auto found = byId_.find(node.attribute("Id").value());
+        if (found != byId_.end() && found->second.Node == node && EndsWith(found->second.Rel.Type, suffix))
+            return &found->second.Rel;
+    }
     return nullptr;
 }
 
 std::string Relationships::Add(const std::string& type, const std::string& target, bool external) {
-    int n = static_cast<int>(list_.size()) + 1;
-    while (ById("rId" + std::to_string(n)) != nullptr) ++n;
-    const std::string id = "rId" + std::to_string(n);
+    const std::string id = "rId" + std::to_string(nextId_);
     pugi::xml_node rel = part_.Root().append_child(part_.Qualified("Relationship").c_str());
     rel.append_attribute("Id") = id.c_str();
     rel.append_attribute("Type") = type.c_str();
     rel.append_attribute("Target") = target.c_str();
     if (external) rel.append_attribute("TargetMode") = "External";
-    list_.push_back({id, type, target, external});
+    Index(rel);
     part_.Dirty = true;
     return id;
 }
 
 void Relationships::Remove(const std::string& id) {
-    for (pugi::xml_node rel = part_.Root().first_child(); rel; rel = rel.next_sibling()) {
-        if (LocalName(rel) == "Relationship" && id == rel.attribute("Id").value()) {
-            part_.Root().remove_child(rel);
-            part_.Dirty = true;
-            break;
-        }
-    }
-    std::erase_if(list_, [&](const Relationship& rel) { return rel.Id == id; });
+    const auto found = byId_.find(id);
+    if (found == byId_.end()) return;
+    const pugi::xml_node node = found->second.Node;
+    byId_.erase(found);
+    part_.Root().remove_child(node);
+    part_.Dirty = true;
 }
 
 void ContentTypes::AddOverride(const std::string& part, const std::string& type) {

@@ -7,7 +7,7 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
+#include <unordered_map>
 
 #include "export/XlsxPackage.h"
 
@@ -48,24 +48,25 @@ std::string_view LocalName(pugi::xml_node node);
 // comment's text), phonetic runs left out.
 std::string RunText(pugi::xml_node node);
 
-// One relationship of a part.
+// One relationship of a part: its attributes as the part holds them, valid until it is removed.
 struct Relationship {
-    std::string Id;
-    std::string Type;
-    std::string Target;  // as written
+    std::string_view Id;
+    std::string_view Type;
+    std::string_view Target;  // as written
     bool External = false;
 };
 
-// The relationships part of a source part; empty when the part has none.
+// The relationships part of a source part; empty when the part has none. Relationships are
+// indexed by id, so that adding, finding and removing one take constant time however many the part
+// holds (a sheet has one per hyperlink). Of two with the same id, the second is not used.
 class Relationships {
 public:
     void Load(Package& package, const std::string& sourcePart);
-    const std::vector<Relationship>& All() const { return list_; }
     const Relationship* ById(std::string_view id) const;
     // The first relationship whose type ends with "/" + `typeSuffix`.
     const Relationship* ByType(std::string_view typeSuffix) const;
     // The part a relationship leads to (internal targets only).
-    std::string PartOf(const Relationship& rel) const { return ResolveTarget(source_, rel.Target); }
+    std::string PartOf(const Relationship& rel) const { return ResolveTarget(source_, std::string(rel.Target)); }
     // Adds a relationship; its new id.
     std::string Add(const std::string& type, const std::string& target, bool external);
     // Removes the relationship `id`.
@@ -73,9 +74,17 @@ public:
     void Store(Package& package) { part_.Store(package); }
 
 private:
+    struct Entry {
+        Relationship Rel;
+        pugi::xml_node Node;
+    };
+    // Adds the relationship of `node` unless its id is taken.
+    void Index(pugi::xml_node node);
+
     std::string source_;
     XmlPart part_;
-    std::vector<Relationship> list_;
+    std::unordered_map<std::string_view, Entry> byId_;
+    int nextId_ = 1;  // above the N of every id "rIdN"
 };
 
 // [Content_Types].xml.

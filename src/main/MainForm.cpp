@@ -94,6 +94,15 @@ void MainListView::keyPressEvent(QKeyEvent* event) {
     QTableView::keyPressEvent(event);
 }
 
+QModelIndex MainListView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    const int rows = model() != nullptr ? model()->rowCount() : 0;
+    if ((action == MoveHome || action == MoveEnd) && rows > 0) {
+        const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+        return model()->index(action == MoveHome ? 0 : rows - 1, column);
+    }
+    return QTableView::moveCursor(action, modifiers);
+}
+
 MainForm::MainForm(MainFormOptions options, QWidget* parent)
     : QMainWindow(parent),
       ownStore_(options.Store != nullptr
@@ -551,6 +560,19 @@ bool MainForm::RestoreWindowPosition() {
     resize(windowPosition_.Width, windowPosition_.Height);
     startupPending_ = true;
     return true;
+}
+
+void MainForm::ListForBox(bool opening) {
+    if (opening && !listPausedForBox_ && model_->Changing() && mainList_->isVisible()) {
+        model_->Pause();
+        mainList_->setUpdatesEnabled(true);
+        mainList_->setFocus();
+        listPausedForBox_ = true;
+    } else if (!opening && listPausedForBox_) {
+        listPausedForBox_ = false;
+        model_->Resume();
+        mainList_->setUpdatesEnabled(false);
+    }
 }
 
 void MainForm::SetListVisible(bool visible) {

@@ -72,6 +72,8 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // Home and End (with or without Ctrl) go to the first and the last row, in the current column.
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 };
 
 // A menu of the command table: each item shows its key as the table names it ("Enter",
@@ -137,6 +139,10 @@ public:
     void RunSettingsCommand();
 
     // Requests of the host port. Hiding the list repaints its place at once (long loops follow).
+    // Around each box: a box shown while a command runs with the list on the screen shows the
+    // list's rows as they are now, painted and with the focus (as after a renaming that failed
+    // for some files); the command's change goes on once the box is closed.
+    void ListForBox(bool opening);
     void SetListVisible(bool visible);
     void SetApplicationTitle(const std::string& title);
     void StartTitleScrolling();
@@ -201,6 +207,7 @@ private:
     bool shown_ = false;
     bool closePending_ = false;
     bool applyingWidths_ = false;
+    bool listPausedForBox_ = false;
     bool restoringSelection_ = false;
 };
 

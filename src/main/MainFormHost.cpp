@@ -59,7 +59,10 @@ MessageResult BoxResult(int pressed, MessageButtons buttons) {
 MessageResult QtHost::ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
                                   MessageButtons buttons) {
     QMessageBox box(BoxIcon(icon), QString::fromUtf8(caption), QString::fromUtf8(text), BoxButtons(buttons), form_);
-    return BoxResult(box.exec(), buttons);
+    if (form_ != nullptr) form_->ListForBox(true);
+    const MessageResult result = BoxResult(box.exec(), buttons);
+    if (form_ != nullptr) form_->ListForBox(false);
+    return result;
 }
 
 bool QtHost::PickFolder(const std::string& instruction, std::string& path, bool newStyle) {

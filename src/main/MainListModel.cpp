@@ -76,7 +76,21 @@ void MainListModel::BeginChange() {
 
 void MainListModel::EndChange() {
     if (changing_ == 0) return;
-    if (--changing_ == 0) endResetModel();
+    if (--changing_ != 0) return;
+    Resume();
+    endResetModel();
+}
+
+void MainListModel::Pause() {
+    if (changing_ == 0 || paused_) return;
+    paused_ = true;
+    endResetModel();
+}
+
+void MainListModel::Resume() {
+    if (!paused_) return;
+    paused_ = false;
+    beginResetModel();
 }
 
 }  // namespace tagmora

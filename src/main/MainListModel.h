@@ -26,11 +26,16 @@ public:
     // reset and shows no rows, so the view reads nothing that is being changed. Nests.
     void BeginChange();
     void EndChange();
-    bool Changing() const { return changing_ > 0; }
+    bool Changing() const { return changing_ > 0 && !paused_; }
+    // Pause shows the rows as they are now although the change goes on (while a box is shown over
+    // the list); Resume goes back into the change, which reads them all again at its end.
+    void Pause();
+    void Resume();
 
 private:
     FileList& list_;
     int changing_ = 0;
+    bool paused_ = false;
 };
 
 }  // namespace tagmora

@@ -66,7 +66,7 @@ std::vector<RenamePlanItem> PlanPresetRename(FileList& list) {
         if (s.AddPrefixArtist) name += artist + s.AddPrefixSeparator;
         if (s.AddPrefixAlbum) name += album + s.AddPrefixSeparator;
         name += title;
-        name += ".mp3";
+        name = ReplaceControlChars(name, s.ReplaceSymbol) + ".mp3";
         const std::string& old = list.RowPath(i);
         // A name is never a path: a "/" from tag text or the separator would lead the system
         // through whatever the folder part names, links included.

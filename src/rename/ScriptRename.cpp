@@ -34,7 +34,7 @@ std::vector<RenamePlanItem> PlanScriptRename(FileList& list, std::string_view sc
     std::vector<RenamePlanItem> plan;
     for (int i = 0; i < list.RowCount(); ++i) {
         if (!list.Rows()[static_cast<std::size_t>(i)].Checked) continue;
-        std::string result = EvaluateScript(script, list, i);
+        std::string result = ReplaceControlChars(EvaluateScript(script, list, i), list.Settings().ReplaceSymbol);
         const int error = ScriptResultError(result);
         std::replace(result.begin(), result.end(), '\\', '/');
         const std::string& old = list.RowPath(i);

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -725,6 +726,20 @@ void FileSettingsStore::Load(Slot& slot, Hive hive) {
         return;
     }
     slot.Data = ParseRegFile(content, HiveRootName(hive));
+}
+
+std::string RegFileProblem(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return errno == ENOENT ? std::string() : std::strerror(errno);
+    if (!S_ISREG(st.st_mode)) return "it is not a file";
+    std::string content;
+    if (const int error = fileio::ReadWholeFile(path, content); error != 0) return std::strerror(error);
+    std::string_view text = content;
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    const bool utf16 = text.starts_with("\xFF\xFE");
+    if (!utf16 && !text.starts_with(kHeader5) && !text.starts_with(kHeader4))
+        return "it is not a registry export (it does not start with \"" + std::string(kHeader5) + "\")";
+    return {};
 }
 
 bool FileSettingsStore::Save(Slot& slot, Hive hive) {

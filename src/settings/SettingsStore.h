@@ -88,6 +88,10 @@ private:
 // Texts come out as valid UTF-8, so that RenderRegFile followed by ParseRegFile gives the same hive.
 RegHive ParseRegFile(std::string_view bytes, std::string_view rootName);
 
+// Why the file `path` cannot be read as settings: "" when it can, or when it is not there (no
+// settings stored yet); otherwise the system's reason, or that it is no registry export.
+std::string RegFileProblem(const std::string& path);
+
 // Renders a hive in the registry export text format, UTF-8. Strings with control characters are
 // written as hex(1) (UTF-16LE), so that parsing the result gives the same hive back.
 std::string RenderRegFile(const RegHive& hive, std::string_view rootName);

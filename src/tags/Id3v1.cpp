@@ -68,8 +68,10 @@ std::string RenderId3v1(const Id3v1Tag& tag, int codePage) {
     PutField(image, 33, 30, tag.Artist, codePage);
     PutField(image, 63, 30, tag.Album, codePage);
     PutField(image, 93, 4, tag.Year, codePage);
-    // The comment field is 30 bytes wide on disk, but its last byte is the track number.
-    PutField(image, 97, 29, tag.Comment, codePage);
+    // The comment field is 30 bytes wide on disk, but its last byte is the track number. Beside a
+    // track the comment keeps at most 28 bytes, so that the zero byte before the track marks the
+    // version 1.1 layout for other readers (without it they take the track as a comment byte).
+    PutField(image, 97, tag.Track != 0 ? 28 : 29, tag.Comment, codePage);
     image[126] = static_cast<char>(tag.Track);
     image[127] = static_cast<char>(tag.Genre);
     return image;

@@ -30,7 +30,8 @@ int ReadId3v1Tag(const std::string& path, Id3v1Tag& tag, int codePage, int* erro
 int ReadId3v1TagFd(int fd, std::int64_t fileSize, Id3v1Tag& tag, int codePage, int* error = nullptr);
 // Parses a 128-byte image; false when it does not start with "TAG".
 bool ParseId3v1(const unsigned char* bytes128, Id3v1Tag& tag, int codePage);
-// Renders the 128-byte image of a tag (texts cut to their field widths in bytes).
+// Renders the 128-byte image of a tag (texts cut to their field widths in bytes; the comment to
+// 29 bytes, or to 28 beside a track so that byte 125 stays zero).
 std::string RenderId3v1(const Id3v1Tag& tag, int codePage);
 
 // Overwrites the tag in place or appends one: Done, Missing or Failed. The file is locked while it

@@ -27,7 +27,8 @@ constexpr std::size_t kKeptBufferSize = 1 << 20;
 
 enum class Field : std::uint8_t {
     None,
-    Text,           // encoding byte, then the value up to its terminator (TXXX: the description)
+    Text,           // encoding byte, then the value up to its terminator
+    UserText,       // TXXX: encoding byte, description, value (see UserText)
     Year,           // TYER: a text frame that also outranks TDRC
     RecordingTime,  // TDRC (version 4 only): Year when no TYER frame is present
     Comment,        // COMM
@@ -69,7 +70,7 @@ FrameKind KindOf4(std::uint32_t id, int version) {
         case Id4("TCOP"): return {Field::Text, &T::Copyright};
         case Id4("TENC"): return {Field::Text, &T::EncodedBy};
         case Id4("WXXX"): return {Field::Url, &T::URL};
-        case Id4("TXXX"): return {Field::Text, &T::TXXX};
+        case Id4("TXXX"): return {Field::UserText, &T::TXXX};
         case Id4("UFID"): return {Field::Raw, &T::UFID};
         case Id4("MCDI"): return {Field::Raw, &T::MCDI};
         case Id4("TSSE"): return {Field::Text, &T::TSSE};
@@ -93,7 +94,7 @@ FrameKind KindOf3(std::uint32_t id) {
         case Id3("TOA"): return {Field::Text, &T::OrigArtist};
         case Id3("TCR"): return {Field::Text, &T::Copyright};
         case Id3("TEN"): return {Field::Text, &T::EncodedBy};
-        case Id3("TXX"): return {Field::Text, &T::TXXX};
+        case Id3("TXX"): return {Field::UserText, &T::TXXX};
         case Id3("WXX"): return {Field::Url, &T::URL};
         case Id3("UFI"): return {Field::Raw, &T::UFID};
         case Id3("MCI"): return {Field::Raw, &T::MCDI};
@@ -212,6 +213,7 @@ public:
                 break;
             }
             case Field::Comment: TakeComment(c, n); break;
+            case Field::UserText: target = UserText(c, n); break;
             case Field::None: break;
         }
     }
@@ -219,6 +221,16 @@ public:
     bool WantsComment() const { return tag_.Comment.empty(); }
 
 private:
+    // What a TXXX frame shows: its description, or its value when the description is empty
+    // (00 00 "Value", as the program writes it). A frame of one string without a terminator, as the
+    // program wrote it before (00 "Value"), shows that string.
+    std::string UserText(const unsigned char* c, std::size_t n) const {
+        const Terminated description = FindTerminated(c[0], c + 1, n - 1);
+        std::string shown = Decode(c[0], c + 1, description.length, codePage_);
+        if (!shown.empty()) return shown;
+        return DecodeTerminated(c[0], c + 1 + description.next, n - 1 - description.next, codePage_);
+    }
+
     // Encoding byte, three language bytes, a terminated description, then the text.
     void TakeComment(const unsigned char* c, std::size_t n) {
         const unsigned char encoding = c[0];

@@ -33,7 +33,7 @@ constexpr std::size_t kHeaderSize = id3v2::kTagHeaderSize;
 constexpr std::size_t kHeadReadSize = 4096;
 
 // How the content of a new frame is made from its value.
-enum class Shape { Text, Genre, Comment, Url, Raw };
+enum class Shape { Text, UserText, Genre, Comment, Url, Raw };
 
 struct FieldFrame {
     const char* Id;
@@ -55,7 +55,7 @@ constexpr std::array<FieldFrame, kId3v2FieldCount> kFieldFrames = {{
     {"TOPE", &Id3v2Tag::OrigArtist, Shape::Text},
     {"TCOP", &Id3v2Tag::Copyright, Shape::Text},
     {"TENC", &Id3v2Tag::EncodedBy, Shape::Text},
-    {"TXXX", &Id3v2Tag::TXXX, Shape::Text},
+    {"TXXX", &Id3v2Tag::TXXX, Shape::UserText},
     {"UFID", &Id3v2Tag::UFID, Shape::Raw},
     {"MCDI", &Id3v2Tag::MCDI, Shape::Raw},
     {"TSSE", &Id3v2Tag::TSSE, Shape::Text},
@@ -229,6 +229,8 @@ public:
                        id3v2::DecodeFrameContent(frame.Body(), frame.Flags, 4, tagUnsynchronised, scratch_, content) ==
                            id3v2::ContentStatus::Ok &&
                        !content.empty();
+            hasTdat_ |= frame.Id == "TDAT";
+            hasTime_ |= frame.Id == "TIME";
         }
         for (const Frame& frame : layout.Frames.Frames) {
             if (version == 3) {
@@ -247,7 +249,8 @@ public:
 private:
     // A version 2.4 frame: header flags mapped, unsynchronisation and data length indicator undone,
     // texts re-encoded. TDRC, which the reader shows as the year when no TYER frame gives one,
-    // becomes a TYER frame with that year (version 2.3 has no TDRC); else it is dropped.
+    // becomes a TYER frame with that year and TDAT and TIME frames with the rest of its date
+    // (version 2.3 has no TDRC); else it is dropped.
     // Frames whose flags cannot be honoured (too short for them, not inflating) are dropped.
     void TakeVersion4(const Frame& frame, bool tagUnsynchronised, bool hasTyer) {
         FrameId id = frame.Id;
@@ -265,7 +268,7 @@ private:
         if (id == "TDRC") {
             if (hasTyer || content.empty()) return;  // the reader passes over an empty frame
             id = FrameId("TYER");
-            changed = YearContent(changed ? std::string_view(*changed) : content);
+            changed = DateContents(changed ? std::string_view(*changed) : content);
         }
         if (!changed && frame.Flags == 0 && content.data() == frame.Body().data() &&
             content.size() == frame.Body().size()) {
@@ -303,15 +306,29 @@ private:
     }
 
     // A TDRC content ("2004-05-06T12:00") as the TYER content of the year the reader shows for it
-    // ("2004"; a text that does not start with four digits stays whole).
-    std::string YearContent(std::string_view content) const {
-        std::string year = ReadAlone(Frame("TYER", 0, content), codePage_).Year;
-        if (year.size() > 4 && std::all_of(year.begin(), year.begin() + 4, [](char c) { return c >= '0' && c <= '9'; }))
-            year.resize(4);
-        return EncodedText(year);
+    // ("2004"; a text that does not start with four digits stays whole). The day and month of a
+    // whole date become a TDAT frame ("0605"), the hours and minutes of its time a TIME frame
+    // ("1200"), as version 2.3 keeps them; a tag that has such a frame already keeps its own.
+    std::string DateContents(std::string_view content) {
+        const std::string date = ReadAlone(Frame("TYER", 0, content), codePage_).Year;
+        const auto digits = [&](std::size_t at, std::size_t count) {
+            return date.size() >= at + count && std::all_of(date.begin() + at, date.begin() + at + count,
+                                                            [](char c) { return c >= '0' && c <= '9'; });
+        };
+        const auto is = [&](std::size_t at, char c) { return at < date.size() && date[at] == c; };
+        if (!digits(0, 4)) return EncodedText(date);
+        if (is(4, '-') && digits(5, 2) && is(7, '-') && digits(8, 2)) {
+            if (!hasTdat_)
+                Frames.push_back(Frame::Owning("TDAT", 0, EncodedText(date.substr(8, 2) + date.substr(5, 2))));
+            if (!hasTime_ && is(10, 'T') && digits(11, 2) && is(13, ':') && digits(14, 2))
+                Frames.push_back(Frame::Owning("TIME", 0, EncodedText(date.substr(11, 2) + date.substr(14, 2))));
+        }
+        return EncodedText(date.substr(0, 4));
     }
 
     int codePage_;
+    bool hasTdat_ = false;
+    bool hasTime_ = false;
     id3v2::ContentScratch scratch_;
 };
 
@@ -321,6 +338,9 @@ std::string NewContent(const FieldFrame& field, const Id3v2Tag& values, int code
     const std::string& value = values.*field.Member;
     switch (field.Kind) {
         case Shape::Text: return EncodedText(value);
+        case Shape::UserText:  // an empty description with its terminator, then the value
+            if (IsAscii(value)) return std::string(2, '\0') + value;
+            return std::string("\x01\xFF\xFE\0\0", 5) + text::EncodeUtf16LeWithBom(value);
         case Shape::Genre: return EncodedText("(" + std::to_string(GenreIndexOf(value)) + ")" + value);
         case Shape::Url: return std::string(2, '\0') + text::EncodeCodePage(value, codePage);
         case Shape::Raw: return std::string(1, '\0') + text::EncodeCodePage(value, codePage);

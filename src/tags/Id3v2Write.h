@@ -49,6 +49,8 @@ inline constexpr std::size_t kId3v2FieldCount = 17;
 // "Hi", CommentOwner "Me"} writes COMM 00 "eng" "Me" 00 "Hi", which reads back as CommentOwner
 // "engMe". Texts are written in encoding 0 when they are plain ASCII, else in UTF-16 with a
 // byte-order mark; the link, UFID and MCDI are written in the code page, as the reader reads them.
+// TXXX holds an empty description before its value: 00 00 "Value", or 01 FF FE 00 00 and the
+// value in UTF-16 with its byte-order mark.
 struct Id3v2WriteRecord {
     Id3v2Tag Values;
     std::array<bool, kId3v2FieldCount> Keep{};

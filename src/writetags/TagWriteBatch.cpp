@@ -22,13 +22,24 @@ std::string Cut(std::string_view value, std::size_t characters) { return text::T
 
 // The title of a row: the memo line that belongs to the k-th checked row with "Взять из списка"
 // (the listed title when the memo has no such line), otherwise FieldValue on column 1.
-std::string TitleValue(const WriteTagsAnswer& answer, FileList& list, const TagWriteStep& step) {
+template <typename Value>
+std::string TitleValue(const WriteTagsAnswer& answer, FileList& list, const TagWriteStep& step, Value& value) {
     if (answer.Title == kTakeFromList) {
         const auto line = static_cast<std::size_t>(step.K - 1);
         if (line < answer.MemoLines.size()) return answer.MemoLines[line];
         return ListedValue(list.Rows()[static_cast<std::size_t>(step.Row)], ColTitle);
     }
-    return FieldValue(answer.Title, list, step.Row, ColTitle);
+    return value(answer.Title, ColTitle);
+}
+
+// FieldValue on one row, remembering in `failed` the column of the first field whose text (not
+// "Оставить как есть") gives "Error": such a row is not written.
+auto ValueOnRow(FileList& list, int row, int* failed) {
+    return [&list, row, failed](std::string_view text, int column) {
+        std::string value = FieldValue(text, list, row, column);
+        if (failed != nullptr && *failed < 0 && text != kKeepAsIs && value == kScriptError) *failed = column;
+        return value;
+    };
 }
 
 int NumberOrNone(long long n) { return n < 0 || n > kTrackMax ? 0 : static_cast<int>(n); }
@@ -87,7 +98,8 @@ int Id3v1TrackOfListed(std::string_view text) {
     return any ? NumberOrNone(value) : 0;
 }
 
-Id3v1Tag BuildId3v1Record(const WriteTagsAnswer& answer, FileList& list, const TagWriteStep& step) {
+Id3v1Tag BuildId3v1Record(const WriteTagsAnswer& answer, FileList& list, const TagWriteStep& step, int* failed) {
+    auto value = ValueOnRow(list, step.Row, failed);
     Id3v1Tag tag;
     const std::string& track = answer.Track;
     if (track == kNumberChecked) {
@@ -101,19 +113,21 @@ Id3v1Tag BuildId3v1Record(const WriteTagsAnswer& answer, FileList& list, const T
             Id3v1TrackOfListed(list.Rows()[static_cast<std::size_t>(step.Row)].Texts[ColTrack]));
     } else {
         int number = 0;
-        if (!Id3v1TrackOfNumber(EvaluateScript(track, list, step.Row), number)) number = kId3v1TrackOfNoNumber;
+        if (!Id3v1TrackOfNumber(value(track, ColTrack), number)) number = kId3v1TrackOfNoNumber;
         tag.Track = static_cast<std::uint8_t>(number);
     }
-    tag.Title = Cut(TitleValue(answer, list, step), kId3v1TextCut);
-    tag.Album = Cut(FieldValue(answer.Album, list, step.Row, ColAlbum), kId3v1TextCut);
-    tag.Artist = Cut(FieldValue(answer.Artist, list, step.Row, ColArtist), kId3v1TextCut);
-    tag.Comment = Cut(FieldValue(answer.Comment, list, step.Row, ColComment), kId3v1TextCut);
-    tag.Year = Cut(FieldValue(answer.Year, list, step.Row, ColYear), kId3v1YearCut);
-    tag.Genre = static_cast<std::uint8_t>(GenreIndexOf(FieldValue(answer.Genre, list, step.Row, ColGenre)));
+    tag.Title = Cut(TitleValue(answer, list, step, value), kId3v1TextCut);
+    tag.Album = Cut(value(answer.Album, ColAlbum), kId3v1TextCut);
+    tag.Artist = Cut(value(answer.Artist, ColArtist), kId3v1TextCut);
+    tag.Comment = Cut(value(answer.Comment, ColComment), kId3v1TextCut);
+    tag.Year = Cut(value(answer.Year, ColYear), kId3v1YearCut);
+    tag.Genre = static_cast<std::uint8_t>(GenreIndexOf(value(answer.Genre, ColGenre)));
     return tag;
 }
 
-Id3v2WriteRecord BuildId3v2Record(const WriteTagsAnswer& answer, FileList& list, const TagWriteStep& step) {
+Id3v2WriteRecord BuildId3v2Record(const WriteTagsAnswer& answer, FileList& list, const TagWriteStep& step,
+                                  int* failed) {
+    auto value = ValueOnRow(list, step.Row, failed);
     const FileRow& row = list.Rows()[static_cast<std::size_t>(step.Row)];
     const bool fromId3v2 = row.Texts[ColId3v] == "2";
     Id3v2WriteRecord record;
@@ -129,29 +143,28 @@ Id3v2WriteRecord BuildId3v2Record(const WriteTagsAnswer& answer, FileList& list,
     std::string track;
     if (answer.Track == kNumberChecked) track = TwoDigitNumber(step.K);
     else if (answer.Track == kNumberAll) track = TwoDigitNumber(step.Row + 1);
-    else if (answer.Track != kDeleteTrack) track = FieldValue(answer.Track, list, step.Row, ColTrack);
+    else if (answer.Track != kDeleteTrack) track = value(answer.Track, ColTrack);
 
-    set(Id3v2Field::Title, v.Title, TitleValue(answer, list, step), ColTitle);
-    set(Id3v2Field::Artist, v.Artist, FieldValue(answer.Artist, list, step.Row, ColArtist), ColArtist);
-    set(Id3v2Field::Album, v.Album, FieldValue(answer.Album, list, step.Row, ColAlbum), ColAlbum);
-    set(Id3v2Field::Year, v.Year, FieldValue(answer.Year, list, step.Row, ColYear), ColYear);
-    v.Comment = FieldValue(answer.Comment, list, step.Row, ColComment);
-    v.CommentOwner = FieldValue(answer.CommentOwner, list, step.Row, ColTagOwner);
+    set(Id3v2Field::Title, v.Title, TitleValue(answer, list, step, value), ColTitle);
+    set(Id3v2Field::Artist, v.Artist, value(answer.Artist, ColArtist), ColArtist);
+    set(Id3v2Field::Album, v.Album, value(answer.Album, ColAlbum), ColAlbum);
+    set(Id3v2Field::Year, v.Year, value(answer.Year, ColYear), ColYear);
+    v.Comment = value(answer.Comment, ColComment);
+    v.CommentOwner = value(answer.CommentOwner, ColTagOwner);
     record.SetKept(Id3v2Field::Comment,
                    fromId3v2 && v.Comment == row.Texts[ColComment] && v.CommentOwner == row.Texts[ColTagOwner]);
     set(Id3v2Field::Track, v.Track, std::move(track), ColTrack);
-    set(Id3v2Field::Genre, v.Genre, FieldValue(answer.Genre, list, step.Row, ColGenre), ColGenre);
-    set(Id3v2Field::URL, v.URL, FieldValue(answer.URL, list, step.Row, ColURL), ColURL);
-    set(Id3v2Field::Composer, v.Composer, FieldValue(answer.Composer, list, step.Row, ColComposer), ColComposer);
-    set(Id3v2Field::OrigArtist, v.OrigArtist, FieldValue(answer.OrigArtist, list, step.Row, ColOrigArtist),
-        ColOrigArtist);
-    set(Id3v2Field::Copyright, v.Copyright, FieldValue(answer.Copyright, list, step.Row, ColCopyRight), ColCopyRight);
-    set(Id3v2Field::EncodedBy, v.EncodedBy, FieldValue(answer.EncodedBy, list, step.Row, ColEncodedBy), ColEncodedBy);
-    set(Id3v2Field::TXXX, v.TXXX, FieldValue(answer.TXXX, list, step.Row, ColTXXX), ColTXXX);
-    set(Id3v2Field::UFID, v.UFID, FieldValue(answer.UFID, list, step.Row, ColUFID), ColUFID);
-    set(Id3v2Field::MCDI, v.MCDI, FieldValue(answer.MCDI, list, step.Row, ColMCDI), ColMCDI);
-    set(Id3v2Field::TSSE, v.TSSE, FieldValue(answer.TSSE, list, step.Row, ColTSSE), ColTSSE);
-    set(Id3v2Field::TIT1, v.TIT1, FieldValue(answer.TIT1, list, step.Row, ColTIT1), ColTIT1);
+    set(Id3v2Field::Genre, v.Genre, value(answer.Genre, ColGenre), ColGenre);
+    set(Id3v2Field::URL, v.URL, value(answer.URL, ColURL), ColURL);
+    set(Id3v2Field::Composer, v.Composer, value(answer.Composer, ColComposer), ColComposer);
+    set(Id3v2Field::OrigArtist, v.OrigArtist, value(answer.OrigArtist, ColOrigArtist), ColOrigArtist);
+    set(Id3v2Field::Copyright, v.Copyright, value(answer.Copyright, ColCopyRight), ColCopyRight);
+    set(Id3v2Field::EncodedBy, v.EncodedBy, value(answer.EncodedBy, ColEncodedBy), ColEncodedBy);
+    set(Id3v2Field::TXXX, v.TXXX, value(answer.TXXX, ColTXXX), ColTXXX);
+    set(Id3v2Field::UFID, v.UFID, value(answer.UFID, ColUFID), ColUFID);
+    set(Id3v2Field::MCDI, v.MCDI, value(answer.MCDI, ColMCDI), ColMCDI);
+    set(Id3v2Field::TSSE, v.TSSE, value(answer.TSSE, ColTSSE), ColTSSE);
+    set(Id3v2Field::TIT1, v.TIT1, value(answer.TIT1, ColTIT1), ColTIT1);
     return record;
 }
 
@@ -166,12 +179,58 @@ std::string TagFileOutcome::FailureText() const {
     else if (Prepare == kFileReadOnly && PrepareError != 0)
         text = std::string("not written: making the file writable: ") + std::strerror(PrepareError);
     else if (Prepare == kFileReadOnly) text = "not written: the file is read-only (TryChangeAttrs=0)";
+    else if (ScriptFailedColumn >= 0)
+        text = std::string("not written: the text of the ") +
+               ColumnCaptions()[static_cast<std::size_t>(ScriptFailedColumn)] + " field gives Error on this file";
     else if (!Write.Done()) text = "not written: " + TagOutcomeText(Write);
     if (Id3v1RemovalFailed()) {
         if (!text.empty()) text += "; ";
         text += "the ID3v1 tag stays: " + TagOutcomeText(*Id3v1Removal);
     }
     return text;
+}
+
+int MalformedFieldColumn(const WriteTagsAnswer& answer, const FileList& list, int sampleRow) {
+    struct Field {
+        std::string WriteTagsAnswer::*Text;
+        int Column;
+        bool V2Only;
+    };
+    using A = WriteTagsAnswer;
+    static constexpr Field kFields[] = {
+        {&A::Title, ColTitle, false},
+        {&A::Artist, ColArtist, false},
+        {&A::Album, ColAlbum, false},
+        {&A::Year, ColYear, false},
+        {&A::Track, ColTrack, false},
+        {&A::Genre, ColGenre, false},
+        {&A::Comment, ColComment, false},
+        {&A::CommentOwner, ColTagOwner, true},
+        {&A::URL, ColURL, true},
+        {&A::Composer, ColComposer, true},
+        {&A::OrigArtist, ColOrigArtist, true},
+        {&A::Copyright, ColCopyRight, true},
+        {&A::EncodedBy, ColEncodedBy, true},
+        {&A::TXXX, ColTXXX, true},
+        {&A::UFID, ColUFID, true},
+        {&A::MCDI, ColMCDI, true},
+        {&A::TSSE, ColTSSE, true},
+        {&A::TIT1, ColTIT1, true},
+    };
+    for (const Field& field : kFields) {
+        if (field.V2Only && answer.Mode == 1) continue;
+        const std::string& text = answer.*field.Text;
+        const bool keyword = text == kKeepAsIs || text == kTakeFromList || text == kNumberChecked ||
+                             text == kNumberAll || (field.Column == ColTrack && text == kDeleteTrack);
+        if (!keyword && !text.empty() && CheckScript(text, list, sampleRow) == kScriptError) return field.Column;
+    }
+    return -1;
+}
+
+std::string MalformedFieldText(int column) {
+    return std::string("Поле ") + ColumnCaptions()[static_cast<std::size_t>(column)] +
+           ": ошибка в скрипте (Error). Одиночный символ-разделитель нельзя записать как текст; чтобы тексты "
+           "не считались скриптами, очистите разделитель в настройках.";
 }
 
 WriteTagsRequest MakeWriteTagsRequest(const FileList& list, int mode) {
@@ -197,6 +256,12 @@ TagWriteBatchResult TagWriteBatch(FileList& list, int mode, WriteTagsDialogPort&
     const std::optional<WriteTagsAnswer> answer = dialog.AskWriteTags(MakeWriteTagsRequest(list, mode), list);
     if (!answer) return result;
     result.Confirmed = true;
+    if (const int malformed = MalformedFieldColumn(*answer, list, SampleRow(list)); malformed >= 0) {
+        result.Failed = true;
+        list.HostPort().ShowMessage(MalformedFieldText(malformed), kProductName, MessageIcon::Error,
+                                    MessageButtons::Ok);
+        return result;
+    }
     result.KillTags = answer->KillTags;
 
     std::vector<int> checked;
@@ -223,11 +288,18 @@ TagWriteBatchResult TagWriteBatch(FileList& list, int mode, WriteTagsDialogPort&
         step.K = static_cast<int>(i) + 1;
         file.Prepare = PrepareFileForWrite(file.Path, list.Settings().TryChangeAttrs, &file.PrepareError);
         if (file.Prepare == kFileWritable) {
+            int failed = -1;
             if (v1) {
                 ++step.Numbered;  // only files written use up a number
-                file.Write = engine.WriteId3v1(file.Path, BuildId3v1Record(*answer, list, step));
+                const Id3v1Tag tag = BuildId3v1Record(*answer, list, step, &failed);
+                if (failed < 0) file.Write = engine.WriteId3v1(file.Path, tag);
             } else {
-                file.Write = engine.WriteId3v2(file.Path, BuildId3v2Record(*answer, list, step));
+                const Id3v2WriteRecord record = BuildId3v2Record(*answer, list, step, &failed);
+                if (failed < 0) file.Write = engine.WriteId3v2(file.Path, record);
+            }
+            if (failed >= 0) {
+                file.ScriptFailedColumn = failed;
+                file.Write = {TagResult::Failed, TagStep::None, 0, {}};
             }
         }
         if (!file.Written() || file.Id3v1RemovalFailed()) result.Failed = true;

@@ -68,13 +68,26 @@ struct TagWriteStep {
 };
 
 // The ID3v1 record of one checked row (texts cut as above; Genre by GenreIndexOf).
-Id3v1Tag BuildId3v1Record(const WriteTagsAnswer& answer, FileList& list, const TagWriteStep& step);
+// With `failed`, it receives the column of the first field whose text (a script or a fixed text)
+// gives "Error" on the row, which is then not to be written (-1 when none does).
+Id3v1Tag BuildId3v1Record(const WriteTagsAnswer& answer, FileList& list, const TagWriteStep& step,
+                          int* failed = nullptr);
 
 // The ID3v2 record of one checked row (values not cut). When the row was filled from the file's
 // ID3v2 tag (ID3v column "2"), a field whose value equals the text its column shows is kept (the old
 // frame stays as it is; Comment when both the comment and its owner are unchanged); otherwise every
 // field is its new value, and an empty value removes the frame.
-Id3v2WriteRecord BuildId3v2Record(const WriteTagsAnswer& answer, FileList& list, const TagWriteStep& step);
+Id3v2WriteRecord BuildId3v2Record(const WriteTagsAnswer& answer, FileList& list, const TagWriteStep& step,
+                                  int* failed = nullptr);
+
+// The column of the first field of the answer (of the answer's mode, in the dialog's order) whose
+// text is a malformed script (CheckScript on `sampleRow` gives "Error", so it gives "Error" on every
+// row); -1 when there is none. Keywords are no scripts. Nothing is written while one is.
+int MalformedFieldColumn(const WriteTagsAnswer& answer, const FileList& list, int sampleRow);
+
+// The box of a malformed field (caption "Tagmora", error icon): "Поле Comment: ошибка в скрипте
+// (Error). ..." naming the field by its column caption.
+std::string MalformedFieldText(int column);
 
 // The request the dialog gets: the mode, N, one memo line per checked row (its file name without
 // the last four characters, as "%p0n[-4]%" gives it), CurrentFolder and the sample row.
@@ -83,9 +96,10 @@ WriteTagsRequest MakeWriteTagsRequest(const FileList& list, int mode);
 // What became of one checked row's file.
 struct TagFileOutcome {
     std::string Path;
-    int Prepare = 0;       // PrepareFileForWrite: 0 writable, -1 missing, 1 read-only
-    int PrepareError = 0;  // its errno
-    TagOutcome Write;      // the writer's outcome when Prepare is 0
+    int Prepare = 0;              // PrepareFileForWrite: 0 writable, -1 missing, 1 read-only
+    int PrepareError = 0;         // its errno
+    TagOutcome Write;             // the writer's outcome when Prepare is 0
+    int ScriptFailedColumn = -1;  // the column of a field whose text gave "Error": nothing written
     // The ID3v1 removal that KillTags asks for before the writes.
     std::optional<TagOutcome> Id3v1Removal;
     bool Reached = false;  // false for the rows after Abort (or a cancel): nothing written
@@ -105,7 +119,8 @@ struct TagWriteBatchResult {
 };
 
 // TagWriteBatch(mode): "Нет выбранных файлов." when no row is checked; otherwise sets the sample
-// row, resets the folder counters and asks the dialog (mode 1 ID3v1, 2 ID3v2). After OK: with
+// row, resets the folder counters and asks the dialog (mode 1 ID3v1, 2 ID3v2). An answer with a
+// malformed field (MalformedFieldColumn) writes nothing and shows MalformedFieldText. After OK: with
 // KillTags every checked file loses its ID3v1 tag first; then the loop of the answer's mode
 // (status text, PrepareFileForWrite by TryChangeAttrs, the record, the writer, progress
 // 100 / N * k per row; Abort in the ID3v2 writer ends the loop), ShowTotal, the summary box when

@@ -1,6 +1,8 @@
 // TWriteTagsForm and ShowWriteTagsForm.
 #include "writetags/WriteTagsForm.h"
 
+#include "writetags/TagWriteBatch.h"
+
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
@@ -359,6 +361,20 @@ bool TWriteTagsForm::AskKillTags() {
     QMessageBox box(QMessageBox::Question, QString::fromUtf8(kProductName), text, QMessageBox::Yes | QMessageBox::No,
                     this);
     return box.exec() == QMessageBox::Yes;
+}
+
+void TWriteTagsForm::accept() {
+    const int malformed = MalformedFieldColumn(Answer(), list_, sampleRow_);
+    if (malformed < 0) {
+        QDialog::accept();
+        return;
+    }
+    const std::string text = MalformedFieldText(malformed);
+    if (host_ != nullptr) {
+        host_->ShowMessage(text, kProductName, MessageIcon::Error, MessageButtons::Ok);
+        return;
+    }
+    QMessageBox::critical(this, QString::fromUtf8(kProductName), QString::fromStdString(text));
 }
 
 bool TWriteTagsForm::eventFilter(QObject* watched, QEvent* event) {

@@ -69,6 +69,10 @@ public:
     // CheckBoxKillTags toggled: checking asks whether to go on; any answer but Yes unchecks it.
     void CheckBoxKillTagsClick(bool checked);
 
+    // "Начать": closes the dialog with OK, unless a field holds a malformed script; then the box
+    // names the field and the dialog stays open.
+    void accept() override;
+
 protected:
     // Typing into the genre combo while it is pick-only opens its list at the typed text.
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -4,7 +4,10 @@
 
 #include <string>
 
+#include "CliRunner.h"
+#include "RenameFixture.h"
 #include "cli/CliCommon.h"
+#include "tags/Id3v2Read.h"
 
 namespace tagmora::cli {
 namespace {
@@ -34,6 +37,71 @@ TEST(CliEscaping, ControlCharactersNeverReachTheTerminalRaw) {
         EXPECT_EQ(EscapeField(c.Text), c.Field) << c.Field;
         EXPECT_EQ(JsonString(c.Text), c.Json) << c.Json;
     }
+}
+
+class CliFaultsTest : public test::RenameFixture {};
+
+// What a script or a shell needs to rely on: no "Error" written into a tag, a failing script
+// is a failure, a folder given twice is read once, unreadable settings and unwritable output are
+// said, and a run with nothing to do says so.
+TEST_F(CliFaultsTest, ExitCodesAndMessages) {
+    Song("d/01.mp3", "One");
+    Song("d/02.mp3", "Error");  // a title that makes "%t1%" give Error on this row only
+    test::TempDir config;
+    const std::string d = dir / "d";
+    const std::string comment =
+        "tagmora-cli write-tags: --comment: the text is a malformed script and gives Error (a lone delimiter "
+        "cannot be escaped; --set ScriptSeparator= makes every text plain); nothing was written\n";
+    struct Case {
+        std::vector<std::string> Args;
+        int Exit;
+        std::string Err;  // a line stderr holds
+        std::string Out = {};
+    };
+    const Case cases[] = {
+        {{"write-tags", "--v2", "--comment", "Rated 100%", d}, 2, comment},
+        {{"write-tags", "--v2", "--artist", "%t1%", d},
+         1,
+         d + "/02.mp3: not written: the text of the Artist field gives Error on this file\n",
+         d + "/01.mp3\n"},
+        {{"check", "%zz%", d}, 1, "", "Error\n"},
+        {{"eval", "%t1%", d}, 1, "", "One\nError\n"},
+        {{"eval", "%p1%", d, d + "/."},
+         0,
+         "tagmora-cli: " + d + "/.: skipped: the same folder as " + d + "\n",
+         "d\nd\n"},
+        {{"write-tags", "--v1", d},
+         2,
+         "tagmora-cli write-tags: nothing to write: give a field option, --titles-from or "
+         "--kill-v1\n"},
+        {{"export", "--book", "-", d},
+         2,
+         "tagmora-cli export: --book -: a workbook cannot be written to standard output\n"},
+    };
+    for (const Case& c : cases) {
+        const auto r = test::RunCli(c.Args, config.Path());
+        EXPECT_EQ(r.ExitCode, c.Exit) << c.Args[0] << " " << c.Args[1] << ": " << r.Err;
+        EXPECT_NE(r.Err.find(c.Err), std::string::npos) << r.Err;
+        if (!c.Out.empty()) EXPECT_EQ(r.Out, c.Out) << c.Args[1];
+    }
+    for (const auto& [name, artist] : {std::pair{"01.mp3", "One"}, std::pair{"02.mp3", ""}}) {
+        Id3v2Tag tag;
+        ASSERT_EQ(ReadId3v2Tag(d + "/" + name, tag, 1251), 0);
+        EXPECT_EQ(tag.Comment, "") << name;
+        EXPECT_EQ(tag.Artist, artist) << name;
+    }
+    // Output that cannot be written is said, and so are settings that cannot be read.
+    const auto full = test::RunCliTo({"list", d}, config.Path(), "/dev/full");
+    EXPECT_EQ(full.ExitCode, 1);
+    EXPECT_EQ(full.Err, "tagmora-cli: standard output: No space left on device\n");
+    test::WriteFile(config.MakeDir("tagmora") + "/user.reg", "not settings");
+    const auto unreadable = test::RunCli({"list", d}, config.Path());
+    EXPECT_EQ(unreadable.ExitCode, 2);
+    EXPECT_TRUE(unreadable.Err.starts_with("tagmora-cli: " + config.Path() +
+                                           "/tagmora/user.reg: cannot read the "
+                                           "settings: it is not a registry export"))
+        << unreadable.Err;
+    EXPECT_TRUE(unreadable.Out.empty());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // tagmora-cli export on generated folders: a new workbook, appending into it, a further sheet, and
 // the failures that leave the workbook as it was. The cells are read back through the engine.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <memory>
 #include <string>
@@ -65,7 +66,7 @@ TEST_F(CliExportTest, MakesANewBookThenAppendsAndAddsSheets) {
     EXPECT_EQ(sheet.Rows, expected);
     EXPECT_EQ(sheet.Comment, "12");
 
-    // Into the existing book: its first sheet, after the rows of the first export.
+    // Into the existing book: its sheet "Music", after the rows of the first export.
     r = RunCli({"export", "--book", Book(), Music()}, config.Path());
     ASSERT_EQ(r.ExitCode, 0) << r.Err;
     sheet = Read("Music");
@@ -99,6 +100,31 @@ TEST_F(CliExportTest, FailuresLeaveTheBookAsItWas) {
     r = RunCli({"export", "--mark", "none", "--book", dir / "other.xlsx", Music()}, config.Path());
     EXPECT_EQ(r.ExitCode, 1);
     EXPECT_EQ(r.Err, "Нет выбранных файлов.\n");
+}
+
+TEST_F(CliExportTest, AForeignBookKeepsItsFirstSheetAndAReadOnlyBookIsRefused) {
+    auto provider = MakeBuiltInSpreadsheet();
+    auto application = provider->CreateApplication(*provider->ProgId());
+    Workbook& theirs = application->AddWorkbook();
+    theirs.ActiveSheet().SetName("Data");
+    theirs.ActiveSheet().SetCellValue(2, 1, "mine");
+    theirs.SaveAs(Book());
+    ASSERT_EQ(RunCli({"export", "--book", Book(), Music()}, config.Path()).ExitCode, 0);
+    EXPECT_EQ(Read("Music").Comment, "12");
+    EXPECT_EQ(application->OpenWorkbook(Book()).SheetItem("Data").CellValue(2, 1), "mine");
+
+    // Refused by the owner's missing write bit, and by the system for a user without root's override.
+    const std::string before = test::ReadFile(Book());
+    ::chmod(Book().c_str(), 0444);
+    for (const bool plainUser : {false, true}) {
+        test::CliRunOptions how;
+        how.WithoutAccessOverride = plainUser;
+        const auto r = test::RunCliWith({"export", "--book", Book(), Music()}, config.Path(), how);
+        if (r.ExitCode == 125) GTEST_SKIP() << "cannot drop root's permission override";
+        EXPECT_EQ(r.ExitCode, 1);
+        EXPECT_NE(r.Err.find("Экспорт в книгу \"" + Book() + "\" не выполнен: "), std::string::npos) << r.Err;
+        EXPECT_EQ(test::ReadFile(Book()), before);
+    }
 }
 
 }  // namespace

@@ -64,7 +64,8 @@ TEST_F(CliWriteTagsTest, WritesId3v1TagsFieldByField) {
         EXPECT_EQ(tag.Genre, GenreIndexOf("Rock"));
     }
     // Kept tracks: "3/12" gives its leading number.
-    const auto kept = RunCli({"--set", "IncludeSubDirs=0", "write-tags", "--v1", Music()}, config.Path());
+    const auto kept =
+        RunCli({"--set", "IncludeSubDirs=0", "write-tags", "--v1", "--artist", "Someone", Music()}, config.Path());
     ASSERT_EQ(kept.ExitCode, 0) << kept.Err;
     EXPECT_EQ(V1("01 - Alpha.mp3").Track, 3);
     EXPECT_EQ(V1("01 - Alpha.mp3").Title, "Alpha");
@@ -147,7 +148,8 @@ TEST_F(CliWriteTagsTest, WritesAndRemovesId3v2Tags) {
 // writing into it and removing it fail with the reason, and the song stays byte for byte.
 TEST_F(CliWriteTagsTest, ADamagedTagIsNeitherWrittenNorRemoved) {
     const std::string damaged = Music("04 - Damaged.mp3");
-    const std::string bytes = "ID3\x03\0\0\x0f\0\0\0"s + test::SilentFrames(2) + test::Id3v1Bytes("T", "A", "", "", "", 1, 0);
+    const std::string bytes =
+        "ID3\x03\0\0\x0f\0\0\0"s + test::SilentFrames(2) + test::Id3v1Bytes("T", "A", "", "", "", 1, 0);
     test::WriteFile(damaged, bytes);
     for (const Strings& command : {Strings{"write-tags", "--v2", "--comment", "x"}, Strings{"remove-tags", "--v2"}}) {
         Strings args = {"--set", "IncludeSubDirs=0", "--set", "TAGReadSequence=2"};
@@ -166,8 +168,8 @@ TEST_F(CliWriteTagsTest, ADamagedTagIsNeitherWrittenNorRemoved) {
 TEST_F(CliWriteTagsTest, NothingCheckedAndUsageErrors) {
     const auto before = Files();
     dir.MakeDir("empty");
-    for (const Strings& args :
-         {Strings{"write-tags", "--v1", dir / "empty"}, Strings{"remove-tags", "--v2", dir / "empty"}}) {
+    for (const Strings& args : {Strings{"write-tags", "--v1", "--title", "x", dir / "empty"},
+                                Strings{"remove-tags", "--v2", dir / "empty"}}) {
         const auto r = RunCli(args, config.Path());
         EXPECT_EQ(r.ExitCode, 1) << args[0];
         EXPECT_NE(r.Err.find("Нет выбранных файлов."), std::string::npos);

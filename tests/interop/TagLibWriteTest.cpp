@@ -91,6 +91,7 @@ TEST_P(TagLibReadsOurId3v2, EveryFieldAndTheKeptPicture) {
         picture->setPicture(Picture());
         tag->addFrame(picture);
         tag->setTitle("TagLib's title");
+        tag->addFrame(TagLib::ID3v2::Frame::createTextualFrame("DATE", TagLib::StringList("2001-01-02T13:45")));
         ASSERT_TRUE(file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers, TagLib::ID3v2::v4));
     }
 
@@ -109,6 +110,7 @@ TEST_P(TagLibReadsOurId3v2, EveryFieldAndTheKeptPicture) {
         EXPECT_EQ(Utf8Of(tag->artist()), values.Artist);
         EXPECT_EQ(Utf8Of(tag->album()), values.Album);
         EXPECT_EQ(tag->year(), 2001u);
+        EXPECT_EQ(TextFrame(*tag, "TDRC"), "2001-01-02T13:45");  // TagLib's date of TYER, TDAT and TIME
         EXPECT_EQ(tag->track(), 3u);
         EXPECT_EQ(Utf8Of(tag->genre()), values.Genre);
         EXPECT_EQ(Utf8Of(tag->comment()), values.Comment);
@@ -129,9 +131,8 @@ TEST_P(TagLibReadsOurId3v2, EveryFieldAndTheKeptPicture) {
         const auto& urls = tag->frameListMap()["WXXX"];
         ASSERT_EQ(urls.size(), 1u);
         EXPECT_EQ(Utf8Of(dynamic_cast<const TagLib::ID3v2::UserUrlLinkFrame*>(urls.front())->url()), values.URL);
-        // Our TXXX frame holds the value alone, which TagLib takes as the description.
-        const auto* user = TagLib::ID3v2::UserTextIdentificationFrame::find(tag, Utf8(values.TXXX));
-        EXPECT_NE(user, nullptr);
+        const auto* user = TagLib::ID3v2::UserTextIdentificationFrame::find(tag, "");  // no description
+        EXPECT_EQ(user ? Utf8Of(user->fieldList().back()) : "<none>", values.TXXX);
         const auto& ufids = tag->frameListMap()["UFID"];
         ASSERT_EQ(ufids.size(), 1u);
         const auto* ufid = dynamic_cast<const TagLib::ID3v2::UniqueFileIdentifierFrame*>(ufids.front());

@@ -7,9 +7,12 @@ Usage: XlsxInteropTest.py XLSX_TOOL WORK_FOLDER
 2. openpyxl writes a workbook with a bold filled cell, a formula, a second sheet and a defined
    name; the engine opens it, appends rows and a sheet, saves; openpyxl finds everything there.
 3. What openpyxl saves of our workbook, the engine reads back.
+4. Cells and links the engine writes into openpyxl's workbook: link targets are URIs, a cell
+   holds at most 32,767 characters, an empty text leaves it blank, a link without text its address.
 Fails (never skips) when openpyxl is missing.
 """
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -23,6 +26,9 @@ from openpyxl.styles import Font, PatternFill
 
 TOOL = sys.argv[1]
 WORK = sys.argv[2]
+# An absolute URI of RFC 3986: a scheme, then URI characters and %XX escapes, at most one "#".
+URI = re.compile(r"^[A-Za-z][A-Za-z0-9+.-]*:([\w.~!$&'()*+,;=:@/?\[\]-]|%[0-9A-F]{2})*"
+                 r"(#([\w.~!$&'()*+,;=:@/?-]|%[0-9A-F]{2})*)?$", re.ASCII)
 
 
 def esc(text):
@@ -84,6 +90,37 @@ class WrittenByUs(unittest.TestCase):
         self.assertEqual(ws["A1"].value.replace("_x000D_", "\r"), value.replace("\x01", "_x0001_").replace("\x1f", "_x001F_"))
 
 
+class CellsAndLinks(unittest.TestCase):
+    def test_openpyxl_reads_each_cell_and_link_target(self):
+        wb = openpyxl.Workbook()
+        wb.active["B1"] = "theirs"
+        wb.active["B1"].font = Font(bold=True)
+        wb.save(path("table.xlsx"))
+        wide = "a" * 32766
+        unc = r"\\server\share\Abbey Road\#1 Кино.mp3"
+        web = "https://[::1]/a%20b%zz/ё?q=[1]#f#g"
+        # (operation, the cell's value, its link's target), a row each but their styled B1.
+        cases = [
+            (("set", 1, 2, ""), None, None),
+            (("set", 2, 1, "x" * 40000), "x" * 32767, None),
+            (("set", 3, 1, wide + "\U0001F600"), wide, None),
+            (("set", 4, 1, ""), None, None),
+            (("link", 5, 1, "http://example.com/Back & Black <1980>/01 - Hells Bells.mp3", "AC/DC"), "AC/DC",
+             "http://example.com/Back%20&%20Black%20%3C1980%3E/01%20-%20Hells%20Bells.mp3"),
+            (("link", 6, 1, unc, ""), unc, "file://server/share/Abbey%20Road/%231%20%D0%9A%D0%B8%D0%BD%D0%BE.mp3"),
+            (("link", 7, 1, web, ""), web, "https://[::1]/a%20b%25zz/%D1%91?q=%5B1%5D#f%23g"),
+        ]
+        self.assertEqual(run(("open", path("table.xlsx")), *[c[0] for c in cases], ("save",)), [])
+        ws = openpyxl.load_workbook(path("table.xlsx")).active
+        for (_, row, column, *_), value, target in cases:
+            cell = ws.cell(row, column)
+            with self.subTest(cell.coordinate):
+                self.assertEqual(cell.value, value)  # an empty text cell reads as "", a blank one as None
+                self.assertEqual(cell.hyperlink and cell.hyperlink.target, target)
+                self.assertTrue(target is None or URI.match(target), target)
+        self.assertTrue(ws["B1"].font.b)
+
+
 class WrittenByOpenpyxl(unittest.TestCase):
     def test_we_keep_what_we_do_not_change(self):
         wb = openpyxl.Workbook()
@@ -101,11 +138,11 @@ class WrittenByOpenpyxl(unittest.TestCase):
         wb.defined_names.append(openpyxl.workbook.defined_name.DefinedName("Total", attr_text="Data!$B$3"))
         wb.active = 0
         wb.save(path("openpyxl.xlsx"))
-        # Every part compressed as no writer of ours would (fastest level): an untouched part must
+        # Every part compressed as no writer of ours would (best level): an untouched part must
         # come back with exactly these compressed bytes.
         with zipfile.ZipFile(path("openpyxl.xlsx")) as src, zipfile.ZipFile(path("theirs.xlsx"), "w") as dst:
             for info in src.infolist():
-                dst.writestr(info, src.read(info.filename), zipfile.ZIP_DEFLATED, 1)
+                dst.writestr(info, src.read(info.filename), zipfile.ZIP_DEFLATED, 9)
         untouched = ["xl/styles.xml", "xl/theme/theme1.xml", "docProps/core.xml", "xl/worksheets/sheet2.xml"]
         with zipfile.ZipFile(path("theirs.xlsx")) as package:
             before = {n: (package.getinfo(n).compress_size, package.getinfo(n).CRC) for n in untouched}

@@ -244,8 +244,10 @@ TEST(Id3v2Frames, DescriptionsEndAtTheTerminatorOfTheirEncoding) {
                                           "eng"
                                           "\xFF\xFE"
                                           "O\0w\0n\0\0\0"
-                                          "\xFF\xFE\x1F\x04\x40\x04\0\0"s);
+                                          "\xFF\xFE\x1F\x04\x40\x04\0\0"s) +
+                               Id3v2Frame(3, "TXXX", "\x01\xFF\xFE\0\0\xFF\xFE\x1F\x04"s);  // empty: the value shows
     const Id3v2Tag tag = Parsed(Id3v2TagBytes(3, frames));
+    EXPECT_EQ(tag.TXXX, "П");
     EXPECT_EQ(tag.URL, "http://x.org");
     EXPECT_EQ(tag.CommentOwner, "engOwn");
     EXPECT_EQ(tag.Comment, "Пр");

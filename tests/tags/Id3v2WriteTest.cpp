@@ -344,7 +344,7 @@ TEST(WriteId3v2Tag, ReplacedCommentAndTxxxStayTheOnesShown) {
     EXPECT_EQ(BodyOf(frames, "COMM", 1), "\0deu\0Hallo"s);
     EXPECT_EQ(BodyOf(frames, "COMM", 2), "<none>");
     EXPECT_EQ(BodyOf(frames, "TXXX", 0), "\0first"s);
-    EXPECT_EQ(BodyOf(frames, "TXXX", 1), "\0replaced"s);
+    EXPECT_EQ(BodyOf(frames, "TXXX", 1), "\0\0replaced"s);
     EXPECT_EQ(BodyOf(frames, "TCON"), "<none>");
     const Id3v2Tag read = w.Read();
     EXPECT_EQ(read.Comment, "Новый");
@@ -434,18 +434,21 @@ INSTANTIATE_TEST_SUITE_P(
               "eng"
               "\xFF\xFE\x1E\x04\x3F\x04\x38\x04\x41\x04\0\0\xFF\xFE\x22\x04\x35\x04\x3A\x04\x41\x04\x42\x04"s},
              {"WXXX", "\x01\xFF\xFE\x21\x04\x41\x04\x4B\x04\x3B\x04\x3A\x04\x30\x04\0\0http://x"s}}},
-        // Data length indicator and unsynchronisation undone; status flags moved; TDRC as TYER.
+        // Data length indicator and unsynchronisation undone; status flags moved; TDRC as TYER and TDAT, TIME kept.
         OldVersionCase{"V24FlagsAndTdrc",
                        Id3v2TagBytes(4, Id3v2Frame(4, "TIT2", "\0\0\0\x06\0Title"s, 0x0001) +
                                             Id3v2Frame(4, "XXXX", Unsync(kFfBytes), 0x4002) +
+                                            Id3v2Frame(4, "TIME", "\0"s + "1200") +
                                             Id3v2Frame(4, "TDRC",
                                                        "\0"
-                                                       "2004-05-06"s)),
+                                                       "2004-05-06T12:00"s)),
                        {{"TIT2", "\0Title"s},
                         {"TYER",
                          "\0"
                          "2004"s},
-                        {"XXXX", kFfBytes}}},
+                        {"XXXX", kFfBytes},
+                        {"TIME", "\0"s + "1200"},
+                        {"TDAT", "\0"s + "0605"}}},
         // Grouping keeps its group byte; compression is redone in the version 2.3 layout.
         OldVersionCase{
             "V24GroupedAndCompressed",

@@ -127,6 +127,21 @@ private slots:
         dialog.Answer.reset();
         form->Command("RenameWindMnu")->trigger();
         QCOMPARE(dialog.ShownHistory, (std::vector<std::string>{"%t3%\\%t1%"}));
+
+        // A renaming that fails for a file shows the list again, painted and with the focus, before
+        // its summary box.
+        WriteFile(folder + "/Artist/Taken.mp3", "someone's");
+        dialog.Answer = "Taken";
+        bool listShown = false;
+        host.OnMessage = [&] {
+            listShown = form->MainList().isVisible() && form->MainList().updatesEnabled() &&
+                        form->MainList().hasFocus() && form->Model().rowCount() == 1 &&
+                        form->Model().index(0, 0).data().isValid();
+        };
+        form->activateWindow();
+        form->Command("RenameWindMnu")->trigger();
+        QCOMPARE(host.Messages.size(), std::size_t{1});
+        QVERIFY(listShown);
     }
 };
 

@@ -198,6 +198,21 @@ private slots:
         QCOMPARE(form.List().SortColumn, int(ColComment));
     }
 
+    void homeAndEndGoToTheFirstAndLastRowInTheSameColumn() {
+        UiSandbox sandbox;
+        UiFakeHost host;
+        MainForm form({.HostPort = &host, .OpenSettingsDialog = NoSettingsDialog});
+        SetRows(form, {Row("a.mp3", "Ann", "2001"), Row("b.mp3", "Bob", "2002"), Row("c.mp3", "Cy", "2003")});
+        QTableView& view = form.MainList();
+        view.setCurrentIndex(form.Model().index(1, int(ColArtist)));
+        for (const auto modifier : {Qt::NoModifier, Qt::ControlModifier}) {
+            QTest::keyClick(&view, Qt::Key_End, modifier);
+            QCOMPARE(view.currentIndex(), form.Model().index(2, int(ColArtist)));
+            QTest::keyClick(&view, Qt::Key_Home, modifier);
+            QCOMPARE(view.currentIndex(), form.Model().index(0, int(ColArtist)));
+        }
+    }
+
     void spaceTogglesTheCheckBoxOfTheCurrentRowInAnyColumn() {
         UiSandbox sandbox;
         UiFakeHost host;

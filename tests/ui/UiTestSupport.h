@@ -32,6 +32,9 @@ public:
     MessageResult ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
                               MessageButtons) override {
         Messages.push_back({text, caption, icon});
+        if (Form() != nullptr) Form()->ListForBox(true);  // as the real host does around its box
+        if (OnMessage) OnMessage();
+        if (Form() != nullptr) Form()->ListForBox(false);
         return MessageResult::Ok;
     }
     bool PickFolder(const std::string& instruction, std::string& path, bool newStyle) override {
@@ -54,6 +57,7 @@ public:
     std::vector<std::string> PickerAnswers;
     int EventsProcessed = 0;
     std::function<void()> OnProcessEvents;
+    std::function<void()> OnMessage;  // called as each box is shown
 };
 
 // A temporary folder that is this test's XDG_CONFIG_HOME (the per-user settings live in it).

@@ -179,6 +179,18 @@ private slots:
         QVERIFY(Control(form, "ComboBoxExTitles")->currentText().isEmpty());
     }
 
+    void AMalformedScriptKeepsTheDialogOpen() {
+        TWriteTagsForm form(Request(2), list, &host);
+        Control(form, "ComboBoxExComment")->setEditText(QStringLiteral("Rated 100%"));
+        form.accept();
+        QCOMPARE(form.result(), int(QDialog::Rejected));  // still open: not accepted
+        QCOMPARE(host.Messages.size(), std::size_t{1});
+        QVERIFY(host.Messages[0].Text.starts_with("Поле Comment: ошибка в скрипте (Error)."));
+        Control(form, "ComboBoxExComment")->setEditText(QStringLiteral("Rated 100"));
+        form.accept();
+        QCOMPARE(form.result(), int(QDialog::Accepted));
+    }
+
     void OpensEmptyWithTheFieldsLabelsAndItems() {
         TWriteTagsForm form(Request(2), list, &host);
         QCOMPARE(form.windowTitle(), QStringLiteral("Пакетная запись в TAG'и. Выбрано файлов - 2"));
