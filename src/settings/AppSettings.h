@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "common/Messages.h"  // kProductName
 #include "settings/SettingsStore.h"
@@ -86,6 +87,10 @@ const std::array<int, kColumnCount>& DesignedColumnWidths();
 // `error` saying what is wrong (without repeating the name), for an unknown name or a value that
 // does not convert or lies outside the field's range.
 bool SetSettingByName(AppSettings& settings, const std::string& name, const std::string& value, std::string& error);
+
+// Every name SetSettingByName takes, in the spelling of the stored values; the export columns'
+// names once per column ("ExcColHead_0" ... "ExcColNetAddr_23").
+std::vector<std::string> SettingNames();
 
 // What RunSettingsStartup needs from the window and the rest of the program.
 struct SettingsStartupPorts {
