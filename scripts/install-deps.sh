@@ -12,6 +12,7 @@ packages=(
   libtag1-dev
   clang libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core desktop-file-utils
+  zsh fish
 )
 
 missing=()

@@ -33,6 +33,12 @@ bool ParseMarkRule(const std::string& name, MarkRule& rule) {
     return false;
 }
 
+std::vector<std::string> MarkRuleNames() {
+    std::vector<std::string> names;
+    for (const auto& rule : kRules) names.emplace_back(rule.first);
+    return names;
+}
+
 int ParseMarkField(const std::string& caption) {
     const auto& captions = ColumnCaptions();
     for (int c = 0; c < kColumnCount; ++c) {

@@ -40,6 +40,8 @@ struct MarkingOptions {
 
 // The rule named by a --mark value: all, empty, full, inverse, none. False for any other.
 bool ParseMarkRule(const std::string& name, MarkRule& rule);
+// The names --mark takes, in the order of the program's menu.
+std::vector<std::string> MarkRuleNames();
 // The column of a --where: a caption of the list ("Artist", "File size", "TAG Owner"), ignoring
 // ASCII case; -1 when there is none.
 int ParseMarkField(const std::string& caption);

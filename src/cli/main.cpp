@@ -1,32 +1,40 @@
 // tagmora-cli: the command-line front end over the same core as the program. The arguments are
-// read by CLI11: --help for the program and each command, --version, and a message naming the
-// unknown or missing part for a usage error (exit code 2).
+// read by CLI11: --help for the program and each command (with examples, wrapped to the terminal),
+// -V/--version, and a message naming the unknown or missing part for a usage error (exit code 2).
 #include <cerrno>
 #include <iostream>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include <CLI/CLI.hpp>
 
 #include "cli/CliCommon.h"
+#include "cli/CliCompletion.h"
+#include "cli/CliHelp.h"
 #include "cli/CliMarking.h"
 #include "writetags/TagWriteBatch.h"
 
 namespace {
 
 constexpr const char* kDescription =
-    "Lists and works on the MP3 files of folders, as the Tagmora program does, with the settings\n"
-    "stored by the program (a --set overrides one setting for this run only). Folders are taken as\n"
-    "the program takes its own command line: as full paths; with IncludeSubDirs=1 the first folder\n"
-    "is scanned fresh and the others are added; with IncludeSubDirs=0 only the first is scanned.";
+    "Lists and works on the MP3 files of folders, as the Tagmora program does, with the settings stored by "
+    "the program (a --set before the command overrides one setting for this run only). Folders are taken as "
+    "the program takes its own command line: as full paths; with IncludeSubDirs=1 the first folder is scanned "
+    "fresh and the others are added; with IncludeSubDirs=0 only the first is scanned.";
 
 constexpr const char* kFooter =
-    "Output is tab-separated, escaped so that no tag reaches the terminal raw: \\t \\n \\r \\\\, NUL\n"
-    "as \\0, other control characters as \\xHH. Exit status: 0 done; 1 a folder that does not exist\n"
-    "or cannot be read, a file that cannot be opened or renamed, nothing checked, or output that\n"
-    "could not be written (everything else is still listed); 2 a usage error or unreadable settings.\n"
-    "Run 'tagmora-cli COMMAND --help' for the options of a command.";
+    "Output is tab-separated, escaped so that no tag reaches the terminal raw: \\t \\n \\r \\\\, NUL as \\0, "
+    "other control characters as \\xHH. Run 'tagmora-cli COMMAND --help' for the options and examples of a "
+    "command, 'man tagmora-cli' for the manual.\n"
+    "\n"
+    "Examples:\n"
+    "  tagmora-cli list ~/Music\n"
+    "  tagmora-cli --set IncludeSubDirs=0 eval '%p0%' ~/Music/Album";
+
+constexpr const char* kVersion = "tagmora-cli " TAGMORA_VERSION "\nLicense: see the README";
 
 // NAME=VALUE of a --set, split at the first "=".
 std::pair<std::string, std::string> SplitAssignment(const std::string& assignment) {
@@ -54,17 +62,17 @@ const FieldOption kFieldOptions[] = {
      "Track; also keep, delete, selected (number the checked files in list order) or all (the row's "
      "position in the list)",
      false},
-    {"--comment-owner", &A::CommentOwner, "the comment's owner (TAG Owner)", true},
-    {"--composer", &A::Composer, "Composer", true},
-    {"--orig-artist", &A::OrigArtist, "OrigArtist", true},
-    {"--copyright", &A::Copyright, "Copyright", true},
-    {"--tit1", &A::TIT1, "TIT1", true},
-    {"--tsse", &A::TSSE, "TSSE", true},
-    {"--mcdi", &A::MCDI, "MCDI", true},
-    {"--ufid", &A::UFID, "UFID", true},
-    {"--txxx", &A::TXXX, "TXXX", true},
-    {"--encoded-by", &A::EncodedBy, "EncodedBy", true},
-    {"--url", &A::URL, "URL", true},
+    {"--comment-owner", &A::CommentOwner, "the comment's owner (TAG Owner); ID3v2 only", true},
+    {"--composer", &A::Composer, "Composer; ID3v2 only", true},
+    {"--orig-artist", &A::OrigArtist, "OrigArtist; ID3v2 only", true},
+    {"--copyright", &A::Copyright, "Copyright; ID3v2 only", true},
+    {"--tit1", &A::TIT1, "TIT1; ID3v2 only", true},
+    {"--tsse", &A::TSSE, "TSSE; ID3v2 only", true},
+    {"--mcdi", &A::MCDI, "MCDI; ID3v2 only", true},
+    {"--ufid", &A::UFID, "UFID; ID3v2 only", true},
+    {"--txxx", &A::TXXX, "TXXX; ID3v2 only", true},
+    {"--encoded-by", &A::EncodedBy, "EncodedBy; ID3v2 only", true},
+    {"--url", &A::URL, "URL; ID3v2 only", true},
 };
 
 // Adds the FOLDER... arguments (one at least) of a command.
@@ -77,8 +85,11 @@ void AddFolders(CLI::App& command, std::vector<std::string>& folders) {
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
     CLI::App app(kDescription, "tagmora-cli");
+    // Before the commands are added: they take the formatter and the help flag from the program.
+    app.formatter(std::make_shared<tagmora::cli::HelpFormatter>(tagmora::cli::HelpWidth()));
+    app.set_help_flag("-h,--help", "show this help");
     app.footer(kFooter);
-    app.set_version_flag("--version", std::string("tagmora-cli ") + TAGMORA_VERSION, "show the version");
+    app.set_version_flag("-V,--version", kVersion, "show the version and the licence");
     app.require_subcommand(1);
     app.failure_message([](const CLI::App* failed, const CLI::Error& error) {
         // The help of the command the error is about (the deepest one given).
@@ -108,20 +119,28 @@ int main(int argc, char** argv) {
     tagmora::cli::RenameRequest rename;
 
     CLI::App* list = app.add_subcommand("list", "one line per row: check state (1 or 0) and the 21 column texts");
+    list->footer("Examples:\n  tagmora-cli list ~/Music\n  tagmora-cli list --json --mark empty ~/Music");
     list->add_flag("--json", json, "one JSON object per row: {\"checked\", \"path\", \"columns\"}");
     AddFolders(*list, folders);
 
     CLI::App* eval = app.add_subcommand("eval", "the script's result for every checked row, one per line");
+    eval->footer(
+        "Examples:\n  tagmora-cli eval '%p2% - %p1% - %p0n[-4]%' ~/Music\n"
+        "  tagmora-cli eval --where Artist '~' beat '%t3% - %t1%' ~/Music");
     eval->add_flag("--all", all, "every row, checked or not");
     eval->add_option("script", script, "the script, e.g. '%p1% - %t1%'")->type_name("SCRIPT")->required();
     AddFolders(*eval, folders);
 
     CLI::App* check = app.add_subcommand("check", "the script's preview on the first checked row");
+    check->footer("Example:\n  tagmora-cli check '%nn% %t1%' ~/Music/Album");
     check->add_option("script", script, "the script")->type_name("SCRIPT")->required();
     AddFolders(*check, folders);
 
     CLI::App* renameCommand = app.add_subcommand(
         "rename", "rename the checked files by the preset pattern or by a script; prints OLD<TAB>NEW per file");
+    renameCommand->footer(
+        "Examples:\n  tagmora-cli rename --preset --dry-run ~/Music/Album\n"
+        "  tagmora-cli rename --script '%t3%/%t2%/%nn% - %t1%' ~/Music");
     CLI::Option_group* how = renameCommand->add_option_group("pattern", "one of");
     how->add_flag("--preset", rename.Preset, "the preset pattern of the settings (number, artist, album, title)");
     how->add_option("--script", rename.Script,
@@ -140,8 +159,11 @@ int main(int argc, char** argv) {
         "write the ID3v1 or ID3v2 tags of the checked files, field by field as the batch tag dialog does; "
         "prints the path of each file changed");
     writeCommand->footer(
-        "Each field option takes a text or a script evaluated on each row (write --title=TEXT for a text that\n"
-        "starts with \"-\"); an empty text empties the field; a field not given is kept as the list shows it.");
+        "Each field option takes a text or a script evaluated on each row (write --title=TEXT for a text that "
+        "starts with \"-\"); an empty text empties the field; a field not given is kept as the list shows it.\n"
+        "\n"
+        "Examples:\n  tagmora-cli write-tags --v2 --album '%p1%' --track selected ~/Music/Album\n"
+        "  tagmora-cli write-tags --v1 --genre Rock --where Artist = 'Some Band' ~/Music");
     CLI::Option_group* version = writeCommand->add_option_group("version", "one of");
     bool writeV1 = false;
     bool writeV2 = false;
@@ -167,8 +189,11 @@ int main(int argc, char** argv) {
     CLI::App* removeCommand = app.add_subcommand(
         "remove-tags", "remove the ID3v1 or ID3v2 tag of the checked files; prints each file changed");
     CLI::Option_group* removeWhich = removeCommand->add_option_group("version", "one of");
-    removeWhich->add_flag("--v1{1}", removeVersion, "remove ID3v1 tags");
-    removeWhich->add_flag("--v2{2}", removeVersion, "remove ID3v2 tags");
+    removeCommand->footer("Example:\n  tagmora-cli remove-tags --v1 --mark full ~/Music");
+    removeWhich->add_flag_callback(
+        "--v1", [&removeVersion] { removeVersion = 1; }, "remove ID3v1 tags");
+    removeWhich->add_flag_callback(
+        "--v2", [&removeVersion] { removeVersion = 2; }, "remove ID3v2 tags");
     removeWhich->require_option(1);
     AddFolders(*removeCommand, folders);
 
@@ -177,10 +202,13 @@ int main(int argc, char** argv) {
         "export",
         "export the checked rows into a workbook (.xlsx) with the stored export columns; prints BOOK<TAB>SHEET");
     exportCommand->footer(
-        "The rows go to the sheet \"Music\" unless --sheet names one. A BOOK that does not exist is made; in\n"
-        "an existing BOOK they follow the rows of earlier exports, and a sheet of that exact name is added\n"
-        "when there is none (its other sheets stay as they are). A read-only BOOK is not replaced. The\n"
-        "columns are the export columns of the settings (ExcColumnsCount, ExcColHead_N, ExcColScript_N, ...).");
+        "The rows go to the sheet \"Music\" unless --sheet names one. A BOOK that does not exist is made; in "
+        "an existing BOOK they follow the rows of earlier exports, and a sheet of that exact name is added "
+        "when there is none (its other sheets stay as they are). A read-only BOOK is not replaced. The "
+        "columns are the export columns of the settings (ExcColumnsCount, ExcColHead_N, ExcColScript_N, ...).\n"
+        "\n"
+        "Examples:\n  tagmora-cli export --book music.xlsx ~/Music\n"
+        "  tagmora-cli export --book music.xlsx --sheet 1999 --where Year = 1999 ~/Music");
     exportCommand->add_option("--book", exportRequest.Book, "the workbook file")->type_name("FILE")->required();
     exportCommand->add_option("--sheet", exportRequest.Sheet, "the sheet")->type_name("NAME");
     AddFolders(*exportCommand, folders);
@@ -191,9 +219,11 @@ int main(int argc, char** argv) {
         tagmora::cli::AddMarkingOptions(*command, marking);
 
     CLI::App* settings = app.add_subcommand("settings", "the stored settings");
+    settings->footer("Example:\n  tagmora-cli --set IncludeSubDirs=0 settings init");
     settings->require_subcommand(1);
     CLI::App* init = settings->add_subcommand(
         "init", "store the first-run defaults (with the --set overrides) and a window position, once");
+    init->footer("Example:\n  tagmora-cli --set IncludeSubDirs=0 --set ReplaceSymbol=_ settings init");
     std::vector<std::string> settingNames;
     CLI::App* show = settings->add_subcommand(
         "show", "NAME=VALUE per stored setting in the store's order (the first-run defaults when none are stored)");
@@ -204,6 +234,10 @@ int main(int argc, char** argv) {
     set->add_option("NAME=VALUE", settingValues, "e.g. IncludeSubDirs=0 ShowItem=hex:01,01,...")
         ->type_name("")
         ->required();
+
+    // Not shown in the help: the build writes the shell completions from the commands defined above.
+    if (argc == 3 && std::string_view(argv[1]) == tagmora::cli::kCompletionOption)
+        return tagmora::cli::WriteCompletion(app, argv[2], std::cout) ? 0 : 2;
 
     try {
         app.parse(argc, argv);

@@ -489,6 +489,20 @@ bool SetSettingByName(AppSettings& s, const std::string& name, const std::string
     return false;
 }
 
+std::vector<std::string> SettingNames() {
+    std::vector<std::string> names;
+    for (const auto& f : kBooleanFields) names.emplace_back(f.Name);
+    for (const auto& f : kIntegerFields) names.emplace_back(f.Name);
+    for (const auto& f : kStringFields) names.emplace_back(f.Name);
+    // The names SetSettingByName reads on their own.
+    names.insert(names.end(), {"TagCodePage", "ShowItem", "HeaderWidth"});
+    for (const char* prefix :
+         {kHeadPrefix, kScriptPrefix, kGroupPrefix, kIsLinkPrefix, kIsLocalPrefix, kNetAddrPrefix}) {
+        for (int i = 0; i < kMaxExportColumns; ++i) names.push_back(prefix + std::to_string(i));
+    }
+    return names;
+}
+
 SettingsLoadResult RunSettingsStartup(AppSettings& settings, SettingsStore& store, const SettingsStartupPorts& ports) {
     const SettingsLoadResult result = LoadSettings(settings, store);
     switch (result) {

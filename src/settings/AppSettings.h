@@ -98,6 +98,10 @@ const std::array<int, kColumnCount>& DesignedColumnWidths();
 // settings dialog refuses (more than one character, a replacement among BannedChars).
 bool SetSettingByName(AppSettings& settings, const std::string& name, const std::string& value, std::string& error);
 
+// Every name SetSettingByName takes, in the spelling of the stored values; the export columns'
+// names once per column ("ExcColHead_0" ... "ExcColNetAddr_23").
+std::vector<std::string> SettingNames();
+
 // What RunSettingsStartup needs from the window and the rest of the program.
 struct SettingsStartupPorts {
     std::function<std::array<int, kColumnCount>()> CurrentColumnWidths;

@@ -83,7 +83,9 @@ TEST_F(CliFaultsTest, ExitCodesAndMessages) {
         const auto r = test::RunCli(c.Args, config.Path());
         EXPECT_EQ(r.ExitCode, c.Exit) << c.Args[0] << " " << c.Args[1] << ": " << r.Err;
         EXPECT_NE(r.Err.find(c.Err), std::string::npos) << r.Err;
-        if (!c.Out.empty()) EXPECT_EQ(r.Out, c.Out) << c.Args[1];
+        if (!c.Out.empty()) {
+            EXPECT_EQ(r.Out, c.Out) << c.Args[1];
+        }
     }
     for (const auto& [name, artist] : {std::pair{"01.mp3", "One"}, std::pair{"02.mp3", ""}}) {
         Id3v2Tag tag;

@@ -709,5 +709,17 @@ TEST(SetSettingByName, RejectsUnknownNamesAndBadValuesWithoutChangingAnything) {
     }
 }
 
+// The names the shell completion offers for --set are names SetSettingByName takes.
+TEST(SetSettingByName, TakesEveryNameOfSettingNames) {
+    const auto names = SettingNames();
+    EXPECT_EQ(names.size(), 23u + 6u * kMaxExportColumns);
+    for (const std::string& name : names) {
+        AppSettings s;
+        std::string error;
+        SetSettingByName(s, name, "?", error);
+        EXPECT_NE(error, "unknown setting") << name;
+    }
+}
+
 }  // namespace
 }  // namespace tagmora
