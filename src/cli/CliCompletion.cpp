@@ -104,7 +104,7 @@ std::string FishQuoted(const std::string& text) {
     return quoted + "'";
 }
 
-// The description inside a zsh _arguments spec or _describe item: "[", "]" and ":" escaped.
+// The description inside a zsh _arguments entry or _describe item: "[", "]" and ":" escaped.
 std::string ZshDescription(const std::string& text) {
     std::string escaped;
     for (char c : text) {
@@ -235,17 +235,17 @@ void WriteZsh(const std::vector<CommandModel>& commands, std::ostream& out) {
             << "  _arguments -C";
         for (const OptionModel& option : command.Options) {
             for (const std::string& name : option.Names) {
-                std::string spec = (option.Values > 0 ? "*" : "") + name + "[" + ZshDescription(option.Help) + "]";
+                std::string entry = (option.Values > 0 ? "*" : "") + name + "[" + ZshDescription(option.Help) + "]";
                 switch (option.Kind) {
-                    case ValueKind::Setting: spec += ":setting:_tagmora-cli_setting_names"; break;
-                    case ValueKind::Column: spec += ":column:_tagmora-cli_columns"; break;
-                    case ValueKind::Rule: spec += ":rule:_tagmora-cli_rules"; break;
-                    case ValueKind::File: spec += option.Values > 0 ? ":file:_files" : ""; break;
+                    case ValueKind::Setting: entry += ":setting:_tagmora-cli_setting_names"; break;
+                    case ValueKind::Column: entry += ":column:_tagmora-cli_columns"; break;
+                    case ValueKind::Rule: entry += ":rule:_tagmora-cli_rules"; break;
+                    case ValueKind::File: entry += option.Values > 0 ? ":file:_files" : ""; break;
                     case ValueKind::Text: break;
                 }
                 const int free = option.Values - (option.Kind == ValueKind::Text ? 0 : 1);
-                for (int i = 0; i < free; ++i) spec += ":value: ";
-                out << " \\\n    " << Quoted(spec);
+                for (int i = 0; i < free; ++i) entry += ":value: ";
+                out << " \\\n    " << Quoted(entry);
             }
         }
         if (!command.Commands.empty()) out << " \\\n    ': :->command' \\\n    '*:: :->argument'";
