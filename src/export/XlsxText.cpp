@@ -181,15 +181,22 @@ std::string LinkTarget(std::string_view address) {
     }
     bool fragment = false;
     for (std::size_t i = 0; i < rest.size(); ++i) {
+        // A run of plain characters is copied whole.
+        std::size_t plain = i;
+        while (plain < rest.size() && kPlain[static_cast<unsigned char>(rest[plain])]) ++plain;
+        out.append(rest, i, plain - i);
+        if ((i = plain) == rest.size()) break;
         const auto c = static_cast<unsigned char>(rest[i]);
-        bool keep = kPlain[c];
+        bool keep = false;
         if (share) {
             if (c == '\\') {
                 out += '/';
                 continue;
             }
-        } else if (c == '%') {
-            keep = i + 2 < rest.size() && HexValue(rest[i + 1]) >= 0 && HexValue(rest[i + 2]) >= 0;
+        } else if (c == '%' && i + 2 < rest.size() && HexValue(rest[i + 1]) >= 0 && HexValue(rest[i + 2]) >= 0) {
+            out.append(rest, i, 3);  // already encoded
+            i += 2;
+            continue;
         } else if (c == '?') {
             keep = true;
         } else if (c == '#') {
