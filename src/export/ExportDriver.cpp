@@ -43,18 +43,21 @@ std::string CellAddress(int row, int column) {
 // characters of a URL and "/" written as %XX: "/m/Ёж 1.mp3" -> "file:///m/%D0%81%D0%B6%201.mp3".
 std::string FileUrl(std::string_view path) {
     static constexpr char kHex[] = "0123456789ABCDEF";
+    const auto unreserved = [](unsigned char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+               c == '_' || c == '~' || c == '/';
+    };
     std::string url = "file://";
-    for (const char ch : path) {
-        const auto c = static_cast<unsigned char>(ch);
-        const bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                                c == '-' || c == '.' || c == '_' || c == '~' || c == '/';
-        if (unreserved) {
-            url += ch;
-        } else {
-            url += '%';
-            url += kHex[c >> 4];
-            url += kHex[c & 0x0F];
-        }
+    url.reserve(url.size() + path.size() + path.size() / 2);
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        std::size_t run = i;  // a run of unreserved characters is copied whole
+        while (run < path.size() && unreserved(static_cast<unsigned char>(path[run]))) ++run;
+        url.append(path, i, run - i);
+        if ((i = run) == path.size()) break;
+        const auto c = static_cast<unsigned char>(path[i]);
+        url += '%';
+        url += kHex[c >> 4];
+        url += kHex[c & 0x0F];
     }
     return url;
 }

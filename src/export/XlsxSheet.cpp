@@ -512,6 +512,7 @@ void SheetModel::Store(Package& package) {
     const std::string link = "<" + data.Xml.Qualified("hyperlink") + " ref=\"";
     const std::string id = "\" " + data.LinkIdName + "=\"";
     data.Xml.Store(package, [&](std::string& out) {
+        out.reserve(out.size() + data.AddedLinks.size() * (link.size() + id.size() + 16));
         for (const Data::AddedLink& added : data.AddedLinks) {
             if (added.Id.empty()) continue;
             out += link;

@@ -5,6 +5,7 @@
 #include <array>
 #include <atomic>
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <limits>
 #include <random>
@@ -208,28 +209,34 @@ std::string Relationships::Add(const std::string& type, const std::string& targe
     return id;
 }
 
-std::string Relationships::AddExternal(const std::string& type, std::string target) {
-    if (!pending_.empty() && type != pendingType_) return Add(type, target, true);
+std::string Relationships::AddExternal(const std::string& type, std::string_view target) {
+    if ((!pending_.empty() && type != pendingType_) || target.size() > UINT32_MAX)
+        return Add(type, std::string(target), true);
     if (!part_.HasRawPlace()) part_.MarkRawPlace(part_.Root());
     pendingType_ = type;
-    pending_.push_back({nextId_++, std::move(target)});
+    pending_.push_back({nextId_++, static_cast<std::uint32_t>(target.size()), pendingTargets_.size()});
+    pendingTargets_ += target;
     part_.Dirty = true;
-    return "rId" + std::to_string(pending_.back().Number);
+    char id[16] = "rId";
+    return std::string(id, std::to_chars(id + 3, id + sizeof id, pending_.back().Number).ptr);
 }
 
 void Relationships::Store(Package& package) {
     const std::string element = "<" + part_.Qualified("Relationship") + " Id=\"rId";
     std::string type;
     AppendAttributeText(type, pendingType_);
+    const std::string tail = "\" TargetMode=\"External\"/>";
     part_.Store(package, [&](std::string& out) {
+        out.reserve(out.size() + pendingTargets_.size() + pending_.size() * (element.size() + type.size() + 40));
+        char number[16];
         for (const Pending& rel : pending_) {
             out += element;
-            out += std::to_string(rel.Number);
+            out.append(number, std::to_chars(number, number + sizeof number, rel.Number).ptr);
             out += "\" Type=\"";
             out += type;
             out += "\" Target=\"";
-            AppendAttributeText(out, rel.Target);
-            out += "\" TargetMode=\"External\"/>";
+            AppendAttributeText(out, std::string_view(pendingTargets_).substr(rel.Offset, rel.Length));
+            out += tail;
         }
     });
 }

@@ -5,6 +5,7 @@
 
 #include <pugixml.hpp>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -88,7 +89,7 @@ public:
     // Adds an external relationship held as text until the part is stored, so that thousands (a
     // sheet's links) cost no node and no index entry each; its new id. ById and ByType do not see
     // it; Remove does.
-    std::string AddExternal(const std::string& type, std::string target);
+    std::string AddExternal(const std::string& type, std::string_view target);
     // Removes the relationship `id`.
     void Remove(const std::string& id);
     void Store(Package& package);
@@ -101,15 +102,18 @@ private:
     // Adds the relationship of `node` unless its id is taken.
     void Index(pugi::xml_node node);
 
-    // An external relationship added as text: its id's number and its target.
+    // An external relationship added as text: its id's number and where its target stands in
+    // pendingTargets_ (all targets in one buffer: no allocation per relationship).
     struct Pending {
         int Number;
-        std::string Target;
+        std::uint32_t Length;
+        std::size_t Offset;
     };
 
     std::string source_;
     XmlPart part_;
     std::vector<Pending> pending_;  // by number, ascending
+    std::string pendingTargets_;
     std::string pendingType_;
     std::unordered_map<std::string_view, Entry> byId_;
     int nextId_ = 1;  // above the N of every id "rIdN"
