@@ -2,8 +2,6 @@
 // rows into a sheet, with grouped outlines, hyperlinks and appending through the A1 comment.
 #include "export/ExportDriver.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
@@ -16,6 +14,7 @@
 
 #include "common/FileHelpers.h"
 #include "common/Messages.h"
+#include "platform/FileIo.h"
 #include "script/Script.h"
 
 namespace tagmora {
@@ -75,8 +74,8 @@ int StartRowOf(std::string_view comment) {
 
 // Does nothing name the file at `path` (as opposed to a file that is there but unreadable)?
 bool FileIsMissing(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR);
+    const int error = fileio::StatPath(path).Error;
+    return error == ENOENT || error == ENOTDIR;
 }
 
 // The look-ahead row: one empty row appended to the list for the time of an export, so that the
