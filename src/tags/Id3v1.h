@@ -1,12 +1,18 @@
 // The ID3v1 tag: the last 128 bytes of the file.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "tags/TagOutcome.h"
 
 namespace tagmora {
+
+// How many characters a tag write puts into ID3v1's Title, Artist, Album and Comment, and into its
+// Year (the batch dialog lets no more be typed).
+inline constexpr std::size_t kId3v1TextChars = 29;
+inline constexpr std::size_t kId3v1YearChars = 4;
 
 // Texts are UTF-8 in memory, the legacy code page on disk.
 struct Id3v1Tag {

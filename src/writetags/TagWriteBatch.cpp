@@ -116,11 +116,11 @@ Id3v1Tag BuildId3v1Record(const WriteTagsAnswer& answer, FileList& list, const T
         if (!Id3v1TrackOfNumber(value(track, ColTrack), number)) number = kId3v1TrackOfNoNumber;
         tag.Track = static_cast<std::uint8_t>(number);
     }
-    tag.Title = Cut(TitleValue(answer, list, step, value), kId3v1TextCut);
-    tag.Album = Cut(value(answer.Album, ColAlbum), kId3v1TextCut);
-    tag.Artist = Cut(value(answer.Artist, ColArtist), kId3v1TextCut);
-    tag.Comment = Cut(value(answer.Comment, ColComment), kId3v1TextCut);
-    tag.Year = Cut(value(answer.Year, ColYear), kId3v1YearCut);
+    tag.Title = Cut(TitleValue(answer, list, step, value), kId3v1TextChars);
+    tag.Album = Cut(value(answer.Album, ColAlbum), kId3v1TextChars);
+    tag.Artist = Cut(value(answer.Artist, ColArtist), kId3v1TextChars);
+    tag.Comment = Cut(value(answer.Comment, ColComment), kId3v1TextChars);
+    tag.Year = Cut(value(answer.Year, ColYear), kId3v1YearChars);
     tag.Genre = static_cast<std::uint8_t>(GenreIndexOf(value(answer.Genre, ColGenre)));
     return tag;
 }

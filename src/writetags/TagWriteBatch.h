@@ -18,17 +18,11 @@
 #include "tags/Id3v2Write.h"
 #include "writetags/TagEngine.h"
 #include "writetags/WriteTagsDialog.h"
+#include "writetags/WriteTagsKeywords.h"
 
 namespace tagmora {
 
 class FileList;
-
-// The keywords a field may hold (compared exactly).
-inline constexpr std::string_view kKeepAsIs = "Оставить как есть";
-inline constexpr std::string_view kTakeFromList = "Взять из списка";  // Title only
-inline constexpr std::string_view kDeleteTrack = "Удалить";           // Track only
-inline constexpr std::string_view kNumberChecked = "Записать в порядке выбранных файлов";
-inline constexpr std::string_view kNumberAll = "Записать в порядке всех отображенных файлов";
 
 inline constexpr const char* kStatusWritingV1 = " Запись TAGs ID3v1...";
 inline constexpr const char* kStatusWritingV2 = " Запись TAGs ID3v2...";
@@ -38,9 +32,6 @@ inline constexpr const char* kFilesUnchanged =
     "занят другим приложением и в окне настроек на вкладке \"Прочее\" установлен флажок \"При необходимости "
     "снимать атрибут \"Только чтение\" с файлов.";
 
-// The ID3v1 cut: Title, Artist, Album and Comment keep 29 characters, Year 4.
-inline constexpr std::size_t kId3v1TextCut = 29;
-inline constexpr std::size_t kId3v1YearCut = 4;
 // The ID3v1 track of a script whose result is not a whole number.
 inline constexpr int kId3v1TrackOfNoNumber = 33;
 

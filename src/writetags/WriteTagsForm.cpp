@@ -32,16 +32,19 @@
 #include "filelist/FileList.h"
 #include "script/Script.h"
 #include "tags/Genres.h"
+#include "tags/Id3v1.h"
+#include "writetags/WriteTagsKeywords.h"
 
 namespace tagmora {
 namespace {
 
-const QString kKeep = QStringLiteral("Оставить как есть");
-const QString kFromList = QStringLiteral("Взять из списка");
+QString FromView(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+const QString kKeep = FromView(kKeepAsIs);
+const QString kFromList = FromView(kTakeFromList);
 const QString kModeId3v1 = QStringLiteral("ID3v 1");
 const QString kModeId3v2 = QStringLiteral("ID3v 2");
 constexpr const char* kKillTagsQuestion = "Будут удалены ID3 v1 в выбранных файлах. Продолжить?";
-constexpr int kId3v1TextLimit = 29;
 // QLineEdit's own default: no limit worth the name.
 constexpr int kNoTextLimit = 32767;
 
@@ -72,7 +75,7 @@ void MakeField(QComboBox* combo) {
     });
 }
 
-void AddItems(QComboBox* combo, std::initializer_list<QString> items) {
+void AddItems(QComboBox* combo, const QStringList& items) {
     for (const QString& item : items) combo->addItem(item);
     combo->view()->setMinimumWidth(combo->view()->sizeHintForColumn(0) + 8);
     combo->setCurrentIndex(-1);
@@ -213,8 +216,9 @@ TWriteTagsForm::TWriteTagsForm(const WriteTagsRequest& request, const FileList& 
     AddItems(ComboBoxExAlbum, {QString::fromStdString(PathPart(request.CurrentFolder, 0)), kKeep});
     AddItems(ComboBoxExYear, {kKeep});
     AddItems(ComboBoxExComment, {kKeep});
-    AddItems(ComboBoxExTrack, {kKeep, QStringLiteral("Удалить"), QStringLiteral("Записать в порядке выбранных файлов"),
-                               QStringLiteral("Записать в порядке всех отображенных файлов")});
+    QStringList trackItems;
+    for (const std::string_view item : kTrackItems) trackItems << FromView(item);
+    AddItems(ComboBoxExTrack, trackItems);
     for (QComboBox* combo : id3v2Fields_) AddItems(combo, {kKeep});
     for (const std::string& name : SortedGenres()) ComboBoxGenre->addItem(QString::fromStdString(name));
     ComboBoxGenre->addItem(kKeep);
@@ -290,7 +294,7 @@ void TWriteTagsForm::SetUpMode(int mode) {
         ComboBoxGenre->setEditText(genre);
     }
     for (QComboBox* combo : {ComboBoxExArtist, ComboBoxExAlbum, ComboBoxExComment}) {
-        combo->lineEdit()->setMaxLength(id3v1 ? kId3v1TextLimit : kNoTextLimit);
+        combo->lineEdit()->setMaxLength(id3v1 ? static_cast<int>(kId3v1TextChars) : kNoTextLimit);
     }
     for (std::size_t i = 0; i < id3v2Fields_.size(); ++i) {
         id3v2Fields_[i]->setVisible(!id3v1);
