@@ -31,13 +31,7 @@ MessageResult CliHost::ShowMessage(const std::string& text, const std::string& c
     std::replace(oneLine.begin(), oneLine.end(), '\n', ' ');
     std::replace(oneLine.begin(), oneLine.end(), '\r', ' ');
     err_ << caption << ": " << EscapeField(oneLine) << '\n';
-    switch (buttons) {
-        case MessageButtons::OkCancel: return MessageResult::Cancel;
-        case MessageButtons::YesNo: return MessageResult::No;
-        case MessageButtons::AbortRetryIgnore: return MessageResult::Abort;
-        case MessageButtons::Ok: break;
-    }
-    return MessageResult::Ok;
+    return ClosedBoxAnswer(buttons);  // no one answers
 }
 
 namespace {

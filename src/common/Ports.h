@@ -30,6 +30,18 @@ enum class MessageIcon { None, Information, Warning, Error, Question };
 enum class MessageButtons { Ok, OkCancel, YesNo, AbortRetryIgnore };
 enum class MessageResult { Ok, Cancel, Yes, No, Abort, Retry, Ignore };
 
+// The answer of a box closed without a button (Escape, the window's close button), and of a box
+// that no one can answer (the command line): the one that changes least.
+constexpr MessageResult ClosedBoxAnswer(MessageButtons buttons) {
+    switch (buttons) {
+        case MessageButtons::OkCancel: return MessageResult::Cancel;
+        case MessageButtons::YesNo: return MessageResult::No;
+        case MessageButtons::AbortRetryIgnore: return MessageResult::Abort;
+        case MessageButtons::Ok: break;
+    }
+    return MessageResult::Ok;
+}
+
 // The host: what the core asks of the window and the user.
 class Host {
 public:

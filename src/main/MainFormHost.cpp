@@ -45,14 +45,7 @@ MessageResult BoxResult(int pressed, MessageButtons buttons) {
         case QMessageBox::Ignore: return MessageResult::Ignore;
         default: break;
     }
-    // Closed without a button (Escape on a box without a cancel button): the box's escape answer.
-    switch (buttons) {
-        case MessageButtons::OkCancel: return MessageResult::Cancel;
-        case MessageButtons::YesNo: return MessageResult::No;
-        case MessageButtons::AbortRetryIgnore: return MessageResult::Abort;
-        case MessageButtons::Ok: break;
-    }
-    return MessageResult::Ok;
+    return ClosedBoxAnswer(buttons);  // closed without a button
 }
 
 }  // namespace
