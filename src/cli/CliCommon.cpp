@@ -121,7 +121,7 @@ CliSession::CliSession(std::ostream& out, std::ostream& err, const std::string& 
 bool LoadSessionSettings(CliSession& session, const std::vector<std::pair<std::string, std::string>>& sets) {
     const std::string userHive = FileSettingsStore::DefaultUserHivePath();
     if (const std::string problem = RegFileProblem(userHive); !problem.empty()) {
-        session.Say(userHive, "cannot read the settings: " + problem);
+        session.Say(userHive, say::kCannotReadSettings + problem);
         return false;
     }
     session.LoadResult = LoadSettings(session.Settings, session.Store);
@@ -166,9 +166,8 @@ std::vector<std::string> FoldersOnce(CliSession& session, const std::vector<std:
                    (session.Settings.IncludeSubDirs && here.starts_with(other == "/" ? other : other + "/"));
         });
         if (earlier != real.end()) {
-            session.Say(folder, std::string("skipped: ") + (here == *earlier ? "the same folder as " : "inside ") +
-                                    kept[static_cast<std::size_t>(earlier - real.begin())] +
-                                    (here == *earlier ? "" : ", which is scanned with its subfolders"));
+            session.Say(folder,
+                        SkippedFolder(here != *earlier, kept[static_cast<std::size_t>(earlier - real.begin())]));
             continue;
         }
         kept.push_back(folder);
@@ -185,9 +184,7 @@ bool ScanAndRead(CliSession& session, const std::vector<std::string>& given) {
     // Without subfolders the program opens the first folder only.
     const std::size_t opened = session.Settings.IncludeSubDirs ? given.size() : std::min<std::size_t>(given.size(), 1);
     for (std::size_t i = opened; i < given.size(); ++i) {
-        session.Say(given[i],
-                    "skipped: without subfolders only the first folder is scanned (--set IncludeSubDirs=1 "
-                    "scans them all)");
+        session.Say(given[i], say::kSkippedWithoutSubDirs);
     }
     const std::vector<std::string> folders = FoldersOnce(
         session, std::vector<std::string>(given.begin(), given.begin() + static_cast<std::ptrdiff_t>(opened)));
@@ -200,7 +197,7 @@ bool ScanAndRead(CliSession& session, const std::vector<std::string>& given) {
         }
     }
     list.FolderNotRead = [&](const std::string& folder, int error) {
-        session.Say(folder, std::string("cannot read the folder: ") + std::strerror(error));
+        session.Say(folder, say::kCannotReadFolder + std::string(std::strerror(error)));
         complete = false;
     };
     const int errorsBefore = session.HostPort.ErrorCount();
@@ -230,7 +227,7 @@ int FinishOutput(CliSession& session, std::string& pending) {
 void ReportOutputFailure(std::string_view command, int error) {
     // A reader that closed the pipe has all it wanted: nothing to report.
     if (error == EPIPE) return;
-    std::cerr << MessageLine(command, say::kStandardOutput, error != 0 ? std::strerror(error) : "write failed")
+    std::cerr << MessageLine(command, say::kStandardOutput, error != 0 ? std::strerror(error) : say::kWriteFailed)
               << std::flush;
 }
 

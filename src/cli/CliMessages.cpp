@@ -32,6 +32,16 @@ std::string MessageLine(std::string_view command, std::string_view path, std::st
     return Lead(command) + EscapeField(path) + ": " + OneLine(reason) + '\n';
 }
 
+std::string SkippedFolder(bool inside, std::string_view earlier) {
+    return (inside ? "skipped: inside " : "skipped: the same folder as ") + std::string(earlier) +
+           (inside ? ", which is scanned with its subfolders" : "");
+}
+
+std::string TitleListMismatch(std::size_t lines, std::size_t checked) {
+    return "the title list has " + std::to_string(lines) + " lines for " + std::to_string(checked) + " checked files" +
+           (lines < checked ? "; the files without a line keep their titles" : "");
+}
+
 std::string BatchSummary(int failed, int total, std::string_view what) {
     return std::to_string(failed) + " of " + std::to_string(total) + (total == 1 ? " file " : " files ") +
            std::string(what);

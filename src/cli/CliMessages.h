@@ -34,10 +34,30 @@ inline constexpr const char* kReinstall = "the installation's data cannot be rea
 inline constexpr const char* kCannotWriteSettings = "cannot write the settings";
 inline constexpr const char* kNotStoredSetting = "not a stored setting";
 inline constexpr const char* kStandardOutput = "standard output";
+inline constexpr const char* kStandardInput = "standard input";
+inline constexpr const char* kWriteFailed = "write failed";
+inline constexpr const char* kCannotReadSettings = "cannot read the settings: ";  // and the problem
+inline constexpr const char* kCannotReadFolder = "cannot read the folder: ";      // and the reason
+inline constexpr const char* kSkippedWithoutSubDirs =
+    "skipped: without subfolders only the first folder is scanned (--set IncludeSubDirs=1 scans them all)";
+inline constexpr const char* kMalformedField =
+    "the text is a malformed script and gives Error (a lone delimiter cannot be escaped; --set ScriptSeparator= "
+    "makes every text plain); nothing was written";
+inline constexpr const char* kNotChanged = "not changed: ";  // and the reason
+inline constexpr const char* kTagStays = "the tag stays: ";  // and the reason
+inline constexpr const char* kNotRenamed = "not renamed";
+inline constexpr const char* kWouldNotBeRenamed = "would not be renamed";
+inline constexpr const char* kExpectedAssignment = "expected NAME=VALUE";
 inline constexpr const char* kBackupFound =
     "a backup copy left by an interrupted tag write: compare it with the file beside it and delete the one "
     "not needed";
 }  // namespace say
+
+// A folder operand scanned already: "skipped: the same folder as EARLIER", or with `inside`
+// "skipped: inside EARLIER, which is scanned with its subfolders".
+std::string SkippedFolder(bool inside, std::string_view earlier);
+// "the title list has 2 lines for 3 checked files; the files without a line keep their titles".
+std::string TitleListMismatch(std::size_t lines, std::size_t checked);
 
 // The one line that sums up a batch in which files failed, after their own lines: "2 of 5 files
 // not renamed". `what` says what did not happen to them.

@@ -42,7 +42,7 @@ int Report(CliSession& session, const std::vector<RenamePlanItem>& plan, const s
     }
     if (failed > 0) {
         session.Say(
-            BatchSummary(failed, static_cast<int>(errors.size()), dryRun ? "would not be renamed" : "not renamed"));
+            BatchSummary(failed, static_cast<int>(errors.size()), dryRun ? say::kWouldNotBeRenamed : say::kNotRenamed));
     }
     session.Out << out;
     session.Out.flush();

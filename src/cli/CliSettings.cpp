@@ -58,7 +58,7 @@ int RunSettingsSet(CliSession& session, const std::vector<std::string>& assignme
     for (const std::string& assignment : assignments) {
         const std::size_t eq = assignment.find('=');
         if (eq == std::string::npos || eq == 0) {
-            refuse(assignment, "expected NAME=VALUE");
+            refuse(assignment, say::kExpectedAssignment);
             continue;
         }
         const std::string name = assignment.substr(0, eq);

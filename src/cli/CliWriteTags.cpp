@@ -153,7 +153,7 @@ int RunWriteTags(CliSession& session, const WriteTagsCliRequest& request, const 
         if (!fromInput) file.open(request.TitlesFrom, std::ios::binary);
         if ((!fromInput && !file) || !ReadLines(fromInput ? std::cin : file, answer.MemoLines, error)) {
             if (!fromInput && !file) error = errno;
-            session.Say(fromInput ? "standard input" : request.TitlesFrom, std::strerror(error));
+            session.Say(fromInput ? say::kStandardInput : request.TitlesFrom, std::strerror(error));
             return 1;
         }
         answer.Title = std::string(kTakeFromList);
@@ -161,17 +161,13 @@ int RunWriteTags(CliSession& session, const WriteTagsCliRequest& request, const 
     const bool complete = ScanAndRead(session, folders);
     if (NothingChecked(session)) return NothingCheckedExit(complete);
     if (const int malformed = MalformedFieldColumn(answer, session.List, SampleRow(session.List)); malformed >= 0) {
-        session.Say(OptionOfColumn(malformed),
-                    "the text is a malformed script and gives Error (a lone delimiter cannot be escaped; "
-                    "--set ScriptSeparator= makes every text plain); nothing was written");
+        session.Say(OptionOfColumn(malformed), say::kMalformedField);
         return 2;
     }
     if (!request.TitlesFrom.empty()) {
         const auto checked = static_cast<std::size_t>(session.List.CountCheckedRows());
         if (answer.MemoLines.size() != checked) {
-            session.Say("the title list has " + std::to_string(answer.MemoLines.size()) + " lines for " +
-                        std::to_string(checked) + " checked files" +
-                        (answer.MemoLines.size() < checked ? "; the files without a line keep their titles" : ""));
+            session.Say(TitleListMismatch(answer.MemoLines.size(), checked));
         }
     }
 
@@ -221,7 +217,7 @@ int RunRemoveTags(CliSession& session, int version, const std::vector<std::strin
         } else if (result != TagResult::NoTag) {
             ++failed;
             const std::string failure =
-                (result == TagResult::Missing ? "not changed: " : "the tag stays: ") + TagOutcomeText(file.Outcome);
+                (result == TagResult::Missing ? say::kNotChanged : say::kTagStays) + TagOutcomeText(file.Outcome);
             session.Say(file.Path, failure);
             if (session.Json) AppendFileResult(session, out, file.Path, {}, failure);
         }
