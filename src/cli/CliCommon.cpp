@@ -408,10 +408,7 @@ std::string RowFieldsJson(const FileRow& row) {
             fields.Text(key, c == ColTitle && !hasTag ? std::string_view() : std::string_view(text));
         }
     }
-    fields.Bool("has_tag", hasTag);
-    std::string object = fields.Line();
-    object.pop_back();
-    return object;
+    return fields.Bool("has_tag", hasTag).Object();
 }
 
 }  // namespace tagmora::cli

@@ -148,8 +148,9 @@ public:
     JsonLine& Texts(std::string_view key, const std::vector<std::string>& values);
     // A value written as it is (an array or object already in JSON).
     JsonLine& Raw(std::string_view key, std::string_view json);
-    // The object and a line feed.
-    std::string Line() const { return text_ + "}\n"; }
+    // The object, and the object with a line feed.
+    std::string Object() const { return text_ + "}"; }
+    std::string Line() const { return Object() + "\n"; }
 
 private:
     void Key(std::string_view key);

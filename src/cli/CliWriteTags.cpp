@@ -77,43 +77,33 @@ std::string OptionOfColumn(int column) {
     return option;
 }
 
-// The texts of the checked rows by path, taken before a batch changes their files.
+// The texts of the rows by path: taken before a batch changes the files, and after it has read
+// them again.
 using RowTexts = std::map<std::string, std::array<std::string, kColumnCount>>;
 
-RowTexts CheckedRowTexts(const FileList& list) {
+RowTexts RowTextsByPath(const FileList& list) {
     RowTexts texts;
     for (const FileRow& row : list.Rows()) {
-        if (!row.Checked) continue;
         auto& columns = texts[row.Path];
         for (int c = 0; c < kColumnCount; ++c) columns[static_cast<std::size_t>(c)] = row.ColumnText(c);
     }
     return texts;
 }
 
-// The keys of the tag fields whose text the list shows changed now that the batch has read the
-// rows again (the file name and size are no tag fields).
+// The keys of the tag fields whose text the list shows changed (the file name and size are no
+// tag fields).
 std::vector<std::string> ChangedFields(const RowTexts& before, const RowTexts& after, const std::string& path) {
-    std::vector<std::string> keys;
+    static const std::array<std::string, kColumnCount> kNone;
     const auto old = before.find(path);
     const auto now = after.find(path);
+    const auto& oldTexts = old == before.end() ? kNone : old->second;
+    const auto& newTexts = now == after.end() ? kNone : now->second;
+    std::vector<std::string> keys;
     for (int c = 0; c < kColumnCount; ++c) {
-        if (c == ColFile || c == ColFileSize) continue;
         const auto i = static_cast<std::size_t>(c);
-        const std::string none;
-        if ((old == before.end() ? none : old->second[i]) != (now == after.end() ? none : now->second[i]))
-            keys.emplace_back(FieldKeys()[i]);
+        if (c != ColFile && c != ColFileSize && oldTexts[i] != newTexts[i]) keys.emplace_back(FieldKeys()[i]);
     }
     return keys;
-}
-
-// The texts of every row by path, as the batch left them.
-RowTexts AllRowTexts(const FileList& list) {
-    RowTexts texts;
-    for (const FileRow& row : list.Rows()) {
-        auto& columns = texts[row.Path];
-        for (int c = 0; c < kColumnCount; ++c) columns[static_cast<std::size_t>(c)] = row.ColumnText(c);
-    }
-    return texts;
 }
 
 // The result line of one file: its path, or with --json {"path", "changed"} or {"path", "error"}.
@@ -172,11 +162,11 @@ int RunWriteTags(CliSession& session, const WriteTagsCliRequest& request, const 
     }
 
     CliWriteTagsDialog dialog(answer, !request.TitlesFrom.empty());
-    const RowTexts before = CheckedRowTexts(session.List);
+    const RowTexts before = RowTextsByPath(session.List);
     TagWriteBatchResult result;
     session.Context.RunCommand(
         [&] { result = WriteTagsMnuClick(session.List, answer.Mode, dialog, session.Context.TagWriteSession()); });
-    const RowTexts after = AllRowTexts(session.List);
+    const RowTexts after = RowTextsByPath(session.List);
     std::string out;
     int failed = 0;
     for (const TagFileOutcome& file : result.Files) {
@@ -198,7 +188,7 @@ int RunRemoveTags(CliSession& session, int version, const std::vector<std::strin
     const bool complete = ScanAndRead(session, folders);
     if (NothingChecked(session)) return NothingCheckedExit(complete);
 
-    const RowTexts before = CheckedRowTexts(session.List);
+    const RowTexts before = RowTextsByPath(session.List);
     std::vector<TagRemovalOutcome> outcomes;
     session.HostPort.AnswerQuestionsYes = true;
     session.Context.RunCommand([&] {
@@ -207,7 +197,7 @@ int RunRemoveTags(CliSession& session, int version, const std::vector<std::strin
             version == 1 ? KillTags1MnuClick(session.List, tagSession) : KillTags2MnuClick(session.List, tagSession);
     });
     session.HostPort.AnswerQuestionsYes = false;
-    const RowTexts after = AllRowTexts(session.List);
+    const RowTexts after = RowTextsByPath(session.List);
     std::string out;
     int failed = 0;
     for (const TagRemovalOutcome& file : outcomes) {
