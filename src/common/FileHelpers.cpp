@@ -1,48 +1,19 @@
 // Text and file helpers shared by the commands.
 #include "common/FileHelpers.h"
 
-#include <cerrno>
 #include <cstdint>
-#include <cstdio>  // renameat2, RENAME_NOREPLACE (glibc 2.28 and later)
 #include <string>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "common/Text.h"
+#include "platform/FileIo.h"
 
 namespace tagmora {
 
-namespace {
-
-// Creates `folder` and every missing parent; existing folders are fine. False with errno set to
-// the cause when a folder cannot be created.
-bool CreateFolders(const std::string& folder) {
-    if (folder.empty()) return true;
-    struct stat st {};
-    if (::stat(folder.c_str(), &st) == 0) return true;
-    const std::size_t slash = folder.find_last_of('/');
-    if (slash != std::string::npos && slash > 0 && !CreateFolders(folder.substr(0, slash))) return false;
-    return ::mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST;
-}
-
-// rename without replacing: RENAME_NOREPLACE where the file system supports it, otherwise a hard
-// link to the new name (which fails on an existing target) and removal of the old name. 0 or the
-// errno value of the failure.
-int RenameNoReplace(const char* from, const char* to) {
-    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
-    if (errno != EINVAL && errno != ENOSYS) return errno;
-    if (::link(from, to) != 0) return errno;
-    if (::unlink(from) != 0) {
-        const int error = errno;
-        ::unlink(to);
-        return error;
-    }
-    return 0;
-}
-
-}  // namespace
+using fileio::ChangeMode;
+using fileio::MakeFolders;
+using fileio::PathStatus;
+using fileio::RenameNoReplace;
+using fileio::StatPath;
 
 std::string ReplaceBannedChars(std::string_view text, std::string_view replaceSymbol) {
     std::string out;
@@ -81,26 +52,24 @@ std::string FolderOfPath(std::string_view path) { return std::string(path.substr
 
 FileResult MoveFileWithFolders(const std::string& oldPath, const std::string& newPath) {
     const std::size_t slash = LastBackslashPos(newPath);
-    if (slash > 1 && !CreateFolders(newPath.substr(0, slash - 1))) return FileResult{errno};
-    return FileResult{RenameNoReplace(oldPath.c_str(), newPath.c_str())};
+    if (slash > 1) {
+        if (const int error = MakeFolders(newPath.substr(0, slash - 1)); error != 0) return FileResult{error};
+    }
+    return FileResult{RenameNoReplace(oldPath, newPath)};
 }
 
 int PrepareFileForWrite(const std::string& path, bool tryChangeAttrs, int* error) {
     int failure = 0;
     int result = kFileWritable;
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        failure = errno;
+    const PathStatus status = StatPath(path);
+    if (!status.Exists()) {
+        failure = status.Error;
         result = kFileMissing;
-    } else if ((st.st_mode & S_IWUSR) == 0) {
+    } else if ((status.Mode & 0200) == 0) {  // the owner may not write
         result = kFileReadOnly;
         if (tryChangeAttrs) {
-            const mode_t mode = (st.st_mode & 07777) | S_IWUSR;
-            if (::chmod(path.c_str(), mode) == 0) {
-                result = kFileWritable;
-            } else {
-                failure = errno;
-            }
+            failure = ChangeMode(path, status.Mode | 0200);
+            if (failure == 0) result = kFileWritable;
         }
     }
     if (error != nullptr) *error = failure;

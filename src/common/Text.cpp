@@ -101,6 +101,10 @@ std::size_t CodePointCount(std::string_view utf8) {
 bool IsValidUtf8(std::string_view s) {
     std::size_t pos = 0;
     while (pos < s.size()) {
+        if (static_cast<unsigned char>(s[pos]) < 0x80) {  // ASCII, the common case, needs no decoding
+            ++pos;
+            continue;
+        }
         const std::size_t before = pos;
         const char32_t cp = NextCodePoint(s, pos);
         if (cp == kReplacementChar && pos == before + 1) {

@@ -2,8 +2,6 @@
 // rows into a sheet, with grouped outlines, hyperlinks and appending through the A1 comment.
 #include "export/ExportDriver.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
@@ -16,6 +14,7 @@
 
 #include "common/FileHelpers.h"
 #include "common/Messages.h"
+#include "platform/FileIo.h"
 #include "script/Script.h"
 
 namespace tagmora {
@@ -43,18 +42,21 @@ std::string CellAddress(int row, int column) {
 // characters of a URL and "/" written as %XX: "/m/Ёж 1.mp3" -> "file:///m/%D0%81%D0%B6%201.mp3".
 std::string FileUrl(std::string_view path) {
     static constexpr char kHex[] = "0123456789ABCDEF";
+    const auto unreserved = [](unsigned char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+               c == '_' || c == '~' || c == '/';
+    };
     std::string url = "file://";
-    for (const char ch : path) {
-        const auto c = static_cast<unsigned char>(ch);
-        const bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                                c == '-' || c == '.' || c == '_' || c == '~' || c == '/';
-        if (unreserved) {
-            url += ch;
-        } else {
-            url += '%';
-            url += kHex[c >> 4];
-            url += kHex[c & 0x0F];
-        }
+    url.reserve(url.size() + path.size() + path.size() / 2);
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        std::size_t run = i;  // a run of unreserved characters is copied whole
+        while (run < path.size() && unreserved(static_cast<unsigned char>(path[run]))) ++run;
+        url.append(path, i, run - i);
+        if ((i = run) == path.size()) break;
+        const auto c = static_cast<unsigned char>(path[i]);
+        url += '%';
+        url += kHex[c >> 4];
+        url += kHex[c & 0x0F];
     }
     return url;
 }
@@ -72,8 +74,8 @@ int StartRowOf(std::string_view comment) {
 
 // Does nothing name the file at `path` (as opposed to a file that is there but unreadable)?
 bool FileIsMissing(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR);
+    const int error = fileio::StatPath(path).Error;
+    return error == ENOENT || error == ENOTDIR;
 }
 
 // The look-ahead row: one empty row appended to the list for the time of an export, so that the

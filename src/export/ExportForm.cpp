@@ -81,7 +81,27 @@ ExportForm::ExportForm(const ExportDialogRequest& request, ExportFormQuestions q
     resize(kMinWidth + 60, kMinHeight + 40);
     setSizeGripEnabled(true);
 
-    // Left: the column list with its two buttons.
+    // In the order of the focus chain.
+    auto* top = new QHBoxLayout;
+    top->addWidget(BuildColumnsBox(), 2);
+    auto* right = new QVBoxLayout;
+    right->addWidget(BuildScriptBox());
+    right->addWidget(BuildFormatBox(), 1);
+    top->addLayout(right, 3);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top, 1);
+    BuildBookRows(layout);
+    SetSheetControlsVisible(false);
+    ConnectControls();
+    AddKeys();
+
+    ClampExportColumnCount(request_.Settings);
+    FillColumnList(0);
+    ColumnsList->setFocus();
+}
+
+// Left: the column list with its two buttons.
+QGroupBox* ExportForm::BuildColumnsBox() {
     auto* columnsBox = new QGroupBox(QStringLiteral("Столбцы"), this);
     columnsBox->setObjectName(QStringLiteral("ColumnsBox"));
     ColumnsList = new QListWidget(columnsBox);
@@ -97,15 +117,22 @@ ExportForm::ExportForm(const ExportDialogRequest& request, ExportFormQuestions q
     auto* columnsLayout = new QVBoxLayout(columnsBox);
     columnsLayout->addWidget(ColumnsList, 1);
     columnsLayout->addLayout(listButtons);
+    return columnsBox;
+}
 
-    // Right: the script, then the head, the flags and the network address.
+// Right, above: the script of the selected column.
+QGroupBox* ExportForm::BuildScriptBox() {
     auto* scriptBox = new QGroupBox(QStringLiteral("Содержимое"), this);
     scriptBox->setObjectName(QStringLiteral("ScriptBox"));
     ScriptEdit = new QLineEdit(scriptBox);
     ScriptEdit->setObjectName(QStringLiteral("ScriptEdit"));
     auto* scriptLayout = new QVBoxLayout(scriptBox);
     scriptLayout->addWidget(ScriptEdit);
+    return scriptBox;
+}
 
+// Right, below: the head, the flags and the network address.
+QGroupBox* ExportForm::BuildFormatBox() {
     auto* formatBox = new QGroupBox(QStringLiteral("Вид и формат"), this);
     formatBox->setObjectName(QStringLiteral("FormatBox"));
     auto* headLabel = new QLabel(QStringLiteral("Заголовок"), formatBox);
@@ -134,15 +161,11 @@ ExportForm::ExportForm(const ExportDialogRequest& request, ExportFormQuestions q
     formatLayout->addWidget(NetAddrEdit, 4, 1);
     formatLayout->setColumnStretch(1, 1);
     formatLayout->setRowStretch(5, 1);
+    return formatBox;
+}
 
-    auto* right = new QVBoxLayout;
-    right->addWidget(scriptBox);
-    right->addWidget(formatBox, 1);
-    auto* top = new QHBoxLayout;
-    top->addWidget(columnsBox, 2);
-    top->addLayout(right, 3);
-
-    // Below: the workbook, the sheet and the two closing buttons.
+// Below: the workbook, the sheet and the two closing buttons, added to `layout`.
+void ExportForm::BuildBookRows(QVBoxLayout* layout) {
     ExportLabel = new QLabel(QStringLiteral("Экспорт"), this);
     ExportLabel->setObjectName(QStringLiteral("ExportLabel"));
     NewBookButton = BookButton(kNewBook, "NewBookButton", this);
@@ -173,14 +196,12 @@ ExportForm::ExportForm(const ExportDialogRequest& request, ExportFormQuestions q
     bottom->addStretch(0);
     bottom->addWidget(StartButton);
     bottom->addWidget(CancelButton);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top, 1);
     layout->addWidget(ExportLabel);
     layout->addLayout(books);
     layout->addLayout(bottom);
-    SetSheetControlsVisible(false);
+}
 
+void ExportForm::ConnectControls() {
     // The previews follow every change of their text.
     connect(ScriptEdit, &QLineEdit::textChanged, this, [this](const QString& text) {
         ScriptEdit->setToolTip(
@@ -213,7 +234,9 @@ ExportForm::ExportForm(const ExportDialogRequest& request, ExportFormQuestions q
             [this](const QString& text) { StartButton->setEnabled(!text.isEmpty()); });
     connect(StartButton, &QPushButton::clicked, this, &ExportForm::StartButtonClick);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+}
 
+void ExportForm::AddKeys() {
     const auto addKey = [this](Qt::Key key, auto action) {
         auto* shortcut = new QShortcut(QKeySequence(key), this);
         connect(shortcut, &QShortcut::activated, this, action);
@@ -223,10 +246,6 @@ ExportForm::ExportForm(const ExportDialogRequest& request, ExportFormQuestions q
     addKey(Qt::Key_F1, [this] {
         if (request_.OpenHelp) request_.OpenHelp();
     });
-
-    ClampExportColumnCount(request_.Settings);
-    FillColumnList(0);
-    ColumnsList->setFocus();
 }
 
 void ExportForm::FillColumnList(int index) {

@@ -12,11 +12,13 @@
 class QCheckBox;
 class QComboBox;
 class QEvent;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QShowEvent;
+class QVBoxLayout;
 class QWidget;
 
 namespace tagmora {
@@ -73,6 +75,13 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The dialog's groups of controls, built by the constructor in turn.
+    QGroupBox* BuildColumnsBox();
+    QGroupBox* BuildScriptBox();
+    QGroupBox* BuildFormatBox();
+    void BuildBookRows(QVBoxLayout* layout);
+    void ConnectControls();
+    void AddKeys();
     void ApplyVisibility();
     void SetSheetControlsVisible(bool visible);
 

@@ -3,9 +3,14 @@
 #include "export/XlsxPackage.h"
 
 #include <zip.h>
+#include <zlib.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstring>
 #include <set>
+#include <system_error>
+#include <thread>
 
 #include "common/Text.h"
 #include "export/Spreadsheet.h"
@@ -52,6 +57,104 @@ struct ZipCloser {
     void operator()(zip_t* zip) const { zip_discard(zip); }
 };
 using ZipPtr = std::unique_ptr<zip_t, ZipCloser>;
+
+// A part deflated ahead of the archive: its raw deflate stream, CRC and size.
+struct Deflated {
+    const std::string* Bytes = nullptr;
+    std::string Data;
+    zip_uint32_t Crc = 0;
+    bool Ok = false;
+};
+
+// Deflates at the fastest level: the parts written are long runs of like elements (a row, a link
+// and its relationship per file), which it packs about a fifth larger than the default level
+// does, in a third of the time.
+void Deflate(Deflated& part) {
+    const std::string& in = *part.Bytes;
+    part.Crc = static_cast<zip_uint32_t>(crc32_z(0, reinterpret_cast<const Bytef*>(in.data()), in.size()));
+    z_stream stream{};
+    if (deflateInit2(&stream, 1, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) return;
+    // The output grows as it fills: such parts pack to a tenth or less, so the bound is not taken.
+    part.Data.resize(in.size() / 8 + 64);
+    std::size_t fed = 0;
+    int status = Z_OK;
+    while (status == Z_OK || status == Z_BUF_ERROR) {
+        if (stream.avail_in == 0) {  // zlib counts in 32 bits: the input goes in slices
+            const std::size_t slice = std::min<std::size_t>(in.size() - fed, 1u << 30);
+            stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data() + fed));
+            stream.avail_in = static_cast<uInt>(slice);
+            fed += slice;
+        }
+        if (stream.total_out == part.Data.size()) part.Data.resize(part.Data.size() * 2);
+        stream.next_out = reinterpret_cast<Bytef*>(part.Data.data() + stream.total_out);
+        stream.avail_out = static_cast<uInt>(std::min<std::size_t>(part.Data.size() - stream.total_out, 1u << 30));
+        status = deflate(&stream, fed == in.size() ? Z_FINISH : Z_NO_FLUSH);
+    }
+    part.Ok = status == Z_STREAM_END;
+    part.Data.resize(stream.total_out);
+    deflateEnd(&stream);
+}
+
+// Deflates the parts on as many threads as there are processors (at most one per part), so that a
+// sheet and its long relationship list are packed side by side.
+void DeflateAll(std::vector<Deflated>& parts) {
+    if (parts.empty()) return;
+    // The largest first, so that the threads end together.
+    std::vector<Deflated*> order;
+    for (Deflated& part : parts) order.push_back(&part);
+    std::sort(order.begin(), order.end(), [](auto* a, auto* b) { return a->Bytes->size() > b->Bytes->size(); });
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t i = next++; i < order.size(); i = next++) Deflate(*order[i]);
+    };
+    const std::size_t helpers =
+        std::min<std::size_t>(parts.size(), std::max(1u, std::thread::hardware_concurrency())) - 1;
+    std::vector<std::thread> threads;
+    try {
+        for (std::size_t i = 0; i < helpers; ++i) threads.emplace_back(work);
+    } catch (const std::system_error&) {
+        // Fewer threads, or this one alone, do the rest.
+    }
+    work();
+    for (std::thread& thread : threads) thread.join();
+}
+
+// A libzip source that hands a deflated part over as it is, with its sizes and CRC, so that the
+// archive stores it without packing it again.
+struct DeflatedSourceState {
+    const Deflated* Part;
+    std::size_t At;
+};
+
+zip_int64_t DeflatedSource(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command) {
+    auto* reading = static_cast<DeflatedSourceState*>(state);
+    switch (command) {
+        case ZIP_SOURCE_OPEN: reading->At = 0; return 0;
+        case ZIP_SOURCE_READ: {
+            const std::size_t n = std::min<std::size_t>(length, reading->Part->Data.size() - reading->At);
+            std::memcpy(data, reading->Part->Data.data() + reading->At, n);
+            reading->At += n;
+            return static_cast<zip_int64_t>(n);
+        }
+        case ZIP_SOURCE_CLOSE: return 0;
+        case ZIP_SOURCE_STAT: {
+            auto* stat = static_cast<zip_stat_t*>(data);
+            zip_stat_init(stat);
+            stat->size = reading->Part->Bytes->size();
+            stat->comp_size = reading->Part->Data.size();
+            stat->comp_method = ZIP_CM_DEFLATE;
+            stat->crc = reading->Part->Crc;
+            stat->valid |= ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC;
+            return sizeof(zip_stat_t);
+        }
+        case ZIP_SOURCE_ERROR: return 2 * sizeof(int);
+        case ZIP_SOURCE_FREE: delete reading; return 0;
+        case ZIP_SOURCE_SUPPORTS:
+            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                                  ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+        default: return -1;
+    }
+}
 
 }  // namespace
 
@@ -173,24 +276,29 @@ std::string Package::Write() const {
         zip_source_free(buffer);
         Fail(reason, english);
     };
-    const auto addNew = [&](const std::string& name, const std::string& bytes) {
-        zip_source_t* source = zip_source_buffer(out, bytes.data(), bytes.size(), 0);
-        const zip_int64_t index =
-            source == nullptr ? -1 : zip_file_add(out, name.c_str(), source, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE);
-        if (index < 0) {
+    // The new parts, deflated first, all at once.
+    std::vector<Deflated> deflated;
+    std::map<std::string, std::size_t> deflatedIndex;
+    for (const auto& [name, bytes] : impl_->replaced) {
+        if (impl_->removed.count(name) != 0) continue;
+        deflatedIndex.emplace(name, deflated.size());
+        deflated.emplace_back().Bytes = &bytes;
+    }
+    DeflateAll(deflated);
+    const auto addNew = [&](const std::string& name) {
+        const Deflated& part = deflated[deflatedIndex.at(name)];
+        if (!part.Ok) fail("не удалось сжать часть " + name, "cannot compress the part " + name);
+        zip_source_t* source = zip_source_function(out, DeflatedSource, new DeflatedSourceState{&part, 0});
+        if (source == nullptr || zip_file_add(out, name.c_str(), source, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE) < 0) {
             if (source != nullptr) zip_source_free(source);
             fail("не удалось добавить в архив часть " + name, "cannot add the part " + name + " to the archive");
         }
-        // The fastest level: the parts written are long runs of like elements (a row, a link and its
-        // relationship per file), which it packs about a fifth larger than the default level does,
-        // in a third of the time.
-        zip_set_file_compression(out, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 1);
     };
     for (std::size_t i = 0; i < impl_->names.size(); ++i) {
         const std::string& name = impl_->names[i];
         if (impl_->removed.count(name) != 0) continue;
-        if (const auto found = impl_->replaced.find(name); found != impl_->replaced.end()) {
-            addNew(name, found->second);
+        if (impl_->replaced.count(name) != 0) {
+            addNew(name);
             continue;
         }
         zip_source_t* source = zip_source_zip(out, impl_->zip.get(), i, ZIP_FL_COMPRESSED, 0, -1);
@@ -200,7 +308,7 @@ std::string Package::Write() const {
         }
     }
     for (const auto& name : impl_->added)
-        if (impl_->removed.count(name) == 0) addNew(name, impl_->replaced.at(name));
+        if (impl_->removed.count(name) == 0) addNew(name);
     if (zip_close(out) != 0) {
         const std::string reason = zip_strerror(out);
         fail("не удалось записать архив: " + reason, "cannot write the archive: " + reason);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "common/Text.h"
 #include "export/XlsxWorkbook.h"
@@ -68,10 +69,22 @@ struct SheetModel::Data {
     std::string VmlPart;
     std::string Vml;
     bool VmlDirty = false;
-    // Once a link has been added: the hyperlinks element, its links by cell, the relationship type
-    // of a link and the name of a link's relationship id attribute ("r:id").
+    // Once a link has been added: the hyperlinks element, the links added (written as text when
+    // the sheet is stored; a replaced one keeps an empty id), every link by cell (the element's own
+    // or an added one), the relationship type of a link and the name of a link's relationship id
+    // attribute ("r:id").
+    struct AddedLink {
+        int Row;
+        int Column;
+        std::string Id;
+    };
+    struct LinkPlace {
+        pugi::xml_node Node;
+        std::size_t Added = 0;  // when there is no node
+    };
     pugi::xml_node Links;
-    std::unordered_map<std::int64_t, pugi::xml_node> LinkByCell;
+    std::vector<AddedLink> AddedLinks;
+    std::unordered_map<std::int64_t, LinkPlace> LinkByCell;
     std::string LinkType;
     std::string LinkIdName;
 };
@@ -452,22 +465,27 @@ void SheetModel::AddHyperlink(int row, int column, const std::string& address, c
         if (!data.Links) data.Links = InsertInOrder("hyperlinks");
         for (pugi::xml_node link : data.Links.children()) {
             int r = 0, c = 0;
-            if (ParseCell(link.attribute("ref").value(), r, c)) data.LinkByCell.try_emplace(CellKey(r, c), link);
+            if (ParseCell(link.attribute("ref").value(), r, c))
+                data.LinkByCell.try_emplace(CellKey(r, c), Data::LinkPlace{link});
         }
+        data.Xml.MarkRawPlace(data.Links);
         data.LinkType = book_.RelType("hyperlink");
         data.LinkIdName = data.Xml.RelPrefix(book_.RelNs()) + "id";
     }
     const auto [found, added] = data.LinkByCell.try_emplace(CellKey(row, column));
     if (!added) {
         // The old link's target goes with it.
-        if (const std::string old = RelIdOf(found->second); !old.empty()) data.Rels.Remove(old);
-        data.Links.remove_child(found->second);
+        Data::LinkPlace& old = found->second;
+        if (old.Node) {
+            if (const std::string oldId = RelIdOf(old.Node); !oldId.empty()) data.Rels.Remove(oldId);
+            data.Links.remove_child(old.Node);
+        } else {
+            data.Rels.Remove(data.AddedLinks[old.Added].Id);
+            data.AddedLinks[old.Added].Id.clear();
+        }
     }
-    const std::string id = data.Rels.Add(data.LinkType, LinkTarget(address), true);
-    pugi::xml_node link = data.Links.append_child(data.Xml.Qualified("hyperlink").c_str());
-    link.append_attribute("ref") = CellAddress(row, column).c_str();
-    link.append_attribute(data.LinkIdName.c_str()) = id.c_str();
-    found->second = link;
+    found->second = {pugi::xml_node(), data.AddedLinks.size()};
+    data.AddedLinks.push_back({row, column, data.Rels.AddExternal(data.LinkType, LinkTarget(address))});
     data.Xml.Dirty = true;
 }
 
@@ -500,7 +518,19 @@ void SheetModel::Store(Package& package) {
             dimension.attribute("ref").set_value(ref.c_str());
         }
     }
-    data.Xml.Store(package);
+    const std::string link = "<" + data.Xml.Qualified("hyperlink") + " ref=\"";
+    const std::string id = "\" " + data.LinkIdName + "=\"";
+    data.Xml.Store(package, [&](std::string& out) {
+        out.reserve(out.size() + data.AddedLinks.size() * (link.size() + id.size() + 16));
+        for (const Data::AddedLink& added : data.AddedLinks) {
+            if (added.Id.empty()) continue;
+            out += link;
+            out += CellAddress(added.Row, added.Column);
+            out += id;
+            out += added.Id;
+            out += "\"/>";
+        }
+    });
     data.Rels.Store(package);
     data.Comments.Store(package);
     if (data.VmlDirty) {

@@ -181,15 +181,27 @@ std::string LinkTarget(std::string_view address) {
     }
     bool fragment = false;
     for (std::size_t i = 0; i < rest.size(); ++i) {
+        // A run of plain characters (and, outside a share path, of valid escapes) is copied whole.
+        std::size_t plain = i;
+        while (plain < rest.size()) {
+            if (kPlain[static_cast<unsigned char>(rest[plain])]) {
+                ++plain;
+            } else if (!share && rest[plain] == '%' && plain + 2 < rest.size() && HexValue(rest[plain + 1]) >= 0 &&
+                       HexValue(rest[plain + 2]) >= 0) {
+                plain += 3;
+            } else {
+                break;
+            }
+        }
+        out.append(rest, i, plain - i);
+        if ((i = plain) == rest.size()) break;
         const auto c = static_cast<unsigned char>(rest[i]);
-        bool keep = kPlain[c];
+        bool keep = false;
         if (share) {
             if (c == '\\') {
                 out += '/';
                 continue;
             }
-        } else if (c == '%') {
-            keep = i + 2 < rest.size() && HexValue(rest[i + 1]) >= 0 && HexValue(rest[i + 2]) >= 0;
         } else if (c == '?') {
             keep = true;
         } else if (c == '#') {

@@ -2,7 +2,6 @@
 // adding sheets, sheet names, shared strings, and saving through a temporary file.
 #include "export/XlsxWorkbook.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -51,10 +50,10 @@ std::string ErrnoText(int error) {
 // Refuses to replace a file at `path` that the user may not write: one the system does not let
 // this process write, and one whose owner has no write permission (read-only), which root could.
 void RefuseReadOnly(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return;  // nothing there yet, or the save says why
+    const fileio::PathStatus status = fileio::StatPath(path);
+    if (!status.Exists()) return;  // nothing there yet, or the save says why
     if (::access(path.c_str(), W_OK) != 0) throw ErrnoError(errno);
-    if ((info.st_mode & S_IWUSR) == 0) throw SpreadsheetError("файл только для чтения", "the file is read-only");
+    if ((status.Mode & 0200) == 0) throw SpreadsheetError("файл только для чтения", "the file is read-only");
 }
 
 }  // namespace

@@ -1,7 +1,14 @@
 // XML parts, relationships and content types of the workbook engine.
 #include "export/XlsxXml.h"
 
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
 #include <limits>
+#include <random>
 
 #include "common/Text.h"
 #include "export/Spreadsheet.h"
@@ -26,6 +33,16 @@ bool EndsWith(std::string_view s, std::string_view suffix) {
 std::string LowerAscii(std::string s) {
     for (char& c : s) c = text::AsciiLower(c);
     return s;
+}
+
+// A processing instruction's name that no part holds: a random number of the process and a count.
+std::string NewRawMark() {
+    static const unsigned long long process =
+        (static_cast<unsigned long long>(std::random_device{}()) << 32) | std::random_device{}();
+    static std::atomic<unsigned long long> count{0};
+    char name[64];
+    std::snprintf(name, sizeof name, "tagmora-raw-%016llx-%llu", process, count++);
+    return name;
 }
 
 }  // namespace
@@ -68,10 +85,48 @@ std::string XmlPart::RelPrefix(const std::string& relNs) {
     return prefix + ":";
 }
 
-void XmlPart::Store(Package& package) {
+void XmlPart::MarkRawPlace(pugi::xml_node parent) {
+    rawMark_ = NewRawMark();
+    parent.append_child(pugi::node_pi).set_name(rawMark_.c_str());
+    Dirty = true;
+}
+
+void XmlPart::Store(Package& package, const RawWriter& raw) {
     if (!Dirty) return;
-    package.Put(Name, Serialise(Doc));
+    std::string text = Serialise(Doc);
+    const std::string mark = "<?" + rawMark_ + "?>";
+    if (const auto at = rawMark_.empty() ? std::string::npos : text.find(mark); at != std::string::npos) {
+        std::string whole;
+        whole.reserve(text.size());
+        whole.append(text, 0, at);
+        if (raw) raw(whole);
+        whole.append(text, at + mark.size());
+        text = std::move(whole);
+    }
+    package.Put(Name, std::move(text));
     Dirty = false;
+}
+
+void AppendAttributeText(std::string& out, std::string_view value) {
+    static const auto kEscaped = [] {
+        std::array<bool, 256> escaped{};
+        for (int c = 0; c < 0x20; ++c) escaped[static_cast<std::size_t>(c)] = true;
+        for (const char c : std::string_view("&<>\"")) escaped[static_cast<unsigned char>(c)] = true;
+        return escaped;
+    }();
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        std::size_t plain = i;
+        while (plain < value.size() && !kEscaped[static_cast<unsigned char>(value[plain])]) ++plain;
+        out.append(value, i, plain - i);
+        if ((i = plain) == value.size()) break;
+        switch (const auto c = static_cast<unsigned char>(value[i])) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            default: out += "&#" + std::to_string(c) + ";";
+        }
+    }
 }
 
 std::string Serialise(const pugi::xml_document& doc) {
@@ -156,9 +211,52 @@ std::string Relationships::Add(const std::string& type, const std::string& targe
     return id;
 }
 
+std::string Relationships::AddExternal(const std::string& type, std::string_view target) {
+    if ((!pending_.empty() && type != pendingType_) || target.size() > UINT32_MAX)
+        return Add(type, std::string(target), true);
+    if (!part_.HasRawPlace()) part_.MarkRawPlace(part_.Root());
+    pendingType_ = type;
+    pending_.push_back({nextId_++, static_cast<std::uint32_t>(target.size()), pendingTargets_.size()});
+    pendingTargets_ += target;
+    part_.Dirty = true;
+    char id[16] = "rId";
+    return std::string(id, std::to_chars(id + 3, id + sizeof id, pending_.back().Number).ptr);
+}
+
+void Relationships::Store(Package& package) {
+    const std::string element = "<" + part_.Qualified("Relationship") + " Id=\"rId";
+    std::string type;
+    AppendAttributeText(type, pendingType_);
+    const std::string tail = "\" TargetMode=\"External\"/>";
+    part_.Store(package, [&](std::string& out) {
+        out.reserve(out.size() + pendingTargets_.size() + pending_.size() * (element.size() + type.size() + 40));
+        char number[16];
+        for (const Pending& rel : pending_) {
+            out += element;
+            out.append(number, std::to_chars(number, number + sizeof number, rel.Number).ptr);
+            out += "\" Type=\"";
+            out += type;
+            out += "\" Target=\"";
+            AppendAttributeText(out, std::string_view(pendingTargets_).substr(rel.Offset, rel.Length));
+            out += tail;
+        }
+    });
+}
+
 void Relationships::Remove(const std::string& id) {
     const auto found = byId_.find(id);
-    if (found == byId_.end()) return;
+    if (found == byId_.end()) {
+        int number = 0;
+        const char* digits = id.data() + std::min<std::size_t>(3, id.size());
+        const auto [end, error] = std::from_chars(digits, id.data() + id.size(), number);
+        if (id.compare(0, 3, "rId") != 0 || error != std::errc() || end != id.data() + id.size()) return;
+        const auto at = std::lower_bound(pending_.begin(), pending_.end(), number,
+                                         [](const Pending& rel, int n) { return rel.Number < n; });
+        if (at == pending_.end() || at->Number != number || "rId" + std::to_string(number) != id) return;
+        pending_.erase(at);
+        part_.Dirty = true;
+        return;
+    }
     const pugi::xml_node node = found->second.Node;
     byId_.erase(found);
     part_.Root().remove_child(node);

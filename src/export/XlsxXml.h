@@ -5,9 +5,12 @@
 
 #include <pugixml.hpp>
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "export/XlsxPackage.h"
 
@@ -18,7 +21,12 @@ inline constexpr const char* kRelNs = "http://schemas.openxmlformats.org/officeD
 inline constexpr const char* kStrictRelNs = "http://purl.oclc.org/ooxml/officeDocument/relationships";
 inline constexpr const char* kPackageRelNs = "http://schemas.openxmlformats.org/package/2006/relationships";
 
+// Writes text of its own into a part being stored, at the place marked for it.
+using RawWriter = std::function<void(std::string& out)>;
+
 // One XML part held as a document. Dirty once changed; Store puts it back into the package.
+// Long runs of like elements that the engine adds (a sheet's links and their relationships) need
+// not be nodes: the part marks their place once, and its owner writes them as text on storing.
 struct XmlPart {
     std::string Name;
     pugi::xml_document Doc;
@@ -36,9 +44,18 @@ struct XmlPart {
     // The prefix ("r:") under which the root declares the relationships namespace; declares "r"
     // (or a free prefix) with `relNs` when there is none.
     std::string RelPrefix(const std::string& relNs);
-    // Puts the part into the package when it is dirty.
-    void Store(Package& package);
+    // Marks the place, after the children `parent` has now, where the raw text goes on storing.
+    void MarkRawPlace(pugi::xml_node parent);
+    bool HasRawPlace() const { return !rawMark_.empty(); }
+    // Puts the part into the package when it is dirty, `raw` writing at the marked place.
+    void Store(Package& package, const RawWriter& raw = {});
+
+private:
+    std::string rawMark_;  // the processing instruction's name, unique to this part
 };
+
+// Appends `value` escaped as the text of an attribute in double quotes.
+void AppendAttributeText(std::string& out, std::string_view value);
 
 // The text of a document as written: raw, with its own declaration.
 std::string Serialise(const pugi::xml_document& doc);
@@ -69,9 +86,13 @@ public:
     std::string PartOf(const Relationship& rel) const { return ResolveTarget(source_, std::string(rel.Target)); }
     // Adds a relationship; its new id.
     std::string Add(const std::string& type, const std::string& target, bool external);
+    // Adds an external relationship held as text until the part is stored, so that thousands (a
+    // sheet's links) cost no node and no index entry each; its new id. ById and ByType do not see
+    // it; Remove does.
+    std::string AddExternal(const std::string& type, std::string_view target);
     // Removes the relationship `id`.
     void Remove(const std::string& id);
-    void Store(Package& package) { part_.Store(package); }
+    void Store(Package& package);
 
 private:
     struct Entry {
@@ -81,8 +102,19 @@ private:
     // Adds the relationship of `node` unless its id is taken.
     void Index(pugi::xml_node node);
 
+    // An external relationship added as text: its id's number and where its target stands in
+    // pendingTargets_ (all targets in one buffer: no allocation per relationship).
+    struct Pending {
+        int Number;
+        std::uint32_t Length;
+        std::size_t Offset;
+    };
+
     std::string source_;
     XmlPart part_;
+    std::vector<Pending> pending_;  // by number, ascending
+    std::string pendingTargets_;
+    std::string pendingType_;
     std::unordered_map<std::string_view, Entry> byId_;
     int nextId_ = 1;  // above the N of every id "rIdN"
 };

@@ -3,17 +3,20 @@
 // the ordering of rows.
 #include "filelist/FileList.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 #include "common/Text.h"
 #include "filelist/FolderCommands.h"
+#include "platform/FileIo.h"
 
 namespace tagmora {
+
+using fileio::EntryKind;
+using fileio::ListFolderEntries;
+using fileio::PathStatus;
+using fileio::StatPath;
 
 const std::array<const char*, kColumnCount>& ColumnCaptions() {
     static const std::array<const char*, kColumnCount> captions = {
@@ -28,10 +31,7 @@ bool MatchesMp3Mask(std::string_view name) {
     return name.size() > 4 && text::EqualsAsciiIgnoreCase(name.substr(name.size() - 4), ".mp3");
 }
 
-bool IsExistingFolder(const std::string& path) {
-    struct stat st {};
-    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
+bool IsExistingFolder(const std::string& path) { return !path.empty() && StatPath(path).Folder; }
 
 namespace {
 
@@ -47,38 +47,17 @@ bool NameLess(const std::string& a, const std::string& b) {
     return a < b;
 }
 
-enum class EntryKind { File, Folder, Other };
-
-struct Entry {
-    std::string Name;
-    EntryKind Kind;
-};
-
 // The visible entries of a folder (names starting with "." are hidden), files matching the
-// mask and folders, each list ordered by name. False when the folder cannot be listed.
+// mask and folders, each list ordered by name. False (errno set) when the folder cannot be listed.
 bool ListFolder(const std::string& folder, std::vector<std::string>& files, std::vector<std::string>& folders) {
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr) return false;
-    while (const dirent* e = ::readdir(dir)) {
-        const std::string_view name(e->d_name);
-        if (name.empty() || name[0] == '.') continue;
-        EntryKind kind = EntryKind::Other;
-        if (e->d_type == DT_REG) {
-            kind = EntryKind::File;
-        } else if (e->d_type == DT_DIR) {
-            kind = EntryKind::Folder;
-        } else if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
-            struct stat st {};
-            const std::string full = folder + std::string(name);
-            if (::stat(full.c_str(), &st) == 0) {
-                if (S_ISREG(st.st_mode)) kind = EntryKind::File;
-                else if (S_ISDIR(st.st_mode)) kind = EntryKind::Folder;
-            }
-        }
+    const int error = ListFolderEntries(folder, false, [&](std::string_view name, EntryKind kind) {
         if (kind == EntryKind::File && MatchesMp3Mask(name)) files.emplace_back(name);
         else if (kind == EntryKind::Folder) folders.emplace_back(name);
+    });
+    if (error != 0) {
+        errno = error;
+        return false;
     }
-    ::closedir(dir);
     std::sort(files.begin(), files.end(), NameLess);
     std::sort(folders.begin(), folders.end(), NameLess);
     return true;
@@ -167,12 +146,12 @@ void FileList::AppendRows(std::vector<FoundFile>& found, bool bareNames) {
 void FileList::Walk(const std::string& folder, int folderNumber, std::vector<FoundFile>& out, WalkedFolders& walked) {
     if (cancel_) return;
     host_.ProcessEvents();
-    struct stat st {};
-    if (::stat(folder.c_str(), &st) != 0) {
-        if (FolderNotRead) FolderNotRead(folder, errno);
+    const PathStatus here = StatPath(folder);
+    if (!here.Exists()) {
+        if (FolderNotRead) FolderNotRead(folder, here.Error);
         return;
     }
-    if (!walked.emplace(st.st_dev, st.st_ino).second) return;  // walked already in this scan
+    if (!walked.emplace(here.Identity.Device, here.Identity.Inode).second) return;  // walked already in this scan
 
     std::vector<std::string> files;
     std::vector<std::string> folders;
@@ -180,15 +159,15 @@ void FileList::Walk(const std::string& folder, int folderNumber, std::vector<Fou
         for (const auto& name : files) out.push_back({folder + name, folderNumber});
         for (const auto& name : folders) {
             const std::string sub = folder + name + "/";
-            struct stat sst {};
-            if (::stat(sub.c_str(), &sst) != 0) {
-                if (FolderNotRead) FolderNotRead(sub, errno);
+            const PathStatus status = StatPath(sub);
+            if (!status.Exists()) {
+                if (FolderNotRead) FolderNotRead(sub, status.Error);
                 continue;
             }
-            if (!S_ISDIR(sst.st_mode)) continue;
+            if (!status.Folder) continue;
             // Never a folder walked before: one the walk is inside (a link cycle) or one reached
             // by another way in (two links to the same folder).
-            if (walked.contains({sst.st_dev, sst.st_ino})) continue;
+            if (walked.contains({status.Identity.Device, status.Identity.Inode})) continue;
             const int number = AllocateFolderNumber();
             status_.ShowFolderPanel(sub + "*.mp3");
             Walk(sub, number, out, walked);

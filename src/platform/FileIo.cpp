@@ -194,6 +194,71 @@ int ReadWholeFile(const std::string& path, std::string& out) {
     return 0;
 }
 
+PathStatus StatPath(const std::string& path, bool followLinks) {
+    PathStatus status;
+    struct stat st {};
+    if ((followLinks ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) != 0) {
+        status.Error = errno;
+        return status;
+    }
+    status.Folder = S_ISDIR(st.st_mode);
+    status.Regular = S_ISREG(st.st_mode);
+    status.Link = S_ISLNK(st.st_mode);
+    status.Mode = st.st_mode & 07777;
+    status.Identity = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    status.Size = st.st_size;
+    status.Links = st.st_nlink;
+    return status;
+}
+
+int ChangeMode(const std::string& path, unsigned mode) {
+    return ::chmod(path.c_str(), static_cast<mode_t>(mode)) == 0 ? 0 : errno;
+}
+
+int MakeFolders(const std::string& folder) {
+    if (folder.empty() || StatPath(folder).Exists()) return 0;
+    const std::size_t slash = folder.find_last_of('/');
+    if (slash != std::string::npos && slash > 0) {
+        if (const int error = MakeFolders(folder.substr(0, slash)); error != 0) return error;
+    }
+    return ::mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST ? 0 : errno;
+}
+
+int RenameNoReplace(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    if (::link(from.c_str(), to.c_str()) != 0) return errno;
+    if (::unlink(from.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(to.c_str());
+        return error;
+    }
+    return 0;
+}
+
+int ListFolderEntries(const std::string& folder, bool withHidden,
+                      const std::function<void(std::string_view name, EntryKind kind)>& visit) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return errno;
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string_view name(e->d_name);
+        if (name == "." || name == ".." || name.empty() || (!withHidden && name[0] == '.')) continue;
+        EntryKind kind = EntryKind::Other;
+        if (e->d_type == DT_REG) {
+            kind = EntryKind::File;
+        } else if (e->d_type == DT_DIR) {
+            kind = EntryKind::Folder;
+        } else if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
+            const PathStatus target = StatPath(folder + std::string(name));
+            if (target.Regular) kind = EntryKind::File;
+            else if (target.Folder) kind = EntryKind::Folder;
+        }
+        visit(name, kind);
+    }
+    ::closedir(dir);
+    return 0;
+}
+
 std::string ResolveLink(const std::string& path) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;

@@ -194,6 +194,45 @@ int RemoveFile(const std::string& path);
 // else is touched. Returns how many files were removed.
 int RemoveLeftoverTemporaries(const std::string& path, int minAgeSeconds);
 
+// What a name leads to: the errno of the look-up (0 when the name leads somewhere), the kind, the
+// permission bits, identity, size and number of names of what it leads to.
+struct PathStatus {
+    int Error = 0;
+    bool Folder = false;
+    bool Regular = false;
+    bool Link = false;  // only when links are not followed
+    unsigned Mode = 0;  // permission bits (07777)
+    FileIdentity Identity;
+    std::int64_t Size = 0;
+    std::uint64_t Links = 0;
+
+    bool Exists() const { return Error == 0; }
+};
+
+// Looks `path` up, following symbolic links (or not: the link itself).
+PathStatus StatPath(const std::string& path, bool followLinks = true);
+
+// Sets the permission bits of `path`: 0 or the errno.
+int ChangeMode(const std::string& path, unsigned mode);
+
+// Creates `folder` and every missing parent (existing folders are fine): 0 or the errno.
+int MakeFolders(const std::string& folder);
+
+// Renames `from` to `to` without ever replacing a file at `to`: RENAME_NOREPLACE where the file
+// system supports it, otherwise a hard link to the new name (which fails on an existing target)
+// and removal of the old name. 0 or the errno (EEXIST when `to` exists).
+int RenameNoReplace(const std::string& from, const std::string& to);
+
+// What a folder entry leads to (a symbolic link followed): Other for what is neither a regular
+// file nor a folder, or a link that leads nowhere.
+enum class EntryKind { File, Folder, Other };
+
+// Calls `visit` with the name and kind of each entry of `folder` (a path ending in "/") other than
+// "." and ".." and, unless `withHidden`, other than names starting with ".", in the order the file
+// system gives them. 0, or the errno of opening the folder.
+int ListFolderEntries(const std::string& folder, bool withHidden,
+                      const std::function<void(std::string_view name, EntryKind kind)>& visit);
+
 // The file a symbolic link at `path` leads to (the path itself when it is no link or the link
 // cannot be resolved).
 std::string ResolveLink(const std::string& path);

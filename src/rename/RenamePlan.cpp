@@ -5,9 +5,8 @@
 #include <filesystem>
 #include <set>
 
-#include <sys/stat.h>
-
 #include "filelist/FileList.h"
+#include "platform/FileIo.h"
 #include "rename/SafeRename.h"
 
 namespace tagmora {
@@ -31,10 +30,7 @@ std::vector<int> ApplyRenames(const std::vector<RenamePlanItem>& plan, RenameKin
 
 std::vector<int> SimulateRenames(const std::vector<RenamePlanItem>& plan) {
     const auto key = [](const std::string& path) { return std::filesystem::path(path).lexically_normal().string(); };
-    const auto exists = [](const std::string& path) {
-        struct stat st {};
-        return ::lstat(path.c_str(), &st) == 0;
-    };
+    const auto exists = [](const std::string& path) { return fileio::StatPath(path, false).Exists(); };
     std::set<std::string> taken;    // targets of earlier items that were carried out
     std::set<std::string> vacated;  // their sources, free again
     std::vector<int> errors;

@@ -1,15 +1,12 @@
 // Renaming one file without ever replacing another.
 #include "rename/SafeRename.h"
 
+#include <unistd.h>
+
 #include <cerrno>
-#include <cstdio>  // renameat2, RENAME_NOREPLACE
 #include <cstring>
 #include <string>
 #include <vector>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "common/FileHelpers.h"
 #include "common/Text.h"
@@ -19,20 +16,6 @@ namespace tagmora {
 
 namespace {
 
-// renameat2 with RENAME_NOREPLACE; where the file system does not support it, a hard link to the
-// new name (which fails on an existing target) and removal of the old name. 0 or errno.
-int RawRenameNoReplace(const std::string& from, const std::string& to) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
-    if (errno != EINVAL && errno != ENOSYS) return errno;
-    if (::link(from.c_str(), to.c_str()) != 0) return errno;
-    if (::unlink(from.c_str()) != 0) {
-        const int saved = errno;
-        ::unlink(to.c_str());
-        return saved;
-    }
-    return 0;
-}
-
 std::string_view NameOf(std::string_view path) { return path.substr(LastBackslashPos(path)); }
 
 // The folder of a path as the file system should look it up ("." for a bare name).
@@ -41,8 +24,6 @@ std::string FolderForStat(std::string_view path) {
     if (pos == 0) return ".";
     return std::string(path.substr(0, pos));
 }
-
-bool SameInode(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
 // After a no-replace rename failed with `error`: success when the target is the source itself,
 // the case-only rename through a temporary name, or the failure unchanged.
@@ -84,16 +65,13 @@ int CheckNewPath(std::string_view path) {
 }
 
 ExistingTarget ClassifyExistingTarget(const std::string& from, const std::string& to) {
-    struct stat source {
-    }, target{};
-    if (::lstat(from.c_str(), &source) != 0 || ::lstat(to.c_str(), &target) != 0) return ExistingTarget::OtherFile;
-    if (!SameInode(source, target)) return ExistingTarget::OtherFile;
-    struct stat sourceFolder {
-    }, targetFolder{};
-    if (::stat(FolderForStat(from).c_str(), &sourceFolder) != 0 ||
-        ::stat(FolderForStat(to).c_str(), &targetFolder) != 0 || !SameInode(sourceFolder, targetFolder)) {
+    const fileio::PathStatus source = fileio::StatPath(from, false);
+    const fileio::PathStatus target = fileio::StatPath(to, false);
+    if (!source.Exists() || !target.Exists() || source.Identity != target.Identity) return ExistingTarget::OtherFile;
+    const fileio::PathStatus sourceFolder = fileio::StatPath(FolderForStat(from));
+    const fileio::PathStatus targetFolder = fileio::StatPath(FolderForStat(to));
+    if (!sourceFolder.Exists() || !targetFolder.Exists() || sourceFolder.Identity != targetFolder.Identity)
         return ExistingTarget::OtherFile;
-    }
     const std::string_view a = NameOf(from);
     const std::string_view b = NameOf(to);
     if (a == b) return ExistingTarget::SameEntry;
@@ -108,11 +86,11 @@ int RenameViaTemporary(const std::string& from, const std::string& to) {
     int error = EEXIST;
     for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
         temporary = folder + ".tagmora-rename-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
-        error = RawRenameNoReplace(from, temporary);
+        error = fileio::RenameNoReplace(from, temporary);
     }
     if (error != 0) return error;
-    error = RawRenameNoReplace(temporary, to);
-    if (error != 0) RawRenameNoReplace(temporary, from);
+    error = fileio::RenameNoReplace(temporary, to);
+    if (error != 0) fileio::RenameNoReplace(temporary, from);
     return error;
 }
 
@@ -145,7 +123,7 @@ int RenameFileNoReplace(const std::string& from, const std::string& to) {
     if (!SameFolder(from, to)) return EINVAL;
     fileio::UniqueFd lock;
     if (fileio::LockForRename(from, lock) != 0) return kFileInUse;
-    const int error = RawRenameNoReplace(from, to);
+    const int error = fileio::RenameNoReplace(from, to);
     return error == 0 ? 0 : ResolveExisting(error, from, to);
 }
 

@@ -6,6 +6,8 @@
 #include <pugixml.hpp>
 #include <sys/stat.h>
 
+#include <map>
+
 #include "AccessOverride.h"
 #include "TestFiles.h"
 #include "export/XlsxPackage.h"
@@ -167,21 +169,29 @@ TEST_F(XlsxEngineTest, HyperlinksAreExternalRelationships) {
         b.ActiveSheet().AddHyperlink(6, 3, "file:///music/\x01\xFF.mp3", "odd");
     });
     EXPECT_EQ(book.ActiveSheet().CellValue(4, 3), "a b.mp3");
-    auto sheet = Xml(dir_ / "book.xlsx", "xl/worksheets/sheet1.xml");
-    auto rels = Xml(dir_ / "book.xlsx", "xl/worksheets/_rels/sheet1.xml.rels");
-    ASSERT_EQ(sheet.select_nodes("//hyperlink").size(), 3u);
-    EXPECT_EQ(rels.select_nodes("//Relationship").size(), 3u);  // the replaced link's is gone
-    for (const auto& [ref, target] : {std::pair{"C4", "file:///music/a%20b.mp3"},
-                                      {"C5", "https://example.org/?a=1&b=2"},
-                                      {"C6", "file:///music/%01%EF%BF%BD.mp3"}}) {
-        const std::string id = sheet.select_node(("//hyperlink[@ref='" + std::string(ref) + "']").c_str())
-                                   .node()
-                                   .attribute("r:id")
-                                   .value();
-        auto rel = rels.select_node(("//Relationship[@Id='" + id + "']").c_str()).node();
-        EXPECT_STREQ(rel.attribute("Target").value(), target);
-        EXPECT_STREQ(rel.attribute("TargetMode").value(), "External");
+    std::map<std::string, std::string> links{{"C4", "file:///music/a%20b.mp3"},
+                                             {"C5", "https://example.org/?a=1&b=2"},
+                                             {"C6", "file:///music/%01%EF%BF%BD.mp3"}};
+    // Links written by this run and by an earlier one are replaced alike, their targets going too.
+    for (int round = 0; round < 2; ++round) {
+        auto sheet = Xml(dir_ / "book.xlsx", "xl/worksheets/sheet1.xml");
+        auto rels = Xml(dir_ / "book.xlsx", "xl/worksheets/_rels/sheet1.xml.rels");
+        ASSERT_EQ(sheet.select_nodes("//hyperlink").size(), links.size());
+        EXPECT_EQ(rels.select_nodes("//Relationship").size(), links.size());
+        for (const auto& [ref, target] : links) {
+            const std::string id =
+                sheet.select_node(("//hyperlink[@ref='" + ref + "']").c_str()).node().attribute("r:id").value();
+            auto rel = rels.select_node(("//Relationship[@Id='" + id + "']").c_str()).node();
+            EXPECT_EQ(rel.attribute("Target").value(), target) << ref;
+            EXPECT_STREQ(rel.attribute("TargetMode").value(), "External");
+        }
+        book.ActiveSheet().AddHyperlink(5, 3, "https://example.org/b", "b");
+        book.ActiveSheet().AddHyperlink(7, 3, "https://example.org/c", "c");
+        book.Save();
+        links["C5"] = "https://example.org/b";
+        links["C7"] = "https://example.org/c";
     }
+    auto sheet = Xml(dir_ / "book.xlsx", "xl/worksheets/sheet1.xml");
     // The hyperlinks stand after the cells and before the page margins.
     EXPECT_STREQ(sheet.select_node("//hyperlinks").node().previous_sibling().name(), "sheetData");
     EXPECT_STREQ(sheet.select_node("//hyperlinks").node().next_sibling().name(), "pageMargins");

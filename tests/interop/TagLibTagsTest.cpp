@@ -118,6 +118,7 @@ struct Id3v2Case {
     const Sample* sample;
     int codePage;
 };
+void PrintTo(const Id3v2Case& c, std::ostream* os) { *os << c.name; }
 
 class TagLibWritesId3v2 : public ::testing::TestWithParam<Id3v2Case> {};
 

@@ -44,6 +44,7 @@ struct Sample {
     std::string text;  // put into every text field
     int codePage;
 };
+void PrintTo(const Sample& c, std::ostream* os) { *os << c.name; }
 
 // Every field; the link, UFID and MCDI are plain ASCII (links are; the other two are written in
 // the code page, which TagLib does not know).

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "FakeDialogs.h"
 #include "FakePorts.h"
 #include "TestFiles.h"
 #include "filelist/FileList.h"
@@ -179,19 +180,8 @@ TEST_F(MarkingTest, ConditionsReplaceNarrowOrAddToTheMarking) {
     }
 }
 
-// The dialog answers once with what it was given.
-class AnsweringDialog : public MarkDialogPort {
-public:
-    std::optional<MarkCondition> AskMarkCondition() override {
-        ++Asked;
-        return Answer;
-    }
-    std::optional<MarkCondition> Answer;
-    int Asked = 0;
-};
-
 TEST_F(MarkingTest, CustomMarkChangesNothingOnCancelAndRunsTheFrameOnOk) {
-    AnsweringDialog dialog;
+    test::AnsweringMarkDialog dialog;
     CustomMarkMnuClick(list_, dialog);
     EXPECT_EQ(dialog.Asked, 1);
     EXPECT_EQ(Checks(), "10100");

@@ -27,6 +27,8 @@ constexpr int kCp1251 = 1251;
 
 enum class Job { Grow, Remove };
 
+void PrintTo(Job job, std::ostream* os) { *os << (job == Job::Grow ? "Grow" : "Remove"); }
+
 std::string Audio(std::size_t size) {
     std::string a;
     a.reserve(size);
@@ -132,7 +134,7 @@ TEST_P(CrashSafety, KilledAfterAnyDelayTheFileIsOldOrNew) {
 
 INSTANTIATE_TEST_SUITE_P(Jobs, CrashSafety, ::testing::Values(Job::Grow, Job::Remove),
                          [](const ::testing::TestParamInfo<Job>& info) {
-                             return info.param == Job::Grow ? std::string("Grow") : std::string("Remove");
+                             return ::testing::PrintToString(info.param);
                          });
 
 }  // namespace

@@ -143,6 +143,7 @@ struct RoundTripCase {
     std::uint64_t tagSize;  // of the grown tag (0: the frames and the padding after them)
     int codePage;           // the link, UFID and MCDI are written in it
 };
+void PrintTo(const RoundTripCase& c, std::ostream* os) { *os << c.name; }
 
 class WriteReadRoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
 
@@ -201,6 +202,7 @@ struct PlacementCase {
     Id3v2Tag values;
     std::uint64_t tagSize;  // of the new tag
 };
+void PrintTo(const PlacementCase& c, std::ostream* os) { *os << c.name; }
 
 Id3v2Tag TitleOnly(std::string title) {
     Id3v2Tag t;
@@ -385,6 +387,7 @@ struct OldVersionCase {
     // The frames expected after a write that keeps every field: id and body.
     std::vector<std::pair<std::string, std::string>> frames;
 };
+void PrintTo(const OldVersionCase& c, std::ostream* os) { *os << c.name; }
 
 std::string Unsync(std::string_view s) { return test::UnsynchronisedBytes(s); }
 
@@ -491,6 +494,7 @@ struct RemoveCase {
     const char* name;
     std::size_t audioSize;
 };
+void PrintTo(const RemoveCase& c, std::ostream* os) { *os << c.name; }
 
 std::string Audio(std::size_t size) {
     std::string a;
@@ -707,6 +711,7 @@ struct RenameFailureCase {
     std::vector<RenameDecision> answers;
     TagResult result;
 };
+void PrintTo(const RenameFailureCase& c, std::ostream* os) { *os << c.name; }
 
 class RenameFailure : public ::testing::TestWithParam<RenameFailureCase> {};
 

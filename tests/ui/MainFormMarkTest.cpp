@@ -3,6 +3,7 @@
 // viewer opens) and the About box.
 #include <QTest>
 
+#include "FakeDialogs.h"
 #include "FakePorts.h"
 #include "UiTestSupport.h"
 #include "common/Text.h"
@@ -14,17 +15,6 @@ using namespace tagmora::test;
 namespace {
 
 const WindowPosition kPosition{40, 30, 700, 400, 0};
-
-// Answers the condition dialog with a fixed condition (or cancels).
-class FixedConditionDialog : public NullDialogs {
-public:
-    std::optional<MarkCondition> AskMarkCondition() override {
-        ++Asked;
-        return Answer;
-    }
-    std::optional<MarkCondition> Answer;
-    int Asked = 0;
-};
 
 }  // namespace
 
@@ -57,7 +47,7 @@ private slots:
         UiSandbox sandbox;
         UiFakeHost host;
         RecordingShell shell;
-        FixedConditionDialog dialog;
+        test::AnsweringMarkDialog dialog;
         std::string folder;
         auto form = Start(sandbox, host, shell, &dialog, folder);
         QTRY_VERIFY(form->StartupWorkDone());
