@@ -3,10 +3,10 @@
 #include "cli/CliCommon.h"
 
 #include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <iterator>
 #include <chrono>
 #include <cmath>
 #include <cerrno>
@@ -17,20 +17,33 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliMessages.h"
 #include "common/Text.h"
 #include "filelist/FolderCommands.h"
+#include "platform/FileIo.h"
 #include "settings/SettingsStore.h"
 
 namespace tagmora::cli {
 
-MessageResult CliHost::ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
+MessageResult CliHost::ShowMessage(const std::string& text, const std::string&, MessageIcon icon,
                                    MessageButtons buttons) {
     if (AnswerQuestionsYes && buttons == MessageButtons::YesNo) return MessageResult::Yes;
+    Say(text);
+    return Answer(icon, buttons);
+}
+
+MessageResult CliHost::ShowNotice(const Notice& notice, const std::string&, const std::string&, MessageIcon icon,
+                                  MessageButtons buttons) {
+    err_ << NoticeLine(command_, notice);
+    return Answer(icon, buttons);
+}
+
+void CliHost::Say(std::string_view reason) { err_ << MessageLine(command_, reason); }
+
+void CliHost::Say(std::string_view path, std::string_view reason) { err_ << MessageLine(command_, path, reason); }
+
+MessageResult CliHost::Answer(MessageIcon icon, MessageButtons buttons) {
     if (icon == MessageIcon::Error) ++errors_;
-    std::string oneLine = text;
-    std::replace(oneLine.begin(), oneLine.end(), '\n', ' ');
-    std::replace(oneLine.begin(), oneLine.end(), '\r', ' ');
-    err_ << caption << ": " << EscapeField(oneLine) << '\n';
     return ClosedBoxAnswer(buttons);  // no one answers
 }
 
@@ -43,7 +56,7 @@ std::int64_t NowMs() {
 
 // The terminal's width in columns (80 when it cannot be told).
 std::size_t TerminalColumns() {
-    winsize size {};
+    winsize size{};
     return ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
 }
 
@@ -52,7 +65,8 @@ constexpr std::int64_t kProgressEveryMs = 100;
 
 }  // namespace
 
-CliStatusReporter::CliStatusReporter() : terminal_(::isatty(STDERR_FILENO) == 1), startMs_(NowMs()) {}
+CliStatusReporter::CliStatusReporter(std::string command)
+    : command_(std::move(command)), terminal_(::isatty(STDERR_FILENO) == 1), startMs_(NowMs()) {}
 
 void CliStatusReporter::ShowStatus(const std::string&) { done_ = 0; }
 
@@ -74,7 +88,7 @@ void CliStatusReporter::Draw(const std::string& line) {
     const std::int64_t now = NowMs();
     if (now - startMs_ < kProgressAfterMs || now - lastDrawMs_ < kProgressEveryMs) return;
     lastDrawMs_ = now;
-    std::string shown = "tagmora-cli: " + EscapeField(line);
+    std::string shown = "tagmora-cli " + command_ + ": " + EscapeField(line);
     shown = text::TakeCodePoints(shown, TerminalColumns() - 1);
     std::cerr << "\r\x1b[K" << shown << std::flush;
     shown_ = true;
@@ -86,11 +100,12 @@ void CliStatusReporter::Clear() {
     shown_ = false;
 }
 
-CliSession::CliSession(std::ostream& out, std::ostream& err)
+CliSession::CliSession(std::ostream& out, std::ostream& err, const std::string& command)
     : Out(out),
       Err(err),
       Store(FileSettingsStore::DefaultUserHivePath(), FileSettingsStore::DefaultMachineHivePath()),
-      HostPort(err),
+      Status(command),
+      HostPort(err, command),
       Context(Store, Status, HostPort, DialogsPort),
       Settings(Context.Settings()),
       List(Context.List()) {
@@ -100,14 +115,12 @@ CliSession::CliSession(std::ostream& out, std::ostream& err)
 bool LoadSessionSettings(CliSession& session, const std::vector<std::pair<std::string, std::string>>& sets) {
     const std::string userHive = FileSettingsStore::DefaultUserHivePath();
     if (const std::string problem = RegFileProblem(userHive); !problem.empty()) {
-        session.Err << "tagmora-cli: " << EscapeField(userHive) << ": cannot read the settings: " << problem << '\n';
+        session.Say(userHive, say::kCannotReadSettings + problem);
         return false;
     }
     session.LoadResult = LoadSettings(session.Settings, session.Store);
     switch (session.LoadResult) {
-        case SettingsLoadResult::InstallPathError:
-            session.Err << "tagmora-cli: Ошибка при чтении данных из реестра. Необходимо переустановить программу.\n";
-            return false;
+        case SettingsLoadResult::InstallPathError: session.Say(say::kReinstall); return false;
         case SettingsLoadResult::FirstRun:
             // Nothing is stored yet (or the stored settings are incomplete): work with the
             // first-run defaults and save nothing.
@@ -118,7 +131,7 @@ bool LoadSessionSettings(CliSession& session, const std::vector<std::pair<std::s
     for (const auto& [name, value] : sets) {
         std::string error;
         if (!SetSettingByName(session.Settings, name, value, error)) {
-            session.Err << "tagmora-cli: --set " << name << ": " << error << '\n';
+            session.Say("--set " + name, error);
             return false;
         }
     }
@@ -147,10 +160,8 @@ std::vector<std::string> FoldersOnce(CliSession& session, const std::vector<std:
                    (session.Settings.IncludeSubDirs && here.starts_with(other == "/" ? other : other + "/"));
         });
         if (earlier != real.end()) {
-            session.Err << "tagmora-cli: " << EscapeField(folder)
-                        << ": skipped: " << (here == *earlier ? "the same folder as " : "inside ")
-                        << EscapeField(kept[static_cast<std::size_t>(earlier - real.begin())])
-                        << (here == *earlier ? "" : ", which is scanned with its subfolders") << '\n';
+            session.Say(folder,
+                        SkippedFolder(here != *earlier, kept[static_cast<std::size_t>(earlier - real.begin())]));
             continue;
         }
         kept.push_back(folder);
@@ -167,22 +178,20 @@ bool ScanAndRead(CliSession& session, const std::vector<std::string>& given) {
     // Without subfolders the program opens the first folder only.
     const std::size_t opened = session.Settings.IncludeSubDirs ? given.size() : std::min<std::size_t>(given.size(), 1);
     for (std::size_t i = opened; i < given.size(); ++i) {
-        session.Err << "tagmora-cli: " << EscapeField(given[i])
-                    << ": skipped: without subfolders (IncludeSubDirs=0) only the first folder is scanned\n";
+        session.Say(given[i], say::kSkippedWithoutSubDirs);
     }
     const std::vector<std::string> folders = FoldersOnce(
         session, std::vector<std::string>(given.begin(), given.begin() + static_cast<std::ptrdiff_t>(opened)));
     for (const std::string& folder : folders) {
-        struct stat st {};
-        const int error = ::stat(folder.c_str(), &st) != 0 ? errno : S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+        const fileio::PathStatus status = fileio::StatPath(folder);
+        const int error = !status.Exists() ? status.Error : status.Folder ? 0 : ENOTDIR;
         if (error != 0) {
-            session.Err << "tagmora-cli: " << EscapeField(folder) << ": " << std::strerror(error) << '\n';
+            session.Say(folder, std::strerror(error));
             complete = false;
         }
     }
     list.FolderNotRead = [&](const std::string& folder, int error) {
-        session.Err << "tagmora-cli: cannot read folder " << EscapeField(folder) << ": " << std::strerror(error)
-                    << '\n';
+        session.Say(folder, say::kCannotReadFolder + std::string(std::strerror(error)));
         complete = false;
     };
     const int errorsBefore = session.HostPort.ErrorCount();
@@ -198,20 +207,22 @@ void FlushIfLarge(std::ostream& out, std::string& pending) {
     pending.clear();
 }
 
-int FinishOutput(std::ostream& out, std::string& pending) {
+int FinishOutput(CliSession& session, std::string& pending) {
+    std::ostream& out = session.Out;
     errno = 0;
     out << pending;
     pending.clear();
     out.flush();
     if (out.good()) return 0;
-    ReportOutputFailure(errno);
+    ReportOutputFailure(session.HostPort.Command(), errno);
     return 1;
 }
 
-void ReportOutputFailure(int error) {
+void ReportOutputFailure(std::string_view command, int error) {
     // A reader that closed the pipe has all it wanted: nothing to report.
     if (error == EPIPE) return;
-    std::cerr << "tagmora-cli: standard output: " << (error != 0 ? std::strerror(error) : "write failed") << std::endl;
+    std::cerr << MessageLine(command, say::kStandardOutput, error != 0 ? std::strerror(error) : say::kWriteFailed)
+              << std::flush;
 }
 
 namespace {
@@ -335,8 +346,63 @@ std::string JsonString(std::string_view value) {
 
 bool NothingChecked(CliSession& session) {
     if (session.List.RowCount() != 0 && session.List.AnyRowChecked()) return false;
-    session.Err << "Нет выбранных файлов.\n";
+    session.Say(say::kNoFileChecked);
     return true;
+}
+
+void JsonLine::Key(std::string_view key) {
+    if (text_.size() > 1) text_ += ", ";
+    text_ += JsonString(key);
+    text_ += ": ";
+}
+
+JsonLine& JsonLine::Text(std::string_view key, std::string_view value) { return Raw(key, JsonString(value)); }
+
+JsonLine& JsonLine::Number(std::string_view key, long long value) { return Raw(key, std::to_string(value)); }
+
+JsonLine& JsonLine::Bool(std::string_view key, bool value) { return Raw(key, value ? "true" : "false"); }
+
+JsonLine& JsonLine::Texts(std::string_view key, const std::vector<std::string>& values) {
+    std::string array = "[";
+    for (const std::string& value : values) {
+        if (array.size() > 1) array += ", ";
+        array += JsonString(value);
+    }
+    return Raw(key, array + "]");
+}
+
+JsonLine& JsonLine::Raw(std::string_view key, std::string_view json) {
+    Key(key);
+    text_ += json;
+    return *this;
+}
+
+const std::array<const char*, kColumnCount>& FieldKeys() {
+    static const std::array<const char*, kColumnCount> keys = {
+        "file",      "title",   "album",    "artist",      "year",      "track", "id3v",
+        "genre",     "comment", "composer", "orig_artist", "copyright", "url",   "encoded_by",
+        "tag_owner", "txxx",    "ufid",     "mcdi",        "tsse",      "tit1",  "size",
+    };
+    return keys;
+}
+
+std::string RowFieldsJson(const FileRow& row) {
+    const bool hasTag = row.Texts[ColId3v] != "0";
+    JsonLine fields;
+    for (int c = 0; c < kColumnCount; ++c) {
+        const char* key = FieldKeys()[static_cast<std::size_t>(c)];
+        const std::string& text = row.ColumnText(c);
+        if (c == ColId3v || c == ColFileSize) {
+            // Whole numbers; the size as the digits of its grouped text, null when it is unknown.
+            std::string digits;
+            std::copy_if(text.begin(), text.end(), std::back_inserter(digits),
+                         [](char d) { return d >= '0' && d <= '9'; });
+            fields.Raw(key, digits.empty() ? "null" : std::to_string(std::stoll(digits)));
+        } else {
+            fields.Text(key, c == ColTitle && !hasTag ? std::string_view() : std::string_view(text));
+        }
+    }
+    return fields.Bool("has_tag", hasTag).Object();
 }
 
 }  // namespace tagmora::cli

@@ -2,6 +2,7 @@
 // every command.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <iosfwd>
 #include <string>
@@ -20,28 +21,37 @@
 
 namespace tagmora::cli {
 
-// Message boxes go to stderr (control characters escaped); pickers are never confirmed; nothing
-// is shown. Counts the error boxes (a file that cannot be opened while the rows are read).
+// The messages of one command on stderr, as CliMessages.h words them: the core's boxes by their
+// notice (a box without one as its text), and the command's own. Pickers are never confirmed;
+// nothing is shown. Counts the error boxes (a file that cannot be opened while the rows are read).
 class CliHost : public NullHost {
 public:
-    explicit CliHost(std::ostream& err) : err_(err) {}
+    CliHost(std::ostream& err, std::string command) : err_(err), command_(std::move(command)) {}
     MessageResult ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
                               MessageButtons buttons) override;
+    MessageResult ShowNotice(const Notice& notice, const std::string& text, const std::string& caption,
+                             MessageIcon icon, MessageButtons buttons) override;
+    // "tagmora-cli COMMAND: reason" and "tagmora-cli COMMAND: PATH: reason" on stderr.
+    void Say(std::string_view reason);
+    void Say(std::string_view path, std::string_view reason);
+    const std::string& Command() const { return command_; }
     int ErrorCount() const { return errors_; }
     // A question (Yes and No) the user already answered by the command given: Yes, nothing shown.
     bool AnswerQuestionsYes = false;
 
 private:
+    MessageResult Answer(MessageIcon icon, MessageButtons buttons);
     std::ostream& err_;
+    std::string command_;
     int errors_ = 0;
 };
 
 // Progress of a long run on stderr, only when stderr is a terminal and the run has taken longer
-// than a second: one line rewritten in place ("tagmora-cli: 120/400 /music/Album"), at most ten
-// times a second, cleared when the run ends. Nothing else of the status bar is shown.
+// than a second: one line rewritten in place ("tagmora-cli list: 120/400 /music/Album"), at most
+// ten times a second, cleared when the run ends. Nothing else of the status bar is shown.
 class CliStatusReporter : public NullStatusReporter, public CommandFrame {
 public:
-    CliStatusReporter();
+    explicit CliStatusReporter(std::string command);
     ~CliStatusReporter() override { Clear(); }
     void ShowStatus(const std::string& text) override;
     void ShowProgress(const std::string& text, double percent) override;
@@ -53,6 +63,7 @@ public:
 
 private:
     void Draw(const std::string& line);
+    std::string command_;
     bool terminal_;
     std::int64_t startMs_;
     std::int64_t lastDrawMs_ = 0;
@@ -61,9 +72,10 @@ private:
 };
 
 // One run of the command line: the command context of the program, with the store files of this
-// user and installation, ports that show nothing, and dialogs that are never confirmed.
+// user and installation, ports that show nothing, and dialogs that are never confirmed. `command`
+// names the command in its messages ("rename", "settings set").
 struct CliSession {
-    CliSession(std::ostream& out, std::ostream& err);
+    CliSession(std::ostream& out, std::ostream& err, const std::string& command);
     std::ostream& Out;
     std::ostream& Err;
     FileSettingsStore Store;
@@ -78,6 +90,12 @@ struct CliSession {
     SettingsLoadResult LoadResult = SettingsLoadResult::FirstRun;
     // The --mark and --where of the command, applied by ScanAndRead once the rows are read.
     MarkingOptions Marking;
+    // --json: one JSON object per line on stdout.
+    bool Json = false;
+
+    // "tagmora-cli COMMAND: [PATH: ]reason" on stderr.
+    void Say(std::string_view reason) { HostPort.Say(reason); }
+    void Say(std::string_view path, std::string_view reason) { HostPort.Say(path, reason); }
 };
 
 // Loads the stored settings (the first-run defaults when none are stored; nothing is saved),
@@ -94,17 +112,21 @@ bool LoadSessionSettings(CliSession& session, const std::vector<std::pair<std::s
 // folder or file could not be read: the command ends with exit code 1 after its output.
 bool ScanAndRead(CliSession& session, const std::vector<std::string>& folders);
 
-// True, with "Нет выбранных файлов." on stderr, when no row is checked (or there is none).
+// True, with "no file is checked" on stderr, when no row is checked (or there is none).
 bool NothingChecked(CliSession& session);
+// The exit code of a command that found nothing checked: 2, nothing to do; 1 when the rows were
+// not all read (`complete` false).
+inline int NothingCheckedExit(bool complete) { return complete ? 2 : 1; }
 
 // Output is gathered in a text and written in large pieces: FlushIfLarge writes it once it passes
-// kOutputPieceSize; FinishOutput writes the rest and gives the exit code (1 when the output failed).
+// kOutputPieceSize; FinishOutput writes the rest and gives the exit code (1, with a message, when
+// the output failed).
 inline constexpr std::size_t kOutputPieceSize = 256 * 1024;
 void FlushIfLarge(std::ostream& out, std::string& pending);
-int FinishOutput(std::ostream& out, std::string& pending);
-// "tagmora-cli: standard output: REASON" on stderr for a failed write with errno `error` (nothing
-// for a closed pipe).
-void ReportOutputFailure(int error);
+int FinishOutput(CliSession& session, std::string& pending);
+// "tagmora-cli COMMAND: standard output: REASON" on stderr for a failed write with errno `error`
+// (nothing for a closed pipe).
+void ReportOutputFailure(std::string_view command, int error);
 
 // The text for the tab-separated output, safe to show on a terminal: tab, line feed, carriage
 // return and backslash become \t, \n, \r, \\; NUL becomes \0; the other C0 controls, DEL
@@ -116,6 +138,30 @@ void AppendEscapedField(std::string& out, std::string_view text);
 // A JSON string literal (with quotes) of the text; control characters (C0, DEL, C1) as \u00XX;
 // a byte that is no valid UTF-8 as the text \xHH (the JSON string "\\xff"), as in EscapeField.
 std::string JsonString(std::string_view text);
+
+// A JSON object on one line, built key by key: {"path": "/m/a.mp3", "changed": ["title"]}.
+class JsonLine {
+public:
+    JsonLine& Text(std::string_view key, std::string_view value);
+    JsonLine& Number(std::string_view key, long long value);
+    JsonLine& Bool(std::string_view key, bool value);
+    JsonLine& Texts(std::string_view key, const std::vector<std::string>& values);
+    // A value written as it is (an array or object already in JSON).
+    JsonLine& Raw(std::string_view key, std::string_view json);
+    // The object, and the object with a line feed.
+    std::string Object() const { return text_ + "}"; }
+    std::string Line() const { return Object() + "\n"; }
+
+private:
+    void Key(std::string_view key);
+    std::string text_ = "{";
+};
+
+// The JSON keys of the 21 columns, by ColumnId: "file", "title", ..., "size".
+const std::array<const char*, kColumnCount>& FieldKeys();
+// The row's values by FieldKeys as a JSON object, raw: the size as a number (null when unknown),
+// the title of a file without a tag empty, "has_tag" beside them.
+std::string RowFieldsJson(const FileRow& row);
 
 // What a rename command asks for: the preset or a script, and whether to print the plan only.
 struct RenameRequest {
@@ -145,8 +191,9 @@ struct ExportCliRequest {
 inline constexpr const char* kDefaultSheetName = "Music";
 
 // The commands. Each returns the exit code: 0 done; 1 a failure met (a folder or file not read,
-// a file not renamed, nothing checked, the output not written).
-int RunList(CliSession& session, bool json, const std::vector<std::string>& folders);
+// a file not renamed, the output not written); 2 nothing to do (nothing checked). With
+// session.Json each prints its results as JSON lines.
+int RunList(CliSession& session, const std::vector<std::string>& folders);
 int RunEval(CliSession& session, const std::string& script, bool all, const std::vector<std::string>& folders);
 int RunCheck(CliSession& session, const std::string& script, const std::vector<std::string>& folders);
 int RunSettingsInit(CliSession& session);

@@ -3,23 +3,24 @@
 #include <memory>
 #include <ostream>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 #include "cli/CliCommon.h"
+#include "cli/CliMessages.h"
 #include "export/ExportColumns.h"
 #include "export/ExportDriver.h"
 #include "export/XlsxEngine.h"
+#include "platform/FileIo.h"
 
 namespace tagmora::cli {
 
 int RunExport(CliSession& session, const ExportCliRequest& request, const std::vector<std::string>& folders) {
     if (request.Book == "-") {
-        session.Err << "tagmora-cli export: --book -: a workbook cannot be written to standard output\n";
+        session.Say(say::kBookToStandardOutput);
         return 2;
     }
     const bool complete = ScanAndRead(session, folders);
-    if (NothingChecked(session)) return 1;
+    if (NothingChecked(session)) return NothingCheckedExit(complete);
     std::unique_ptr<SpreadsheetProvider> spreadsheet = MakeBuiltInSpreadsheet();
 
     // As the dialog chooses: a book that does not exist is made ("В новую книгу"); an existing one
@@ -28,13 +29,12 @@ int RunExport(CliSession& session, const ExportCliRequest& request, const std::v
     ExportTarget target;
     target.BookPath = request.Book;
     target.SheetName = request.Sheet.empty() ? kDefaultSheetName : request.Sheet;
-    struct stat status {};
-    target.NewBook = ::lstat(request.Book.c_str(), &status) != 0;
+    target.NewBook = !fileio::StatPath(request.Book, false).Exists();
     if (!target.NewBook) {
         std::vector<std::string> names;
         std::string reason;
         if (ListWorkbookSheets(*spreadsheet, request.Book, names, &reason) < 0) {
-            session.Err << "tagmora-cli export: " << EscapeField(request.Book) << ": " << reason << '\n';
+            session.Say(request.Book, reason);
             return 1;
         }
         target.NewSheet = IsNewSheet(target.SheetName, names);
@@ -45,11 +45,19 @@ int RunExport(CliSession& session, const ExportCliRequest& request, const std::v
         [&] { result = ExportToWorkbook(session.List, session.Settings, target, *spreadsheet); });
     if (result != kExportDone) return 1;  // the driver's box went to stderr
     std::string out;
-    AppendEscapedField(out, target.BookPath);
-    out += '\t';
-    AppendEscapedField(out, target.SheetName);
-    out += '\n';
-    const int written = FinishOutput(session.Out, out);
+    if (session.Json) {
+        out = JsonLine()
+                  .Text("book", target.BookPath)
+                  .Text("sheet", target.SheetName)
+                  .Number("rows", session.List.CountCheckedRows())
+                  .Line();
+    } else {
+        AppendEscapedField(out, target.BookPath);
+        out += '\t';
+        AppendEscapedField(out, target.SheetName);
+        out += '\n';
+    }
+    const int written = FinishOutput(session, out);
     return complete && written == 0 ? 0 : 1;
 }
 

@@ -6,7 +6,7 @@
 
 namespace tagmora::cli {
 
-int RunList(CliSession& session, bool json, const std::vector<std::string>& folders) {
+int RunList(CliSession& session, const std::vector<std::string>& folders) {
     const bool complete = ScanAndRead(session, folders);
 
     std::string out;
@@ -14,17 +14,15 @@ int RunList(CliSession& session, bool json, const std::vector<std::string>& fold
         std::min<std::size_t>(static_cast<std::size_t>(session.List.RowCount()) * 160, kOutputPieceSize + 4096));
     for (int i = 0; i < session.List.RowCount(); ++i) {
         const FileRow& row = session.List.Rows()[static_cast<std::size_t>(i)];
-        if (json) {
-            out += "{\"checked\": ";
-            out += row.Checked ? "true" : "false";
-            out += ", \"path\": ";
-            out += JsonString(session.List.RowPath(i));
-            out += ", \"columns\": [";
-            for (int c = 0; c < kColumnCount; ++c) {
-                if (c > 0) out += ", ";
-                out += JsonString(row.ColumnText(c));
-            }
-            out += "]}\n";
+        if (session.Json) {
+            std::vector<std::string> columns;
+            for (int c = 0; c < kColumnCount; ++c) columns.push_back(row.ColumnText(c));
+            out += JsonLine()
+                       .Bool("checked", row.Checked)
+                       .Text("path", session.List.RowPath(i))
+                       .Texts("columns", columns)
+                       .Raw("fields", RowFieldsJson(row))
+                       .Line();
         } else {
             out += row.Checked ? '1' : '0';
             for (int c = 0; c < kColumnCount; ++c) {
@@ -35,7 +33,7 @@ int RunList(CliSession& session, bool json, const std::vector<std::string>& fold
         }
         FlushIfLarge(session.Out, out);
     }
-    const int written = FinishOutput(session.Out, out);
+    const int written = FinishOutput(session, out);
     return complete ? written : 1;
 }
 

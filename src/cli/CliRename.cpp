@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/CliCommon.h"
+#include "cli/CliMessages.h"
 #include "rename/PresetRename.h"
 #include "rename/SafeRename.h"
 #include "rename/ScriptRename.h"
@@ -14,23 +15,34 @@ namespace tagmora::cli {
 
 namespace {
 
-// OLD<TAB>NEW on stdout for a file renamed (or planned), "tagmora-cli rename: OLD: reason" on
-// stderr for a failure. The number of failures.
-int Report(CliSession& session, const std::vector<RenamePlanItem>& plan, const std::vector<int>& errors) {
+// OLD<TAB>NEW (or {"from", "to"}) on stdout for a file renamed or planned; for a failure
+// "tagmora-cli rename: OLD: reason" on stderr (and {"from", "error"} on stdout), then one summary
+// line. The number of failures.
+int Report(CliSession& session, const std::vector<RenamePlanItem>& plan, const std::vector<int>& errors, bool dryRun) {
     std::string out;
     int failed = 0;
     for (std::size_t i = 0; i < errors.size(); ++i) {
         const RenamePlanItem& item = plan[i];
-        if (errors[i] == 0) {
+        if (errors[i] != 0) {
+            ++failed;
+            session.Say(item.OldPath, RenameErrorText(errors[i]));
+        }
+        if (session.Json) {
+            JsonLine line;
+            line.Text("from", item.OldPath);
+            if (errors[i] == 0) line.Text("to", item.NewPath);
+            else line.Text("error", RenameErrorText(errors[i]));
+            out += line.Line();
+        } else if (errors[i] == 0) {
             AppendEscapedField(out, item.OldPath);
             out += '\t';
             AppendEscapedField(out, item.NewPath);
             out += '\n';
-        } else {
-            ++failed;
-            session.Err << "tagmora-cli rename: " << EscapeField(item.OldPath) << ": " << RenameErrorText(errors[i])
-                        << '\n';
         }
+    }
+    if (failed > 0) {
+        session.Say(
+            BatchSummary(failed, static_cast<int>(errors.size()), dryRun ? say::kWouldNotBeRenamed : say::kNotRenamed));
     }
     session.Out << out;
     session.Out.flush();
@@ -42,14 +54,14 @@ int Report(CliSession& session, const std::vector<RenamePlanItem>& plan, const s
 int RunRename(CliSession& session, const RenameRequest& request, const std::vector<std::string>& folders) {
     const bool complete = ScanAndRead(session, folders);
     FileList& list = session.List;
-    if (NothingChecked(session)) return 1;
+    if (NothingChecked(session)) return NothingCheckedExit(complete);
     if (!request.Preset) {
         if (!session.Settings.IncludeSubDirs) {
-            session.Err << kOnlyWithSubDirs << '\n';
-            return 1;
+            session.Say(say::kOnlyWithSubDirs);
+            return 2;
         }
         if (CheckScript(request.Script, list, SampleRow(list)) == kScriptError) {
-            session.Err << "tagmora-cli rename: the script gives Error\n";
+            session.Say(say::kScriptGivesError);
             return 1;
         }
     }
@@ -59,14 +71,14 @@ int RunRename(CliSession& session, const RenameRequest& request, const std::vect
         // The plan as the run would carry it out: what it would refuse or meet taken is a failure.
         const std::vector<RenamePlanItem> plan =
             request.Preset ? PlanPresetRename(list) : PlanScriptRename(list, request.Script);
-        failed = Report(session, plan, SimulateRenames(plan));
+        failed = Report(session, plan, SimulateRenames(plan), true);
     } else {
         RenameRunResult result;
         session.Context.RunCommand([&] {
             result =
                 request.Preset ? RunPresetRename(list, session.Context.Undo()) : RunScriptRename(list, request.Script);
         });
-        failed = Report(session, result.Plan, result.Errors);
+        failed = Report(session, result.Plan, result.Errors, false);
     }
     return complete && failed == 0 && session.Out.good() ? 0 : 1;
 }

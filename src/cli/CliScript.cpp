@@ -12,7 +12,7 @@ namespace tagmora::cli {
 
 int RunEval(CliSession& session, const std::string& script, bool all, const std::vector<std::string>& folders) {
     const bool complete = ScanAndRead(session, folders);
-    if (!all && NothingChecked(session)) return 1;
+    if (!all && NothingChecked(session)) return NothingCheckedExit(complete);
     FileList& list = session.List;
     ResetFolderCounters(list);
     std::string out;
@@ -21,20 +21,27 @@ int RunEval(CliSession& session, const std::string& script, bool all, const std:
         if (!all && !list.Rows()[static_cast<std::size_t>(i)].Checked) continue;
         const std::string result = EvaluateScript(script, list, i);
         failed |= result == kScriptError;
-        out += EscapeField(result);
-        out += '\n';
+        if (session.Json) {
+            out += JsonLine().Text("path", list.RowPath(i)).Text("result", result).Line();
+        } else {
+            out += EscapeField(result);
+            out += '\n';
+        }
         FlushIfLarge(session.Out, out);
     }
-    const int written = FinishOutput(session.Out, out);
+    const int written = FinishOutput(session, out);
     return complete && !failed ? written : 1;
 }
 
 int RunCheck(CliSession& session, const std::string& script, const std::vector<std::string>& folders) {
     const bool complete = ScanAndRead(session, folders);
-    if (NothingChecked(session)) return 1;
-    const std::string preview = CheckScript(script, session.List, SampleRow(session.List));
-    std::string out = EscapeField(preview) + '\n';
-    const int written = FinishOutput(session.Out, out);
+    if (NothingChecked(session)) return NothingCheckedExit(complete);
+    const int sample = SampleRow(session.List);
+    const std::string preview = CheckScript(script, session.List, sample);
+    std::string out = session.Json
+                          ? JsonLine().Text("path", session.List.RowPath(sample)).Text("result", preview).Line()
+                          : EscapeField(preview) + '\n';
+    const int written = FinishOutput(session, out);
     return complete && preview != kScriptError ? written : 1;
 }
 

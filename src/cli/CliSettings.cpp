@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "cli/CliCommon.h"
+#include "cli/CliMessages.h"
 #include "common/Text.h"
 #include "platform/FolderVerb.h"
 #include "settings/SettingsCommand.h"
@@ -32,15 +33,18 @@ int RunSettingsShow(CliSession& session, const std::vector<std::string>& names) 
     const StoredValues values = StoredSettingValues(session.Settings);
     for (const std::string& name : names) {
         if (IsStored(values, name)) continue;
-        session.Err << "tagmora-cli settings show: " << EscapeField(name) << ": not a stored setting\n";
+        session.Say(name, say::kNotStoredSetting);
         return 2;
     }
     std::string out;
     for (const auto& [name, value] : values) {
         if (!names.empty() && !IsNamed(names, name)) continue;
-        out += name + "=" + SettingValueText(value) + "\n";
+        if (!session.Json) out += name + "=" + SettingValueText(value) + "\n";
+        else if (value.Type == RegType::Dword)
+            out += JsonLine().Number(name, static_cast<std::int32_t>(value.Dword)).Line();
+        else out += JsonLine().Text(name, SettingValueText(value)).Line();
     }
-    return FinishOutput(session.Out, out);
+    return FinishOutput(session, out);
 }
 
 int RunSettingsSet(CliSession& session, const std::vector<std::string>& assignments) {
@@ -48,13 +52,13 @@ int RunSettingsSet(CliSession& session, const std::vector<std::string>& assignme
     std::vector<std::string> names;
     bool valid = true;
     const auto refuse = [&](std::string_view what, const std::string& why) {
-        session.Err << "tagmora-cli settings set: " << EscapeField(what) << ": " << why << '\n';
+        session.Say(what, why);
         valid = false;
     };
     for (const std::string& assignment : assignments) {
         const std::size_t eq = assignment.find('=');
         if (eq == std::string::npos || eq == 0) {
-            refuse(assignment, "expected NAME=VALUE");
+            refuse(assignment, say::kExpectedAssignment);
             continue;
         }
         const std::string name = assignment.substr(0, eq);
@@ -65,13 +69,13 @@ int RunSettingsSet(CliSession& session, const std::vector<std::string>& assignme
     // A value the store does not keep (Path, a column past ExcColumnsCount) would be lost.
     const StoredValues values = StoredSettingValues(changed);
     for (const std::string& name : names) {
-        if (!IsStored(values, name)) refuse(name, "not a stored setting");
+        if (!IsStored(values, name)) refuse(name, say::kNotStoredSetting);
     }
     if (!valid) return 2;
     XdgFolderVerb verb(XdgFolderVerb::DefaultDataHome());
     if (!ApplyFolderVerbChange(changed, session.Settings.UseShellCall, verb, session.HostPort)) return 1;
     if (!SaveSettings(changed, session.Store)) {
-        session.Err << "tagmora-cli settings set: cannot write " << FileSettingsStore::DefaultUserHivePath() << '\n';
+        session.Say(FileSettingsStore::DefaultUserHivePath(), say::kCannotWriteSettings);
         return 1;
     }
     return 0;
@@ -85,14 +89,14 @@ int RunSettingsInit(CliSession& session) {
         return 0;
     }
     if (!SaveSettings(session.Settings, store)) {
-        session.Err << "tagmora-cli settings: cannot write " << userHive << '\n';
+        session.Say(userHive, say::kCannotWriteSettings);
         return 1;
     }
     if (!LoadWindowPosition(store)) {
         // A window of the designed size near the top left corner of the screen.
         const WindowPosition position{100, 100, 623, 299 + 21 + 24, 0};
         if (!StoreWindowPosition(store, position)) {
-            session.Err << "tagmora-cli settings: cannot write " << userHive << '\n';
+            session.Say(userHive, say::kCannotWriteSettings);
             return 1;
         }
     }

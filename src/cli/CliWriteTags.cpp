@@ -7,9 +7,11 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <map>
 #include <ostream>
 
 #include "cli/CliCommon.h"
+#include "cli/CliMessages.h"
 #include "common/FileHelpers.h"
 #include "common/Text.h"
 #include "script/Script.h"
@@ -75,6 +77,48 @@ std::string OptionOfColumn(int column) {
     return option;
 }
 
+// The texts of the rows by path: taken before a batch changes the files, and after it has read
+// them again.
+using RowTexts = std::map<std::string, std::array<std::string, kColumnCount>>;
+
+RowTexts RowTextsByPath(const FileList& list) {
+    RowTexts texts;
+    for (const FileRow& row : list.Rows()) {
+        auto& columns = texts[row.Path];
+        for (int c = 0; c < kColumnCount; ++c) columns[static_cast<std::size_t>(c)] = row.ColumnText(c);
+    }
+    return texts;
+}
+
+// The keys of the tag fields whose text the list shows changed (the file name and size are no
+// tag fields).
+std::vector<std::string> ChangedFields(const RowTexts& before, const RowTexts& after, const std::string& path) {
+    static const std::array<std::string, kColumnCount> kNone;
+    const auto old = before.find(path);
+    const auto now = after.find(path);
+    const auto& oldTexts = old == before.end() ? kNone : old->second;
+    const auto& newTexts = now == after.end() ? kNone : now->second;
+    std::vector<std::string> keys;
+    for (int c = 0; c < kColumnCount; ++c) {
+        const auto i = static_cast<std::size_t>(c);
+        if (c != ColFile && c != ColFileSize && oldTexts[i] != newTexts[i]) keys.emplace_back(FieldKeys()[i]);
+    }
+    return keys;
+}
+
+// The result line of one file: its path, or with --json {"path", "changed"} or {"path", "error"}.
+void AppendFileResult(const CliSession& session, std::string& out, const std::string& path,
+                      const std::vector<std::string>& changed, const std::string& error) {
+    if (!session.Json) {
+        AppendEscapedField(out, path);
+        out += '\n';
+    } else if (error.empty()) {
+        out += JsonLine().Text("path", path).Texts("changed", changed).Line();
+    } else {
+        out += JsonLine().Text("path", path).Text("error", error).Line();
+    }
+}
+
 }  // namespace
 
 std::string TrackOptionText(const std::string& option) {
@@ -89,7 +133,7 @@ int RunWriteTags(CliSession& session, const WriteTagsCliRequest& request, const 
     WriteTagsAnswer answer = request.Answer;
     answer.Track = TrackOptionText(answer.Track);
     if (NothingToWrite(answer) && request.TitlesFrom.empty()) {
-        session.Err << "tagmora-cli write-tags: nothing to write: give a field option, --titles-from or --kill-v1\n";
+        session.Say(say::kNothingToWrite);
         return 2;
     }
     if (!request.TitlesFrom.empty()) {
@@ -99,54 +143,52 @@ int RunWriteTags(CliSession& session, const WriteTagsCliRequest& request, const 
         if (!fromInput) file.open(request.TitlesFrom, std::ios::binary);
         if ((!fromInput && !file) || !ReadLines(fromInput ? std::cin : file, answer.MemoLines, error)) {
             if (!fromInput && !file) error = errno;
-            session.Err << "tagmora-cli write-tags: " << EscapeField(fromInput ? "standard input" : request.TitlesFrom)
-                        << ": " << std::strerror(error) << '\n';
+            session.Say(fromInput ? say::kStandardInput : request.TitlesFrom, std::strerror(error));
             return 1;
         }
         answer.Title = std::string(kTakeFromList);
     }
     const bool complete = ScanAndRead(session, folders);
-    if (NothingChecked(session)) return 1;
+    if (NothingChecked(session)) return NothingCheckedExit(complete);
     if (const int malformed = MalformedFieldColumn(answer, session.List, SampleRow(session.List)); malformed >= 0) {
-        session.Err << "tagmora-cli write-tags: " << OptionOfColumn(malformed)
-                    << ": the text is a malformed script and gives Error (a lone delimiter cannot be escaped; "
-                       "--set ScriptSeparator= makes every text plain); nothing was written\n";
+        session.Say(OptionOfColumn(malformed), say::kMalformedField);
         return 2;
     }
     if (!request.TitlesFrom.empty()) {
         const auto checked = static_cast<std::size_t>(session.List.CountCheckedRows());
         if (answer.MemoLines.size() != checked) {
-            session.Err << "tagmora-cli write-tags: the title list has " << answer.MemoLines.size() << " lines for "
-                        << checked << " checked files"
-                        << (answer.MemoLines.size() < checked ? "; the files without a line keep their titles" : "")
-                        << '\n';
+            session.Say(TitleListMismatch(answer.MemoLines.size(), checked));
         }
     }
 
     CliWriteTagsDialog dialog(answer, !request.TitlesFrom.empty());
+    const RowTexts before = RowTextsByPath(session.List);
     TagWriteBatchResult result;
     session.Context.RunCommand(
         [&] { result = WriteTagsMnuClick(session.List, answer.Mode, dialog, session.Context.TagWriteSession()); });
+    const RowTexts after = RowTextsByPath(session.List);
     std::string out;
     int failed = 0;
     for (const TagFileOutcome& file : result.Files) {
-        if (file.Written() || file.Id3v1Removed()) {
-            AppendEscapedField(out, file.Path);
-            out += '\n';
-        }
-        if (const std::string failure = file.FailureText(); !failure.empty()) {
+        const std::string failure = file.FailureText();
+        if (!failure.empty()) {
             ++failed;
-            session.Err << "tagmora-cli write-tags: " << EscapeField(file.Path) << ": " << failure << '\n';
+            session.Say(file.Path, failure);
         }
+        if (file.Written() || file.Id3v1Removed() || (session.Json && !failure.empty()))
+            AppendFileResult(session, out, file.Path, ChangedFields(before, after, file.Path), failure);
     }
-    const int written = FinishOutput(session.Out, out);
+    if (failed > 0)
+        session.Say(TagBatchSummary(failed, static_cast<int>(result.Files.size()), session.Settings.TryChangeAttrs));
+    const int written = FinishOutput(session, out);
     return complete && result.Confirmed && failed == 0 && written == 0 ? 0 : 1;
 }
 
 int RunRemoveTags(CliSession& session, int version, const std::vector<std::string>& folders) {
     const bool complete = ScanAndRead(session, folders);
-    if (NothingChecked(session)) return 1;
+    if (NothingChecked(session)) return NothingCheckedExit(complete);
 
+    const RowTexts before = RowTextsByPath(session.List);
     std::vector<TagRemovalOutcome> outcomes;
     session.HostPort.AnswerQuestionsYes = true;
     session.Context.RunCommand([&] {
@@ -155,21 +197,24 @@ int RunRemoveTags(CliSession& session, int version, const std::vector<std::strin
             version == 1 ? KillTags1MnuClick(session.List, tagSession) : KillTags2MnuClick(session.List, tagSession);
     });
     session.HostPort.AnswerQuestionsYes = false;
+    const RowTexts after = RowTextsByPath(session.List);
     std::string out;
     int failed = 0;
     for (const TagRemovalOutcome& file : outcomes) {
         const TagResult result = file.Outcome.Result;
         if (result == TagResult::Done) {
-            AppendEscapedField(out, file.Path);
-            out += '\n';
+            AppendFileResult(session, out, file.Path, ChangedFields(before, after, file.Path), {});
         } else if (result != TagResult::NoTag) {
             ++failed;
-            session.Err << "tagmora-cli remove-tags: " << EscapeField(file.Path) << ": "
-                        << (result == TagResult::Missing ? "not changed: " : "the tag stays: ")
-                        << TagOutcomeText(file.Outcome) << '\n';
+            const std::string failure =
+                (result == TagResult::Missing ? say::kNotChanged : say::kTagStays) + TagOutcomeText(file.Outcome);
+            session.Say(file.Path, failure);
+            if (session.Json) AppendFileResult(session, out, file.Path, {}, failure);
         }
     }
-    const int written = FinishOutput(session.Out, out);
+    if (failed > 0)
+        session.Say(TagBatchSummary(failed, static_cast<int>(outcomes.size()), session.Settings.TryChangeAttrs));
+    const int written = FinishOutput(session, out);
     return complete && failed == 0 && written == 0 ? 0 : 1;
 }
 

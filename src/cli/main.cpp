@@ -27,8 +27,9 @@ constexpr const char* kDescription =
 
 constexpr const char* kFooter =
     "Output is tab-separated, escaped so that no tag reaches the terminal raw: \\t \\n \\r \\\\, NUL as \\0, "
-    "other control characters as \\xHH. Run 'tagmora-cli COMMAND --help' for the options and examples of a "
-    "command, 'man tagmora-cli' for the manual.\n"
+    "other control characters as \\xHH; with --json each result is one JSON object per line. Messages go to "
+    "stderr as 'tagmora-cli COMMAND: [PATH: ]reason'. Run 'tagmora-cli COMMAND --help' for the options and "
+    "examples of a command, 'man tagmora-cli' for the manual.\n"
     "\n"
     "Examples:\n"
     "  tagmora-cli list ~/Music\n"
@@ -98,7 +99,7 @@ int main(int argc, char** argv) {
             sub = sub->get_subcommands().front();
             command += " " + sub->get_name();
         }
-        return "tagmora-cli: " + std::string(error.what()) + "\nRun '" + command + " --help' for more information.\n";
+        return command + ": " + std::string(error.what()) + " (see '" + command + " --help')\n";
     });
 
     std::vector<std::string> assignments;
@@ -120,7 +121,9 @@ int main(int argc, char** argv) {
 
     CLI::App* list = app.add_subcommand("list", "one line per row: check state (1 or 0) and the 21 column texts");
     list->footer("Examples:\n  tagmora-cli list ~/Music\n  tagmora-cli list --json --mark empty ~/Music");
-    list->add_flag("--json", json, "one JSON object per row: {\"checked\", \"path\", \"columns\"}");
+    list->add_flag("--json", json,
+                   "one JSON object per row: {\"checked\", \"path\", \"columns\", \"fields\"}, the fields by name "
+                   "with raw values (\"size\" a number, \"has_tag\")");
     AddFolders(*list, folders);
 
     CLI::App* eval = app.add_subcommand("eval", "the script's result for every checked row, one per line");
@@ -128,11 +131,13 @@ int main(int argc, char** argv) {
         "Examples:\n  tagmora-cli eval '%p2% - %p1% - %p0n[-4]%' ~/Music\n"
         "  tagmora-cli eval --where Artist '~' beat '%t3% - %t1%' ~/Music");
     eval->add_flag("--all", all, "every row, checked or not");
+    eval->add_flag("--json", json, "one JSON object per row: {\"path\", \"result\"}");
     eval->add_option("script", script, "the script, e.g. '%p1% - %t1%'")->type_name("SCRIPT")->required();
     AddFolders(*eval, folders);
 
     CLI::App* check = app.add_subcommand("check", "the script's preview on the first checked row");
     check->footer("Example:\n  tagmora-cli check '%nn% %t1%' ~/Music/Album");
+    check->add_flag("--json", json, "a JSON object: {\"path\", \"result\"}");
     check->add_option("script", script, "the script")->type_name("SCRIPT")->required();
     AddFolders(*check, folders);
 
@@ -151,6 +156,7 @@ int main(int argc, char** argv) {
     how->require_option(1);
     renameCommand->add_flag("--dry-run", rename.DryRun,
                             "print the plan and touch nothing; names the run would fail on are failures");
+    renameCommand->add_flag("--json", json, "one JSON object per file: {\"from\", \"to\"} or {\"from\", \"error\"}");
     AddFolders(*renameCommand, folders);
 
     tagmora::cli::WriteTagsCliRequest writeTags;
@@ -183,6 +189,8 @@ int main(int argc, char** argv) {
         ->type_name("FILE")
         ->excludes(fieldOptions.front());
     writeCommand->add_flag("--kill-v1", writeTags.Answer.KillTags, "first remove the ID3v1 tag of every checked file");
+    writeCommand->add_flag("--json", json,
+                           "one JSON object per file: {\"path\", \"changed\": [fields]} or {\"path\", \"error\"}");
     AddFolders(*writeCommand, folders);
 
     int removeVersion = 0;
@@ -195,6 +203,8 @@ int main(int argc, char** argv) {
     removeWhich->add_flag_callback(
         "--v2", [&removeVersion] { removeVersion = 2; }, "remove ID3v2 tags");
     removeWhich->require_option(1);
+    removeCommand->add_flag("--json", json,
+                            "one JSON object per file: {\"path\", \"changed\": [fields]} or {\"path\", \"error\"}");
     AddFolders(*removeCommand, folders);
 
     tagmora::cli::ExportCliRequest exportRequest;
@@ -211,6 +221,7 @@ int main(int argc, char** argv) {
         "  tagmora-cli export --book music.xlsx --sheet 1999 --where Year = 1999 ~/Music");
     exportCommand->add_option("--book", exportRequest.Book, "the workbook file")->type_name("FILE")->required();
     exportCommand->add_option("--sheet", exportRequest.Sheet, "the sheet")->type_name("NAME");
+    exportCommand->add_flag("--json", json, "a JSON object: {\"book\", \"sheet\", \"rows\"}");
     AddFolders(*exportCommand, folders);
 
     // Marking: --mark and --where on every command that shows or acts on checked rows.
@@ -227,6 +238,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> settingNames;
     CLI::App* show = settings->add_subcommand(
         "show", "NAME=VALUE per stored setting in the store's order (the first-run defaults when none are stored)");
+    show->add_flag("--json", json, "one JSON object per setting: {\"NAME\": VALUE}, numbers as numbers");
     show->add_option("NAME", settingNames, "only these settings")->type_name("");
     std::vector<std::string> settingValues;
     CLI::App* set = settings->add_subcommand(
@@ -247,12 +259,12 @@ int main(int argc, char** argv) {
             app.exit(error);  // --help, --version
             std::cout.flush();
             if (std::cout.good()) return 0;
-            tagmora::cli::ReportOutputFailure(errno);
+            tagmora::cli::ReportOutputFailure({}, errno);
             return 1;
         }
         if (app.get_subcommands().empty() && !app.remaining().empty()) {
-            std::cerr << "tagmora-cli: unknown command '" << app.remaining().front() << "'\n"
-                      << "Run 'tagmora-cli --help' for the commands.\n";
+            std::cerr << "tagmora-cli: unknown command '" << app.remaining().front()
+                      << "' (see 'tagmora-cli --help')\n";
             return 2;
         }
         app.exit(error, std::cout, std::cerr);
@@ -261,11 +273,18 @@ int main(int argc, char** argv) {
 
     std::vector<std::pair<std::string, std::string>> sets;
     for (const auto& assignment : assignments) sets.push_back(SplitAssignment(assignment));
-    tagmora::cli::CliSession session(std::cout, std::cerr);
+    // The command as its messages name it: "rename", "settings set".
+    std::string command;
+    for (const CLI::App* sub = &app; !sub->get_subcommands().empty();) {
+        sub = sub->get_subcommands().front();
+        command += (command.empty() ? "" : " ") + sub->get_name();
+    }
+    tagmora::cli::CliSession session(std::cout, std::cerr, command);
     session.Marking = marking;
+    session.Json = json;
     if (!tagmora::cli::LoadSessionSettings(session, sets)) return 2;
 
-    if (list->parsed()) return tagmora::cli::RunList(session, json, folders);
+    if (list->parsed()) return tagmora::cli::RunList(session, folders);
     if (eval->parsed()) return tagmora::cli::RunEval(session, script, all, folders);
     if (check->parsed()) return tagmora::cli::RunCheck(session, script, folders);
     if (renameCommand->parsed()) return tagmora::cli::RunRename(session, rename, folders);

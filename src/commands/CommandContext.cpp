@@ -17,7 +17,9 @@ bool CommandContext::RunCommand(const std::function<void()>& command) {
     try {
         command();
     } catch (const std::exception& error) {
-        HostPort().ShowMessage(error.what(), kProductName, MessageIcon::Error, MessageButtons::Ok);
+        Notice notice{NoticeKind::CommandFailed};
+        notice.Reason = error.what();
+        HostPort().ShowNotice(notice, error.what(), kProductName, MessageIcon::Error, MessageButtons::Ok);
     }
     if (frame_ != nullptr) frame_->CommandEnded();
     return true;

@@ -4,7 +4,8 @@
 namespace tagmora {
 
 void ShowNoCheckedFiles(Host& host) {
-    host.ShowMessage(kNoCheckedFiles, kProductName, kNoCheckedFilesIcon, MessageButtons::Ok);
+    host.ShowNotice({NoticeKind::NoCheckedFiles}, kNoCheckedFiles, kProductName, kNoCheckedFilesIcon,
+                    MessageButtons::Ok);
 }
 
 std::string FileErrorText(int error, std::string_view path, std::string_view doing) {
@@ -15,9 +16,9 @@ std::string FileErrorText(int error, std::string_view path, std::string_view doi
     return text;
 }
 
-void ShowFileError(Host& host, int error, std::string_view path, std::string_view doing) {
-    host.ShowMessage(FileErrorText(error, path, doing), std::string(kProductName) + kFileErrorCaptionSuffix,
-                     MessageIcon::Error, MessageButtons::Ok);
+void ShowFileError(Host& host, int error, std::string_view path, std::string_view doing, NoticeKind kind) {
+    host.ShowNotice({kind, std::string(path), error}, FileErrorText(error, path, doing),
+                    std::string(kProductName) + kFileErrorCaptionSuffix, MessageIcon::Error, MessageButtons::Ok);
 }
 
 }  // namespace tagmora

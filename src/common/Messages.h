@@ -37,7 +37,8 @@ inline constexpr const char* kWhileUsingTemporaryFile = " работе с вре
 // break and the path: "Код ошибки - 13 при открытии файла \n/music/a.mp3".
 std::string FileErrorText(int error, std::string_view path, std::string_view doing = kWhileOpeningFile);
 
-// Shows the file-error box with FileErrorText(error, path, doing).
-void ShowFileError(Host& host, int error, std::string_view path, std::string_view doing = kWhileOpeningFile);
+// Shows the file-error box with FileErrorText(error, path, doing); `kind` says what failed.
+void ShowFileError(Host& host, int error, std::string_view path, std::string_view doing = kWhileOpeningFile,
+                   NoticeKind kind = NoticeKind::FileNotRead);
 
 }  // namespace tagmora

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "common/MenuNames.h"
 
@@ -42,12 +44,42 @@ constexpr MessageResult ClosedBoxAnswer(MessageButtons buttons) {
     return MessageResult::Ok;
 }
 
+// What a box of the core is about, with its facts, for a front end that words its own messages
+// (the command line); the window shows the box's text.
+enum class NoticeKind {
+    NoCheckedFiles,     // no row is checked
+    FileNotRead,        // Path could not be opened while the rows were read (Error)
+    TagFileFailed,      // a tag write or removal failed on Path (Error); its outcome tells the rest
+    NewFileNotInPlace,  // the new content of Path could not be put in place (Error); Paths[0] keeps it
+    BackupsFound,       // Paths: backup copies left by interrupted rewrites
+    FilesUnchanged,     // the summary of a tag batch in which a file stayed unchanged
+    FilesNotRenamed,    // the summary of a rename in which a file kept its name
+    ExportFailed,       // the workbook Path was not written; Reason says why, in English
+    CommandFailed,      // a command ended by an error of the system; Reason is its text
+};
+
+struct Notice {
+    // Not explicit: {NoticeKind::FilesUnchanged} is a notice without facts.
+    Notice(NoticeKind kind, std::string path = {}, int error = 0) : Kind(kind), Path(std::move(path)), Error(error) {}
+    NoticeKind Kind;
+    std::string Path;
+    int Error = 0;
+    std::vector<std::string> Paths;
+    std::string Reason;
+};
+
 // The host: what the core asks of the window and the user.
 class Host {
 public:
     virtual ~Host() = default;
     virtual MessageResult ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
                                       MessageButtons buttons) = 0;
+    // A box about a known matter: the window shows `text` as ShowMessage does; the command line
+    // words the notice's facts itself.
+    virtual MessageResult ShowNotice(const Notice& /*notice*/, const std::string& text, const std::string& caption,
+                                     MessageIcon icon, MessageButtons buttons) {
+        return ShowMessage(text, caption, icon, buttons);
+    }
     // The folder picker. On entry `path` is the initial folder (cleared by the caller's rules);
     // true and the chosen folder in `path` when the user confirms.
     virtual bool PickFolder(const std::string& instruction, std::string& path, bool newStyle) = 0;

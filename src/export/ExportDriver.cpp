@@ -103,7 +103,7 @@ public:
     // Creates the application by its program identifier.
     OpenApplication(SpreadsheetProvider& spreadsheet, const std::string& progId)
         : app_(spreadsheet.CreateApplication(progId)) {
-        if (!app_) throw SpreadsheetError("не удалось запустить " + progId);
+        if (!app_) throw SpreadsheetError("не удалось запустить " + progId, "cannot start " + progId);
     }
     ~OpenApplication() { Release(); }
     OpenApplication(const OpenApplication&) = delete;
@@ -311,7 +311,7 @@ int ListWorkbookSheets(SpreadsheetProvider& spreadsheet, const std::string& path
     names.clear();
     const std::optional<std::string> progId = GetSpreadsheetProgId(spreadsheet);
     if (!progId) {
-        if (reason != nullptr) *reason = "нет приложения для книг";
+        if (reason != nullptr) *reason = "no workbook application";
         return -1;
     }
     try {
@@ -323,7 +323,7 @@ int ListWorkbookSheets(SpreadsheetProvider& spreadsheet, const std::string& path
         return open.Book().WorksheetCount();
     } catch (const SpreadsheetError& error) {
         names.clear();
-        if (reason != nullptr) *reason = error.what();
+        if (reason != nullptr) *reason = error.English();
         return -1;
     }
 }
@@ -338,6 +338,7 @@ int ExportToWorkbook(FileList& list, AppSettings& settings, const ExportTarget& 
     if (!progId) return kExportNoApplication;
 
     bool failed = false;
+    Notice notice{NoticeKind::ExportFailed, target.BookPath};
     std::string reason;
     {
         const LookAheadRow lookAhead(list);
@@ -354,11 +355,12 @@ int ExportToWorkbook(FileList& list, AppSettings& settings, const ExportTarget& 
             // stays as it was); the look-ahead row goes next.
             failed = true;
             reason = error.what();
+            notice.Reason = error.English();
         }
     }
     if (failed) {
-        list.HostPort().ShowMessage(ExportFailedText(target.BookPath, reason), kProductName, MessageIcon::Error,
-                                    MessageButtons::Ok);
+        list.HostPort().ShowNotice(notice, ExportFailedText(target.BookPath, reason), kProductName, MessageIcon::Error,
+                                   MessageButtons::Ok);
         list.Status().ShowTotal();
         return kExportFailed;
     }

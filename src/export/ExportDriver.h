@@ -21,7 +21,7 @@ std::optional<std::string> GetSpreadsheetProgId(const SpreadsheetProvider& sprea
 
 // ListWorkbookSheets: the number of worksheets of the workbook at `path`, with their names in
 // sheet order in `names`; -1 when there is no spreadsheet application or the workbook cannot be
-// opened, with the reason in `reason` when one is asked for.
+// opened, with the reason in `reason` (in English, as the command line says it) when one is asked for.
 int ListWorkbookSheets(SpreadsheetProvider& spreadsheet, const std::string& path, std::vector<std::string>& names,
                        std::string* reason = nullptr);
 

@@ -4,19 +4,32 @@
 // files; tests may put a few lines in its place. The export never learns the file format.
 //
 // A call the application refuses (a sheet name it does not allow, a file it cannot open or save)
-// throws SpreadsheetError with a text that says why; it never ends the program.
+// throws SpreadsheetError with a text that says why, in Russian for the window and in English for the
+// command line; it never ends the program.
 #pragma once
 
 #include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace tagmora {
 
 class SpreadsheetError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    // The reason as the window shows it (what()) and as the command line says it.
+    SpreadsheetError(const std::string& text, std::string english)
+        : std::runtime_error(text), english_(std::move(english)) {}
+    // A reason that reads the same for both.
+    explicit SpreadsheetError(const std::string& text) : SpreadsheetError(text, text) {}
+    // Both reasons after a lead-in: "Не удалось сохранить книгу: " / "cannot save the workbook: ".
+    SpreadsheetError(const std::string& text, const std::string& english, const SpreadsheetError& cause)
+        : SpreadsheetError(text + cause.what(), english + cause.English()) {}
+    const std::string& English() const { return english_; }
+
+private:
+    std::string english_;
 };
 
 // One worksheet. Rows and columns are 1-based; an address is A1 notation ("A1", "B3:B17").

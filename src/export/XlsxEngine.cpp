@@ -24,14 +24,14 @@ public:
         std::string bytes;
         try {
             fileio::OpenedFile file = fileio::OpenRegularFile(path);
-            if (!file.Ok()) throw SpreadsheetError(xlsx::ErrnoReason(file.Error));
-            if (file.Size > kMaxWorkbookFile) throw SpreadsheetError("файл слишком велик");
+            if (!file.Ok()) throw xlsx::ErrnoError(file.Error);
+            if (file.Size > kMaxWorkbookFile) throw SpreadsheetError("файл слишком велик", "the file is too large");
             bytes.resize(static_cast<std::size_t>(file.Size));
             if (const int error = fileio::ReadFullyAt(file.File.Get(), bytes.data(), bytes.size(), 0); error != 0)
-                throw SpreadsheetError(xlsx::ErrnoReason(error));
+                throw xlsx::ErrnoError(error);
             books_.push_back(std::make_unique<xlsx::BookModel>(xlsx::Package::FromBytes(std::move(bytes)), path));
         } catch (const SpreadsheetError& e) {
-            throw SpreadsheetError(std::string("Не удалось открыть книгу: ") + e.what());
+            throw SpreadsheetError("Не удалось открыть книгу: ", "cannot open the workbook: ", e);
         }
         return *books_.back();
     }
@@ -63,7 +63,8 @@ public:
 
     std::unique_ptr<SpreadsheetApplication> CreateApplication(const std::string& progId) override {
         if (progId != kBuiltInSpreadsheetProgId)
-            throw SpreadsheetError("Не удалось создать объект " + progId + ": такое приложение не установлено");
+            throw SpreadsheetError("Не удалось создать объект " + progId + ": такое приложение не установлено",
+                                   "cannot create " + progId + ": no such application is installed");
         return std::make_unique<XlsxApplication>();
     }
 };

@@ -48,7 +48,9 @@ std::string Normalise(const std::string& path) {
     return out;
 }
 
-[[noreturn]] void Fail(const std::string& reason) { throw SpreadsheetError(reason); }
+[[noreturn]] void Fail(const std::string& reason, const std::string& english) {
+    throw SpreadsheetError(reason, english);
+}
 
 // A zip_t closed when the object goes.
 struct ZipCloser {
@@ -175,17 +177,18 @@ std::unique_ptr<Package> Package::FromBytes(std::string bytes) {
     Impl& impl = *package->impl_;
     impl.bytes = std::move(bytes);
     constexpr const char* kNotZip = "файл не является книгой .xlsx (это не архив ZIP или архив повреждён)";
+    constexpr const char* kNotZipEnglish = "the file is no .xlsx workbook (no ZIP archive, or a damaged one)";
     // Even an empty archive has its 22-byte end record.
-    if (impl.bytes.size() < 22) Fail(kNotZip);
+    if (impl.bytes.size() < 22) Fail(kNotZip, kNotZipEnglish);
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* source = zip_source_buffer_create(impl.bytes.data(), impl.bytes.size(), 0, &error);
-    if (source == nullptr) Fail("нет памяти для архива");
+    if (source == nullptr) Fail("нет памяти для архива", "no memory for the archive");
     impl.zip.reset(zip_open_from_source(source, ZIP_RDONLY, &error));
     if (!impl.zip) {
         zip_source_free(source);
         zip_error_fini(&error);
-        Fail(kNotZip);
+        Fail(kNotZip, kNotZipEnglish);
     }
     zip_error_fini(&error);
     const zip_int64_t count = zip_get_num_entries(impl.zip.get(), 0);
@@ -208,16 +211,16 @@ std::string Package::Find(const std::string& name) const {
 
 std::string Package::Read(const std::string& name) {
     const std::string stored = Find(name);
-    if (stored.empty()) Fail("в книге нет части " + name);
+    if (stored.empty()) Fail("в книге нет части " + name, "the workbook lacks the part " + name);
     if (const auto found = impl_->replaced.find(stored); found != impl_->replaced.end()) return found->second;
     const std::size_t index = impl_->byLowerName.at(LowerAscii(stored));
     zip_stat_t stat;
     if (zip_stat_index(impl_->zip.get(), index, 0, &stat) != 0 || (stat.valid & ZIP_STAT_SIZE) == 0)
-        Fail("не удалось прочитать часть " + name);
+        Fail("не удалось прочитать часть " + name, "cannot read the part " + name);
     if (stat.size > kMaxPartSize || impl_->totalRead + stat.size > kMaxTotalRead)
-        Fail("часть " + name + " слишком велика");
+        Fail("часть " + name + " слишком велика", "the part " + name + " is too large");
     zip_file_t* file = zip_fopen_index(impl_->zip.get(), index, 0);
-    if (file == nullptr) Fail("не удалось прочитать часть " + name);
+    if (file == nullptr) Fail("не удалось прочитать часть " + name, "cannot read the part " + name);
     std::string out(static_cast<std::size_t>(stat.size) + 1, '\0');
     std::size_t got = 0;
     bool ok = true;
@@ -232,7 +235,7 @@ std::string Package::Read(const std::string& name) {
     }
     zip_fclose(file);
     // A part longer than its directory says is as damaged as one that cannot be read.
-    if (!ok || got != stat.size) Fail("часть " + name + " повреждена");
+    if (!ok || got != stat.size) Fail("часть " + name + " повреждена", "the part " + name + " is damaged");
     out.resize(got);
     impl_->totalRead += got;
     return out;
@@ -260,18 +263,18 @@ std::string Package::Write() const {
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
-    if (buffer == nullptr) Fail("нет памяти для архива");
+    if (buffer == nullptr) Fail("нет памяти для архива", "no memory for the archive");
     zip_t* out = zip_open_from_source(buffer, ZIP_TRUNCATE, &error);
     zip_error_fini(&error);
     if (out == nullptr) {
         zip_source_free(buffer);
-        Fail("не удалось создать архив");
+        Fail("не удалось создать архив", "cannot create the archive");
     }
     zip_source_keep(buffer);
-    const auto fail = [&](const std::string& reason) {
+    const auto fail = [&](const std::string& reason, const std::string& english) {
         zip_discard(out);
         zip_source_free(buffer);
-        Fail(reason);
+        Fail(reason, english);
     };
     // The new parts, deflated first, all at once.
     std::vector<Deflated> deflated;
@@ -284,11 +287,11 @@ std::string Package::Write() const {
     DeflateAll(deflated);
     const auto addNew = [&](const std::string& name) {
         const Deflated& part = deflated[deflatedIndex.at(name)];
-        if (!part.Ok) fail("не удалось сжать часть " + name);
+        if (!part.Ok) fail("не удалось сжать часть " + name, "cannot compress the part " + name);
         zip_source_t* source = zip_source_function(out, DeflatedSource, new DeflatedSourceState{&part, 0});
         if (source == nullptr || zip_file_add(out, name.c_str(), source, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE) < 0) {
             if (source != nullptr) zip_source_free(source);
-            fail("не удалось добавить в архив часть " + name);
+            fail("не удалось добавить в архив часть " + name, "cannot add the part " + name + " to the archive");
         }
     };
     for (std::size_t i = 0; i < impl_->names.size(); ++i) {
@@ -301,14 +304,14 @@ std::string Package::Write() const {
         zip_source_t* source = zip_source_zip(out, impl_->zip.get(), i, ZIP_FL_COMPRESSED, 0, -1);
         if (source == nullptr || zip_file_add(out, name.c_str(), source, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE) < 0) {
             if (source != nullptr) zip_source_free(source);
-            fail("не удалось скопировать часть " + name);
+            fail("не удалось скопировать часть " + name, "cannot copy the part " + name);
         }
     }
     for (const auto& name : impl_->added)
         if (impl_->removed.count(name) == 0) addNew(name);
     if (zip_close(out) != 0) {
         const std::string reason = zip_strerror(out);
-        fail("не удалось записать архив: " + reason);
+        fail("не удалось записать архив: " + reason, "cannot write the archive: " + reason);
     }
     std::string bytes;
     zip_stat_t stat;
@@ -319,7 +322,7 @@ std::string Package::Write() const {
         if (n != static_cast<zip_int64_t>(bytes.size())) bytes.clear();
     }
     zip_source_free(buffer);
-    if (bytes.empty()) Fail("не удалось записать архив");
+    if (bytes.empty()) Fail("не удалось записать архив", "cannot write the archive");
     return bytes;
 }
 

@@ -94,7 +94,9 @@ SheetModel::SheetModel(BookModel& book, pugi::xml_node sheetNode, std::string pa
 
 SheetModel::~SheetModel() = default;
 
-void SheetModel::Refuse(const std::string& reason) const { throw SpreadsheetError(reason); }
+void SheetModel::Refuse(const std::string& reason, const std::string& english) const {
+    throw SpreadsheetError(reason, english);
+}
 
 SheetModel::Data& SheetModel::Loaded() const {
     book_.CheckOpen();
@@ -103,7 +105,7 @@ SheetModel::Data& SheetModel::Loaded() const {
     try {
         data->Xml.Load(book_.Pkg(), part_);
         data->SheetData = data->Xml.Child(data->Xml.Root(), "sheetData");
-        if (!data->SheetData) Refuse("в листе нет данных (sheetData)");
+        if (!data->SheetData) Refuse("в листе нет данных (sheetData)", "the sheet has no data (sheetData)");
         // Index the rows; rows and cells without a number get the one their place gives them.
         int lastRow = 0;
         const std::string rowName = data->Xml.Qualified("row");
@@ -112,7 +114,8 @@ SheetModel::Data& SheetModel::Loaded() const {
              row = row.next_sibling(rowName.c_str())) {
             pugi::xml_attribute r = row.attribute("r");
             int number = r ? r.as_int() : lastRow + 1;
-            if (number <= lastRow || number > kMaxRow) Refuse("строки листа не по порядку");
+            if (number <= lastRow || number > kMaxRow)
+                Refuse("строки листа не по порядку", "the rows of the sheet are out of order");
             if (!r) row.append_attribute("r") = number;
             lastRow = number;
             data->Rows.emplace_hint(data->Rows.end(), number, row);
@@ -129,7 +132,8 @@ SheetModel::Data& SheetModel::Loaded() const {
         data->Rels.Load(book_.Pkg(), part_);
         LoadComments(*data);
     } catch (const SpreadsheetError& e) {
-        throw SpreadsheetError("Не удалось прочитать лист «" + Name() + "»: " + e.what());
+        throw SpreadsheetError(
+            "Не удалось прочитать лист «" + Name() + "»: ", "cannot read the sheet \"" + Name() + "\": ", e);
     }
     data_ = std::move(data);
     return *data_;
@@ -286,7 +290,8 @@ void SheetModel::DropSharedFormula(const std::string& sharedIndex) {
 
 void SheetModel::SetCellValue(int row, int column, const std::string& value) {
     if (row < 1 || row > kMaxRow || column < 1 || column > kMaxColumn)
-        Refuse("Ячейка (" + std::to_string(row) + ", " + std::to_string(column) + ") вне листа");
+        Refuse("Ячейка (" + std::to_string(row) + ", " + std::to_string(column) + ") вне листа",
+               "the cell (" + std::to_string(row) + ", " + std::to_string(column) + ") is outside the sheet");
     Loaded();
     SetText(row, column, value);
 }
@@ -305,7 +310,7 @@ pugi::xml_node SheetModel::InsertInOrder(std::string_view local) {
 
 void SheetModel::GroupRows(const std::string& address) {
     CellRange range;
-    if (!ParseRange(address, range)) Refuse("Неверный адрес диапазона: " + address);
+    if (!ParseRange(address, range)) Refuse("Неверный адрес диапазона: " + address, "a bad range address: " + address);
     Data& data = Loaded();
     for (int row = range.FirstRow; row <= range.LastRow; ++row) {
         pugi::xml_node node = Row(row, true);
@@ -328,7 +333,7 @@ void SheetModel::GroupRows(const std::string& address) {
 
 std::optional<std::string> SheetModel::CommentText(const std::string& address) const {
     CellRange range;
-    if (!ParseRange(address, range)) Refuse("Неверный адрес диапазона: " + address);
+    if (!ParseRange(address, range)) Refuse("Неверный адрес диапазона: " + address, "a bad range address: " + address);
     const Data& data = Loaded();
     const auto found = data.CommentByCell.find({range.FirstRow, range.FirstColumn});
     if (found == data.CommentByCell.end()) return std::nullopt;
@@ -398,18 +403,21 @@ void SheetModel::AddCommentShape(Data& data, int row, int column) {
              std::to_string(row - 1) + "</x:Row><x:Column>" + std::to_string(column - 1) +
              "</x:Column></x:ClientData></v:shape>";
     const auto end = data.Vml.rfind("</xml>");
-    if (end == std::string::npos) Refuse("Не удалось добавить примечание: рисунок примечаний листа повреждён");
+    if (end == std::string::npos)
+        Refuse("Не удалось добавить примечание: рисунок примечаний листа повреждён",
+               "cannot add a comment: the comments drawing of the sheet is damaged");
     data.Vml.insert(end, shape);
     data.VmlDirty = true;
 }
 
 void SheetModel::AddComment(const std::string& address) {
     CellRange range;
-    if (!ParseRange(address, range)) Refuse("Неверный адрес диапазона: " + address);
+    if (!ParseRange(address, range)) Refuse("Неверный адрес диапазона: " + address, "a bad range address: " + address);
     Data& data = Loaded();
     const auto key = std::make_pair(range.FirstRow, range.FirstColumn);
     if (data.CommentByCell.count(key) != 0)
-        Refuse("У ячейки " + CellAddress(key.first, key.second) + " уже есть примечание");
+        Refuse("У ячейки " + CellAddress(key.first, key.second) + " уже есть примечание",
+               "the cell " + CellAddress(key.first, key.second) + " has a comment already");
     if (!data.HasComments) MakeComments(data);
     XmlPart& comments = data.Comments;
     pugi::xml_node root = comments.Root();
@@ -431,11 +439,12 @@ void SheetModel::AddComment(const std::string& address) {
 
 void SheetModel::SetCommentText(const std::string& address, const std::string& text) {
     CellRange range;
-    if (!ParseRange(address, range)) Refuse("Неверный адрес диапазона: " + address);
+    if (!ParseRange(address, range)) Refuse("Неверный адрес диапазона: " + address, "a bad range address: " + address);
     Data& data = Loaded();
     const auto found = data.CommentByCell.find({range.FirstRow, range.FirstColumn});
     if (found == data.CommentByCell.end())
-        Refuse("У ячейки " + CellAddress(range.FirstRow, range.FirstColumn) + " нет примечания");
+        Refuse("У ячейки " + CellAddress(range.FirstRow, range.FirstColumn) + " нет примечания",
+               "the cell " + CellAddress(range.FirstRow, range.FirstColumn) + " has no comment");
     XmlPart& comments = data.Comments;
     pugi::xml_node textNode = comments.Child(found->second, "text");
     if (!textNode) textNode = found->second.append_child(comments.Qualified("text").c_str());

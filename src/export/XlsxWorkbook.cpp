@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "common/Text.h"
 #include "platform/FileIo.h"
@@ -51,8 +52,8 @@ std::string ErrnoText(int error) {
 void RefuseReadOnly(const std::string& path) {
     const fileio::PathStatus status = fileio::StatPath(path);
     if (!status.Exists()) return;  // nothing there yet, or the save says why
-    if (::access(path.c_str(), W_OK) != 0) throw SpreadsheetError(ErrnoText(errno));
-    if ((status.Mode & 0200) == 0) throw SpreadsheetError("файл только для чтения");
+    if (::access(path.c_str(), W_OK) != 0) throw ErrnoError(errno);
+    if ((status.Mode & 0200) == 0) throw SpreadsheetError("файл только для чтения", "the file is read-only");
 }
 
 }  // namespace
@@ -67,17 +68,21 @@ std::string RelIdOf(pugi::xml_node node) {
 
 BookModel::BookModel(std::unique_ptr<Package> package, std::string path)
     : package_(std::move(package)), path_(std::move(path)) {
-    if (!package_->Has("[Content_Types].xml")) throw SpreadsheetError("в файле нет книги (нет [Content_Types].xml)");
+    if (!package_->Has("[Content_Types].xml"))
+        throw SpreadsheetError("в файле нет книги (нет [Content_Types].xml)",
+                               "the file holds no workbook (no [Content_Types].xml)");
     types_.Load(*package_);
     Relationships root;
     root.Load(*package_, "");
     std::string workbookPart;
     if (const Relationship* rel = root.ByType("officeDocument"); rel != nullptr && !rel->External)
         workbookPart = root.PartOf(*rel);
-    if (workbookPart.empty() || !package_->Has(workbookPart)) throw SpreadsheetError("в файле нет книги");
+    if (workbookPart.empty() || !package_->Has(workbookPart))
+        throw SpreadsheetError("в файле нет книги", "the file holds no workbook");
     workbookPart = package_->Find(workbookPart);
     workbook_.Load(*package_, workbookPart);
-    if (LocalName(workbook_.Root()) != "workbook") throw SpreadsheetError("в файле нет книги");
+    if (LocalName(workbook_.Root()) != "workbook")
+        throw SpreadsheetError("в файле нет книги", "the file holds no workbook");
     workbookRels_.Load(*package_, workbookPart);
     relNs_ = kRelNs;
     for (pugi::xml_attribute a : workbook_.Root().attributes())
@@ -93,16 +98,18 @@ BookModel::BookModel(std::unique_ptr<Package> package, std::string path)
             relTypeBase_ = std::string(rel->Type.substr(0, rel->Type.size() - 9));
             entry->Part = package_->Find(workbookRels_.PartOf(*rel));
             if (entry->Part.empty())
-                throw SpreadsheetError("в книге нет листа «" + std::string(sheet.attribute("name").value()) + "»");
+                throw SpreadsheetError(
+                    "в книге нет листа «" + std::string(sheet.attribute("name").value()) + "»",
+                    "the workbook lacks the sheet \"" + std::string(sheet.attribute("name").value()) + "\"");
             entry->Sheet = std::make_unique<SheetModel>(*this, sheet, entry->Part);
         }
         sheets_.push_back(std::move(entry));
     }
-    if (Worksheets().empty()) throw SpreadsheetError("в книге нет ни одного листа");
+    if (Worksheets().empty()) throw SpreadsheetError("в книге нет ни одного листа", "the workbook has no sheet");
 }
 
 void BookModel::CheckOpen() const {
-    if (closed_) throw SpreadsheetError("Книга закрыта");
+    if (closed_) throw SpreadsheetError("Книга закрыта", "the workbook is closed");
 }
 
 std::vector<BookModel::Entry*> BookModel::Worksheets() const {
@@ -148,7 +155,8 @@ Worksheet& BookModel::WorksheetItem(int index) {
     CheckOpen();
     const auto sheets = Worksheets();
     if (index < 1 || index > static_cast<int>(sheets.size()))
-        throw SpreadsheetError("В книге нет листа номер " + std::to_string(index));
+        throw SpreadsheetError("В книге нет листа номер " + std::to_string(index),
+                               "the workbook has no sheet number " + std::to_string(index));
     return *sheets[static_cast<std::size_t>(index - 1)]->Sheet;
 }
 
@@ -156,23 +164,29 @@ Worksheet& BookModel::SheetItem(const std::string& name) {
     CheckOpen();
     for (const auto& entry : sheets_)
         if (entry->Sheet && text::EqualsIgnoreCase(entry->Sheet->Name(), name)) return *entry->Sheet;
-    throw SpreadsheetError("В книге нет листа «" + name + "»");
+    throw SpreadsheetError("В книге нет листа «" + name + "»", "the workbook has no sheet \"" + name + "\"");
 }
 
 void BookModel::CheckName(const SheetModel& sheet, const std::string& name) const {
-    if (name.empty()) throw SpreadsheetError("Имя листа не может быть пустым");
-    if (text::CodePointCount(name) > 31) throw SpreadsheetError("Имя листа «" + name + "» длиннее 31 символа");
+    if (name.empty()) throw SpreadsheetError("Имя листа не может быть пустым", "a sheet name cannot be empty");
+    if (text::CodePointCount(name) > 31)
+        throw SpreadsheetError("Имя листа «" + name + "» длиннее 31 символа",
+                               "the sheet name \"" + name + "\" is longer than 31 characters");
     if (name.find_first_of("[]:*?/\\") != std::string::npos)
-        throw SpreadsheetError("Имя листа «" + name + "» содержит один из знаков []:*?/\\");
+        throw SpreadsheetError("Имя листа «" + name + "» содержит один из знаков []:*?/\\",
+                               "the sheet name \"" + name + "\" holds one of []:*?/\\");
     if (!text::IsValidUtf8(name) ||
         std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))
-        throw SpreadsheetError("Имя листа содержит управляющий знак или не является текстом UTF-8");
+        throw SpreadsheetError("Имя листа содержит управляющий знак или не является текстом UTF-8",
+                               "the sheet name holds a control character or is no UTF-8 text");
     if (name.front() == '\'' || name.back() == '\'')
-        throw SpreadsheetError("Имя листа «" + name + "» начинается или кончается апострофом");
+        throw SpreadsheetError("Имя листа «" + name + "» начинается или кончается апострофом",
+                               "the sheet name \"" + name + "\" starts or ends with an apostrophe");
     for (const auto& entry : sheets_) {
         if (entry->Sheet.get() == &sheet) continue;
         if (text::EqualsIgnoreCase(entry->Node.attribute("name").value(), name))
-            throw SpreadsheetError("Лист с именем «" + name + "» в книге уже есть");
+            throw SpreadsheetError("Лист с именем «" + name + "» в книге уже есть",
+                                   "the workbook has a sheet named \"" + name + "\" already");
     }
 }
 
@@ -254,7 +268,9 @@ const std::string& BookModel::SharedString(std::size_t index) {
 
 void BookModel::Save() {
     CheckOpen();
-    if (path_.empty()) throw SpreadsheetError("Не удалось сохранить книгу: у книги ещё нет файла");
+    if (path_.empty())
+        throw SpreadsheetError("Не удалось сохранить книгу: у книги ещё нет файла",
+                               "cannot save the workbook: it has no file yet");
     try {
         RefuseReadOnly(path_);
         for (const auto& entry : sheets_)
@@ -274,9 +290,9 @@ void BookModel::Save() {
         const std::string bytes = package_->Write();
         const int error = fileio::ReplaceFileAtomically(
             path_, [&](int fd) { return fileio::WriteAll(fd, bytes); }, fileio::NewFileAccess::ByUmask);
-        if (error != 0) throw SpreadsheetError(ErrnoText(error));
+        if (error != 0) throw ErrnoError(error);
     } catch (const SpreadsheetError& e) {
-        throw SpreadsheetError(std::string("Не удалось сохранить книгу: ") + e.what());
+        throw SpreadsheetError("Не удалось сохранить книгу: ", "cannot save the workbook: ", e);
     }
 }
 
@@ -324,7 +340,7 @@ void BookModel::Close() {
     package_.reset();
 }
 
-std::string ErrnoReason(int error) { return ErrnoText(error); }
+SpreadsheetError ErrnoError(int error) { return SpreadsheetError(ErrnoText(error), std::strerror(error)); }
 
 std::unique_ptr<Package> NewWorkbookPackage() {
     auto package = std::make_unique<Package>();

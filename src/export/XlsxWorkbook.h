@@ -53,7 +53,7 @@ private:
     void LoadComments(Data& data) const;
     void MakeComments(Data& data);
     void AddCommentShape(Data& data, int row, int column);
-    [[noreturn]] void Refuse(const std::string& reason) const;
+    [[noreturn]] void Refuse(const std::string& reason, const std::string& english) const;
 
     BookModel& book_;
     pugi::xml_node sheetNode_;
@@ -131,7 +131,7 @@ private:
 std::string RelIdOf(pugi::xml_node node);
 
 // The reason of a failed file operation, in words ("нет доступа").
-std::string ErrnoReason(int error);
+SpreadsheetError ErrnoError(int error);
 
 // The package of a new workbook of one empty worksheet "Sheet1".
 std::unique_ptr<Package> NewWorkbookPackage();

@@ -57,7 +57,9 @@ void XmlPart::LoadText(const std::string& name, std::string_view xml) {
     const pugi::xml_parse_result result = Doc.load_buffer(xml.data(), xml.size(), kParseOptions, pugi::encoding_auto);
     if (!result || !Doc.document_element())
         throw SpreadsheetError("часть " + name + " повреждена (" +
-                               (result ? std::string("нет корневого элемента") : result.description()) + ")");
+                                   (result ? std::string("нет корневого элемента") : result.description()) + ")",
+                               "the part " + name + " is damaged (" +
+                                   (result ? std::string("no root element") : result.description()) + ")");
     const std::string_view root = Doc.document_element().name();
     const auto colon = root.find(':');
     Prefix = colon == std::string_view::npos ? std::string() : std::string(root.substr(0, colon + 1));

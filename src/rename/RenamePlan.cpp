@@ -57,7 +57,8 @@ std::vector<int> SimulateRenames(const std::vector<RenamePlanItem>& plan) {
 }
 
 void ShowFilesNotRenamed(FileList& list) {
-    list.HostPort().ShowMessage(kFilesNotRenamed, kProductName, MessageIcon::Information, MessageButtons::Ok);
+    list.HostPort().ShowNotice({NoticeKind::FilesNotRenamed}, kFilesNotRenamed, kProductName, MessageIcon::Information,
+                               MessageButtons::Ok);
 }
 
 }  // namespace tagmora

@@ -32,7 +32,9 @@ std::string TagOutcomeText(const TagOutcome& outcome) {
         case TagResult::ReadOnly: return "the file is read-only (TryChangeAttrs=0)";
         case TagResult::Missing: return "the file does not exist";
         case TagResult::Aborted:
-            return outcome.Detail.empty() ? "aborted" : "aborted; the new content stays in " + outcome.Detail;
+            if (outcome.Error == 0)
+                return outcome.Detail.empty() ? "aborted" : "aborted; the new content stays in " + outcome.Detail;
+            return "aborted: " + TagOutcomeText({TagResult::Failed, outcome.Step, outcome.Error, outcome.Detail});
         case TagResult::Failed: break;
     }
     if (outcome.Step == TagStep::Damaged) return "the ID3v2 tag is damaged: " + outcome.Detail;

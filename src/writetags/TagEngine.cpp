@@ -22,13 +22,17 @@ constexpr const char* kBackupsFound =
     "Найдены резервные копии файлов, оставшиеся после прерванной записи TAG'ов. Сравните их с файлами папки "
     "и удалите ненужные:";
 
+constexpr NoticeKind kTagFileFailed = NoticeKind::TagFileFailed;
+
 // Names the backup copies the session found (once each) in a box.
 void TellBackupsFound(Id3v2WriteSession& session, Host& host) {
     if (session.BackupsFound.empty()) return;
     std::string text = kBackupsFound;
     for (const std::string& backup : session.BackupsFound) text += "\n" + backup;
+    Notice notice{NoticeKind::BackupsFound};
+    notice.Paths = std::move(session.BackupsFound);
     session.BackupsFound.clear();
-    host.ShowMessage(text, kProductName, MessageIcon::Warning, MessageButtons::Ok);
+    host.ShowNotice(notice, text, kProductName, MessageIcon::Warning, MessageButtons::Ok);
 }
 
 // The file-error box of an ID3v2 failure the user must hear of at once: the file cannot be opened, or the
@@ -37,11 +41,13 @@ TagOutcome Told(TagOutcome outcome, const std::string& path, Host& host) {
     if (outcome.Result != TagResult::Failed) return outcome;
     switch (outcome.Step) {
         case TagStep::Open:
-        case TagStep::Read: ShowFileError(host, outcome.Error, path, kWhileOpeningFile); break;
+        case TagStep::Read: ShowFileError(host, outcome.Error, path, kWhileOpeningFile, kTagFileFailed); break;
         case TagStep::CreateTemporary:
-        case TagStep::WriteTemporary: ShowFileError(host, outcome.Error, path, kWhileUsingTemporaryFile); break;
+        case TagStep::WriteTemporary:
+            ShowFileError(host, outcome.Error, path, kWhileUsingTemporaryFile, kTagFileFailed);
+            break;
         case TagStep::WriteInPlace:
-        case TagStep::Restore: ShowFileError(host, outcome.Error, path, kWhileWritingFile); break;
+        case TagStep::Restore: ShowFileError(host, outcome.Error, path, kWhileWritingFile, kTagFileFailed); break;
         default: break;
     }
     return outcome;
@@ -54,10 +60,13 @@ std::string DeleteFailedText(int error, const std::string& keptPath) {
 }
 
 TagEngine RealTagEngine(const AppSettings& settings, Id3v2WriteSession& session, Host& host) {
-    session.AfterFailedRename = [&session, &host](const std::string&, int error, const std::string& keptPath) {
+    session.AfterFailedRename = [&session, &host](const std::string& path, int error, const std::string& keptPath) {
         if (session.IgnoreDeleteErrors) return RenameDecision::Ignore;
-        switch (host.ShowMessage(DeleteFailedText(error, keptPath), std::string(kProductName) + kFileErrorCaptionSuffix,
-                                 MessageIcon::Error, MessageButtons::AbortRetryIgnore)) {
+        Notice notice{NoticeKind::NewFileNotInPlace, path, error};
+        notice.Paths.push_back(keptPath);
+        switch (host.ShowNotice(notice, DeleteFailedText(error, keptPath),
+                                std::string(kProductName) + kFileErrorCaptionSuffix, MessageIcon::Error,
+                                MessageButtons::AbortRetryIgnore)) {
             case MessageResult::Abort: return RenameDecision::Abort;
             case MessageResult::Ignore: session.IgnoreDeleteErrors = true; return RenameDecision::Ignore;
             default: return RenameDecision::Retry;

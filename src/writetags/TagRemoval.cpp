@@ -34,7 +34,8 @@ std::vector<TagRemovalOutcome> RemoveTagsFromChecked(FileList& list, int version
     }
     list.Status().ShowTotal();
     if (failed)
-        list.HostPort().ShowMessage(kFilesUnchanged, kProductName, MessageIcon::Information, MessageButtons::Ok);
+        list.HostPort().ShowNotice({NoticeKind::FilesUnchanged}, kFilesUnchanged, kProductName,
+                                   MessageIcon::Information, MessageButtons::Ok);
     BuildList(list, true, false);
     return outcomes;
 }

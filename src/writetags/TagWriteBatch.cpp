@@ -310,7 +310,8 @@ TagWriteBatchResult TagWriteBatch(FileList& list, int mode, WriteTagsDialogPort&
     list.Status().ShowTotal();
 
     if (result.Failed) {
-        list.HostPort().ShowMessage(kFilesUnchanged, kProductName, MessageIcon::Information, MessageButtons::Ok);
+        list.HostPort().ShowNotice({NoticeKind::FilesUnchanged}, kFilesUnchanged, kProductName,
+                                   MessageIcon::Information, MessageButtons::Ok);
     }
     BuildList(list, true, false);
     return result;

@@ -44,7 +44,7 @@ class CliFaultsTest : public test::RenameFixture {};
 
 // What a script or a shell needs to rely on: no "Error" written into a tag, a failing script
 // is a failure, a folder given twice is read once, unreadable settings and unwritable output are
-// said, and a run with nothing to do says so.
+// said, and a run with nothing to do says so; every message is "tagmora-cli COMMAND: ...".
 TEST_F(CliFaultsTest, ExitCodesAndMessages) {
     Song("d/01.mp3", "One");
     Song("d/02.mp3", "Error");  // a title that makes "%t1%" give Error on this row only
@@ -63,13 +63,14 @@ TEST_F(CliFaultsTest, ExitCodesAndMessages) {
         {{"write-tags", "--v2", "--comment", "Rated 100%", d}, 2, comment},
         {{"write-tags", "--v2", "--artist", "%t1%", d},
          1,
-         d + "/02.mp3: not written: the text of the Artist field gives Error on this file\n",
+         d + "/02.mp3: not written: the text of the Artist field gives Error on this file\ntagmora-cli write-tags: 1 "
+             "of 2 files failed; make sure no other program uses them\n",
          d + "/01.mp3\n"},
         {{"check", "%zz%", d}, 1, "", "Error\n"},
         {{"eval", "%t1%", d}, 1, "", "One\nError\n"},
         {{"eval", "%p1%", d, d + "/."},
          0,
-         "tagmora-cli: " + d + "/.: skipped: the same folder as " + d + "\n",
+         "tagmora-cli eval: " + d + "/.: skipped: the same folder as " + d + "\n",
          "d\nd\n"},
         {{"write-tags", "--v1", d},
          2,
@@ -78,11 +79,27 @@ TEST_F(CliFaultsTest, ExitCodesAndMessages) {
         {{"export", "--book", "-", d},
          2,
          "tagmora-cli export: --book -: a workbook cannot be written to standard output\n"},
+        {{"eval", "--mark", "none", "%p0%", d}, 2, "tagmora-cli eval: no file is checked\n"},
+        {{"export", "--book", d + "/01.mp3", d},
+         1,
+         "tagmora-cli export: " + d +
+             "/01.mp3: cannot open the workbook: the file is no .xlsx workbook (no ZIP archive, or a damaged one)\n"},
+        {{"--set", "IncludeSubDirs=0", "rename", "--script", "x", d},
+         2,
+         "tagmora-cli rename: a script rename needs the subfolders on: --set IncludeSubDirs=1 (or settings set "
+         "IncludeSubDirs=1)\n"},
+        {{"eval", "--bogus", "%p0%", d},
+         2,
+         "tagmora-cli eval: The following argument was not expected: --bogus (see 'tagmora-cli eval --help')\n"},
+        {{"settings", "show", "Nope"}, 2, "tagmora-cli settings show: Nope: not a stored setting\n"},
     };
     for (const Case& c : cases) {
         const auto r = test::RunCli(c.Args, config.Path());
         EXPECT_EQ(r.ExitCode, c.Exit) << c.Args[0] << " " << c.Args[1] << ": " << r.Err;
         EXPECT_NE(r.Err.find(c.Err), std::string::npos) << r.Err;
+        for (const std::string& line : test::SplitLines(r.Err)) {
+            EXPECT_TRUE(line.starts_with("tagmora-cli ") && line.find(": ") != std::string::npos) << line;
+        }
         if (!c.Out.empty()) {
             EXPECT_EQ(r.Out, c.Out) << c.Args[1];
         }
@@ -96,11 +113,11 @@ TEST_F(CliFaultsTest, ExitCodesAndMessages) {
     // Output that cannot be written is said, and so are settings that cannot be read.
     const auto full = test::RunCliTo({"list", d}, config.Path(), "/dev/full");
     EXPECT_EQ(full.ExitCode, 1);
-    EXPECT_EQ(full.Err, "tagmora-cli: standard output: No space left on device\n");
+    EXPECT_EQ(full.Err, "tagmora-cli list: standard output: No space left on device\n");
     test::WriteFile(config.MakeDir("tagmora") + "/user.reg", "not settings");
     const auto unreadable = test::RunCli({"list", d}, config.Path());
     EXPECT_EQ(unreadable.ExitCode, 2);
-    EXPECT_TRUE(unreadable.Err.starts_with("tagmora-cli: " + config.Path() +
+    EXPECT_TRUE(unreadable.Err.starts_with("tagmora-cli list: " + config.Path() +
                                            "/tagmora/user.reg: cannot read the "
                                            "settings: it is not a registry export"))
         << unreadable.Err;

@@ -102,8 +102,8 @@ TEST_F(CliMarkingTest, EvalCheckAndRenameActOnTheMarkedRows) {
     EXPECT_EQ(SplitLines(rename.Out), (Strings{music + "/1.mp3\t" + music + "/Help.mp3"}));
 
     const auto none = RunCli({"rename", "--preset", "--mark", "none", music}, dir / "config");
-    EXPECT_EQ(none.ExitCode, 1);
-    EXPECT_EQ(none.Err, "Нет выбранных файлов.\n");
+    EXPECT_EQ(none.ExitCode, 2);
+    EXPECT_EQ(none.Err, "tagmora-cli rename: no file is checked\n");
 }
 
 TEST_F(CliMarkingTest, BadRulesColumnsAndOperatorsAreUsageErrors) {
@@ -117,7 +117,7 @@ TEST_F(CliMarkingTest, BadRulesColumnsAndOperatorsAreUsageErrors) {
     };
     for (const auto& c : cases) {
         const std::string result = Checks(c.Marking);
-        EXPECT_EQ(result.rfind("exit 2: tagmora-cli: ", 0), 0u) << result;
+        EXPECT_EQ(result.rfind("exit 2: tagmora-cli list: ", 0), 0u) << result;
         EXPECT_NE(result.find(c.Error), std::string::npos) << result;
     }
 }

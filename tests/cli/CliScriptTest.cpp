@@ -70,12 +70,12 @@ TEST_F(CliScriptTest, CheckPreviewsTheFirstCheckedRow) {
 
 TEST_F(CliScriptTest, CheckAndEvalWithoutCheckedRowsAndUsageErrors) {
     auto r = RunCli({"check", "%p0%", dir / "empty"}, Config());
-    EXPECT_EQ(r.ExitCode, 1);
+    EXPECT_EQ(r.ExitCode, 2);
     EXPECT_EQ(r.Out, "");
-    EXPECT_NE(r.Err.find("Нет выбранных файлов."), std::string::npos) << r.Err;
+    EXPECT_EQ(r.Err, "tagmora-cli check: no file is checked\n");
     r = RunCli({"eval", "%p0%", dir / "empty"}, Config());
-    EXPECT_EQ(r.ExitCode, 1);
-    EXPECT_EQ(r.Err, "Нет выбранных файлов.\n");
+    EXPECT_EQ(r.ExitCode, 2);
+    EXPECT_EQ(r.Err, "tagmora-cli eval: no file is checked\n");
 
     for (const std::vector<std::string>& args : {std::vector<std::string>{"eval"},
                                                  {"eval", "%p0%"},

@@ -33,13 +33,14 @@ def main():
             if run.returncode != 0:
                 failures.append(shell + " -n " + script + ": " + run.stderr)
         for words, expected in [("tagmora-cli --set Inclu", "IncludeSubDirs="),
-                                ("tagmora-cli list --where 'File\\ s'", "File\\ size")]:
+                                ("tagmora-cli list --where 'File\\ s'", "File\\ size"),
+                                ("tagmora-cli settings show --js", "--json")]:
             run = subprocess.run(["bash", "-c", BASH_COMPLETE, "bash", scripts["bash"], words], capture_output=True,
                                  text=True)
             if expected not in run.stdout.split("\n"):
                 failures.append("bash completes " + words + " with " + repr(run.stdout) + run.stderr)
         for line, expected in [("tagmora-cli --set Inclu", "IncludeSubDirs="),
-                               ("tagmora-cli export --where TAG", "TAG Owner")]:
+                               ("tagmora-cli export --where TAG", "TAG Owner"), ("tagmora-cli rename --js", "--json")]:
             run = subprocess.run(["fish", "--no-config", "-c", 'source $argv[1]; complete -C"$argv[2]"',
                                   scripts["fish"], line], capture_output=True, text=True)
             if expected not in [candidate.split("\t")[0] for candidate in run.stdout.split("\n")]:

@@ -107,7 +107,8 @@ def main():
             f.write('Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\Doskvel\\Tagmora]\n'
                     '"Path"=dword:00000001\n')
         run = subprocess.run(cli, env=env, capture_output=True, text=True)
-        check(run.returncode == 2 and "Необходимо переустановить программу" in run.stderr,
+        check(run.returncode == 2 and run.stderr == "tagmora-cli list: the installation's data cannot be read; install the "
+              "program again\n",
               "installed tagmora-cli did not read its prefix's hive: " + str(run.returncode) + " " + run.stderr)
 
         # A staging install (packaging): the files go under DESTDIR, "Path" names the prefix.
