@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <iterator>
-#include <limits>
 #include <utility>
 #include <vector>
 
