@@ -131,4 +131,8 @@ inline constexpr ExportColumnField kExportColumnFields[] = {
     {"ExcColIsLocal_", &ExportColumn::IsLocal}, {"ExcColNetAddr_", &ExportColumn::NetAddr},
 };
 
+// Values of the settings key that are no AppSettings fields, each kept by its own code.
+inline constexpr const char* kWinPosValue = "WinPos";                // WindowPosition
+inline constexpr const char* kRenameScriptsValue = "RenameScripts";  // the script history of script renaming
+
 }  // namespace tagmora
