@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -29,9 +30,9 @@ std::optional<RegValue> StoredValue(const AppSettings& s, const std::string& nam
     return std::nullopt;
 }
 
-// Per row: a unique name and member, the member its kind works on, sane limits, a place in the load, a
-// first-run default that SetSettingByName takes, and a stored value that `settings show` prints in
-// a form `settings set` takes back unchanged.
+// Per row: a unique name and member, the member its kind works on, sane limits, a place in the
+// load, a first-run default that SetSettingByName takes, and a stored value that `settings show`
+// prints in a form `settings set` takes back unchanged.
 TEST(SettingsTable, EveryRowIsConsistent) {
     std::set<std::string> names;
     std::set<int> readAt;
