@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "settings/SettingsStore.h"
+#include "settings/RegFile.h"
 
 namespace {
 

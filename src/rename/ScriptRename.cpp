@@ -10,6 +10,7 @@
 #include "filelist/FolderCommands.h"
 #include "rename/SafeRename.h"
 #include "settings/SettingsStore.h"
+#include "settings/SettingsTable.h"
 
 namespace tagmora {
 

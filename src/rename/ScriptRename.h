@@ -14,8 +14,6 @@ namespace tagmora {
 class FileList;
 class SettingsStore;
 
-// The settings value that holds the script history.
-inline constexpr const char* kRenameScriptsValue = "RenameScripts";
 inline constexpr const char* kStatusRenaming = " Переименовывание...";
 inline constexpr const char* kOnlyWithSubDirs = "Эта функция работает только в режиме просмотра поддиректорий.";
 

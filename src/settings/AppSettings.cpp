@@ -1,15 +1,15 @@
-// AppSettings: the load with its first-run rules, the save, the first-run defaults, the start-up
-// sequence and setting single fields by their value names.
+// AppSettings made from the settings table: the load with its first-run rules, the save, the
+// first-run defaults and setting single fields by their value names; and the start-up sequence.
 #include "settings/AppSettings.h"
 
 #include <algorithm>
 #include <charconv>
-#include <limits>
 #include <utility>
 #include <vector>
 
 #include "common/FileHelpers.h"
 #include "common/Text.h"
+#include "settings/SettingsTable.h"
 
 namespace tagmora {
 
@@ -17,18 +17,16 @@ namespace {
 
 constexpr int kHeaderWidthBytes = kStoredColumnEntries * 4;
 constexpr const char* kInstallPathError = "Ошибка при чтении данных из реестра. Необходимо переустановить программу.";
-
-// The value names of an export column's fields, in the order they are read and written.
-constexpr const char* kHeadPrefix = "ExcColHead_";
-constexpr const char* kScriptPrefix = "ExcColScript_";
-constexpr const char* kGroupPrefix = "ExcColGroup_";
-constexpr const char* kIsLinkPrefix = "ExcColIsLink_";
-constexpr const char* kIsLocalPrefix = "ExcColIsLocal_";
-constexpr const char* kNetAddrPrefix = "ExcColNetAddr_";
+constexpr const char* kExpectedBoolean = "expected 0, 1, true or false, got ";
 
 std::string ColumnValueName(const char* prefix, int index) { return prefix + std::to_string(index); }
 
-int NormalizedCodePage(std::int32_t codePage) { return codePage == 1252 ? 1252 : 1251; }
+bool IsText(const RegValue& value) { return value.Type == RegType::Sz || value.Type == RegType::ExpandSz; }
+
+// A number within the row's limits, otherwise its Min (the code page's rule).
+std::int32_t WithinOrMin(const SettingRow& row, std::int32_t value) {
+    return value >= row.Min && value <= row.Max ? value : static_cast<std::int32_t>(row.Min);
+}
 
 // Reads values of the settings key by the reading rules; every method returns false when the
 // load has to stop with FirstRun.
@@ -100,46 +98,106 @@ std::array<std::int32_t, kStoredColumnEntries> WidthsOf(const std::array<std::ui
     return widths;
 }
 
-bool ReadExportColumn(SettingsReader& in, int index, ExportColumn& column) {
-    return in.String(ColumnValueName(kHeadPrefix, index), column.Head) &&
-           in.String(ColumnValueName(kScriptPrefix, index), column.Script) &&
-           in.Boolean(ColumnValueName(kGroupPrefix, index), column.Group) &&
-           in.Boolean(ColumnValueName(kIsLinkPrefix, index), column.IsLink) &&
-           in.Boolean(ColumnValueName(kIsLocalPrefix, index), column.IsLocal) &&
-           in.String(ColumnValueName(kNetAddrPrefix, index), column.NetAddr);
-}
+// ---- Load -----------------------------------------------------------------------------------
 
-// The settings key from "ReplaceBannedSymbols" to the last export column; false means FirstRun.
-bool ReadSettingsKey(AppSettings& s, SettingsStore& store) {
-    SettingsReader in(store);
-    if (!in.Boolean("ReplaceBannedSymbols", s.ReplaceBannedSymbols) || !in.Boolean("AddPrefix", s.AddPrefix) ||
-        !in.Integer("AddPrefixHow", s.AddPrefixHow) || !in.Integer("AddPrefixStart", s.AddPrefixStart) ||
-        !in.Boolean("AddPrefixArtist", s.AddPrefixArtist) || !in.Boolean("AddPrefixAlbum", s.AddPrefixAlbum) ||
-        !in.String("AddPrefixSeparator", s.AddPrefixSeparator) || !in.Boolean("UseShellCall", s.UseShellCall) ||
-        !in.Boolean("TryChangeAttrs", s.TryChangeAttrs) || !in.Boolean("ResizeTabHeaders", s.ResizeTabHeaders) ||
-        !in.Boolean("ShowGrid", s.ShowGrid) || !in.Boolean("NewStyleDialog", s.NewStyleDialog) ||
-        !in.String("ReplaceSymbol", s.ReplaceSymbol) || !in.Integer("TAGReadSequence", s.TAGReadSequence) ||
-        !in.String("ScriptSeparator", s.ScriptSeparator) || !in.Boolean("IncludeSubDirs", s.IncludeSubDirs) ||
-        !in.String("StartDir", s.StartDir) || !in.Bytes("ShowItem", s.ShowItem)) {
-        return false;
-    }
-    auto widthImage = WidthImage(s.HeaderWidth);
-    const bool widthsRead = in.Bytes("HeaderWidth", widthImage);
-    s.HeaderWidth = WidthsOf(widthImage);
-    if (!widthsRead || !in.Integer("ExcColumnsCount", s.ExcColumnsCount)) return false;
-    if (s.ExcColumnsCount < 1) {
-        // The export always has a column: no column stored is one, as it is in memory (none read).
-        s.ExcColumnsCount = 1;
-        return true;
-    }
-    for (int i = 0; i < s.ExcColumnsCount; ++i) {
-        if (i >= kMaxExportColumns) return false;
-        if (!ReadExportColumn(in, i, s.ExportColumns[static_cast<std::size_t>(i)])) return false;
+bool ReadExportColumn(SettingsReader& in, int index, ExportColumn& column) {
+    for (const ExportColumnField& field : kExportColumnFields) {
+        const std::string name = ColumnValueName(field.Prefix, index);
+        if (!(field.Text != nullptr ? in.String(name, column.*field.Text) : in.Boolean(name, column.*field.Flag))) {
+            return false;
+        }
     }
     return true;
 }
 
-// ---- SetSettingByName ---------------------------------------------------------------------
+// The columns after their count: the export always has a column, so none stored is one, as it is
+// in memory (none read); more than there are stops the load once the last one is read.
+bool ReadExportColumns(SettingsReader& in, std::int32_t& count, std::array<ExportColumn, kMaxExportColumns>& columns) {
+    if (count < 1) {
+        count = 1;
+        return true;
+    }
+    for (int i = 0; i < count; ++i) {
+        if (i >= kMaxExportColumns) return false;
+        if (!ReadExportColumn(in, i, columns[static_cast<std::size_t>(i)])) return false;
+    }
+    return true;
+}
+
+// Reads one row of the settings key by the rules of its kind; false means FirstRun.
+bool ReadSetting(SettingsReader& in, const SettingRow& row, AppSettings& s) {
+    const SettingMember& m = row.Member;
+    switch (row.Kind) {
+        case SettingKind::Boolean: return in.Boolean(row.Name, s.*m.Flag);
+        case SettingKind::Integer: return in.Integer(row.Name, s.*m.Number);
+        case SettingKind::ColumnCount:
+            return in.Integer(row.Name, s.*m.Number) && ReadExportColumns(in, s.*m.Number, s.ExportColumns);
+        case SettingKind::Text:
+        case SettingKind::Replacement: return in.String(row.Name, s.*m.Text);
+        case SettingKind::CodePage: {
+            std::int32_t codePage = 0;
+            if (!in.Integer(row.Name, codePage)) return false;
+            s.*m.Number = WithinOrMin(row, codePage);
+            return true;
+        }
+        case SettingKind::ColumnBytes: return in.Bytes(row.Name, s.*m.Bytes);
+        case SettingKind::ColumnWidths: {
+            auto image = WidthImage(s.*m.Widths);
+            const bool read = in.Bytes(row.Name, image);
+            s.*m.Widths = WidthsOf(image);
+            return read;
+        }
+    }
+    return false;
+}
+
+// What a Tolerant value reads as when it is missing or of another type.
+void ReadAsEmpty(const SettingRow& row, AppSettings& s) {
+    if (row.Member.Flag != nullptr) s.*row.Member.Flag = false;
+    if (row.Member.Number != nullptr) s.*row.Member.Number = static_cast<std::int32_t>(row.Min);
+    if (row.Member.Text != nullptr) (s.*row.Member.Text).clear();
+}
+
+// The rows of the settings key in the order the load reads them.
+const std::vector<const SettingRow*>& RowsInReadOrder() {
+    static const std::vector<const SettingRow*> rows = [] {
+        std::vector<const SettingRow*> inOrder;
+        for (const SettingRow& row : kSettingRows) {
+            if (row.Read != SettingRead::Installation) inOrder.push_back(&row);
+        }
+        std::sort(inOrder.begin(), inOrder.end(),
+                  [](const SettingRow* a, const SettingRow* b) { return a->ReadAt < b->ReadAt; });
+        return inOrder;
+    }();
+    return rows;
+}
+
+// ---- Save -----------------------------------------------------------------------------------
+
+using StoredValues = std::vector<std::pair<std::string, RegValue>>;
+
+void AppendNumber(StoredValues& values, std::string name, std::int32_t value) {
+    values.emplace_back(std::move(name), RegValue::Number(static_cast<std::uint32_t>(value)));
+}
+
+// The count, within the limits the load accepts (at least one column, at most 24), then as many columns.
+void AppendExportColumns(StoredValues& values, const SettingRow& row, const AppSettings& s) {
+    const auto columns = static_cast<int>(std::clamp<std::int64_t>(s.*row.Member.Number, row.Min, row.Max));
+    AppendNumber(values, row.Name, columns);
+    for (int i = 0; i < columns; ++i) {
+        const ExportColumn& column = s.ExportColumns[static_cast<std::size_t>(i)];
+        for (const ExportColumnField& field : kExportColumnFields) {
+            std::string name = ColumnValueName(field.Prefix, i);
+            if (field.Text != nullptr) {
+                values.emplace_back(std::move(name), RegValue::String(column.*field.Text));
+            } else {
+                AppendNumber(values, std::move(name), column.*field.Flag ? 1 : 0);
+            }
+        }
+    }
+}
+
+// ---- Setting by name ------------------------------------------------------------------------
 
 std::string_view TrimBlanks(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -202,50 +260,6 @@ bool ParseHexImage(std::string_view s, std::array<std::uint8_t, N>& image) {
     return true;
 }
 
-struct BooleanField {
-    const char* Name;
-    bool AppSettings::*Field;
-};
-constexpr BooleanField kBooleanFields[] = {
-    {"ReplaceBannedSymbols", &AppSettings::ReplaceBannedSymbols},
-    {"AddPrefix", &AppSettings::AddPrefix},
-    {"AddPrefixArtist", &AppSettings::AddPrefixArtist},
-    {"AddPrefixAlbum", &AppSettings::AddPrefixAlbum},
-    {"UseShellCall", &AppSettings::UseShellCall},
-    {"TryChangeAttrs", &AppSettings::TryChangeAttrs},
-    {"ResizeTabHeaders", &AppSettings::ResizeTabHeaders},
-    {"ShowGrid", &AppSettings::ShowGrid},
-    {"NewStyleDialog", &AppSettings::NewStyleDialog},
-    {"IncludeSubDirs", &AppSettings::IncludeSubDirs},
-};
-
-struct IntegerField {
-    const char* Name;
-    std::int32_t AppSettings::*Field;
-    std::int64_t Min, Max;
-};
-constexpr IntegerField kIntegerFields[] = {
-    {"AddPrefixHow", &AppSettings::AddPrefixHow, 0, 3},
-    {"AddPrefixStart", &AppSettings::AddPrefixStart, std::numeric_limits<std::int32_t>::min(),
-     std::numeric_limits<std::int32_t>::max()},
-    {"TAGReadSequence", &AppSettings::TAGReadSequence, 0, 3},
-    {"ExcColumnsCount", &AppSettings::ExcColumnsCount, 1, kMaxExportColumns},
-};
-
-struct StringField {
-    const char* Name;
-    std::string AppSettings::*Field;
-    bool OneCharacter;  // at most one character
-};
-constexpr StringField kStringFields[] = {
-    {"AddPrefixSeparator", &AppSettings::AddPrefixSeparator, false},
-    {"StartDir", &AppSettings::StartDir, false},
-    {"ReplaceSymbol", &AppSettings::ReplaceSymbol, true},
-    {"ScriptSeparator", &AppSettings::ScriptSeparator, true},
-    {"Path", &AppSettings::Path, false},
-    {"EnqueueCommand", &AppSettings::EnqueueCommand, false},
-};
-
 std::string Quoted(std::string_view value) { return "\"" + std::string(value) + "\""; }
 
 // "ExcColHead_12" → 12 when `name` is the prefix followed by 0..23 without leading zeros.
@@ -262,106 +276,134 @@ bool ColumnIndexOf(std::string_view name, std::string_view prefix, int& index) {
     return true;
 }
 
-bool SetExportColumnField(AppSettings& s, const std::string& name, const std::string& value, std::string& error,
-                          bool& matched) {
-    int index = 0;
-    matched = true;
-    if (ColumnIndexOf(name, kHeadPrefix, index)) {
-        s.ExportColumns[static_cast<std::size_t>(index)].Head = value;
-        return true;
-    }
-    if (ColumnIndexOf(name, kScriptPrefix, index)) {
-        s.ExportColumns[static_cast<std::size_t>(index)].Script = value;
-        return true;
-    }
-    if (ColumnIndexOf(name, kNetAddrPrefix, index)) {
-        s.ExportColumns[static_cast<std::size_t>(index)].NetAddr = value;
-        return true;
-    }
-    const std::pair<const char*, bool ExportColumn::*> booleans[] = {
-        {kGroupPrefix, &ExportColumn::Group},
-        {kIsLinkPrefix, &ExportColumn::IsLink},
-        {kIsLocalPrefix, &ExportColumn::IsLocal},
-    };
-    for (const auto& [prefix, field] : booleans) {
-        if (!ColumnIndexOf(name, prefix, index)) continue;
-        if (!ParseBool(value, s.ExportColumns[static_cast<std::size_t>(index)].*field)) {
-            error = "expected 0, 1, true or false, got " + Quoted(value);
+// Sets one row's field from text by the rules of its kind; nothing changes when it fails.
+bool SetSetting(AppSettings& s, const SettingRow& row, const std::string& value, std::string& error) {
+    const SettingMember& m = row.Member;
+    const std::string min = std::to_string(row.Min);
+    const std::string max = std::to_string(row.Max);
+    switch (row.Kind) {
+        case SettingKind::Boolean:
+            if (ParseBool(value, s.*m.Flag)) return true;
+            error = kExpectedBoolean + Quoted(value);
             return false;
+        case SettingKind::Integer:
+        case SettingKind::ColumnCount:
+            if (ParseInt(value, row.Min, row.Max, s.*m.Number)) return true;
+            error = "expected an integer from " + min + " to " + max + ", got " + Quoted(value);
+            return false;
+        case SettingKind::CodePage:
+            if (ParseInt(value, row.Min, row.Max, s.*m.Number)) return true;
+            error = "expected " + min + " or " + max + ", got " + Quoted(value);
+            return false;
+        case SettingKind::Text:
+        case SettingKind::Replacement:
+            if (row.Max > 0 && static_cast<std::int64_t>(text::CodePointCount(value)) > row.Max) {
+                error = "expected at most " + (row.Max == 1 ? std::string("one character") : max + " characters") +
+                        ", got " + Quoted(value);
+                return false;
+            }
+            // The settings dialog empties a replacement that is itself a banned character.
+            if (row.Kind == SettingKind::Replacement && value.size() == 1 &&
+                BannedChars.find(value) != BannedChars.npos) {
+                error = "expected a character allowed in file names, got " + Quoted(value);
+                return false;
+            }
+            s.*m.Text = value;
+            return true;
+        case SettingKind::ColumnBytes: {
+            std::array<std::int32_t, kStoredColumnEntries> items{};
+            if (ParseHexImage(value, s.*m.Bytes)) return true;
+            if (!ParseIntList(value, row.Min, row.Max, items)) {
+                const std::string entries = std::to_string(kStoredColumnEntries);
+                error = "expected " + entries + " comma-separated numbers from " + min + " to " + max +
+                        " or hex: and up to " + entries + " bytes, got " + Quoted(value);
+                return false;
+            }
+            for (std::size_t i = 0; i < items.size(); ++i) (s.*m.Bytes)[i] = static_cast<std::uint8_t>(items[i]);
+            return true;
         }
-        return true;
+        case SettingKind::ColumnWidths: {
+            auto image = WidthImage(s.*m.Widths);
+            const bool hex = ParseHexImage(value, image);
+            const auto widths = WidthsOf(image);
+            const bool valid =
+                std::all_of(widths.begin(), widths.end(), [&](std::int32_t w) { return w >= row.Min && w <= row.Max; });
+            if (hex && valid) {
+                s.*m.Widths = widths;
+                return true;
+            }
+            if (hex || !ParseIntList(value, row.Min, row.Max, s.*m.Widths)) {
+                error = "expected " + std::to_string(kStoredColumnEntries) + " comma-separated integers of at least " +
+                        min + " or hex: and up to " + std::to_string(kHeaderWidthBytes) + " bytes, got " +
+                        Quoted(value);
+                return false;
+            }
+            return true;
+        }
     }
-    matched = false;
     return false;
+}
+
+// The order of SettingNames, as the shell completions list them: flags, numbers, texts, the code
+// page, the column arrays; each group in the table's order.
+int NameGroup(SettingKind kind) {
+    switch (kind) {
+        case SettingKind::Boolean: return 0;
+        case SettingKind::Integer:
+        case SettingKind::ColumnCount: return 1;
+        case SettingKind::Text:
+        case SettingKind::Replacement: return 2;
+        case SettingKind::CodePage: return 3;
+        case SettingKind::ColumnBytes: return 4;
+        case SettingKind::ColumnWidths: return 5;
+    }
+    return 6;
 }
 
 }  // namespace
 
 SettingsLoadResult LoadSettings(AppSettings& settings, SettingsStore& store) {
-    settings.Path.clear();
-    if (const auto path = store.ReadValue(Hive::LocalMachine, kSettingsKey, "Path")) {
-        if (path->Type != RegType::Sz && path->Type != RegType::ExpandSz) return SettingsLoadResult::InstallPathError;
-        settings.Path = path->Text;
+    for (const SettingRow& row : kSettingRows) {
+        if (row.Read != SettingRead::Installation) continue;
+        std::string& field = settings.*row.Member.Text;
+        field.clear();
+        if (const auto value = store.ReadValue(Hive::LocalMachine, kSettingsKey, row.Name)) {
+            if (!IsText(*value)) return SettingsLoadResult::InstallPathError;
+            field = value->Text;
+        }
     }
     if (!store.KeyExists(Hive::CurrentUser, kSettingsKey)) return SettingsLoadResult::FirstRun;
-
-    // The legacy code page of tag text: 1251 unless 1252 is stored; never a first-run reason, and
-    // read whatever the rest of the load finds, so that a first run keeps a stored 1252.
-    const auto codePage = store.ReadValue(Hive::CurrentUser, kSettingsKey, "TagCodePage");
-    settings.TagCodePage = codePage && codePage->Type == RegType::Dword
-                               ? NormalizedCodePage(static_cast<std::int32_t>(codePage->Dword))
-                               : 1251;
-    // The player's command: like the code page, never a first-run reason; missing or not a text
-    // reads as empty (the default player).
-    const auto enqueue = store.ReadValue(Hive::CurrentUser, kSettingsKey, "EnqueueCommand");
-    settings.EnqueueCommand =
-        enqueue && (enqueue->Type == RegType::Sz || enqueue->Type == RegType::ExpandSz) ? enqueue->Text : "";
-    if (!ReadSettingsKey(settings, store)) return SettingsLoadResult::FirstRun;
+    SettingsReader in(store);
+    for (const SettingRow* row : RowsInReadOrder()) {
+        if (ReadSetting(in, *row, settings)) continue;
+        if (row->Read != SettingRead::Tolerant) return SettingsLoadResult::FirstRun;
+        ReadAsEmpty(*row, settings);
+    }
     return SettingsLoadResult::Loaded;
 }
 
 std::vector<std::pair<std::string, RegValue>> StoredSettingValues(const AppSettings& s) {
-    std::vector<std::pair<std::string, RegValue>> values;
-    const auto boolean = [&](const char* name, bool v) { values.emplace_back(name, RegValue::Number(v ? 1 : 0)); };
-    const auto integer = [&](const char* name, std::int32_t v) {
-        values.emplace_back(name, RegValue::Number(static_cast<std::uint32_t>(v)));
-    };
-    const auto string = [&](const char* name, const std::string& v) { values.emplace_back(name, RegValue::String(v)); };
-
-    boolean("ReplaceBannedSymbols", s.ReplaceBannedSymbols);
-    boolean("AddPrefix", s.AddPrefix);
-    integer("AddPrefixHow", s.AddPrefixHow);
-    integer("AddPrefixStart", s.AddPrefixStart);
-    boolean("AddPrefixArtist", s.AddPrefixArtist);
-    boolean("AddPrefixAlbum", s.AddPrefixAlbum);
-    string("AddPrefixSeparator", s.AddPrefixSeparator);
-    string("StartDir", s.StartDir);
-    boolean("UseShellCall", s.UseShellCall);
-    boolean("TryChangeAttrs", s.TryChangeAttrs);
-    boolean("ResizeTabHeaders", s.ResizeTabHeaders);
-    boolean("ShowGrid", s.ShowGrid);
-    boolean("NewStyleDialog", s.NewStyleDialog);
-    string("ReplaceSymbol", s.ReplaceSymbol);
-    integer("TAGReadSequence", s.TAGReadSequence);
-    string("ScriptSeparator", s.ScriptSeparator);
-    values.emplace_back("ShowItem", RegValue::Binary({s.ShowItem.begin(), s.ShowItem.end()}));
-    const auto widths = WidthImage(s.HeaderWidth);
-    values.emplace_back("HeaderWidth", RegValue::Binary({widths.begin(), widths.end()}));
-    // The stored count is one the load accepts: at least one column, at most 24.
-    const int columns = std::clamp(s.ExcColumnsCount, 1, kMaxExportColumns);
-    integer("ExcColumnsCount", columns);
-    for (int i = 0; i < columns; ++i) {
-        const ExportColumn& c = s.ExportColumns[static_cast<std::size_t>(i)];
-        values.emplace_back(ColumnValueName(kHeadPrefix, i), RegValue::String(c.Head));
-        values.emplace_back(ColumnValueName(kScriptPrefix, i), RegValue::String(c.Script));
-        values.emplace_back(ColumnValueName(kGroupPrefix, i), RegValue::Number(c.Group ? 1 : 0));
-        values.emplace_back(ColumnValueName(kIsLinkPrefix, i), RegValue::Number(c.IsLink ? 1 : 0));
-        values.emplace_back(ColumnValueName(kIsLocalPrefix, i), RegValue::Number(c.IsLocal ? 1 : 0));
-        values.emplace_back(ColumnValueName(kNetAddrPrefix, i), RegValue::String(c.NetAddr));
+    StoredValues values;
+    for (const SettingRow& row : kSettingRows) {
+        const SettingMember& m = row.Member;
+        if (row.Read == SettingRead::Installation) continue;
+        switch (row.Kind) {
+            case SettingKind::Boolean: AppendNumber(values, row.Name, s.*m.Flag ? 1 : 0); break;
+            case SettingKind::Integer: AppendNumber(values, row.Name, s.*m.Number); break;
+            case SettingKind::ColumnCount: AppendExportColumns(values, row, s); break;
+            case SettingKind::Text:
+            case SettingKind::Replacement: values.emplace_back(row.Name, RegValue::String(s.*m.Text)); break;
+            case SettingKind::CodePage: AppendNumber(values, row.Name, WithinOrMin(row, s.*m.Number)); break;
+            case SettingKind::ColumnBytes:
+                values.emplace_back(row.Name, RegValue::Binary({(s.*m.Bytes).begin(), (s.*m.Bytes).end()}));
+                break;
+            case SettingKind::ColumnWidths: {
+                const auto image = WidthImage(s.*m.Widths);
+                values.emplace_back(row.Name, RegValue::Binary({image.begin(), image.end()}));
+                break;
+            }
+        }
     }
-    boolean("IncludeSubDirs", s.IncludeSubDirs);
-    integer("TagCodePage", NormalizedCodePage(s.TagCodePage));
-    string("EnqueueCommand", s.EnqueueCommand);
     return values;
 }
 
@@ -387,29 +429,20 @@ std::string SettingValueText(const RegValue& value) {
 }
 
 void ApplyFirstRunDefaults(AppSettings& s, const std::array<int, kColumnCount>& columnWidths) {
-    for (int i = 0; i < kColumnCount; ++i)
-        s.HeaderWidth[static_cast<std::size_t>(i)] = columnWidths[static_cast<std::size_t>(i)];
-    for (int i = 0; i < kColumnCount; ++i) s.ShowItem[static_cast<std::size_t>(i)] = i <= 8 ? 1 : 0;
-
-    s.ExportColumns[0] = ExportColumn{"Artist", "%p2%", true, false, true, ""};
-    s.ExportColumns[1] = ExportColumn{"Album", "%p1%", true, false, true, ""};
-    s.ExportColumns[2] = ExportColumn{"Title", "%p0n[-4]%", false, false, true, ""};
-    s.ExcColumnsCount = 3;
-
-    s.AddPrefix = true;
-    s.AddPrefixHow = 1;
-    s.AddPrefixStart = 1;
-    s.AddPrefixSeparator = " - ";
-    s.TryChangeAttrs = true;
-    s.ResizeTabHeaders = true;
-    s.ShowGrid = true;
-    s.ReplaceBannedSymbols = true;
-    s.ReplaceSymbol = " ";
-    s.TAGReadSequence = 2;
-    s.IncludeSubDirs = true;
-    s.ScriptSeparator = "%";
-    // The operating-system version is not consulted here: the new-style folder dialog is the default.
-    s.NewStyleDialog = true;
+    for (const SettingRow& row : kSettingRows) {
+        std::string error;
+        if (row.FirstRun != nullptr) {
+            SetSetting(s, row, row.FirstRun, error);
+        } else if (row.Kind == SettingKind::ColumnWidths) {
+            for (int i = 0; i < kColumnCount; ++i)
+                (s.*row.Member.Widths)[static_cast<std::size_t>(i)] = columnWidths[static_cast<std::size_t>(i)];
+        } else if (row.Kind == SettingKind::ColumnCount) {
+            s.ExportColumns[0] = ExportColumn{"Artist", "%p2%", true, false, true, ""};
+            s.ExportColumns[1] = ExportColumn{"Album", "%p1%", true, false, true, ""};
+            s.ExportColumns[2] = ExportColumn{"Title", "%p0n[-4]%", false, false, true, ""};
+            s.*row.Member.Number = 3;
+        }
+    }
 }
 
 const std::array<int, kColumnCount>& DesignedColumnWidths() {
@@ -419,86 +452,34 @@ const std::array<int, kColumnCount>& DesignedColumnWidths() {
 }
 
 bool SetSettingByName(AppSettings& s, const std::string& name, const std::string& value, std::string& error) {
-    for (const auto& f : kBooleanFields) {
-        if (!text::EqualsAsciiIgnoreCase(name, f.Name)) continue;
-        if (ParseBool(value, s.*f.Field)) return true;
-        error = "expected 0, 1, true or false, got " + Quoted(value);
-        return false;
+    for (const SettingRow& row : kSettingRows) {
+        if (text::EqualsAsciiIgnoreCase(name, row.Name)) return SetSetting(s, row, value, error);
     }
-    for (const auto& f : kIntegerFields) {
-        if (!text::EqualsAsciiIgnoreCase(name, f.Name)) continue;
-        if (ParseInt(value, f.Min, f.Max, s.*f.Field)) return true;
-        error = "expected an integer from " + std::to_string(f.Min) + " to " + std::to_string(f.Max) + ", got " +
-                Quoted(value);
-        return false;
-    }
-    for (const auto& f : kStringFields) {
-        if (!text::EqualsAsciiIgnoreCase(name, f.Name)) continue;
-        if (f.OneCharacter && text::CodePointCount(value) > 1) {
-            error = "expected at most one character, got " + Quoted(value);
-            return false;
-        }
-        // The settings dialog empties a replacement that is itself a banned character.
-        if (f.Field == &AppSettings::ReplaceSymbol && value.size() == 1 &&
-            BannedChars.find(value) != BannedChars.npos) {
-            error = "expected a character allowed in file names, got " + Quoted(value);
-            return false;
-        }
-        s.*f.Field = value;
-        return true;
-    }
-    if (text::EqualsAsciiIgnoreCase(name, "TagCodePage")) {
-        std::int32_t codePage = 0;
-        if (ParseInt(value, 1251, 1252, codePage)) {
-            s.TagCodePage = codePage;
+    for (const ExportColumnField& field : kExportColumnFields) {
+        int index = 0;
+        if (!ColumnIndexOf(name, field.Prefix, index)) continue;
+        ExportColumn& column = s.ExportColumns[static_cast<std::size_t>(index)];
+        if (field.Text != nullptr) {
+            column.*field.Text = value;
             return true;
         }
-        error = "expected 1251 or 1252, got " + Quoted(value);
+        if (ParseBool(value, column.*field.Flag)) return true;
+        error = kExpectedBoolean + Quoted(value);
         return false;
     }
-    if (text::EqualsAsciiIgnoreCase(name, "ShowItem")) {
-        std::array<std::int32_t, kStoredColumnEntries> items{};
-        if (ParseHexImage(value, s.ShowItem)) return true;
-        if (!ParseIntList(value, 0, 255, items)) {
-            error =
-                "expected 22 comma-separated numbers from 0 to 255 or hex: and up to 22 bytes, got " + Quoted(value);
-            return false;
-        }
-        for (std::size_t i = 0; i < items.size(); ++i) s.ShowItem[i] = static_cast<std::uint8_t>(items[i]);
-        return true;
-    }
-    if (text::EqualsAsciiIgnoreCase(name, "HeaderWidth")) {
-        auto image = WidthImage(s.HeaderWidth);
-        const bool hex = ParseHexImage(value, image);
-        const auto widths = WidthsOf(image);
-        const bool valid = std::all_of(widths.begin(), widths.end(), [](std::int32_t w) { return w >= -2; });
-        if (hex && valid) {
-            s.HeaderWidth = widths;
-            return true;
-        }
-        if (hex || !ParseIntList(value, -2, std::numeric_limits<std::int32_t>::max(), s.HeaderWidth)) {
-            error =
-                "expected 22 comma-separated integers of at least -2 or hex: and up to 88 bytes, got " + Quoted(value);
-            return false;
-        }
-        return true;
-    }
-    bool matched = false;
-    if (SetExportColumnField(s, name, value, error, matched)) return true;
-    if (!matched) error = "unknown setting";
+    error = "unknown setting";
     return false;
 }
 
 std::vector<std::string> SettingNames() {
+    std::vector<const SettingRow*> rows;
+    for (const SettingRow& row : kSettingRows) rows.push_back(&row);
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const SettingRow* a, const SettingRow* b) { return NameGroup(a->Kind) < NameGroup(b->Kind); });
     std::vector<std::string> names;
-    for (const auto& f : kBooleanFields) names.emplace_back(f.Name);
-    for (const auto& f : kIntegerFields) names.emplace_back(f.Name);
-    for (const auto& f : kStringFields) names.emplace_back(f.Name);
-    // The names SetSettingByName reads on their own.
-    names.insert(names.end(), {"TagCodePage", "ShowItem", "HeaderWidth"});
-    for (const char* prefix :
-         {kHeadPrefix, kScriptPrefix, kGroupPrefix, kIsLinkPrefix, kIsLocalPrefix, kNetAddrPrefix}) {
-        for (int i = 0; i < kMaxExportColumns; ++i) names.push_back(prefix + std::to_string(i));
+    for (const SettingRow* row : rows) names.emplace_back(row->Name);
+    for (const ExportColumnField& field : kExportColumnFields) {
+        for (int i = 0; i < kMaxExportColumns; ++i) names.push_back(ColumnValueName(field.Prefix, i));
     }
     return names;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "settings/SettingsStore.h"
+#include "settings/SettingsTable.h"  // kWinPosValue
 
 namespace tagmora {
 
@@ -19,8 +20,6 @@ struct WindowPosition {
     std::uint8_t State = 0;
     bool operator==(const WindowPosition&) const = default;
 };
-
-inline constexpr const char* kWinPosValue = "WinPos";
 
 std::vector<std::uint8_t> EncodeWindowPosition(const WindowPosition& position);
 // Nothing unless exactly 20 bytes.
