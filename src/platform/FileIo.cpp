@@ -208,6 +208,8 @@ PathStatus StatPath(const std::string& path, bool followLinks) {
     status.Identity = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
     status.Size = st.st_size;
     status.Links = st.st_nlink;
+    status.ModifiedSec = st.st_mtim.tv_sec;
+    status.ModifiedNsec = st.st_mtim.tv_nsec;
     return status;
 }
 

@@ -205,6 +205,8 @@ struct PathStatus {
     FileIdentity Identity;
     std::int64_t Size = 0;
     std::uint64_t Links = 0;
+    std::int64_t ModifiedSec = 0;  // the last modification, in seconds and nanoseconds
+    std::int64_t ModifiedNsec = 0;
 
     bool Exists() const { return Error == 0; }
 };

@@ -3,7 +3,6 @@
 #include "settings/SettingsStore.h"
 
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -50,13 +49,13 @@ void SetValues(RegKey& key, const std::vector<std::pair<std::string, RegValue>>&
 // ---- Files ----------------------------------------------------------------------------------
 
 template <class Stamp>
-void FillStamp(Stamp& stamp, const struct stat& st) {
+void FillStamp(Stamp& stamp, const fileio::PathStatus& status) {
     stamp.Exists = true;
-    stamp.Device = static_cast<std::uint64_t>(st.st_dev);
-    stamp.Inode = static_cast<std::uint64_t>(st.st_ino);
-    stamp.Size = static_cast<std::int64_t>(st.st_size);
-    stamp.ModifiedSec = static_cast<std::int64_t>(st.st_mtim.tv_sec);
-    stamp.ModifiedNsec = static_cast<std::int64_t>(st.st_mtim.tv_nsec);
+    stamp.Device = status.Identity.Device;
+    stamp.Inode = status.Identity.Inode;
+    stamp.Size = status.Size;
+    stamp.ModifiedSec = status.ModifiedSec;
+    stamp.ModifiedNsec = status.ModifiedNsec;
 }
 
 }  // namespace
@@ -127,10 +126,10 @@ void FileSettingsStore::Load(Slot& slot, Hive hive) {
         return;
     }
     FileStamp stamp;
-    struct stat st {};
-    const int statError = ::stat(slot.FilePath.c_str(), &st) == 0 ? 0 : errno;
+    const fileio::PathStatus status = fileio::StatPath(slot.FilePath);
+    const int statError = status.Error;
     if (statError == 0) {
-        FillStamp(stamp, st);
+        FillStamp(stamp, status);
     } else if (statError != ENOENT && statError != ENOTDIR) {
         slot.Loaded = true;
         slot.Readable = false;
@@ -148,7 +147,7 @@ void FileSettingsStore::Load(Slot& slot, Hive hive) {
     slot.Readable = true;
     if (!stamp.Exists) return;  // a missing file is an empty hive
     std::string content;
-    if (!S_ISREG(st.st_mode) || fileio::ReadWholeFile(slot.FilePath, content) != 0) {
+    if (!status.Regular || fileio::ReadWholeFile(slot.FilePath, content) != 0) {
         slot.Readable = false;
         slot.Stamp = {};
         return;
@@ -157,9 +156,9 @@ void FileSettingsStore::Load(Slot& slot, Hive hive) {
 }
 
 std::string RegFileProblem(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return errno == ENOENT ? std::string() : std::strerror(errno);
-    if (!S_ISREG(st.st_mode)) return "it is not a file";
+    const fileio::PathStatus status = fileio::StatPath(path);
+    if (!status.Exists()) return status.Error == ENOENT ? std::string() : std::strerror(status.Error);
+    if (!status.Regular) return "it is not a file";
     std::string content;
     if (const int error = fileio::ReadWholeFile(path, content); error != 0) return std::strerror(error);
     std::string_view text = content;
@@ -176,9 +175,9 @@ bool FileSettingsStore::Save(Slot& slot, Hive hive) {
     fileio::RemoveLeftoverTemporaries(slot.FilePath, kLeftoverAgeSeconds);
     if (WriteFileAtomically(slot.FilePath, RenderRegFile(slot.Data, HiveRootName(hive))) != 0) return false;
     // The new file's stamp, so that the next operation does not read it again.
-    struct stat st {};
     slot.Stamp = {};
-    if (::stat(slot.FilePath.c_str(), &st) == 0) FillStamp(slot.Stamp, st);
+    if (const fileio::PathStatus status = fileio::StatPath(slot.FilePath); status.Exists())
+        FillStamp(slot.Stamp, status);
     return true;
 }
 
