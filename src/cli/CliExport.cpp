@@ -5,7 +5,10 @@
 #include <string>
 #include <vector>
 
+#include <CLI/CLI.hpp>
+
 #include "cli/CliCommon.h"
+#include "cli/CliCommands.h"
 #include "cli/CliMessages.h"
 #include "export/ExportColumns.h"
 #include "export/ExportDriver.h"
@@ -59,6 +62,27 @@ int RunExport(CliSession& session, const ExportCliRequest& request, const std::v
     }
     const int written = FinishOutput(session, out);
     return complete && written == 0 ? 0 : 1;
+}
+
+AddedCommand AddExportCommand(CLI::App& app, SharedOptions& shared) {
+    auto request = std::make_shared<ExportCliRequest>();
+    CLI::App* command = app.add_subcommand(
+        "export",
+        "export the checked rows into a workbook (.xlsx) with the stored export columns; prints BOOK<TAB>SHEET");
+    command->footer(
+        "The rows go to the sheet \"Music\" unless --sheet names one. A BOOK that does not exist is made; in "
+        "an existing BOOK they follow the rows of earlier exports, and a sheet of that exact name is added "
+        "when there is none (its other sheets stay as they are). A read-only BOOK is not replaced. The "
+        "columns are the export columns of the settings (ExcColumnsCount, ExcColHead_N, ExcColScript_N, ...).\n"
+        "\n"
+        "Examples:\n  tagmora-cli export --book music.xlsx ~/Music\n"
+        "  tagmora-cli export --book music.xlsx --sheet 1999 --where Year = 1999 ~/Music");
+    command->add_option("--book", request->Book, "the workbook file")->type_name("FILE")->required();
+    command->add_option("--sheet", request->Sheet, "the sheet")->type_name("NAME");
+    command->add_flag("--json", shared.Json, "a JSON object: {\"book\", \"sheet\", \"rows\"}");
+    AddFolders(*command, shared.Folders);
+    AddMarkingOptions(*command, shared.Marking);
+    return {command, [request, &shared](CliSession& session) { return RunExport(session, *request, shared.Folders); }};
 }
 
 }  // namespace tagmora::cli

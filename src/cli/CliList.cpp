@@ -2,7 +2,10 @@
 #include <algorithm>
 #include <ostream>
 
+#include <CLI/CLI.hpp>
+
 #include "cli/CliCommon.h"
+#include "cli/CliCommands.h"
 
 namespace tagmora::cli {
 
@@ -35,6 +38,17 @@ int RunList(CliSession& session, const std::vector<std::string>& folders) {
     }
     const int written = FinishOutput(session, out);
     return complete ? written : 1;
+}
+
+AddedCommand AddListCommand(CLI::App& app, SharedOptions& shared) {
+    CLI::App* list = app.add_subcommand("list", "one line per row: check state (1 or 0) and the 21 column texts");
+    list->footer("Examples:\n  tagmora-cli list ~/Music\n  tagmora-cli list --json --mark empty ~/Music");
+    list->add_flag("--json", shared.Json,
+                   "one JSON object per row: {\"checked\", \"path\", \"columns\", \"fields\"}, the fields by name "
+                   "with raw values (\"size\" a number, \"has_tag\")");
+    AddFolders(*list, shared.Folders);
+    AddMarkingOptions(*list, shared.Marking);
+    return {list, [&shared](CliSession& session) { return RunList(session, shared.Folders); }};
 }
 
 }  // namespace tagmora::cli

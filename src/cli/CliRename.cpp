@@ -1,10 +1,14 @@
 // tagmora-cli rename: preset or script renaming of the checked rows of scanned folders, or with
 // --dry-run the plan of it, old and new path per file, with the failures the run would meet.
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include <CLI/CLI.hpp>
+
 #include "cli/CliCommon.h"
+#include "cli/CliCommands.h"
 #include "cli/CliMessages.h"
 #include "rename/PresetRename.h"
 #include "rename/SafeRename.h"
@@ -81,6 +85,29 @@ int RunRename(CliSession& session, const RenameRequest& request, const std::vect
         failed = Report(session, result.Plan, result.Errors, false);
     }
     return complete && failed == 0 && session.Out.good() ? 0 : 1;
+}
+
+AddedCommand AddRenameCommand(CLI::App& app, SharedOptions& shared) {
+    auto request = std::make_shared<RenameRequest>();
+    CLI::App* rename = app.add_subcommand(
+        "rename", "rename the checked files by the preset pattern or by a script; prints OLD<TAB>NEW per file");
+    rename->footer(
+        "Examples:\n  tagmora-cli rename --preset --dry-run ~/Music/Album\n"
+        "  tagmora-cli rename --script '%t3%/%t2%/%nn% - %t1%' ~/Music");
+    CLI::Option_group* how = rename->add_option_group("pattern", "one of");
+    how->add_flag("--preset", request->Preset, "the preset pattern of the settings (number, artist, album, title)");
+    how->add_option("--script", request->Script,
+                    "a script; \"/\" or \"\\\" in its result moves the file into subfolders of its folder, "
+                    "which are created (needs IncludeSubDirs=1). Write --script=SCRIPT for one that starts "
+                    "with \"-\"")
+        ->type_name("SCRIPT");
+    how->require_option(1);
+    rename->add_flag("--dry-run", request->DryRun,
+                     "print the plan and touch nothing; names the run would fail on are failures");
+    rename->add_flag("--json", shared.Json, "one JSON object per file: {\"from\", \"to\"} or {\"from\", \"error\"}");
+    AddFolders(*rename, shared.Folders);
+    AddMarkingOptions(*rename, shared.Marking);
+    return {rename, [request, &shared](CliSession& session) { return RunRename(session, *request, shared.Folders); }};
 }
 
 }  // namespace tagmora::cli

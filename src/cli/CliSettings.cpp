@@ -1,9 +1,13 @@
 // tagmora-cli settings: init stores the first-run defaults and a window position once; show
 // prints the stored values; set checks and stores values as the settings dialog's OK does.
+#include <memory>
 #include <algorithm>
 #include <ostream>
 
+#include <CLI/CLI.hpp>
+
 #include "cli/CliCommon.h"
+#include "cli/CliCommands.h"
 #include "cli/CliMessages.h"
 #include "common/Text.h"
 #include "platform/FolderVerb.h"
@@ -102,6 +106,27 @@ int RunSettingsInit(CliSession& session) {
     }
     session.Out << "Stored the first-run settings in " << userHive << ".\n";
     return 0;
+}
+
+std::vector<AddedCommand> AddSettingsCommands(CLI::App& app, SharedOptions& shared) {
+    CLI::App* settings = app.add_subcommand("settings", "the stored settings");
+    settings->footer("Example:\n  tagmora-cli --set IncludeSubDirs=0 settings init");
+    settings->require_subcommand(1);
+    CLI::App* init = settings->add_subcommand(
+        "init", "store the first-run defaults (with the --set overrides) and a window position, once");
+    init->footer("Example:\n  tagmora-cli --set IncludeSubDirs=0 --set ReplaceSymbol=_ settings init");
+    auto names = std::make_shared<std::vector<std::string>>();
+    CLI::App* show = settings->add_subcommand(
+        "show", "NAME=VALUE per stored setting in the store's order (the first-run defaults when none are stored)");
+    show->add_flag("--json", shared.Json, "one JSON object per setting: {\"NAME\": VALUE}, numbers as numbers");
+    show->add_option("NAME", *names, "only these settings")->type_name("");
+    auto values = std::make_shared<std::vector<std::string>>();
+    CLI::App* set = settings->add_subcommand(
+        "set", "check the values as the settings dialog does and store them all, or none when one is bad");
+    set->add_option("NAME=VALUE", *values, "e.g. IncludeSubDirs=0 ShowItem=hex:01,01,...")->type_name("")->required();
+    return {{init, [](CliSession& session) { return RunSettingsInit(session); }},
+            {show, [names](CliSession& session) { return RunSettingsShow(session, *names); }},
+            {set, [values](CliSession& session) { return RunSettingsSet(session, *values); }}};
 }
 
 }  // namespace tagmora::cli

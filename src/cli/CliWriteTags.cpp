@@ -10,7 +10,10 @@
 #include <map>
 #include <ostream>
 
+#include <CLI/CLI.hpp>
+
 #include "cli/CliCommon.h"
+#include "cli/CliCommands.h"
 #include "cli/CliMessages.h"
 #include "common/FileHelpers.h"
 #include "common/Text.h"
@@ -216,6 +219,111 @@ int RunRemoveTags(CliSession& session, int version, const std::vector<std::strin
         session.Say(TagBatchSummary(failed, static_cast<int>(outcomes.size()), session.Settings.TryChangeAttrs));
     const int written = FinishOutput(session, out);
     return complete && failed == 0 && written == 0 ? 0 : 1;
+}
+
+namespace {
+
+// A field option of write-tags: its name, the dialog field it fills, its help, ID3v2 only?
+struct FieldOption {
+    const char* Name;
+    std::string WriteTagsAnswer::*Field;
+    const char* Help;
+    bool V2Only;
+};
+
+using A = WriteTagsAnswer;
+const FieldOption kFieldOptions[] = {
+    {"--title", &A::Title, "Title", false},
+    {"--artist", &A::Artist, "Artist", false},
+    {"--album", &A::Album, "Album", false},
+    {"--year", &A::Year, "Year", false},
+    {"--genre", &A::Genre, "Genre (a name of the genre table; ID3v1 writes 12, Other, for any other)", false},
+    {"--comment", &A::Comment, "Comment", false},
+    {"--track", &A::Track,
+     "Track; also keep, delete, selected (number the checked files in list order) or all (the row's "
+     "position in the list)",
+     false},
+    {"--comment-owner", &A::CommentOwner, "the comment's owner (TAG Owner); ID3v2 only", true},
+    {"--composer", &A::Composer, "Composer; ID3v2 only", true},
+    {"--orig-artist", &A::OrigArtist, "OrigArtist; ID3v2 only", true},
+    {"--copyright", &A::Copyright, "Copyright; ID3v2 only", true},
+    {"--tit1", &A::TIT1, "TIT1; ID3v2 only", true},
+    {"--tsse", &A::TSSE, "TSSE; ID3v2 only", true},
+    {"--mcdi", &A::MCDI, "MCDI; ID3v2 only", true},
+    {"--ufid", &A::UFID, "UFID; ID3v2 only", true},
+    {"--txxx", &A::TXXX, "TXXX; ID3v2 only", true},
+    {"--encoded-by", &A::EncodedBy, "EncodedBy; ID3v2 only", true},
+    {"--url", &A::URL, "URL; ID3v2 only", true},
+};
+
+}  // namespace
+
+AddedCommand AddWriteTagsCommand(CLI::App& app, SharedOptions& shared) {
+    struct Options {
+        WriteTagsCliRequest Request;
+        bool V1 = false;
+        bool V2 = false;
+        std::vector<CLI::Option*> Fields;  // in the order of kFieldOptions
+    };
+    auto options = std::make_shared<Options>();
+    CLI::App* command = app.add_subcommand(
+        "write-tags",
+        "write the ID3v1 or ID3v2 tags of the checked files, field by field as the batch tag dialog does; "
+        "prints the path of each file changed");
+    command->footer(
+        "Each field option takes a text or a script evaluated on each row (write --title=TEXT for a text that "
+        "starts with \"-\"); an empty text empties the field; a field not given is kept as the list shows it.\n"
+        "\n"
+        "Examples:\n  tagmora-cli write-tags --v2 --album '%p1%' --track selected ~/Music/Album\n"
+        "  tagmora-cli write-tags --v1 --genre Rock --where Artist = 'Some Band' ~/Music");
+    CLI::Option_group* version = command->add_option_group("version", "one of");
+    CLI::Option* v1 = version->add_flag("--v1", options->V1, "write ID3v1 tags");
+    version->add_flag("--v2", options->V2, "write ID3v2 tags");
+    version->require_option(1);
+    for (const FieldOption& field : kFieldOptions) {
+        CLI::Option* option =
+            command->add_option(field.Name, options->Request.Answer.*field.Field, field.Help)->type_name("TEXT");
+        if (field.V2Only) option->excludes(v1);
+        options->Fields.push_back(option);
+    }
+    command
+        ->add_option("--titles-from", options->Request.TitlesFrom,
+                     "the titles, one line per checked file in list order (as the dialog's title list)")
+        ->type_name("FILE")
+        ->excludes(options->Fields.front());
+    command->add_flag("--kill-v1", options->Request.Answer.KillTags,
+                      "first remove the ID3v1 tag of every checked file");
+    command->add_flag("--json", shared.Json,
+                      "one JSON object per file: {\"path\", \"changed\": [fields]} or {\"path\", \"error\"}");
+    AddFolders(*command, shared.Folders);
+    AddMarkingOptions(*command, shared.Marking);
+    return {command, [options, &shared](CliSession& session) {
+                WriteTagsCliRequest& request = options->Request;
+                request.Answer.Mode = options->V1 ? 1 : 2;
+                for (std::size_t i = 0; i < options->Fields.size(); ++i) {
+                    if (options->Fields[i]->count() == 0) request.Answer.*kFieldOptions[i].Field = kKeepAsIs;
+                }
+                return RunWriteTags(session, request, shared.Folders);
+            }};
+}
+
+AddedCommand AddRemoveTagsCommand(CLI::App& app, SharedOptions& shared) {
+    auto version = std::make_shared<int>(0);
+    CLI::App* command = app.add_subcommand(
+        "remove-tags", "remove the ID3v1 or ID3v2 tag of the checked files; prints each file changed");
+    CLI::Option_group* which = command->add_option_group("version", "one of");
+    command->footer("Example:\n  tagmora-cli remove-tags --v1 --mark full ~/Music");
+    which->add_flag_callback(
+        "--v1", [version] { *version = 1; }, "remove ID3v1 tags");
+    which->add_flag_callback(
+        "--v2", [version] { *version = 2; }, "remove ID3v2 tags");
+    which->require_option(1);
+    command->add_flag("--json", shared.Json,
+                      "one JSON object per file: {\"path\", \"changed\": [fields]} or {\"path\", \"error\"}");
+    AddFolders(*command, shared.Folders);
+    AddMarkingOptions(*command, shared.Marking);
+    return {command,
+            [version, &shared](CliSession& session) { return RunRemoveTags(session, *version, shared.Folders); }};
 }
 
 }  // namespace tagmora::cli
