@@ -175,6 +175,7 @@ struct RenameRequest {
 struct WriteTagsCliRequest {
     WriteTagsAnswer Answer;
     std::string TitlesFrom;  // empty: the memo holds the file names, as the dialog fills it
+    bool DryRun = false;     // print the plan, change nothing
 };
 
 // The text of --track: "keep", "delete", "selected" and "all" name the Track items ("Оставить как
@@ -207,7 +208,9 @@ int RunSettingsShow(CliSession& session, const std::vector<std::string>& names);
 int RunSettingsSet(CliSession& session, const std::vector<std::string>& assignments);
 int RunRename(CliSession& session, const RenameRequest& request, const std::vector<std::string>& folders);
 // write-tags: the batch tag write driver on the checked rows with the answer given; prints the path
-// of every file changed; 1 when any checked file was not written.
+// of every file changed; 1 when any checked file was not written. With DryRun it prints the plan,
+// PATH<TAB>FIELD<TAB>OLD<TAB>NEW per field that would change, names on stderr the files the run
+// would not write (1 when there is one), and changes nothing.
 int RunWriteTags(CliSession& session, const WriteTagsCliRequest& request, const std::vector<std::string>& folders);
 // remove-tags: tag version 1 or 2 removed from the checked files (the question answered Yes);
 // prints the path of every file whose tag was removed; 1 when a checked file keeps its tag or is

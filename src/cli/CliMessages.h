@@ -47,6 +47,7 @@ inline constexpr const char* kNotChanged = "not changed: ";  // and the reason
 inline constexpr const char* kTagStays = "the tag stays: ";  // and the reason
 inline constexpr const char* kNotRenamed = "not renamed";
 inline constexpr const char* kWouldNotBeRenamed = "would not be renamed";
+inline constexpr const char* kWouldNotBeWritten = "would not be written";
 inline constexpr const char* kExpectedAssignment = "expected NAME=VALUE";
 inline constexpr const char* kBackupFound =
     "a backup copy left by an interrupted tag write: compare it with the file beside it and delete the one "

@@ -122,6 +122,53 @@ void AppendFileResult(const CliSession& session, std::string& out, const std::st
     }
 }
 
+// write-tags --dry-run: the plan's changes on stdout, the files it would not write on stderr.
+int PrintTagWritePlan(CliSession& session, WriteTagsDialogPort& dialog, int mode, bool complete) {
+    std::optional<TagWritePlan> plan;
+    TagWriteBatchResult asked;
+    session.Context.RunCommand([&] { plan = AskAndPlanTagWrite(session.List, mode, dialog, asked); });
+    if (!plan) return 1;
+    std::string out;
+    int refused = 0;
+    for (const TagFilePlan& file : plan->Files) {
+        if (!file.Writes()) {
+            TagFileOutcome outcome;
+            outcome.Path = file.Path;
+            outcome.Reached = true;
+            outcome.Prepare = file.Readiness;
+            outcome.PrepareError = file.ReadinessError;
+            outcome.ScriptFailedColumn = file.ScriptFailedColumn;
+            // "not written: REASON" as the run would say it, in the conditional of a plan.
+            constexpr std::string_view kRunSays = "not written";
+            std::string reason = outcome.FailureText();
+            if (reason.starts_with(kRunSays)) reason.replace(0, kRunSays.size(), say::kWouldNotBeWritten);
+            ++refused;
+            session.Say(file.Path, reason);
+            if (session.Json) out += JsonLine().Text("path", file.Path).Text("error", reason).Line();
+            continue;
+        }
+        for (const FieldChange& change : file.Changes) {
+            const std::string field = FieldKeys()[static_cast<std::size_t>(change.Column)];
+            if (session.Json) {
+                out += JsonLine()
+                           .Text("path", file.Path)
+                           .Text("field", field)
+                           .Text("old", change.Old)
+                           .Text("new", change.New)
+                           .Line();
+                continue;
+            }
+            for (const std::string* text : {&file.Path, &field, &change.Old, &change.New}) {
+                AppendEscapedField(out, *text);
+                out += text == &change.New ? '\n' : '\t';
+            }
+        }
+    }
+    if (refused > 0) session.Say(BatchSummary(refused, static_cast<int>(plan->Files.size()), say::kWouldNotBeWritten));
+    const int written = FinishOutput(session, out);
+    return complete && refused == 0 && written == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 std::string TrackOptionText(const std::string& option) {
@@ -165,6 +212,7 @@ int RunWriteTags(CliSession& session, const WriteTagsCliRequest& request, const 
     }
 
     CliWriteTagsDialog dialog(answer, !request.TitlesFrom.empty());
+    if (request.DryRun) return PrintTagWritePlan(session, dialog, answer.Mode, complete);
     const RowTexts before = RowTextsByPath(session.List);
     TagWriteBatchResult result;
     session.Context.RunCommand(
@@ -291,6 +339,9 @@ AddedCommand AddWriteTagsCommand(CLI::App& app, SharedOptions& shared) {
                      "the titles, one line per checked file in list order (as the dialog's title list)")
         ->type_name("FILE")
         ->excludes(options->Fields.front());
+    command->add_flag("--dry-run", options->Request.DryRun,
+                      "print PATH<TAB>FIELD<TAB>OLD<TAB>NEW per field that would change and touch nothing; files the "
+                      "run would not write are failures");
     command->add_flag("--kill-v1", options->Request.Answer.KillTags,
                       "first remove the ID3v1 tag of every checked file");
     command->add_flag("--json", shared.Json,

@@ -76,6 +76,13 @@ int PrepareFileForWrite(const std::string& path, bool tryChangeAttrs, int* error
     return result;
 }
 
+int CheckFileForWrite(const std::string& path, bool tryChangeAttrs, int* error) {
+    const PathStatus status = StatPath(path);
+    if (error != nullptr) *error = status.Error;
+    if (!status.Exists()) return kFileMissing;
+    return (status.Mode & 0200) != 0 || tryChangeAttrs ? kFileWritable : kFileReadOnly;
+}
+
 std::string RotateText(std::string_view text) {
     if (text.empty()) return {};
     std::size_t first = 0;

@@ -55,6 +55,10 @@ inline constexpr int kFileReadOnly = 1;
 // read-only file left alone).
 int PrepareFileForWrite(const std::string& path, bool tryChangeAttrs, int* error = nullptr);
 
+// What PrepareFileForWrite would give, changing nothing: kFileWritable also for a read-only file
+// when `tryChangeAttrs` would make it writable.
+int CheckFileForWrite(const std::string& path, bool tryChangeAttrs, int* error = nullptr);
+
 // The text from its second character (code point) on, followed by its first: "abc" -> "bca".
 std::string RotateText(std::string_view text);
 

@@ -246,69 +246,148 @@ WriteTagsRequest MakeWriteTagsRequest(const FileList& list, int mode) {
     return request;
 }
 
-TagWriteBatchResult TagWriteBatch(FileList& list, int mode, WriteTagsDialogPort& dialog, const TagEngine& engine) {
-    TagWriteBatchResult result;
+namespace {
+
+// The fields of an ID3v2 record: which field, its value in the record and its column.
+struct Id3v2RecordField {
+    Id3v2Field Field;
+    std::string Id3v2Tag::*Value;
+    int Column;
+};
+constexpr Id3v2RecordField kId3v2RecordFields[] = {
+    {Id3v2Field::Title, &Id3v2Tag::Title, ColTitle},
+    {Id3v2Field::Artist, &Id3v2Tag::Artist, ColArtist},
+    {Id3v2Field::Album, &Id3v2Tag::Album, ColAlbum},
+    {Id3v2Field::Year, &Id3v2Tag::Year, ColYear},
+    {Id3v2Field::Comment, &Id3v2Tag::Comment, ColComment},
+    {Id3v2Field::Comment, &Id3v2Tag::CommentOwner, ColTagOwner},
+    {Id3v2Field::Track, &Id3v2Tag::Track, ColTrack},
+    {Id3v2Field::Genre, &Id3v2Tag::Genre, ColGenre},
+    {Id3v2Field::URL, &Id3v2Tag::URL, ColURL},
+    {Id3v2Field::Composer, &Id3v2Tag::Composer, ColComposer},
+    {Id3v2Field::OrigArtist, &Id3v2Tag::OrigArtist, ColOrigArtist},
+    {Id3v2Field::Copyright, &Id3v2Tag::Copyright, ColCopyRight},
+    {Id3v2Field::EncodedBy, &Id3v2Tag::EncodedBy, ColEncodedBy},
+    {Id3v2Field::TXXX, &Id3v2Tag::TXXX, ColTXXX},
+    {Id3v2Field::UFID, &Id3v2Tag::UFID, ColUFID},
+    {Id3v2Field::MCDI, &Id3v2Tag::MCDI, ColMCDI},
+    {Id3v2Field::TSSE, &Id3v2Tag::TSSE, ColTSSE},
+    {Id3v2Field::TIT1, &Id3v2Tag::TIT1, ColTIT1},
+};
+
+// The fields of a planned file whose text changes from what its row shows.
+std::vector<FieldChange> ChangesOf(const TagFilePlan& file, const FileRow& row, int mode) {
+    std::vector<FieldChange> changes;
+    const auto add = [&](int column, std::string value) {
+        std::string old = ListedValue(row, column);
+        if (value != old) changes.push_back({column, std::move(old), std::move(value)});
+    };
+    if (mode == 1) {
+        const Id3v1Tag& tag = file.Id3v1;
+        add(ColTitle, tag.Title);
+        add(ColArtist, tag.Artist);
+        add(ColAlbum, tag.Album);
+        add(ColYear, tag.Year);
+        add(ColTrack, tag.Track == 0 ? std::string() : std::to_string(tag.Track));
+        add(ColGenre, GenreNameOf(tag.Genre));
+        add(ColComment, tag.Comment);
+    } else {
+        for (const Id3v2RecordField& field : kId3v2RecordFields) {
+            if (!file.Id3v2.Kept(field.Field)) add(field.Column, file.Id3v2.Values.*field.Value);
+        }
+    }
+    return changes;
+}
+
+}  // namespace
+
+TagWritePlan PlanTagWrite(const WriteTagsAnswer& answer, FileList& list) {
+    TagWritePlan plan;
+    plan.Answer = answer;
+    TagWriteStep step;
+    for (int row = 0; row < list.RowCount(); ++row) {
+        if (!list.Rows()[static_cast<std::size_t>(row)].Checked) continue;
+        TagFilePlan& file = plan.Files.emplace_back();
+        file.Row = step.Row = row;
+        file.Path = list.RowPath(row);
+        step.K = static_cast<int>(plan.Files.size());
+        file.Readiness = CheckFileForWrite(file.Path, list.Settings().TryChangeAttrs, &file.ReadinessError);
+        if (file.Readiness != kFileWritable) continue;
+        if (answer.Mode == 1) {
+            ++step.Numbered;  // only files written use up a number
+            file.Id3v1 = BuildId3v1Record(answer, list, step, &file.ScriptFailedColumn);
+            if (file.ScriptFailedColumn >= 0) --step.Numbered;  // not written: its number goes to the next file
+        } else {
+            file.Id3v2 = BuildId3v2Record(answer, list, step, &file.ScriptFailedColumn);
+        }
+        if (file.ScriptFailedColumn < 0)
+            file.Changes = ChangesOf(file, list.Rows()[static_cast<std::size_t>(row)], answer.Mode);
+    }
+    return plan;
+}
+
+void ApplyTagWritePlan(const TagWritePlan& plan, FileList& list, const TagEngine& engine, TagWriteBatchResult& result) {
+    result.Files.reserve(plan.Files.size());
+    for (const TagFilePlan& planned : plan.Files) {
+        TagFileOutcome& outcome = result.Files.emplace_back();
+        outcome.Path = planned.Path;
+        if (plan.Answer.KillTags) outcome.Id3v1Removal = engine.RemoveId3v1(outcome.Path);
+    }
+    const bool v1 = plan.Answer.Mode == 1;
+    list.Status().ShowStatus(v1 ? kStatusWritingV1 : kStatusWritingV2);
+    const auto total = static_cast<double>(plan.Files.size());
+    for (std::size_t i = 0; i < plan.Files.size(); ++i) {
+        if (list.CancelRequested()) break;
+        const TagFilePlan& planned = plan.Files[i];
+        TagFileOutcome& file = result.Files[i];
+        file.Reached = true;
+        if (planned.Readiness != kFileWritable) {
+            file.Prepare = planned.Readiness;
+            file.PrepareError = planned.ReadinessError;
+        } else {
+            file.Prepare = PrepareFileForWrite(file.Path, list.Settings().TryChangeAttrs, &file.PrepareError);
+        }
+        if (file.Prepare == kFileWritable) {
+            if (planned.ScriptFailedColumn >= 0) {
+                file.ScriptFailedColumn = planned.ScriptFailedColumn;
+                file.Write = {TagResult::Failed, TagStep::None, 0, {}};
+            } else {
+                file.Write =
+                    v1 ? engine.WriteId3v1(file.Path, planned.Id3v1) : engine.WriteId3v2(file.Path, planned.Id3v2);
+            }
+        }
+        if (!file.Written() || file.Id3v1RemovalFailed()) result.Failed = true;
+        if (file.Prepare == kFileWritable && file.Write.Result == TagResult::Aborted) break;
+        list.Status().ShowProgress(file.Path, 100.0 / total * static_cast<double>(i + 1));
+    }
+    list.Status().ShowTotal();
+}
+
+std::optional<TagWritePlan> AskAndPlanTagWrite(FileList& list, int mode, WriteTagsDialogPort& dialog,
+                                               TagWriteBatchResult& result) {
     if (list.RowCount() == 0 || !list.AnyRowChecked()) {
         ShowNoCheckedFiles(list.HostPort());
-        return result;
+        return std::nullopt;
     }
     ResetFolderCounters(list);
     const std::optional<WriteTagsAnswer> answer = dialog.AskWriteTags(MakeWriteTagsRequest(list, mode), list);
-    if (!answer) return result;
+    if (!answer) return std::nullopt;
     result.Confirmed = true;
     if (const int malformed = MalformedFieldColumn(*answer, list, SampleRow(list)); malformed >= 0) {
         result.Failed = true;
         list.HostPort().ShowMessage(MalformedFieldText(malformed), kProductName, MessageIcon::Error,
                                     MessageButtons::Ok);
-        return result;
+        return std::nullopt;
     }
     result.KillTags = answer->KillTags;
+    return PlanTagWrite(*answer, list);
+}
 
-    std::vector<int> checked;
-    for (int i = 0; i < list.RowCount(); ++i) {
-        if (list.Rows()[static_cast<std::size_t>(i)].Checked) checked.push_back(i);
-    }
-    result.Files.reserve(checked.size());
-    for (const int row : checked) {
-        TagFileOutcome outcome;
-        outcome.Path = list.RowPath(row);
-        if (answer->KillTags) outcome.Id3v1Removal = engine.RemoveId3v1(outcome.Path);
-        result.Files.push_back(std::move(outcome));
-    }
-
-    const bool v1 = answer->Mode == 1;
-    list.Status().ShowStatus(v1 ? kStatusWritingV1 : kStatusWritingV2);
-    const int total = static_cast<int>(checked.size());
-    TagWriteStep step;
-    for (std::size_t i = 0; i < checked.size(); ++i) {
-        if (list.CancelRequested()) break;
-        TagFileOutcome& file = result.Files[i];
-        file.Reached = true;
-        step.Row = checked[i];
-        step.K = static_cast<int>(i) + 1;
-        file.Prepare = PrepareFileForWrite(file.Path, list.Settings().TryChangeAttrs, &file.PrepareError);
-        if (file.Prepare == kFileWritable) {
-            int failed = -1;
-            if (v1) {
-                ++step.Numbered;  // only files written use up a number
-                const Id3v1Tag tag = BuildId3v1Record(*answer, list, step, &failed);
-                if (failed < 0) file.Write = engine.WriteId3v1(file.Path, tag);
-                else --step.Numbered;  // not written: its number goes to the next file
-            } else {
-                const Id3v2WriteRecord record = BuildId3v2Record(*answer, list, step, &failed);
-                if (failed < 0) file.Write = engine.WriteId3v2(file.Path, record);
-            }
-            if (failed >= 0) {
-                file.ScriptFailedColumn = failed;
-                file.Write = {TagResult::Failed, TagStep::None, 0, {}};
-            }
-        }
-        if (!file.Written() || file.Id3v1RemovalFailed()) result.Failed = true;
-        if (file.Prepare == kFileWritable && file.Write.Result == TagResult::Aborted) break;
-        list.Status().ShowProgress(file.Path, 100.0 / total * step.K);
-    }
-    list.Status().ShowTotal();
-
+TagWriteBatchResult TagWriteBatch(FileList& list, int mode, WriteTagsDialogPort& dialog, const TagEngine& engine) {
+    TagWriteBatchResult result;
+    const std::optional<TagWritePlan> plan = AskAndPlanTagWrite(list, mode, dialog, result);
+    if (!plan) return result;
+    ApplyTagWritePlan(*plan, list, engine, result);
     if (result.Failed) {
         list.HostPort().ShowNotice({NoticeKind::FilesUnchanged}, kFilesUnchanged, kProductName,
                                    MessageIcon::Information, MessageButtons::Ok);

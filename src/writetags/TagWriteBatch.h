@@ -109,6 +109,51 @@ struct TagWriteBatchResult {
     std::vector<TagFileOutcome> Files;  // every checked row, in list order
 };
 
+// A field that a planned write changes on one file: its column, the text the list shows and the
+// text written (ID3v1: cut to its width, the track as its number, the genre by its name).
+struct FieldChange {
+    int Column = 0;
+    std::string Old;
+    std::string New;
+};
+
+// The plan of one checked row's file: what stops its write, or its record and the fields it
+// changes.
+struct TagFilePlan {
+    int Row = 0;
+    std::string Path;
+    int Readiness = 0;  // CheckFileForWrite by TryChangeAttrs: 0 writable, -1 missing, 1 read-only
+    int ReadinessError = 0;
+    int ScriptFailedColumn = -1;  // the column of a field whose text gives "Error": not written
+    Id3v1Tag Id3v1;               // the record of mode 1
+    Id3v2WriteRecord Id3v2;       // the record of mode 2
+    std::vector<FieldChange> Changes;
+
+    bool Writes() const { return Readiness == 0 && ScriptFailedColumn < 0; }
+};
+
+struct TagWritePlan {
+    WriteTagsAnswer Answer;
+    std::vector<TagFilePlan> Files;  // every checked row, in list order
+};
+
+// Plans the answer's write on the checked rows, in list order, touching no file: each file's
+// readiness, then, for a file that may be written, its record (with the numbering and the
+// scripts' counters of the loop: only files to be written use up a number) and the fields whose
+// text changes (ID3v2: a field kept is no change).
+TagWritePlan PlanTagWrite(const WriteTagsAnswer& answer, FileList& list);
+
+// Carries a plan out: with KillTags every file loses its ID3v1 tag first; then per file, in
+// order, PrepareFileForWrite by TryChangeAttrs and the planned record written, with the status
+// text, progress 100 / N * k and the cancel of the batch (an Abort in the writer ends it too).
+void ApplyTagWritePlan(const TagWritePlan& plan, FileList& list, const TagEngine& engine, TagWriteBatchResult& result);
+
+// The first half of TagWriteBatch, without a change to any file: "Нет выбранных файлов." when no
+// row is checked, the folder counters reset, the dialog asked and a malformed field refused (each
+// giving nothing), then the plan of the answer.
+std::optional<TagWritePlan> AskAndPlanTagWrite(FileList& list, int mode, WriteTagsDialogPort& dialog,
+                                               TagWriteBatchResult& result);
+
 // TagWriteBatch(mode): "Нет выбранных файлов." when no row is checked; otherwise sets the sample
 // row, resets the folder counters and asks the dialog (mode 1 ID3v1, 2 ID3v2). An answer with a
 // malformed field (MalformedFieldColumn) writes nothing and shows MalformedFieldText. After OK: with
@@ -116,6 +161,7 @@ struct TagWriteBatchResult {
 // (status text, PrepareFileForWrite by TryChangeAttrs, the record, the writer, progress
 // 100 / N * k per row; Abort in the ID3v2 writer ends the loop), ShowTotal, the summary box when
 // any file was not written, and BuildList of the checked rows. Cancel writes and refreshes nothing.
+// The write is planned first (PlanTagWrite) and then carried out (ApplyTagWritePlan).
 TagWriteBatchResult TagWriteBatch(FileList& list, int mode, WriteTagsDialogPort& dialog, const TagEngine& engine);
 
 // The menu commands WriteTag1Mnu (mode 1) and WriteTAG2Mnu (mode 2): " Подождите...", then

@@ -170,6 +170,51 @@ TEST_F(CliWriteTagsTest, ADamagedTagIsNeitherWrittenNorRemoved) {
     }
 }
 
+// The dry run changes nothing, names the file the run would refuse, and plans exactly the fields
+// that the run then changes on each file it writes.
+TEST_F(CliWriteTagsTest, TheDryRunPlansWhatTheRunWrites) {
+    ::chmod(Music("02 - Beta.mp3").c_str(), 0444);
+    const Strings run = {"--set", "IncludeSubDirs=0", "--set", "TryChangeAttrs=0", "write-tags", "--v2", "--title",
+                         "Beta",  "--album",          "%p1%",  "--track",          "selected"};
+    const auto bytes = [&] {
+        std::string all;
+        for (const char* name : {"01 - Alpha.mp3", "02 - Beta.mp3", "03 - Gamma.mp3"})
+            all += test::ReadFile(Music(name));
+        return all;
+    };
+    const std::string before = bytes();
+    Strings dry = run;
+    dry.insert(dry.end(), {"--dry-run", Music()});
+    const auto plan = RunCli(dry, config.Path());
+    EXPECT_EQ(plan.ExitCode, 1);
+    EXPECT_NE(plan.Err.find(Music("02 - Beta.mp3") + ": would not be written: the file is read-only"),
+              std::string::npos)
+        << plan.Err;
+    EXPECT_EQ(bytes(), before);
+    const Strings lines = SplitLines(plan.Out);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.front(), Music("01 - Alpha.mp3") + "\ttitle\tAlpha\tBeta");
+    // PATH<TAB>FIELD lines of the plan against the fields the run reports changed.
+    Strings planned;
+    for (const std::string& line : lines) planned.push_back(line.substr(0, line.find('\t', line.find('\t') + 1)));
+    Strings changed;
+    Strings real = run;
+    real.insert(real.end(), {"--json", Music()});
+    const auto done = RunCli(real, config.Path());
+    EXPECT_EQ(done.ExitCode, 1);
+    for (const std::string& line : SplitLines(done.Out)) {
+        const auto path = line.substr(10, line.find('"', 10) - 10);  // {"path": "...", "changed": ["a", "b"]}
+        const auto open = line.find("[\"");
+        const std::string fields = open == std::string::npos ? "" : line.substr(open + 2, line.find("\"]") - open - 2);
+        for (std::size_t at = 0; !fields.empty();) {
+            changed.push_back(path + "\t" + fields.substr(at, fields.find('"', at) - at));
+            if ((at = fields.find("\", \"", at)) == std::string::npos) break;
+            at += 4;
+        }
+    }
+    EXPECT_EQ(planned, changed);
+}
+
 TEST_F(CliWriteTagsTest, NothingCheckedAndUsageErrors) {
     const auto before = Files();
     dir.MakeDir("empty");
