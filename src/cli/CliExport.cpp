@@ -43,10 +43,10 @@ int RunExport(CliSession& session, const ExportCliRequest& request, const std::v
         target.NewSheet = IsNewSheet(target.SheetName, names);
     }
 
-    int result = kExportNoApplication;
+    ExportResult result = ExportResult::NoApplication;
     session.Context.RunCommand(
         [&] { result = ExportToWorkbook(session.List, session.Settings, target, *spreadsheet); });
-    if (result != kExportDone) return 1;  // the driver's box went to stderr
+    if (result != ExportResult::Done) return 1;  // the driver's box went to stderr
     std::string out;
     if (session.Json) {
         out = JsonLine()

@@ -332,10 +332,10 @@ std::string ExportFailedText(const std::string& bookPath, const std::string& rea
     return "Экспорт в книгу \"" + bookPath + "\" не выполнен: " + reason;
 }
 
-int ExportToWorkbook(FileList& list, AppSettings& settings, const ExportTarget& target,
-                     SpreadsheetProvider& spreadsheet) {
+ExportResult ExportToWorkbook(FileList& list, AppSettings& settings, const ExportTarget& target,
+                              SpreadsheetProvider& spreadsheet) {
     const std::optional<std::string> progId = GetSpreadsheetProgId(spreadsheet);
-    if (!progId) return kExportNoApplication;
+    if (!progId) return ExportResult::NoApplication;
 
     bool failed = false;
     Notice notice{NoticeKind::ExportFailed, target.BookPath};
@@ -362,10 +362,10 @@ int ExportToWorkbook(FileList& list, AppSettings& settings, const ExportTarget& 
         list.HostPort().ShowNotice(notice, ExportFailedText(target.BookPath, reason), kProductName, MessageIcon::Error,
                                    MessageButtons::Ok);
         list.Status().ShowTotal();
-        return kExportFailed;
+        return ExportResult::Failed;
     }
     list.Status().ShowStatusBriefly(kStatusDone);
-    return kExportDone;
+    return ExportResult::Done;
 }
 
 }  // namespace tagmora

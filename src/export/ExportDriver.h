@@ -26,9 +26,11 @@ int ListWorkbookSheets(SpreadsheetProvider& spreadsheet, const std::string& path
                        std::string* reason = nullptr);
 
 // What ExportToWorkbook came to.
-inline constexpr int kExportDone = 0;
-inline constexpr int kExportNoApplication = -1;  // nothing happened, nothing was shown
-inline constexpr int kExportFailed = -2;         // stopped by a failure, shown in a box; nothing saved
+enum class ExportResult {
+    Done,
+    NoApplication,  // nothing happened, nothing was shown
+    Failed,         // stopped by a failure, shown in a box; nothing saved
+};
 
 // ExportToWorkbook: writes the checked rows of `list` into target.SheetName of target.BookPath
 // (made from the template when target.NewBook), reporting through the list's status reporter and
@@ -40,8 +42,8 @@ inline constexpr int kExportFailed = -2;         // stopped by a failure, shown 
 // ("file:///m/a%20b.mp3"). When the application refuses a call (a sheet name, a file it cannot
 // open or save), the export stops: the workbook is closed unsaved (a workbook on disk stays as it
 // was), the application quits, and ExportFailedText shows in a box (caption "Tagmora", error icon).
-int ExportToWorkbook(FileList& list, AppSettings& settings, const ExportTarget& target,
-                     SpreadsheetProvider& spreadsheet);
+ExportResult ExportToWorkbook(FileList& list, AppSettings& settings, const ExportTarget& target,
+                              SpreadsheetProvider& spreadsheet);
 
 // The text of the failure box: Экспорт в книгу "/m/list.xlsx" не выполнен: <reason>.
 std::string ExportFailedText(const std::string& bookPath, const std::string& reason);

@@ -32,7 +32,7 @@ class ExportDriverTest : public ExportFixture {};
 
 TEST_F(ExportDriverTest, TwoArtistsWithTwoAlbumsEachGiveTheOutlineWithAnEmptyRowAfterEachArtist) {
     AddRows(kTwoArtists);
-    ASSERT_EQ(Export(NewBook()), kExportDone);
+    ASSERT_EQ(Export(NewBook()), ExportResult::Done);
 
     const FakeSheetData& sheet = Saved("Music");
     EXPECT_EQ(Layout(sheet), (Lines{
@@ -65,16 +65,16 @@ TEST_F(ExportDriverTest, TwoArtistsWithTwoAlbumsEachGiveTheOutlineWithAnEmptyRow
 TEST_F(ExportDriverTest, ExportsIntoAnExistingSheetAppendAndANewSheetIsAddedWithItsComment) {
     AddRows({{"/m/A1/X/01.mp3"}, {"/m/A1/X/02.mp3"}});
     SetColumns({{"Album", "%p1%", false, false, true, ""}, {"Title", "%p0n[-4]%", false, false, true, ""}});
-    ASSERT_EQ(Export(NewBook()), kExportDone);
+    ASSERT_EQ(Export(NewBook()), ExportResult::Done);
     settings.ExportColumns[0].Head = "Альбом";
     list.Rows()[0].Checked = false;
-    ASSERT_EQ(Export(Existing("music")), kExportDone);  // sheet names ignore case
+    ASSERT_EQ(Export(Existing("music")), ExportResult::Done);  // sheet names ignore case
     EXPECT_EQ(Layout(Saved("Music"), 2), (Lines{"0:Альбом|Title", "0:X|01", "0:X|02", "0:X|02"}));
     EXPECT_EQ(Saved("Music").Comments.at("A1"), "4");
 
     spreadsheet.Calls.clear();
     status.Log.clear();
-    ASSERT_EQ(Export(Existing("Новый", true)), kExportDone);
+    ASSERT_EQ(Export(Existing("Новый", true)), ExportResult::Done);
     EXPECT_EQ(spreadsheet.Files.at(kBook).Sheets[0].Name, "Новый");  // before the active sheet
     EXPECT_EQ(Layout(Saved("Новый"), 2), (Lines{"0:Альбом|Title", "0:X|02"}));
     EXPECT_EQ(Saved("Новый").Comments.at("A1"), "2");
@@ -96,7 +96,7 @@ TEST_F(ExportDriverTest, TheCommentOfAnExistingSheetGivesTheStartRow) {
         FakeSheetData old{"Music", {{{5, 1}, "old"}}};
         if (comment) old.Comments["A1"] = *comment;
         spreadsheet.Files[kBook] = FakeBookData{{FakeSheetData{"Other"}, old}};
-        ASSERT_EQ(Export(Existing("Music")), kExportDone);
+        ASSERT_EQ(Export(Existing("Music")), ExportResult::Done);
         const FakeSheetData& sheet = Saved("Music");
         EXPECT_EQ(Layout(sheet, 1).at(0), "0:Title");
         EXPECT_EQ(sheet.Cells.at({firstRow, 1}), "01");
@@ -113,7 +113,7 @@ TEST_F(ExportDriverTest, WithoutAGroupedColumnEveryCheckedRowTakesOneSheetRow) {
         list.Rows().clear();
         AddRows({{"/m/A1/X/01.mp3"}, {"/m/A1/X/02.mp3"}, {"/m/A1/Y/03.mp3", false}, {"/m/A2/Y/04.mp3"}});
         SetColumns({{"Artist", "%p2%", false, false, true, ""}, {"Album", "%p1%", lastGrouped, false, true, ""}});
-        ASSERT_EQ(Export(NewBook()), kExportDone);
+        ASSERT_EQ(Export(NewBook()), ExportResult::Done);
         const FakeSheetData& sheet = Saved("Music");
         EXPECT_EQ(Layout(sheet, 2), (Lines{"0:Artist|Album", "0:A1|X", "0:A1|X", "0:A2|Y"}));
         EXPECT_TRUE(sheet.Groups.empty());
@@ -126,7 +126,7 @@ TEST_F(ExportDriverTest, AGroupedColumnAfterAnUngroupedOneIsTheFirstOutlineLevel
     // Album alone grouped, after the artist: each album's group ends on its last title row.
     AddRows(kTwoArtists);
     settings.ExportColumns[0].Group = false;
-    ASSERT_EQ(Export(NewBook()), kExportDone);
+    ASSERT_EQ(Export(NewBook()), ExportResult::Done);
     const FakeSheetData& sheet = Saved("Music");
     EXPECT_EQ(Layout(sheet), (Lines{"0:Artist|Album|Title", "0:A1|X|", "1:||01", "1:A1||02", "0:A1|Y|", "1:||03",
                                     "0:A2|Z|", "1:||04", "1:A2||05", "0:A2|W|", "1:||06"}));
@@ -140,7 +140,7 @@ TEST_F(ExportDriverTest, HyperlinksLeadToTheFileUrlOfTheRowOrToTheNetworkAddress
         {"Local", "%p0n[-4]%", false, true, true, ""},
         {"Net", "%p1%", false, true, false, "http://host/%p1%/%p0%"},
     });
-    ASSERT_EQ(Export(NewBook()), kExportDone);
+    ASSERT_EQ(Export(NewBook()), ExportResult::Done);
 
     const FakeSheetData& sheet = Saved("Music");
     EXPECT_EQ(Layout(sheet, 2), (Lines{"0:Local|Net", "0:a b#1%|Кино", "0:x+y|A-Z_.~"}));
@@ -155,7 +155,7 @@ TEST_F(ExportDriverTest, HyperlinksLeadToTheFileUrlOfTheRowOrToTheNetworkAddress
 
 TEST_F(ExportDriverTest, AnUncheckedRowIsTheLookAheadThatClosesTheGroupBeforeIt) {
     AddRows({{"/m/A1/X/01.mp3"}, {"/m/A1/Y/02.mp3", false}, {"/m/A1/Z/03.mp3"}});
-    ASSERT_EQ(Export(NewBook()), kExportDone);
+    ASSERT_EQ(Export(NewBook()), ExportResult::Done);
     const FakeSheetData& sheet = Saved("Music");
     EXPECT_EQ(Layout(sheet), (Lines{"0:Artist|Album|Title", "0:A1||", "1:|X|", "2:||01", "1:|Z|", "2:||03", "1:||"}));
     EXPECT_EQ(sheet.Groups, (Lines{"B4:B4", "A3:A7", "B6:B6"}));
@@ -163,7 +163,7 @@ TEST_F(ExportDriverTest, AnUncheckedRowIsTheLookAheadThatClosesTheGroupBeforeIt)
     // After the last checked row it is the empty look-ahead row that closes: an unchecked row of
     // the same artist would leave the artist's group open.
     list.Rows()[2].Checked = false;
-    ASSERT_EQ(Export(NewBook()), kExportDone);
+    ASSERT_EQ(Export(NewBook()), ExportResult::Done);
     EXPECT_EQ(Layout(Saved("Music")), (Lines{"0:Artist|Album|Title", "0:A1||", "1:|X|", "2:||01", "1:||"}));
     EXPECT_EQ(Saved("Music").Groups, (Lines{"A3:A5", "B4:B4"}));
 }
@@ -174,7 +174,7 @@ TEST_F(ExportDriverTest, TheProgressReachesExactly100WithTheLastCheckedRow) {
     for (int i = 0; i < 15; ++i) rows.push_back({"/m/A/B/" + std::to_string(i) + ".mp3", i != 0 && i % 4 != 3});
     AddRows(rows);
     ASSERT_EQ(list.CountCheckedRows(), 11);
-    ASSERT_EQ(Export(NewBook()), kExportDone);
+    ASSERT_EQ(Export(NewBook()), ExportResult::Done);
 
     ASSERT_EQ(status.Progress.size(), 11u);
     for (std::size_t n = 1; n <= 11; ++n) EXPECT_DOUBLE_EQ(status.Progress[n - 1].second, 100.0 * n / 11);
@@ -197,7 +197,7 @@ TEST_F(ExportDriverTest, AGroupThatBeginsWithAnEmptyValueStartsAtItsFirstRow) {
         {"/m/4.mp3", true, "A2", "", "t4"},
         {"/m/5.mp3", true, "A2", "Y", "t5"},
     });
-    ASSERT_EQ(Export(NewBook()), kExportDone);
+    ASSERT_EQ(Export(NewBook()), ExportResult::Done);
 
     const FakeSheetData& sheet = Saved("Music");
     EXPECT_EQ(Layout(sheet), (Lines{
@@ -234,18 +234,18 @@ TEST_F(ExportDriverTest, AMissingTemplateOrOneWithoutTheA1CommentStillGivesANewW
             settings.Path = install.Path();
             test::WriteFile(TemplatePath(), "not a workbook");
         }
-        const int result = Export(NewBook());
+        const ExportResult result = Export(NewBook());
 
         const auto called = [&](const char* call) { return std::ranges::count(spreadsheet.Calls, call) == 1; };
         EXPECT_EQ(called("AddWorkbook"), t == Missing);
         EXPECT_EQ(called("AddComment:A1"), t != Unreadable);
         if (t == Unreadable) {
-            EXPECT_EQ(result, kExportFailed);
+            EXPECT_EQ(result, ExportResult::Failed);
             ASSERT_EQ(host.Messages.size(), 1u);
             EXPECT_EQ(host.Messages[0].Text, ExportFailedText(kBook, "cannot read " + TemplatePath()));
             continue;
         }
-        ASSERT_EQ(result, kExportDone);
+        ASSERT_EQ(result, ExportResult::Done);
         EXPECT_EQ(Saved("Music").Cells.at({2, 1}), "01");
         EXPECT_EQ(Saved("Music").Comments.at("A1"), "2");
         if (t == WithoutComment) {
@@ -279,7 +279,7 @@ TEST_F(ExportDriverTest, AFailureClosesTheWorkbookUnsavedQuitsAndNamesTheWorkboo
         host.Messages.clear();
         status.Log.clear();
 
-        EXPECT_EQ(Export(c.NewBook ? NewBook() : Existing("Music")), kExportFailed);
+        EXPECT_EQ(Export(c.NewBook ? NewBook() : Existing("Music")), ExportResult::Failed);
         ASSERT_EQ(host.Messages.size(), 1u);
         EXPECT_EQ(host.Messages[0].Text, ExportFailedText(kBook, std::string(c.Failing) + " refused"));
         EXPECT_EQ(host.Messages[0].Caption, "Tagmora");
@@ -299,7 +299,7 @@ TEST_F(ExportDriverTest, AFailureClosesTheWorkbookUnsavedQuitsAndNamesTheWorkboo
     spreadsheet.Failing.clear();
     spreadsheet.CreatesNone = true;
     host.Messages.clear();
-    EXPECT_EQ(Export(Existing("Music")), kExportFailed);
+    EXPECT_EQ(Export(Existing("Music")), ExportResult::Failed);
     EXPECT_EQ(host.Messages.at(0).Text, ExportFailedText(kBook, "не удалось запустить Fake.Application.1"));
     EXPECT_EQ(list.RowCount(), 6);
     EXPECT_EQ(ExportFailedText("/b/x.xlsx", "why"), "Экспорт в книгу \"/b/x.xlsx\" не выполнен: why");
@@ -309,7 +309,7 @@ TEST_F(ExportDriverTest, WithoutASpreadsheetApplicationNothingHappens) {
     AddRows(kTwoArtists);
     spreadsheet.Id.reset();
     settings.ExportColumns[2].Group = true;
-    EXPECT_EQ(Export(NewBook()), kExportNoApplication);
+    EXPECT_EQ(Export(NewBook()), ExportResult::NoApplication);
     EXPECT_EQ(list.RowCount(), 6);
     EXPECT_TRUE(settings.ExportColumns[2].Group);
     EXPECT_TRUE(host.Messages.empty());

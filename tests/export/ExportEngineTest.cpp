@@ -21,7 +21,9 @@ class ExportEngineTest : public test::ExportFixture {
 protected:
     ExportEngineTest() { settings.Path = TAGMORA_TEST_DATA_DIR; }
 
-    int ExportWithEngine(const ExportTarget& target) { return ExportToWorkbook(list, settings, target, *engine); }
+    ExportResult ExportWithEngine(const ExportTarget& target) {
+        return ExportToWorkbook(list, settings, target, *engine);
+    }
     ExportTarget Target(bool newBook) const { return {book, newBook, "Music", false}; }
 
     // The only sheet of the saved workbook as the fake keeps one: cells of columns A to C up to
@@ -59,19 +61,19 @@ TEST_F(ExportEngineTest, TheOutlineOfTwoArtistsThenAnAppendIntoTheSameSheet) {
     Lines expected = {"0:Artist|Album|Title"};
     expected.insert(expected.end(), once.begin(), once.end());
 
-    ASSERT_EQ(ExportWithEngine(Target(true)), kExportDone);
+    ASSERT_EQ(ExportWithEngine(Target(true)), ExportResult::Done);
     EXPECT_EQ(Layout(Saved()), expected);
     EXPECT_EQ(Saved().Comments.at("A1"), "14");
 
     list.Rows()[4].Checked = false;  // still the look-ahead row of the fourth
-    ASSERT_EQ(ExportWithEngine(Target(false)), kExportDone);
+    ASSERT_EQ(ExportWithEngine(Target(false)), ExportResult::Done);
     expected.insert(expected.end(), {"0:A1||", "1:|X|", "2:||01", "2:||02", "1:|Y|", "2:||03", "1:||", "0:A2||",
                                      "1:|Z|", "2:||04", "1:||"});
     EXPECT_EQ(Layout(Saved()), expected);
     EXPECT_EQ(Saved().Comments.at("A1"), "25");
 
     std::vector<std::string> names;
-    ASSERT_EQ(ExportWithEngine({book, false, "Второй", true}), kExportDone);
+    ASSERT_EQ(ExportWithEngine({book, false, "Второй", true}), ExportResult::Done);
     EXPECT_EQ(ListWorkbookSheets(*engine, book, names), 2);
     EXPECT_EQ(names, (Lines{"Второй", "Music"}));
     EXPECT_TRUE(host.Messages.empty());

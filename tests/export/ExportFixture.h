@@ -58,7 +58,7 @@ protected:
     static ExportTarget Existing(const std::string& sheet, bool newSheet = false) {
         return {kBook, false, sheet, newSheet};
     }
-    int Export(const ExportTarget& target) { return ExportToWorkbook(list, settings, target, spreadsheet); }
+    ExportResult Export(const ExportTarget& target) { return ExportToWorkbook(list, settings, target, spreadsheet); }
 
     // The saved sheet of that name in the workbook at kBook.
     const FakeSheetData& Saved(const std::string& name) {
