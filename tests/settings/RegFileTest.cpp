@@ -5,22 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "HiveValue.h"
 #include "common/Text.h"
 #include "settings/RegFile.h"
 
 namespace tagmora {
 namespace {
 
-constexpr const char* kCU = "HKEY_CURRENT_USER";
-
-const RegValue* ValueOf(const RegHive& hive, std::string_view key, std::string_view name) {
-    const RegKey* k = hive.Find(key);
-    if (k == nullptr) return nullptr;
-    for (const auto& [n, v] : k->Values) {
-        if (n == name) return &v;
-    }
-    return nullptr;
-}
+using test::kCU;
+using test::ValueOf;
 
 RegValue Typed(RegType type, std::vector<std::uint8_t> bytes) {
     RegValue v;

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "HiveValue.h"
 #include "TestFiles.h"
 #include "settings/SettingsStore.h"
 
@@ -22,16 +23,8 @@ using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
-constexpr const char* kCU = "HKEY_CURRENT_USER";
-
-const RegValue* ValueOf(const RegHive& hive, std::string_view key, std::string_view name) {
-    const RegKey* k = hive.Find(key);
-    if (k == nullptr) return nullptr;
-    for (const auto& [n, v] : k->Values) {
-        if (n == name) return &v;
-    }
-    return nullptr;
-}
+using test::kCU;
+using test::ValueOf;
 
 std::vector<std::string> FolderEntries(const std::string& folder) {
     std::vector<std::string> names;
