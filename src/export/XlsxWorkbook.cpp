@@ -288,6 +288,8 @@ void BookModel::Save() {
         workbookRels_.Store(*package_);
         types_.Store(*package_);
         const std::string bytes = package_->Write();
+        // A save killed half-way left its temporary file beside the book; this one clears it.
+        fileio::RemoveLeftoverTemporaries(path_, fileio::kLeftoverAgeSeconds);
         const int error = fileio::ReplaceFileAtomically(
             path_, [&](int fd) { return fileio::WriteAll(fd, bytes); }, fileio::NewFileAccess::ByUmask);
         if (error != 0) throw ErrnoError(error);

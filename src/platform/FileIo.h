@@ -194,6 +194,10 @@ int RemoveFile(const std::string& path);
 // else is touched. Returns how many files were removed.
 int RemoveLeftoverTemporaries(const std::string& path, int minAgeSeconds);
 
+// How old a leftover temporary file of a killed write must be before a later write removes it (a
+// younger one may belong to a write running in another process).
+inline constexpr int kLeftoverAgeSeconds = 60;
+
 // What a name leads to: the errno of the look-up (0 when the name leads somewhere), the kind, the
 // permission bits, identity, size and number of names of what it leads to.
 struct PathStatus {

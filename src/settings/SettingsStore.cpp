@@ -27,7 +27,6 @@ namespace fs = std::filesystem;
 
 // Temporary files of earlier saves older than this are leftovers of a save that died; younger
 // ones may belong to a save running in another process at this moment.
-constexpr int kLeftoverAgeSeconds = 60;
 
 // Writes values into a key: a value of the same name (ignoring case) is replaced in its place,
 // a new one is appended. The names are looked up through an index, so that writing many values
@@ -172,7 +171,7 @@ std::string RegFileProblem(const std::string& path) {
 bool FileSettingsStore::Save(Slot& slot, Hive hive) {
     if (slot.FilePath.empty() || !slot.Readable) return false;
     // A save that was killed half-way left its temporary file; this one clears such leftovers.
-    fileio::RemoveLeftoverTemporaries(slot.FilePath, kLeftoverAgeSeconds);
+    fileio::RemoveLeftoverTemporaries(slot.FilePath, fileio::kLeftoverAgeSeconds);
     if (WriteFileAtomically(slot.FilePath, RenderRegFile(slot.Data, HiveRootName(hive))) != 0) return false;
     // The new file's stamp, so that the next operation does not read it again.
     slot.Stamp = {};

@@ -6,6 +6,8 @@
 #include <pugixml.hpp>
 #include <sys/stat.h>
 
+#include <chrono>
+#include <filesystem>
 #include <map>
 
 #include "AccessOverride.h"
@@ -195,6 +197,18 @@ TEST_F(XlsxEngineTest, HyperlinksAreExternalRelationships) {
     // The hyperlinks stand after the cells and before the page margins.
     EXPECT_STREQ(sheet.select_node("//hyperlinks").node().previous_sibling().name(), "sheetData");
     EXPECT_STREQ(sheet.select_node("//hyperlinks").node().next_sibling().name(), "pageMargins");
+}
+
+// A save killed half-way leaves its temporary file; the next save of the book removes it once it
+// is old enough to belong to no save still running.
+TEST_F(XlsxEngineTest, ASaveClearsTheLeftoversOfAKilledSave) {
+    RoundTrip([](Workbook& b) { b.ActiveSheet().SetCellValue(1, 1, "x"); }).Close();
+    for (const char* name : {".book.xlsx.tmp-old123", ".book.xlsx.tmp-new456"}) test::WriteFile(dir_ / name, "half");
+    std::filesystem::last_write_time(dir_ / ".book.xlsx.tmp-old123",
+                                     std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    app_->OpenWorkbook(dir_ / "book.xlsx").Save();
+    EXPECT_FALSE(std::filesystem::exists(dir_ / ".book.xlsx.tmp-old123"));
+    EXPECT_TRUE(std::filesystem::exists(dir_ / ".book.xlsx.tmp-new456"));
 }
 
 TEST_F(XlsxEngineTest, AddedSheetsGoBeforeTheActiveOne) {
