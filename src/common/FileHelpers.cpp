@@ -58,29 +58,29 @@ FileResult MoveFileWithFolders(const std::string& oldPath, const std::string& ne
     return FileResult{RenameNoReplace(oldPath, newPath)};
 }
 
-int PrepareFileForWrite(const std::string& path, bool tryChangeAttrs, int* error) {
+FileReadiness PrepareFileForWrite(const std::string& path, bool tryChangeAttrs, int* error) {
     int failure = 0;
-    int result = kFileWritable;
+    FileReadiness result = FileReadiness::Writable;
     const PathStatus status = StatPath(path);
     if (!status.Exists()) {
         failure = status.Error;
-        result = kFileMissing;
+        result = FileReadiness::Missing;
     } else if ((status.Mode & 0200) == 0) {  // the owner may not write
-        result = kFileReadOnly;
+        result = FileReadiness::ReadOnly;
         if (tryChangeAttrs) {
             failure = ChangeMode(path, status.Mode | 0200);
-            if (failure == 0) result = kFileWritable;
+            if (failure == 0) result = FileReadiness::Writable;
         }
     }
     if (error != nullptr) *error = failure;
     return result;
 }
 
-int CheckFileForWrite(const std::string& path, bool tryChangeAttrs, int* error) {
+FileReadiness CheckFileForWrite(const std::string& path, bool tryChangeAttrs, int* error) {
     const PathStatus status = StatPath(path);
     if (error != nullptr) *error = status.Error;
-    if (!status.Exists()) return kFileMissing;
-    return (status.Mode & 0200) != 0 || tryChangeAttrs ? kFileWritable : kFileReadOnly;
+    if (!status.Exists()) return FileReadiness::Missing;
+    return (status.Mode & 0200) != 0 || tryChangeAttrs ? FileReadiness::Writable : FileReadiness::ReadOnly;
 }
 
 std::string RotateText(std::string_view text) {

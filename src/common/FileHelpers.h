@@ -42,22 +42,19 @@ struct FileResult {
 // (ENOENT) or a refused permission all fail, with the cause in the result.
 FileResult MoveFileWithFolders(const std::string& oldPath, const std::string& newPath);
 
-// Results of PrepareFileForWrite.
-inline constexpr int kFileMissing = -1;
-inline constexpr int kFileWritable = 0;
-inline constexpr int kFileReadOnly = 1;
+// Whether a file may be written: Writable; Missing when it does not exist (or cannot be
+// examined); ReadOnly when the owner has no write permission and it may not be changed.
+enum class FileReadiness { Writable, Missing, ReadOnly };
 
-// -1 when the file does not exist (or cannot be examined), 0 when it may be written, 1 when it is
-// read-only (the owner has no write permission) and may not be changed. With `tryChangeAttrs` a
-// read-only file gets the owner's write permission, every other permission bit kept, and gives 0
-// (1 when the permission cannot be changed). This is the one place of that rule. When `error` is
-// not null it receives the errno of a failed examination or change, 0 otherwise (also for a
-// read-only file left alone).
-int PrepareFileForWrite(const std::string& path, bool tryChangeAttrs, int* error = nullptr);
+// The file's readiness. With `tryChangeAttrs` a read-only file gets the owner's write permission,
+// every other permission bit kept, and is Writable (ReadOnly when the permission cannot be
+// changed). This is the one place of that rule. When `error` is not null it receives the errno of
+// a failed examination or change, 0 otherwise (also for a read-only file left alone).
+FileReadiness PrepareFileForWrite(const std::string& path, bool tryChangeAttrs, int* error = nullptr);
 
-// What PrepareFileForWrite would give, changing nothing: kFileWritable also for a read-only file
-// when `tryChangeAttrs` would make it writable.
-int CheckFileForWrite(const std::string& path, bool tryChangeAttrs, int* error = nullptr);
+// What PrepareFileForWrite would give, changing nothing: Writable also for a read-only file when
+// `tryChangeAttrs` would make it writable.
+FileReadiness CheckFileForWrite(const std::string& path, bool tryChangeAttrs, int* error = nullptr);
 
 // The text from its second character (code point) on, followed by its first: "abc" -> "bca".
 std::string RotateText(std::string_view text);

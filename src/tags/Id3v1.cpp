@@ -142,8 +142,8 @@ TagOutcome WriteId3v1Tag(const std::string& path, const Id3v1Tag& tag, int codeP
 TagOutcome RemoveId3v1Tag(const std::string& path, bool tryChangeAttrs) {
     int prepareError = 0;
     switch (PrepareFileForWrite(path, tryChangeAttrs, &prepareError)) {
-        case kFileMissing: return {TagResult::Missing, TagStep::Open, prepareError, {}};
-        case kFileReadOnly:
+        case FileReadiness::Missing: return {TagResult::Missing, TagStep::Open, prepareError, {}};
+        case FileReadiness::ReadOnly:
             // Read-only and not to be changed is no failure; a refused change of the permission is.
             if (prepareError != 0) return TagOutcome::Fail(TagStep::Permission, prepareError);
             return {TagResult::ReadOnly, TagStep::None, 0, {}};

@@ -678,9 +678,9 @@ TagOutcome WriteId3v2Tag(const std::string& path, const Id3v2WriteRecord& record
 
 TagOutcome RemoveId3v2Tag(const std::string& path, bool tryChangeAttrs, Id3v2WriteSession& session) {
     int prepareError = 0;
-    const int prepared = PrepareFileForWrite(path, tryChangeAttrs, &prepareError);
-    if (prepared == kFileMissing) return {TagResult::Missing, TagStep::Open, prepareError, {}};
-    if (prepared == kFileReadOnly) {
+    const FileReadiness prepared = PrepareFileForWrite(path, tryChangeAttrs, &prepareError);
+    if (prepared == FileReadiness::Missing) return {TagResult::Missing, TagStep::Open, prepareError, {}};
+    if (prepared == FileReadiness::ReadOnly) {
         if (prepareError != 0) return TagOutcome::Fail(TagStep::Permission, prepareError);
         return {TagResult::ReadOnly, TagStep::None, 0, {}};
     }

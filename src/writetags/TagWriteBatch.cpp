@@ -175,10 +175,10 @@ bool TagFileOutcome::Id3v1RemovalFailed() const {
 std::string TagFileOutcome::FailureText() const {
     std::string text;
     if (!Reached) text = "not written: the run was aborted before it";
-    else if (Prepare == kFileMissing) text = "not written: the file does not exist";
-    else if (Prepare == kFileReadOnly && PrepareError != 0)
+    else if (Prepare == FileReadiness::Missing) text = "not written: the file does not exist";
+    else if (Prepare == FileReadiness::ReadOnly && PrepareError != 0)
         text = std::string("not written: making the file writable: ") + std::strerror(PrepareError);
-    else if (Prepare == kFileReadOnly) text = "not written: the file is read-only (TryChangeAttrs=0)";
+    else if (Prepare == FileReadiness::ReadOnly) text = "not written: the file is read-only (TryChangeAttrs=0)";
     else if (ScriptFailedColumn >= 0)
         text = std::string("not written: the text of the ") +
                ColumnCaptions()[static_cast<std::size_t>(ScriptFailedColumn)] + " field gives Error on this file";
@@ -312,7 +312,7 @@ TagWritePlan PlanTagWrite(const WriteTagsAnswer& answer, FileList& list) {
         file.Path = list.RowPath(row);
         step.K = static_cast<int>(plan.Files.size());
         file.Readiness = CheckFileForWrite(file.Path, list.Settings().TryChangeAttrs, &file.ReadinessError);
-        if (file.Readiness != kFileWritable) continue;
+        if (file.Readiness != FileReadiness::Writable) continue;
         if (answer.Mode == 1) {
             ++step.Numbered;  // only files written use up a number
             file.Id3v1 = BuildId3v1Record(answer, list, step, &file.ScriptFailedColumn);
@@ -341,13 +341,13 @@ void ApplyTagWritePlan(const TagWritePlan& plan, FileList& list, const TagEngine
         const TagFilePlan& planned = plan.Files[i];
         TagFileOutcome& file = result.Files[i];
         file.Reached = true;
-        if (planned.Readiness != kFileWritable) {
+        if (planned.Readiness != FileReadiness::Writable) {
             file.Prepare = planned.Readiness;
             file.PrepareError = planned.ReadinessError;
         } else {
             file.Prepare = PrepareFileForWrite(file.Path, list.Settings().TryChangeAttrs, &file.PrepareError);
         }
-        if (file.Prepare == kFileWritable) {
+        if (file.Prepare == FileReadiness::Writable) {
             if (planned.ScriptFailedColumn >= 0) {
                 file.ScriptFailedColumn = planned.ScriptFailedColumn;
                 file.Write = {TagResult::Failed, TagStep::None, 0, {}};
@@ -357,7 +357,7 @@ void ApplyTagWritePlan(const TagWritePlan& plan, FileList& list, const TagEngine
             }
         }
         if (!file.Written() || file.Id3v1RemovalFailed()) result.Failed = true;
-        if (file.Prepare == kFileWritable && file.Write.Result == TagResult::Aborted) break;
+        if (file.Prepare == FileReadiness::Writable && file.Write.Result == TagResult::Aborted) break;
         list.Status().ShowProgress(file.Path, 100.0 / total * static_cast<double>(i + 1));
     }
     list.Status().ShowTotal();

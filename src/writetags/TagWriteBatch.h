@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/FileHelpers.h"
 #include "filelist/FileList.h"
 #include "tags/Id3v1.h"
 #include "tags/Id3v2Write.h"
@@ -87,14 +88,14 @@ WriteTagsRequest MakeWriteTagsRequest(const FileList& list, int mode);
 // What became of one checked row's file.
 struct TagFileOutcome {
     std::string Path;
-    int Prepare = 0;              // PrepareFileForWrite: 0 writable, -1 missing, 1 read-only
-    int PrepareError = 0;         // its errno
-    TagOutcome Write;             // the writer's outcome when Prepare is 0
-    int ScriptFailedColumn = -1;  // the column of a field whose text gave "Error": nothing written
+    FileReadiness Prepare = FileReadiness::Writable;  // PrepareFileForWrite
+    int PrepareError = 0;                             // its errno
+    TagOutcome Write;                                 // the writer's outcome when Prepare is 0
+    int ScriptFailedColumn = -1;                      // the column of a field whose text gave "Error": nothing written
     // The ID3v1 removal that KillTags asks for before the writes.
     std::optional<TagOutcome> Id3v1Removal;
     bool Reached = false;  // false for the rows after Abort (or a cancel): nothing written
-    bool Written() const { return Reached && Prepare == 0 && Write.Done(); }
+    bool Written() const { return Reached && Prepare == FileReadiness::Writable && Write.Done(); }
     bool Id3v1Removed() const { return Id3v1Removal && Id3v1Removal->Done(); }
     // A requested ID3v1 removal that left the tag there (NoTag is none).
     bool Id3v1RemovalFailed() const;
@@ -122,14 +123,14 @@ struct FieldChange {
 struct TagFilePlan {
     int Row = 0;
     std::string Path;
-    int Readiness = 0;  // CheckFileForWrite by TryChangeAttrs: 0 writable, -1 missing, 1 read-only
+    FileReadiness Readiness = FileReadiness::Writable;  // CheckFileForWrite by TryChangeAttrs
     int ReadinessError = 0;
     int ScriptFailedColumn = -1;  // the column of a field whose text gives "Error": not written
     Id3v1Tag Id3v1;               // the record of mode 1
     Id3v2WriteRecord Id3v2;       // the record of mode 2
     std::vector<FieldChange> Changes;
 
-    bool Writes() const { return Readiness == 0 && ScriptFailedColumn < 0; }
+    bool Writes() const { return Readiness == FileReadiness::Writable && ScriptFailedColumn < 0; }
 };
 
 struct TagWritePlan {

@@ -86,28 +86,28 @@ TEST(FileHelpers, FailedMoveKeepsCreatedFolders) {
 
 TEST(FileHelpers, PrepareFileForWrite) {
     TempDir dir;
-    EXPECT_EQ(PrepareFileForWrite(dir / "missing.mp3", true), kFileMissing);
+    EXPECT_EQ(PrepareFileForWrite(dir / "missing.mp3", true), FileReadiness::Missing);
 
     const std::string writable = dir / "w.mp3";
     WriteFile(writable, "x");
     ASSERT_EQ(::chmod(writable.c_str(), 0640), 0);
-    EXPECT_EQ(PrepareFileForWrite(writable, false), kFileWritable);
-    EXPECT_EQ(PrepareFileForWrite(writable, true), kFileWritable);
+    EXPECT_EQ(PrepareFileForWrite(writable, false), FileReadiness::Writable);
+    EXPECT_EQ(PrepareFileForWrite(writable, true), FileReadiness::Writable);
     EXPECT_EQ(ModeOf(writable), 0640u);
 
     // Read-only means the owner's write bit is clear, whatever the group and others may do.
     const std::string readOnly = dir / "r.mp3";
     WriteFile(readOnly, "x");
     ASSERT_EQ(::chmod(readOnly.c_str(), 0464), 0);
-    EXPECT_EQ(PrepareFileForWrite(readOnly, false), kFileReadOnly);
+    EXPECT_EQ(PrepareFileForWrite(readOnly, false), FileReadiness::ReadOnly);
     EXPECT_EQ(ModeOf(readOnly), 0464u);
-    EXPECT_EQ(PrepareFileForWrite(readOnly, true), kFileWritable);
+    EXPECT_EQ(PrepareFileForWrite(readOnly, true), FileReadiness::Writable);
     EXPECT_EQ(ModeOf(readOnly), 0664u);
 
     const std::string setgid = dir / "s.mp3";
     WriteFile(setgid, "x");
     ASSERT_EQ(::chmod(setgid.c_str(), 02505), 0);
-    EXPECT_EQ(PrepareFileForWrite(setgid, true), kFileWritable);
+    EXPECT_EQ(PrepareFileForWrite(setgid, true), FileReadiness::Writable);
     EXPECT_EQ(ModeOf(setgid), 02705u);
 }
 

@@ -309,7 +309,7 @@ TEST_F(NumberingTest, BothRulesInBothVersions) {
         EXPECT_EQ(engine.Calls, (Strings{v + "b.mp3", v + "d.mp3"}));
         ASSERT_EQ(result.Files.size(), 3u);
         EXPECT_TRUE(result.Files[0].Written());
-        EXPECT_EQ(result.Files[1].Prepare, 1);
+        EXPECT_EQ(result.Files[1].Prepare, FileReadiness::ReadOnly);
         EXPECT_FALSE(result.Files[1].Written());
         EXPECT_TRUE(result.Files[2].Written());
         EXPECT_TRUE(result.Failed);
@@ -385,7 +385,7 @@ TEST_F(TagWriteBatchTest, FailuresAndAbort) {
     CheckOnly({0, 1, 2});
     std::remove((dir / "c.mp3").c_str());
     result = Run(1, KeepAll(1));
-    EXPECT_EQ(result.Files[2].Prepare, -1);
+    EXPECT_EQ(result.Files[2].Prepare, FileReadiness::Missing);
     EXPECT_EQ(engine.Calls.size(), 2u);
     EXPECT_EQ(host.Messages.size(), 1u);
 }
