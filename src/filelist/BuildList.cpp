@@ -32,45 +32,45 @@ namespace {
 
 std::string SizeText(std::int64_t size) { return GroupThousands(std::to_string(size)); }
 
+// Puts the text of an ID3v1 field as the list shows it into `out` (empty for ID3v2-only fields).
+void SetId3v1Text(std::string& out, const Id3v1Tag& tag, Id3v1Slot slot) {
+    switch (slot) {
+        case Id3v1Slot::Title: out = tag.Title; break;
+        case Id3v1Slot::Artist: out = tag.Artist; break;
+        case Id3v1Slot::Album: out = tag.Album; break;
+        case Id3v1Slot::Year: out = tag.Year; break;
+        case Id3v1Slot::Track: out = std::to_string(tag.Track); break;
+        case Id3v1Slot::Genre: out = GenreNameOf(tag.Genre > kGenreCount - 1 ? kGenreOther : tag.Genre); break;
+        case Id3v1Slot::Comment: out = tag.Comment; break;
+        case Id3v1Slot::None: out.clear(); break;
+    }
+}
+
 void FillFromId3v1(FileRow& row, const Id3v1Tag& tag) {
-    auto& t = row.Texts;
-    t[ColTitle] = tag.Title;
-    t[ColAlbum] = tag.Album;
-    t[ColArtist] = tag.Artist;
-    t[ColYear] = tag.Year;
-    t[ColTrack] = std::to_string(tag.Track);
-    t[ColId3v] = "1";
-    t[ColGenre] = GenreNameOf(tag.Genre > kGenreCount - 1 ? kGenreOther : tag.Genre);
-    t[ColComment] = tag.Comment;
-    for (int c = ColComposer; c <= ColTIT1; ++c) t[c].clear();
-    t[ColFileSize] = SizeText(tag.FileSize);
+    for (const TagField& field : kTagFields) {
+        if (field.IsTagField()) SetId3v1Text(row.Texts[field.Column], tag, field.V1);
+    }
+    row.Texts[ColId3v] = "1";
+    row.Texts[ColFileSize] = SizeText(tag.FileSize);
     row.Checked = true;
 }
 
 void FillFromId3v2(FileRow& row, const Id3v2Tag& tag) {
     auto& t = row.Texts;
-    t[ColTitle] = tag.Title;
-    t[ColAlbum] = tag.Album;
-    t[ColArtist] = tag.Artist;
-    t[ColYear] = tag.Year;
-    t[ColTrack] = tag.Track;
+    for (const TagField& field : kTagFields) {
+        if (!field.IsTagField()) continue;
+        const std::string& value = tag.*field.Member;
+        if (field.Shape == FieldShape::Genre) {
+            const std::size_t paren = value.find(')');
+            t[field.Column] = paren == std::string::npos ? value : value.substr(paren + 1);
+        } else if (field.Shape == FieldShape::CommentOwner) {
+            // The owner is shown without its three language letters.
+            t[field.Column] = value.substr(text::TakeCodePoints(value, 3).size());
+        } else {
+            t[field.Column] = value;
+        }
+    }
     t[ColId3v] = "2";
-    const std::size_t paren = tag.Genre.find(')');
-    t[ColGenre] = paren == std::string::npos ? tag.Genre : tag.Genre.substr(paren + 1);
-    t[ColComment] = tag.Comment;
-    t[ColComposer] = tag.Composer;
-    t[ColOrigArtist] = tag.OrigArtist;
-    t[ColCopyRight] = tag.Copyright;
-    t[ColURL] = tag.URL;
-    t[ColEncodedBy] = tag.EncodedBy;
-    // The owner is shown without its three language letters.
-    const std::string language = text::TakeCodePoints(tag.CommentOwner, 3);
-    t[ColTagOwner] = tag.CommentOwner.substr(language.size());
-    t[ColTXXX] = tag.TXXX;
-    t[ColUFID] = tag.UFID;
-    t[ColMCDI] = tag.MCDI;
-    t[ColTSSE] = tag.TSSE;
-    t[ColTIT1] = tag.TIT1;
     t[ColFileSize] = SizeText(tag.FileSize);
     row.Checked = true;
 }

@@ -10,6 +10,7 @@
 #include "tags/Id3v2FrameContent.h"
 #include "tags/Id3v2Layout.h"
 #include "tags/Id3v2Numbers.h"
+#include "tags/TagFields.h"
 #include "tags/Unsynchronisation.h"
 
 #include <algorithm>
@@ -25,65 +26,44 @@ namespace {
 using id3v2::Frame;
 using id3v2::FrameId;
 
-// How the content of a new frame is made from its value.
-enum class Shape { Text, UserText, Genre, Comment, Url, Raw };
-
-struct FieldFrame {
-    const char* Id;
-    std::string Id3v2Tag::*Member;
-    Shape Kind;
-};
-
-// The fields in the order their frames are written (the order of Id3v2Field).
-constexpr std::array<FieldFrame, kId3v2FieldCount> kFieldFrames = {{
-    {"TIT2", &Id3v2Tag::Title, Shape::Text},
-    {"TPE1", &Id3v2Tag::Artist, Shape::Text},
-    {"TALB", &Id3v2Tag::Album, Shape::Text},
-    {"TYER", &Id3v2Tag::Year, Shape::Text},
-    {"COMM", &Id3v2Tag::Comment, Shape::Comment},
-    {"TRCK", &Id3v2Tag::Track, Shape::Text},
-    {"TCON", &Id3v2Tag::Genre, Shape::Genre},
-    {"WXXX", &Id3v2Tag::URL, Shape::Url},
-    {"TCOM", &Id3v2Tag::Composer, Shape::Text},
-    {"TOPE", &Id3v2Tag::OrigArtist, Shape::Text},
-    {"TCOP", &Id3v2Tag::Copyright, Shape::Text},
-    {"TENC", &Id3v2Tag::EncodedBy, Shape::Text},
-    {"TXXX", &Id3v2Tag::TXXX, Shape::UserText},
-    {"UFID", &Id3v2Tag::UFID, Shape::Raw},
-    {"MCDI", &Id3v2Tag::MCDI, Shape::Raw},
-    {"TSSE", &Id3v2Tag::TSSE, Shape::Text},
-    {"TIT1", &Id3v2Tag::TIT1, Shape::Text},
-}};
+// The row of the field table whose frame a written field makes (in the order of Id3v2Field).
+const TagField& WrittenField(std::size_t field) { return TagFieldOf(kWrittenColumns[field]); }
 constexpr auto kCommentField = static_cast<std::size_t>(Id3v2Field::Comment);
 constexpr auto kTxxxField = static_cast<std::size_t>(Id3v2Field::TXXX);
+// The version 2.3 frames of the fields whose frames have a layout of their own.
+constexpr std::string_view kCommentId = kTagFields[ColComment].Frame23;
+constexpr std::string_view kUserTextId = kTagFields[ColTXXX].Frame23;
+constexpr std::string_view kUrlId = kTagFields[ColURL].Frame23;
+constexpr std::string_view kYearId = kTagFields[ColYear].Frame23;
+constexpr std::string_view kRecordingTimeId = kTagFields[ColYear].Frame24;
 
 // The field a version 2.3 frame belongs to, or -1 for frames the list does not show.
 int FieldOf(const FrameId& id) {
-    for (std::size_t i = 0; i < kFieldFrames.size(); ++i) {
-        if (id == kFieldFrames[i].Id) return static_cast<int>(i);
+    for (std::size_t i = 0; i < kId3v2FieldCount; ++i) {
+        if (id == WrittenField(i).Frame23) return static_cast<int>(i);
     }
     return -1;
 }
 
-// Version 2.2 identifiers and their version 2.3 equivalents. Every other version 2.2 frame is
-// dropped: CRM (encrypted meta frame) and LNK (linked information, whose layout names frames by
-// three letters) have no version 2.3 form, and identifiers the table does not know cannot be
-// translated.
+// Version 2.2 identifiers of frames the list does not show and their version 2.3 equivalents (the
+// fields' own come from the field table). Every other version 2.2 frame is dropped: CRM (encrypted
+// meta frame) and LNK (linked information, whose layout names frames by three letters) have no
+// version 2.3 form, and identifiers the tables do not know cannot be translated.
 constexpr std::pair<const char*, const char*> kVersion22Ids[] = {
-    {"BUF", "RBUF"}, {"CNT", "PCNT"}, {"COM", "COMM"}, {"CRA", "AENC"}, {"EQU", "EQUA"}, {"ETC", "ETCO"},
-    {"GEO", "GEOB"}, {"IPL", "IPLS"}, {"MCI", "MCDI"}, {"MLL", "MLLT"}, {"PIC", "APIC"}, {"POP", "POPM"},
-    {"REV", "RVRB"}, {"RVA", "RVAD"}, {"SLT", "SYLT"}, {"STC", "SYTC"}, {"TAL", "TALB"}, {"TBP", "TBPM"},
-    {"TCM", "TCOM"}, {"TCO", "TCON"}, {"TCR", "TCOP"}, {"TDA", "TDAT"}, {"TDY", "TDLY"}, {"TEN", "TENC"},
-    {"TFT", "TFLT"}, {"TIM", "TIME"}, {"TKE", "TKEY"}, {"TLA", "TLAN"}, {"TLE", "TLEN"}, {"TMT", "TMED"},
-    {"TOA", "TOPE"}, {"TOF", "TOFN"}, {"TOL", "TOLY"}, {"TOR", "TORY"}, {"TOT", "TOAL"}, {"TP1", "TPE1"},
-    {"TP2", "TPE2"}, {"TP3", "TPE3"}, {"TP4", "TPE4"}, {"TPA", "TPOS"}, {"TPB", "TPUB"}, {"TRC", "TSRC"},
-    {"TRD", "TRDA"}, {"TRK", "TRCK"}, {"TSI", "TSIZ"}, {"TSS", "TSSE"}, {"TT1", "TIT1"}, {"TT2", "TIT2"},
-    {"TT3", "TIT3"}, {"TXT", "TEXT"}, {"TXX", "TXXX"}, {"TYE", "TYER"}, {"UFI", "UFID"}, {"ULT", "USLT"},
-    {"WAF", "WOAF"}, {"WAR", "WOAR"}, {"WAS", "WOAS"}, {"WCM", "WCOM"}, {"WCP", "WCOP"}, {"WPB", "WPUB"},
-    {"WXX", "WXXX"},
+    {"BUF", "RBUF"}, {"CNT", "PCNT"}, {"CRA", "AENC"}, {"EQU", "EQUA"}, {"ETC", "ETCO"}, {"GEO", "GEOB"},
+    {"IPL", "IPLS"}, {"MLL", "MLLT"}, {"PIC", "APIC"}, {"POP", "POPM"}, {"REV", "RVRB"}, {"RVA", "RVAD"},
+    {"SLT", "SYLT"}, {"STC", "SYTC"}, {"TBP", "TBPM"}, {"TDA", "TDAT"}, {"TDY", "TDLY"}, {"TFT", "TFLT"},
+    {"TIM", "TIME"}, {"TKE", "TKEY"}, {"TLA", "TLAN"}, {"TLE", "TLEN"}, {"TMT", "TMED"}, {"TOF", "TOFN"},
+    {"TOL", "TOLY"}, {"TOR", "TORY"}, {"TOT", "TOAL"}, {"TP2", "TPE2"}, {"TP3", "TPE3"}, {"TP4", "TPE4"},
+    {"TPA", "TPOS"}, {"TPB", "TPUB"}, {"TRC", "TSRC"}, {"TRD", "TRDA"}, {"TSI", "TSIZ"}, {"TT3", "TIT3"},
+    {"TXT", "TEXT"}, {"ULT", "USLT"}, {"WAF", "WOAF"}, {"WAR", "WOAR"}, {"WAS", "WOAS"}, {"WCM", "WCOM"},
+    {"WCP", "WCOP"}, {"WPB", "WPUB"},
 };
 
 std::optional<FrameId> Version3IdOf22(const FrameId& id) {
+    for (const TagField& field : kTagFields) {
+        if (!field.Frame22.empty() && id == field.Frame22) return FrameId(field.Frame23);
+    }
     for (const auto& [old, now] : kVersion22Ids) {
         if (id == old) return FrameId(now);
     }
@@ -138,11 +118,11 @@ std::optional<std::string> ReencodedContent(const FrameId& id, std::string_view 
     const std::string_view name = id;
     if (name[0] == 'T') {  // text frames, TXXX included: every string
         AppendAsUtf16(rest, encoding, kAll, out);
-    } else if (name == "COMM" || name == "USLT" || name == "USER") {  // language, then the strings
+    } else if (name == kCommentId || name == "USLT" || name == "USER") {  // language, then the strings
         if (rest.size() < 3) return std::nullopt;
         out += rest.substr(0, 3);
         AppendAsUtf16(rest.substr(3), encoding, kAll, out);
-    } else if (name == "WXXX") {  // the description; the link is Latin-1 in any case
+    } else if (name == kUrlId) {  // the description; the link is Latin-1 in any case
         out += rest.substr(AppendAsUtf16(rest, encoding, 1, out));
     } else if (name == "APIC") {  // MIME type (Latin-1), picture type, description, picture data
         const std::size_t mimeEnd = rest.find('\0');
@@ -218,7 +198,7 @@ public:
         bool hasTyer = false;
         for (const Frame& frame : layout.Frames.Frames) {
             std::string_view content;
-            hasTyer |= version == 4 && frame.Id == "TYER" &&
+            hasTyer |= version == 4 && frame.Id == kYearId &&
                        id3v2::DecodeFrameContent(frame.Body(), frame.Flags, 4, tagUnsynchronised, scratch_, content) ==
                            id3v2::ContentStatus::Ok &&
                        !content.empty();
@@ -258,9 +238,9 @@ private:
             id3v2::ContentStatus::Ok)
             return;
         std::optional<std::string> changed = ReencodedContent(id, content);
-        if (id == "TDRC") {
+        if (id == kRecordingTimeId) {
             if (hasTyer || content.empty()) return;  // the reader passes over an empty frame
-            id = FrameId("TYER");
+            id = FrameId(kYearId);
             changed = DateContents(changed ? std::string_view(*changed) : content);
         }
         if (!changed && frame.Flags == 0 && content.data() == frame.Body().data() &&
@@ -303,7 +283,7 @@ private:
     // whole date become a TDAT frame ("0605"), the hours and minutes of its time a TIME frame
     // ("1200"), as version 2.3 keeps them; a tag that has such a frame already keeps its own.
     std::string DateContents(std::string_view content) {
-        const std::string date = ReadAlone(Frame("TYER", 0, content), codePage_).Year;
+        const std::string date = ReadAlone(Frame(kYearId, 0, content), codePage_).Year;
         const auto digits = [&](std::size_t at, std::size_t count) {
             return date.size() >= at + count && std::all_of(date.begin() + at, date.begin() + at + count,
                                                             [](char c) { return c >= '0' && c <= '9'; });
@@ -327,29 +307,32 @@ private:
 
 // --- New frames ---
 
-std::string NewContent(const FieldFrame& field, const Id3v2Tag& values, int codePage) {
+std::string NewContent(const TagField& field, const Id3v2Tag& values, int codePage) {
     const std::string& value = values.*field.Member;
-    switch (field.Kind) {
-        case Shape::Text: return EncodedText(value);
-        case Shape::UserText:  // an empty description with its terminator, then the value
+    switch (field.Shape) {
+        case FieldShape::Text:
+        case FieldShape::Year: return EncodedText(value);
+        case FieldShape::UserText:  // an empty description with its terminator, then the value
             if (IsAscii(value)) return std::string(2, '\0') + value;
             return std::string("\x01\xFF\xFE\0\0", 5) + text::EncodeUtf16LeWithBom(value);
-        case Shape::Genre: return EncodedText("(" + std::to_string(GenreIndexOf(value)) + ")" + value);
-        case Shape::Url: return std::string(2, '\0') + text::EncodeCodePage(value, codePage);
-        case Shape::Raw: return std::string(1, '\0') + text::EncodeCodePage(value, codePage);
-        case Shape::Comment: {
+        case FieldShape::Genre: return EncodedText("(" + std::to_string(GenreIndexOf(value)) + ")" + value);
+        case FieldShape::Url: return std::string(2, '\0') + text::EncodeCodePage(value, codePage);
+        case FieldShape::Raw: return std::string(1, '\0') + text::EncodeCodePage(value, codePage);
+        case FieldShape::Comment: {
             const std::string owner = values.CommentOwner.empty() ? std::string(kProductName) : values.CommentOwner;
             if (IsAscii(owner) && IsAscii(value)) return std::string(1, '\0') + "eng" + owner + '\0' + value;
             return std::string(1, '\x01') + "eng" + text::EncodeUtf16LeWithBom(owner) + std::string(2, '\0') +
                    text::EncodeUtf16LeWithBom(value);
         }
+        case FieldShape::None:
+        case FieldShape::CommentOwner: break;
     }
     return {};
 }
 
-// The frames the list shows for Comment and TXXX, as the reader picks them: the COMM frames it
+// The frames the list shows for Comment and TXXX, as the reader picks them: the comment frames it
 // reads up to the first that gives a comment text (frames it cannot decode or that are empty are
-// not read), and the last TXXX frame it can decode.
+// not read), and the last user text frame it can decode.
 std::vector<bool> ShownFrames(const std::vector<Frame>& frames, int codePage) {
     std::vector<bool> shown(frames.size(), false);
     id3v2::ContentScratch scratch;
@@ -360,12 +343,12 @@ std::vector<bool> ShownFrames(const std::vector<Frame>& frames, int codePage) {
                !content.empty();
     };
     for (std::size_t i = 0; i < frames.size(); ++i) {
-        if (frames[i].Id != "COMM" || !readable(frames[i])) continue;
+        if (frames[i].Id != kCommentId || !readable(frames[i])) continue;
         shown[i] = true;
         if (!ReadAlone(frames[i], codePage).Comment.empty()) break;
     }
     for (std::size_t i = frames.size(); i-- > 0;) {
-        if (frames[i].Id == "TXXX" && readable(frames[i])) {
+        if (frames[i].Id == kUserTextId && readable(frames[i])) {
             shown[i] = true;
             break;
         }
@@ -381,21 +364,21 @@ std::vector<Frame> NewFrames(const std::vector<Frame>& old, const Id3v2WriteReco
     for (std::size_t i = 0; i < old.size(); ++i) fieldOf[i] = FieldOf(old[i].Id);
     const std::vector<bool> shown = ShownFrames(old, codePage);
     std::vector<Frame> out;
-    out.reserve(old.size() + kFieldFrames.size());
+    out.reserve(old.size() + kId3v2FieldCount);
     const auto addOld = [&](std::size_t field, bool shownToo, bool furtherToo) {
         for (std::size_t i = 0; i < old.size(); ++i) {
             if (fieldOf[i] == static_cast<int>(field) && (shown[i] ? shownToo : furtherToo)) out.push_back(old[i]);
         }
     };
-    for (std::size_t field = 0; field < kFieldFrames.size(); ++field) {
+    for (std::size_t field = 0; field < kId3v2FieldCount; ++field) {
         if (record.Keep[field]) {
             addOld(field, true, true);
             continue;
         }
         if (field == kTxxxField) addOld(field, false, true);
-        const FieldFrame& frame = kFieldFrames[field];
+        const TagField& frame = WrittenField(field);
         if (!(record.Values.*frame.Member).empty())
-            out.push_back(Frame::Owning(frame.Id, 0, NewContent(frame, record.Values, codePage)));
+            out.push_back(Frame::Owning(frame.Frame23, 0, NewContent(frame, record.Values, codePage)));
         if (field == kCommentField) addOld(field, false, true);
     }
     for (std::size_t i = 0; i < old.size(); ++i) {

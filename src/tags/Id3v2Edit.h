@@ -7,30 +7,9 @@
 #include <string>
 
 #include "tags/Id3v2Read.h"
+#include "tags/TagFields.h"
 
 namespace tagmora {
-
-// The fields a tag write sets, in the order their frames are written.
-enum class Id3v2Field : int {
-    Title,
-    Artist,
-    Album,
-    Year,
-    Comment,
-    Track,
-    Genre,
-    URL,
-    Composer,
-    OrigArtist,
-    Copyright,
-    EncodedBy,
-    TXXX,
-    UFID,
-    MCDI,
-    TSSE,
-    TIT1,
-};
-inline constexpr std::size_t kId3v2FieldCount = 17;
 
 // What a write puts into the tag: per field, keep the old frame(s) byte for byte, or the new
 // value from `Values` (an empty value removes the field's frame). Comment carries

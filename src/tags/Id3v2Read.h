@@ -6,29 +6,9 @@
 #include <functional>
 #include <string>
 
-namespace tagmora {
+#include "tags/TagFields.h"
 
-struct Id3v2Tag {
-    std::string Title;
-    std::string Artist;
-    std::string Album;
-    std::string Year;
-    std::string Comment;
-    std::string CommentOwner;  // language code followed by the description
-    std::string Track;
-    std::string Genre;  // raw TCON text, e.g. "(17)Rock"
-    std::string URL;
-    std::string Composer;
-    std::string OrigArtist;
-    std::string Copyright;
-    std::string EncodedBy;
-    std::string TXXX;
-    std::string UFID;
-    std::string MCDI;
-    std::string TSSE;
-    std::string TIT1;
-    std::int64_t FileSize = 0;
-};
+namespace tagmora {
 
 // Called when an existing file cannot be opened: (errno, path). The program shows its error box.
 using OpenErrorHandler = std::function<void(int error, const std::string& path)>;
