@@ -7,14 +7,14 @@
 #include "common/Text.h"
 #include "platform/FileIo.h"
 #include "tags/Id3v2FrameContent.h"
+#include "tags/Id3v2Header.h"
 #include "tags/Id3v2Layout.h"
-#include "tags/Id3v2Numbers.h"
 #include "tags/TagFields.h"
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstring>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -22,8 +22,6 @@ namespace tagmora {
 
 namespace {
 
-constexpr std::size_t kHeaderSize = 10;
-constexpr std::size_t kHeadReadSize = 4096;
 // A whole-tag buffer larger than this is given back after the read.
 constexpr std::size_t kKeptBufferSize = 1 << 20;
 
@@ -256,22 +254,19 @@ private:
     bool haveYearFrame_ = false;
 };
 
-// Reads the tag of an open file: 0, 1 as ReadId3v2Tag, or -1 with `error` set.
+// Reads the tag of an open file: 0, 1 as ReadId3v2Tag, or -1 with `error` set. The bytes the parser
+// needs are the first block and, when it announces a larger tag, the rest of it (Id3v2ReadExtent).
 int ReadFd(int fd, std::int64_t fileSize, Id3v2Tag& tag, int codePage, int& error) {
     tag.FileSize = fileSize;
-    unsigned char head[kHeadReadSize];
+    unsigned char head[kId3v2HeadBlock];
     std::size_t got = 0;
     if ((error = fileio::ReadAt(fd, head, sizeof head, 0, got)) != 0) return -1;
-    if (got < kHeaderSize || std::memcmp(head, "ID3", 3) != 0 || head[3] < 2 || head[3] > 4 || got < sizeof head)
-        return ParseId3v2(head, got, tag, codePage);
-    const std::uint64_t tagEnd = kHeaderSize + std::uint64_t{id3v2::ReadSynchsafe32(head + 6)};
-    if (tagEnd <= got) return ParseId3v2(head, got, tag, codePage);
+    const std::uint64_t extent = Id3v2ReadExtent(head, got, fileSize);
+    if (extent <= got) return ParseId3v2(head, got, tag, codePage);
 
     // The tag runs past the first block (a cover picture often comes first): read it whole.
-    const std::uint64_t want =
-        fileSize > 0 ? std::min<std::uint64_t>(tagEnd, static_cast<std::uint64_t>(fileSize)) : tagEnd;
     thread_local std::vector<unsigned char> whole;
-    whole.resize(std::max<std::size_t>(static_cast<std::size_t>(want), got));
+    whole.resize(static_cast<std::size_t>(extent));
     std::memcpy(whole.data(), head, got);
     std::size_t more = 0;
     error = fileio::ReadAt(fd, whole.data() + got, whole.size() - got, static_cast<std::int64_t>(got), more);
@@ -283,7 +278,7 @@ int ReadFd(int fd, std::int64_t fileSize, Id3v2Tag& tag, int codePage, int& erro
 }  // namespace
 
 int ParseId3v2(const unsigned char* data, std::size_t size, Id3v2Tag& tag, int codePage) {
-    if (size < 3 || std::memcmp(data, "ID3", 3) != 0) return 1;
+    if (!StartsWithId3v2(data, size)) return 1;
     // Scratch state of the tag engine, kept so that its buffers are reused from file to file.
     thread_local id3v2::Layout layout;
     thread_local std::string resynchronised;
@@ -311,13 +306,6 @@ int ParseId3v2(const unsigned char* data, std::size_t size, Id3v2Tag& tag, int c
     return 0;
 }
 
-int ReadId3v2TagFd(int fd, std::int64_t fileSize, Id3v2Tag& tag, int codePage) {
-    int error = 0;
-    const int result = ReadFd(fd, fileSize, tag, codePage, error);
-    if (result == -1) errno = error;
-    return result;
-}
-
 int ReadId3v2Tag(const std::string& path, Id3v2Tag& tag, int codePage, const OpenErrorHandler& onOpenError) {
     fileio::OpenedFile opened = fileio::OpenRegularFile(path);
     int error = opened.Error;
@@ -332,13 +320,15 @@ int ReadId3v2Tag(const std::string& path, Id3v2Tag& tag, int codePage, const Ope
     return -1;
 }
 
+bool StartsWithId3v2(const unsigned char* data, std::size_t size) {
+    return size >= 3 && std::memcmp(data, "ID3", 3) == 0;
+}
+
 std::uint64_t Id3v2ReadExtent(const unsigned char* head, std::size_t got, std::int64_t fileSize) {
-    static_assert(kId3v2HeadBlock == kHeadReadSize);
-    // The same decisions as the reader's own: only a full first block of a known version can
-    // announce more.
-    if (got < kHeaderSize || std::memcmp(head, "ID3", 3) != 0 || head[3] < 2 || head[3] > 4 || got < kHeadReadSize)
-        return got;
-    const std::uint64_t tagEnd = kHeaderSize + std::uint64_t{id3v2::ReadSynchsafe32(head + 6)};
+    // Only a full first block of a known version can announce more.
+    const std::optional<id3v2::Header> header = id3v2::ParseHeader(head, got);
+    if (!header || header->Version < 2 || header->Version > 4 || got < kId3v2HeadBlock) return got;
+    const std::uint64_t tagEnd = header->TagSize();
     if (tagEnd <= got) return got;
     const std::uint64_t want =
         fileSize > 0 ? std::min<std::uint64_t>(tagEnd, static_cast<std::uint64_t>(fileSize)) : tagEnd;

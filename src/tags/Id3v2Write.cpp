@@ -21,7 +21,6 @@ namespace tagmora {
 namespace {
 
 constexpr std::size_t kHeaderSize = id3v2::kTagHeaderSize;
-constexpr std::size_t kHeadReadSize = 4096;
 
 // --- Files ---
 
@@ -68,7 +67,7 @@ struct OldTag {
 
 // Reads the old tag; refuses one whose header cannot be right.
 TagOutcome ReadOldTag(int fd, std::int64_t fileSize, OldTag& old) {
-    old.Bytes.resize(kHeadReadSize);
+    old.Bytes.resize(kId3v2HeadBlock);
     std::size_t got = 0;
     if (const int error = fileio::ReadAt(fd, old.Bytes.data(), old.Bytes.size(), 0, got); error != 0)
         return TagOutcome::Fail(TagStep::Read, error);
