@@ -54,30 +54,8 @@ bool ReadLines(std::istream& in, std::vector<std::string>& lines, int& error) {
 
 // Does the answer keep every field and remove no ID3v1 tag?
 bool NothingToWrite(const WriteTagsAnswer& answer) {
-    const std::string WriteTagsAnswer::*fields[] = {
-        &WriteTagsAnswer::Title,      &WriteTagsAnswer::Artist,       &WriteTagsAnswer::Album,
-        &WriteTagsAnswer::Year,       &WriteTagsAnswer::Genre,        &WriteTagsAnswer::Comment,
-        &WriteTagsAnswer::Track,      &WriteTagsAnswer::CommentOwner, &WriteTagsAnswer::Composer,
-        &WriteTagsAnswer::OrigArtist, &WriteTagsAnswer::Copyright,    &WriteTagsAnswer::TIT1,
-        &WriteTagsAnswer::TSSE,       &WriteTagsAnswer::MCDI,         &WriteTagsAnswer::UFID,
-        &WriteTagsAnswer::TXXX,       &WriteTagsAnswer::EncodedBy,    &WriteTagsAnswer::URL,
-    };
-    return !answer.KillTags &&
-           std::all_of(std::begin(fields), std::end(fields), [&](auto field) { return answer.*field == kKeepAsIs; });
-}
-
-// The write-tags option of a field, by its column.
-std::string OptionOfColumn(int column) {
-    switch (column) {
-        case ColTagOwner: return "--comment-owner";
-        case ColOrigArtist: return "--orig-artist";
-        case ColEncodedBy: return "--encoded-by";
-        default: break;
-    }
-    std::string option = "--";
-    for (const char c : std::string_view(ColumnCaptions()[static_cast<std::size_t>(column)]))
-        option.push_back(text::AsciiLower(c));
-    return option;
+    return !answer.KillTags && std::all_of(kAnswerTexts.begin(), kAnswerTexts.end(),
+                                           [&](auto field) { return answer.*field == kKeepAsIs; });
 }
 
 // The texts of the rows by path: taken before a batch changes the files, and after it has read
@@ -201,7 +179,7 @@ int RunWriteTags(CliSession& session, const WriteTagsCliRequest& request, const 
     const bool complete = ScanAndRead(session, folders);
     if (NothingChecked(session)) return NothingCheckedExit(complete);
     if (const int malformed = MalformedFieldColumn(answer, session.List, SampleRow(session.List)); malformed >= 0) {
-        session.Say(OptionOfColumn(malformed), say::kMalformedField);
+        session.Say(TagFieldOf(malformed).Option, say::kMalformedField);
         return 2;
     }
     if (!request.TitlesFrom.empty()) {
@@ -271,38 +249,10 @@ int RunRemoveTags(CliSession& session, int version, const std::vector<std::strin
 
 namespace {
 
-// A field option of write-tags: its name, the dialog field it fills, its help, ID3v2 only?
-struct FieldOption {
-    const char* Name;
-    std::string WriteTagsAnswer::*Field;
-    const char* Help;
-    bool V2Only;
-};
-
-using A = WriteTagsAnswer;
-const FieldOption kFieldOptions[] = {
-    {"--title", &A::Title, "Title", false},
-    {"--artist", &A::Artist, "Artist", false},
-    {"--album", &A::Album, "Album", false},
-    {"--year", &A::Year, "Year", false},
-    {"--genre", &A::Genre, "Genre (a name of the genre table; ID3v1 writes 12, Other, for any other)", false},
-    {"--comment", &A::Comment, "Comment", false},
-    {"--track", &A::Track,
-     "Track; also keep, delete, selected (number the checked files in list order) or all (the row's "
-     "position in the list)",
-     false},
-    {"--comment-owner", &A::CommentOwner, "the comment's owner (TAG Owner); ID3v2 only", true},
-    {"--composer", &A::Composer, "Composer; ID3v2 only", true},
-    {"--orig-artist", &A::OrigArtist, "OrigArtist; ID3v2 only", true},
-    {"--copyright", &A::Copyright, "Copyright; ID3v2 only", true},
-    {"--tit1", &A::TIT1, "TIT1; ID3v2 only", true},
-    {"--tsse", &A::TSSE, "TSSE; ID3v2 only", true},
-    {"--mcdi", &A::MCDI, "MCDI; ID3v2 only", true},
-    {"--ufid", &A::UFID, "UFID; ID3v2 only", true},
-    {"--txxx", &A::TXXX, "TXXX; ID3v2 only", true},
-    {"--encoded-by", &A::EncodedBy, "EncodedBy; ID3v2 only", true},
-    {"--url", &A::URL, "URL; ID3v2 only", true},
-};
+// The help of a field option.
+std::string FieldOptionHelp(const TagField& field) {
+    return std::string(field.OptionHelp) + (field.Id3v2Only() ? "; ID3v2 only" : "");
+}
 
 }  // namespace
 
@@ -311,7 +261,7 @@ AddedCommand AddWriteTagsCommand(CLI::App& app, SharedOptions& shared) {
         WriteTagsCliRequest Request;
         bool V1 = false;
         bool V2 = false;
-        std::vector<CLI::Option*> Fields;  // in the order of kFieldOptions
+        std::vector<CLI::Option*> Fields;  // in the order of kAnswerColumns
     };
     auto options = std::make_shared<Options>();
     CLI::App* command = app.add_subcommand(
@@ -328,10 +278,12 @@ AddedCommand AddWriteTagsCommand(CLI::App& app, SharedOptions& shared) {
     CLI::Option* v1 = version->add_flag("--v1", options->V1, "write ID3v1 tags");
     version->add_flag("--v2", options->V2, "write ID3v2 tags");
     version->require_option(1);
-    for (const FieldOption& field : kFieldOptions) {
+    for (std::size_t i = 0; i < kAnswerColumns.size(); ++i) {  // the options in the dialog's order
+        const TagField& field = TagFieldOf(kAnswerColumns[i]);
         CLI::Option* option =
-            command->add_option(field.Name, options->Request.Answer.*field.Field, field.Help)->type_name("TEXT");
-        if (field.V2Only) option->excludes(v1);
+            command->add_option(field.Option, options->Request.Answer.*kAnswerTexts[i], FieldOptionHelp(field))
+                ->type_name("TEXT");
+        if (field.Id3v2Only()) option->excludes(v1);
         options->Fields.push_back(option);
     }
     command
@@ -352,7 +304,7 @@ AddedCommand AddWriteTagsCommand(CLI::App& app, SharedOptions& shared) {
                 WriteTagsCliRequest& request = options->Request;
                 request.Answer.Mode = options->V1 ? 1 : 2;
                 for (std::size_t i = 0; i < options->Fields.size(); ++i) {
-                    if (options->Fields[i]->count() == 0) request.Answer.*kFieldOptions[i].Field = kKeepAsIs;
+                    if (options->Fields[i]->count() == 0) request.Answer.*kAnswerTexts[i] = kKeepAsIs;
                 }
                 return RunWriteTags(session, request, shared.Folders);
             }};

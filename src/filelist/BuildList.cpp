@@ -1,6 +1,7 @@
-// Row filling: one open per file serves both tag readers, each file read in turn or fetched ahead
-// by I/O threads; the pass reports progress per row and ends with track padding, column fitting,
-// the title and the total.
+// Row filling: a row's tags are read in two steps, whoever does the first: the file's bytes are
+// fetched (in turn on this thread, or ahead by I/O threads), then parsed and the row filled from
+// them. The pass reports progress per row and ends with track padding, column fitting, the title
+// and the total.
 #include "filelist/BuildList.h"
 
 #include <algorithm>
@@ -10,7 +11,6 @@
 
 #include "common/Messages.h"
 #include "common/Text.h"
-#include "platform/FileIo.h"
 #include "tags/Genres.h"
 #include "tags/Id3v1.h"
 #include "tags/Id3v2Read.h"
@@ -32,45 +32,45 @@ namespace {
 
 std::string SizeText(std::int64_t size) { return GroupThousands(std::to_string(size)); }
 
+// Puts the text of an ID3v1 field as the list shows it into `out` (empty for ID3v2-only fields).
+void SetId3v1Text(std::string& out, const Id3v1Tag& tag, Id3v1Slot slot) {
+    switch (slot) {
+        case Id3v1Slot::Title: out = tag.Title; break;
+        case Id3v1Slot::Artist: out = tag.Artist; break;
+        case Id3v1Slot::Album: out = tag.Album; break;
+        case Id3v1Slot::Year: out = tag.Year; break;
+        case Id3v1Slot::Track: out = std::to_string(tag.Track); break;
+        case Id3v1Slot::Genre: out = GenreNameOf(tag.Genre > kGenreCount - 1 ? kGenreOther : tag.Genre); break;
+        case Id3v1Slot::Comment: out = tag.Comment; break;
+        case Id3v1Slot::None: out.clear(); break;
+    }
+}
+
 void FillFromId3v1(FileRow& row, const Id3v1Tag& tag) {
-    auto& t = row.Texts;
-    t[ColTitle] = tag.Title;
-    t[ColAlbum] = tag.Album;
-    t[ColArtist] = tag.Artist;
-    t[ColYear] = tag.Year;
-    t[ColTrack] = std::to_string(tag.Track);
-    t[ColId3v] = "1";
-    t[ColGenre] = GenreNameOf(tag.Genre > kGenreCount - 1 ? kGenreOther : tag.Genre);
-    t[ColComment] = tag.Comment;
-    for (int c = ColComposer; c <= ColTIT1; ++c) t[c].clear();
-    t[ColFileSize] = SizeText(tag.FileSize);
+    for (const TagField& field : kTagFields) {
+        if (field.IsTagField()) SetId3v1Text(row.Texts[field.Column], tag, field.V1);
+    }
+    row.Texts[ColId3v] = "1";
+    row.Texts[ColFileSize] = SizeText(tag.FileSize);
     row.Checked = true;
 }
 
 void FillFromId3v2(FileRow& row, const Id3v2Tag& tag) {
     auto& t = row.Texts;
-    t[ColTitle] = tag.Title;
-    t[ColAlbum] = tag.Album;
-    t[ColArtist] = tag.Artist;
-    t[ColYear] = tag.Year;
-    t[ColTrack] = tag.Track;
+    for (const TagField& field : kTagFields) {
+        if (!field.IsTagField()) continue;
+        const std::string& value = tag.*field.Member;
+        if (field.Shape == FieldShape::Genre) {
+            const std::size_t paren = value.find(')');
+            t[field.Column] = paren == std::string::npos ? value : value.substr(paren + 1);
+        } else if (field.Shape == FieldShape::CommentOwner) {
+            // The owner is shown without its three language letters.
+            t[field.Column] = value.substr(text::TakeCodePoints(value, 3).size());
+        } else {
+            t[field.Column] = value;
+        }
+    }
     t[ColId3v] = "2";
-    const std::size_t paren = tag.Genre.find(')');
-    t[ColGenre] = paren == std::string::npos ? tag.Genre : tag.Genre.substr(paren + 1);
-    t[ColComment] = tag.Comment;
-    t[ColComposer] = tag.Composer;
-    t[ColOrigArtist] = tag.OrigArtist;
-    t[ColCopyRight] = tag.Copyright;
-    t[ColURL] = tag.URL;
-    t[ColEncodedBy] = tag.EncodedBy;
-    // The owner is shown without its three language letters.
-    const std::string language = text::TakeCodePoints(tag.CommentOwner, 3);
-    t[ColTagOwner] = tag.CommentOwner.substr(language.size());
-    t[ColTXXX] = tag.TXXX;
-    t[ColUFID] = tag.UFID;
-    t[ColMCDI] = tag.MCDI;
-    t[ColTSSE] = tag.TSSE;
-    t[ColTIT1] = tag.TIT1;
     t[ColFileSize] = SizeText(tag.FileSize);
     row.Checked = true;
 }
@@ -84,71 +84,20 @@ void FillNoTag(FileRow& row, bool fileOpened, std::int64_t fileSize) {
     row.Checked = false;
 }
 
-}  // namespace
-
-void ReadRowTags(FileList& list, int rowIndex) {
-    const int sequence = list.Settings().TAGReadSequence;
-    if (sequence < 0 || sequence > 3) return;
-    FileRow& row = list.Rows()[static_cast<std::size_t>(rowIndex)];
-    const int codePage = list.Settings().TagCodePage;
-
-    // One open serves both readers; each reader still sees the file as a whole.
-    // Non-blocking, so that a FIFO put in a file's place cannot hang the pass.
-    const fileio::OpenedFile opened = fileio::OpenRegularFile(row.Path);
-    if (!opened.Ok()) {
+// Fills the row from the fetched bytes in the order of the read sequence; false, with the row
+// untouched, when a reader needs a part that was not fetched.
+bool FillFrom(FileList& list, FileRow& row, int sequence, FetchedFile& f) {
+    if (!f.Opened) {
         // An existing file that cannot be opened is reported; the row gets the no-tag texts and
         // the pass goes on. Something that opens but is no file (a folder, a FIFO) is a row
         // without a tag, silently.
-        if (!opened.Missing() && !opened.NotRegular) ShowFileError(list.HostPort(), opened.Error, row.Path);
-        FillNoTag(row, false, 0);
-        return;
-    }
-    const int fd = opened.File.Get();
-    const std::int64_t size = opened.Size;
-
-    Id3v1Tag v1;
-    Id3v2Tag v2;
-    const auto readV1 = [&] { return ReadId3v1TagFd(fd, size, v1, codePage); };
-    const auto readV2 = [&] { return ReadId3v2TagFd(fd, size, v2, codePage); };
-    switch (sequence) {
-        case 0:
-            if (readV1() == 0) FillFromId3v1(row, v1);
-            else FillNoTag(row, true, size);
-            break;
-        case 1:
-            if (readV2() == 0) FillFromId3v2(row, v2);
-            else FillNoTag(row, true, size);
-            break;
-        case 2:
-            if (readV2() == 0) FillFromId3v2(row, v2);
-            else if (readV1() == 0) FillFromId3v1(row, v1);
-            else FillNoTag(row, true, size);
-            break;
-        case 3:
-            if (readV1() == 0) FillFromId3v1(row, v1);
-            else if (readV2() == 0) FillFromId3v2(row, v2);
-            else FillNoTag(row, true, size);
-            break;
-        default: break;
-    }
-}
-
-namespace {
-
-// Fills the row as ReadRowTags does; false, with the row untouched, when a reader needs a part
-// that was not fetched.
-bool FillFrom(FileList& list, FileRow& row, int sequence, FetchedFile& f) {
-    if (!f.Opened) {
         if (!f.Missing && !f.NotRegular) ShowFileError(list.HostPort(), f.OpenError, row.Path);
         FillNoTag(row, false, 0);
         return true;
     }
     const int codePage = list.Settings().TagCodePage;
     if (!f.Parsed || f.CodePage != codePage) ParseFetched(f, codePage);
-    // The ID3 versions read by each sequence, in order (0 ends the list).
-    static constexpr int kVersions[4][2] = {{1, 0}, {2, 0}, {2, 1}, {1, 2}};
-    for (const int version : kVersions[sequence]) {
-        if (version == 0) break;
+    for (const int version : TagVersionsOf(sequence)) {
         const int result = version == 1 ? f.V1Result : f.V2Result;
         if (result == kNotFetched) return false;
         if (result != 0) continue;
@@ -162,14 +111,22 @@ bool FillFrom(FileList& list, FileRow& row, int sequence, FetchedFile& f) {
 
 }  // namespace
 
+void ReadRowTags(FileList& list, int rowIndex) {
+    const int sequence = list.Settings().TAGReadSequence;
+    if (TagVersionsOf(sequence).empty()) return;
+    FileRow& row = list.Rows()[static_cast<std::size_t>(rowIndex)];
+    // One open serves both readers (FetchFile opens without blocking, so that a FIFO put in a
+    // file's place cannot hang the pass); a fetch without a limit holds every part they need.
+    FetchedFile fetched = FetchFile(row.Path, sequence);
+    FillFrom(list, row, sequence, fetched);
+}
+
 void FillRowFromFetched(FileList& list, int rowIndex, FetchedFile fetched) {
     const int sequence = list.Settings().TAGReadSequence;
-    if (sequence < 0 || sequence > 3) return;
+    if (TagVersionsOf(sequence).empty()) return;
     FileRow& row = list.Rows()[static_cast<std::size_t>(rowIndex)];
     if (fetched.Sequence == sequence && !fetched.Deferred && FillFrom(list, row, sequence, fetched)) return;
-    FetchedFile again = FetchFile(row.Path, sequence);
-    if (FillFrom(list, row, sequence, again)) return;
-    ReadRowTags(list, rowIndex);  // the fetch guessed the parts wrong: read the file in turn
+    ReadRowTags(list, rowIndex);  // fetched for another sequence, or incomplete: fetched again here
 }
 
 void PadTrackNumbers(FileList& list) {
@@ -301,9 +258,9 @@ void BuildList(FileList& list, bool onlyChecked, bool appendedOnly, const ReadAh
     }
     const int total = onlyChecked ? checked : std::max(0, last - first + 1);
     const int sequence = list.Settings().TAGReadSequence;
-    const int threads = sequence < 0 || sequence > 3 ? 0
-                        : options.Threads < 0        ? ReadAheadThreads(total)
-                                                     : options.Threads;
+    const int threads = TagVersionsOf(sequence).empty() ? 0
+                        : options.Threads < 0           ? ReadAheadThreads(total)
+                                                        : options.Threads;
     if (threads > 0) ReadRangeAhead(list, first, last, onlyChecked, total, options, threads);
     else ReadRangeInTurn(list, first, last, onlyChecked, total);
     if (appendedOnly) list.RestoreAutoOrdering();

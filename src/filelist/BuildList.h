@@ -27,13 +27,14 @@ struct ReadAheadOptions {
 // current row; no thread and no open file outlive the call.
 void BuildList(FileList& list, bool onlyChecked, bool appendedOnly, const ReadAheadOptions& options = {});
 
-// Reads one row according to TAGReadSequence.
+// Reads one row according to TAGReadSequence: its file's bytes fetched (FetchFile), then parsed
+// and the row filled from them as FillRowFromFetched does.
 void ReadRowTags(FileList& list, int row);
 
-// Fills one row from its fetched bytes exactly as ReadRowTags fills it from the file as it was
-// when it was fetched (the open-error box included); bytes parsed for another code page are
-// parsed again. A fetch for another read sequence, or one lacking a part the readers need, is
-// replaced by a fresh fetch on the calling thread.
+// Fills one row from its fetched bytes, the same way whoever fetched them (the open-error box
+// included); bytes parsed for another code page are parsed again. A fetch for another read
+// sequence, or one lacking a part the readers need, is replaced by a fresh fetch on the calling
+// thread (ReadRowTags).
 void FillRowFromFetched(FileList& list, int row, FetchedFile fetched);
 
 // "1234567" -> "1 234 567"; "123456" -> " 123 456".

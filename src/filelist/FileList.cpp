@@ -19,11 +19,11 @@ using fileio::PathStatus;
 using fileio::StatPath;
 
 const std::array<const char*, kColumnCount>& ColumnCaptions() {
-    static const std::array<const char*, kColumnCount> captions = {
-        "File",      "Title",   "Album",    "Artist",     "Year",      "Track", "ID3v",
-        "Genre",     "Comment", "Composer", "OrigArtist", "CopyRight", "URL",   "EncodedBy",
-        "TAG Owner", "TXXX",    "UFID",     "MCDI",       "TSSE",      "TIT1",  "File size",
-    };
+    static const std::array<const char*, kColumnCount> captions = [] {
+        std::array<const char*, kColumnCount> out{};
+        for (const TagField& field : kTagFields) out[static_cast<std::size_t>(field.Column)] = field.Caption;
+        return out;
+    }();
     return captions;
 }
 

@@ -12,33 +12,9 @@
 
 #include "common/Ports.h"
 #include "settings/AppSettings.h"
+#include "tags/TagFields.h"
 
 namespace tagmora {
-
-// The fixed column order of every row.
-enum ColumnId : int {
-    ColFile = 0,
-    ColTitle,
-    ColAlbum,
-    ColArtist,
-    ColYear,
-    ColTrack,
-    ColId3v,
-    ColGenre,
-    ColComment,
-    ColComposer,
-    ColOrigArtist,
-    ColCopyRight,
-    ColURL,
-    ColEncodedBy,
-    ColTagOwner,
-    ColTXXX,
-    ColUFID,
-    ColMCDI,
-    ColTSSE,
-    ColTIT1,
-    ColFileSize,
-};
 
 // The header captions, by ColumnId.
 const std::array<const char*, kColumnCount>& ColumnCaptions();

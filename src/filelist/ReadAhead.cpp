@@ -8,8 +8,8 @@
 #include <cerrno>
 
 #include <algorithm>
-#include <cstring>
 #include <exception>
+#include <iterator>
 #include <system_error>
 #include <utility>
 
@@ -78,21 +78,25 @@ void FetchTail(int fd, FetchedFile& f) {
     f.TailError = FirstReadAt(fd, f, f.Tail.data(), f.Tail.size(), f.Size - kTailSize, f.TailGot);
 }
 
-// What the readers will find; these only choose the parts to read, the parsing decides the row.
-bool LooksLikeId3v2(const FetchedFile& f) {
-    return f.HeadError == 0 && f.Head.size() >= 3 && std::memcmp(f.Head.data(), "ID3", 3) == 0;
-}
-bool LooksLikeId3v1(const FetchedFile& f) {
-    return f.Size >= kTailSize && f.TailError == 0 && f.TailGot == f.Tail.size() &&
-           std::memcmp(f.Tail.data(), "TAG", 3) == 0;
-}
+// Does a fetched part hold its tag? The parsers' own tests, so that a part that holds one ends the
+// fetch exactly where the readers stop.
+bool HasId3v2(const FetchedFile& f) { return f.HeadError == 0 && StartsWithId3v2(f.Head.data(), f.Head.size()); }
+bool HasId3v1(const FetchedFile& f) { return f.TailError == 0 && Id3v1TailHasTag(f.Tail.data(), f.TailGot, f.Size); }
 
 }  // namespace
+
+std::span<const int> TagVersionsOf(int sequence) {
+    static constexpr int kV1[] = {1}, kV2[] = {2}, kV2ThenV1[] = {2, 1}, kV1ThenV2[] = {1, 2};
+    static constexpr std::span<const int> kOrders[] = {kV1, kV2, kV2ThenV1, kV1ThenV2};
+    if (sequence < 0 || sequence >= static_cast<int>(std::size(kOrders))) return {};
+    return kOrders[sequence];
+}
 
 FetchedFile FetchFile(const std::string& path, int sequence, const std::function<bool(std::uint64_t)>& mayReadTag) {
     FetchedFile f;
     f.Sequence = sequence;
-    if (sequence < 0 || sequence > 3) return f;
+    const std::span<const int> versions = TagVersionsOf(sequence);
+    if (versions.empty()) return f;
     const fileio::OpenedFile opened = fileio::OpenRegularFile(path);
     if (!opened.Ok()) {
         f.OpenError = opened.Error;
@@ -103,18 +107,14 @@ FetchedFile FetchFile(const std::string& path, int sequence, const std::function
     f.Opened = true;
     f.Size = opened.Size;
     const int fd = opened.File.Get();
-    switch (sequence) {
-        case 0: FetchTail(fd, f); break;
-        case 1: FetchHead(fd, f, mayReadTag); break;
-        case 2:
-            FetchHead(fd, f, mayReadTag);
-            if (!f.Deferred && !LooksLikeId3v2(f)) FetchTail(fd, f);
-            break;
-        case 3:
+    for (const int version : versions) {
+        if (version == 1) {
             FetchTail(fd, f);
-            if (!LooksLikeId3v1(f)) FetchHead(fd, f, mayReadTag);
-            break;
-        default: break;
+            if (HasId3v1(f)) break;
+        } else {
+            FetchHead(fd, f, mayReadTag);
+            if (f.Deferred || HasId3v2(f)) break;
+        }
     }
     return f;
 }
@@ -127,10 +127,7 @@ void ParseFetched(FetchedFile& f, int codePage) {
     f.V1Result = kNotFetched;
     if (f.HaveTail) {
         f.V1.FileSize = f.Size;
-        if (f.Size < kTailSize) f.V1Result = 1;
-        else if (f.TailError != 0) f.V1Result = -1;
-        else if (f.TailGot != f.Tail.size()) f.V1Result = 1;  // the file shrank since its size was taken
-        else f.V1Result = ParseId3v1(f.Tail.data(), f.V1, codePage) ? 0 : 1;
+        f.V1Result = f.TailError != 0 ? -1 : ParseId3v1Tail(f.Tail.data(), f.TailGot, f.Size, f.V1, codePage);
     }
     f.V2Result = kNotFetched;
     if (f.HaveHead) {

@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -63,13 +64,20 @@ struct FetchedFile {
 // A reader's result for a part that was not fetched.
 inline constexpr int kNotFetched = 2;
 
-// Reads what ReadRowTags reads of `path` for read sequence `sequence` (0 to 3), in its order.
-// `mayReadTag(bytes)` is asked before a tag larger than the head block is read whole; when it
-// says no the result is Deferred. Without it any size is read.
+// The tag versions that read sequence `sequence` (TAGReadSequence) reads, in its order: 0 ID3v1
+// only, 1 ID3v2 only, 2 ID3v2 and then ID3v1 when there is none, 3 ID3v1 and then ID3v2. Empty for
+// a sequence out of range, which reads nothing.
+std::span<const int> TagVersionsOf(int sequence);
+
+// Reads what the tag readers need of `path` for read sequence `sequence` (TagVersionsOf), in its
+// order: per version its part (the tail for ID3v1, the head and the rest of a larger tag for
+// ID3v2), until a part holds its tag. `mayReadTag(bytes)` is asked before a tag larger than the head
+// block is read whole; when it says no the result is Deferred. Without it any size is read, and the
+// parts are all that ParseFetched needs.
 FetchedFile FetchFile(const std::string& path, int sequence, const std::function<bool(std::uint64_t)>& mayReadTag = {});
 
-// Parses the fetched parts as ReadId3v1TagFd and ReadId3v2TagFd parse the file: V1Result and
-// V2Result are 0 (tag), 1 (none) or -1 (read error) as theirs, or kNotFetched.
+// Parses the fetched parts as ReadId3v1Tag and ReadId3v2Tag parse the file: V1Result and V2Result
+// are 0 (tag), 1 (none) or -1 (read error) as theirs, or kNotFetched.
 void ParseFetched(FetchedFile& fetched, int codePage);
 
 // A fixed number of I/O threads working through fetches (each parsed after it is read) in the

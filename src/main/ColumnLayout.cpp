@@ -12,32 +12,55 @@
 namespace tagmora {
 
 const std::array<ColumnSpec, kColumnCount>& ColumnSpecs() {
-    // One column a line.
+    // The widths, one column a line in ColumnId order; the captions are the field table's.
+    struct Widths {
+        ColumnId Column;
+        int InitialWidth;
+        int InitialMin;
+        int InitialMax;
+        int MinWidth;
+        bool RightAligned;
+    };
     // clang-format off
-    static const std::array<ColumnSpec, kColumnCount> specs = {{
-        {"File", 130, 30, 1200, 30, false},
-        {"Title", 120, 35, 600, 35, false},
-        {"Album", 55, 45, 600, 45, false},
-        {"Artist", 80, 35, 600, 35, false},
-        {"Year", 40, 35, 600, 35, false},
-        {"Track", 40, 40, 60, 40, false},
-        {"ID3v", 35, 35, 50, 35, false},
-        {"Genre", 50, 45, 300, 45, false},
-        {"Comment", 69, 60, 5000, 60, false},
-        {"Composer", 0, 0, 600, 60, false},
-        {"OrigArtist", 0, 0, 600, 55, false},
-        {"CopyRight", 0, 0, 600, 65, false},
-        {"URL", 0, 0, 600, 35, false},
-        {"EncodedBy", 0, 0, 600, 70, false},
-        {"TAG Owner", 0, 0, 600, 70, false},
-        {"TXXX", 0, 0, 600, 40, false},
-        {"UFID", 0, 0, 600, 40, false},
-        {"MCDI", 0, 0, 600, 40, false},
-        {"TSSE", 0, 0, 600, 40, false},
-        {"TIT1", 0, 0, 600, 40, false},
-        {"File size", 0, 0, 600, 50, true},
+    static constexpr std::array<Widths, kColumnCount> kWidths = {{
+        {ColFile, 130, 30, 1200, 30, false},
+        {ColTitle, 120, 35, 600, 35, false},
+        {ColAlbum, 55, 45, 600, 45, false},
+        {ColArtist, 80, 35, 600, 35, false},
+        {ColYear, 40, 35, 600, 35, false},
+        {ColTrack, 40, 40, 60, 40, false},
+        {ColId3v, 35, 35, 50, 35, false},
+        {ColGenre, 50, 45, 300, 45, false},
+        {ColComment, 69, 60, 5000, 60, false},
+        {ColComposer, 0, 0, 600, 60, false},
+        {ColOrigArtist, 0, 0, 600, 55, false},
+        {ColCopyRight, 0, 0, 600, 65, false},
+        {ColURL, 0, 0, 600, 35, false},
+        {ColEncodedBy, 0, 0, 600, 70, false},
+        {ColTagOwner, 0, 0, 600, 70, false},
+        {ColTXXX, 0, 0, 600, 40, false},
+        {ColUFID, 0, 0, 600, 40, false},
+        {ColMCDI, 0, 0, 600, 40, false},
+        {ColTSSE, 0, 0, 600, 40, false},
+        {ColTIT1, 0, 0, 600, 40, false},
+        {ColFileSize, 0, 0, 600, 50, true},
     }};
     // clang-format on
+    static const std::array<ColumnSpec, kColumnCount> specs = [] {
+        std::array<ColumnSpec, kColumnCount> out{};
+        for (std::size_t i = 0; i < out.size(); ++i) {
+            const Widths& w = kWidths[i];
+            out[i] = {
+                TagFieldOf(w.Column).Caption, w.InitialWidth, w.InitialMin, w.InitialMax, w.MinWidth, w.RightAligned};
+        }
+        return out;
+    }();
+    static_assert([] {
+        for (std::size_t i = 0; i < kWidths.size(); ++i) {
+            if (kWidths[i].Column != static_cast<int>(i)) return false;
+        }
+        return true;
+    }());
     return specs;
 }
 

@@ -11,10 +11,10 @@
 
 #include "common/Messages.h"  // kProductName
 #include "settings/SettingsStore.h"
+#include "tags/TagFields.h"  // kColumnCount
 
 namespace tagmora {
 
-inline constexpr int kColumnCount = 21;          // ColumnId 0..20
 inline constexpr int kStoredColumnEntries = 22;  // ShowItem / HeaderWidth images have one spare entry
 inline constexpr int kMaxExportColumns = 24;
 

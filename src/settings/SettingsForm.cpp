@@ -24,16 +24,11 @@
 
 #include "common/FixedSizeForm.h"
 #include "common/FileHelpers.h"
+#include "tags/TagFields.h"
 
 namespace tagmora {
 
 namespace {
-
-// The check list's items, in ColumnId order; the dialog's own texts.
-constexpr std::array<const char*, kColumnCount> kShowItemTexts = {
-    "File name", "Title",   "Album",    "Artist",     "Year",      "Track", "ID3v",
-    "Genre",     "Comment", "Composer", "OrigArtist", "Copyright", "Url",   "EncodedBy",
-    "TAGOwner",  "TXXX",    "UFID",     "MCDI",       "TSSE",      "TIT1",  "File size"};
 
 constexpr std::array<const char*, 4> kReadSequenceTexts = {"Читать только ID3 v1", "Читать только ID3 v2",
                                                            "Сперва ID3 v2, если пустой, то ID3 v1",
@@ -211,8 +206,8 @@ void SettingsForm::BuildReadTab(QTabWidget* tabs) {
     ShowItemList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ShowItemList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     int widest = 0;
-    for (const char* text : kShowItemTexts) {
-        auto* item = new QListWidgetItem(Q(text), ShowItemList);
+    for (const TagField& field : kTagFields) {  // in ColumnId order
+        auto* item = new QListWidgetItem(Q(field.ShowItem), ShowItemList);
         item->setFlags(Qt::ItemIsUserCheckable | Qt::ItemIsEnabled);
         item->setCheckState(Qt::Unchecked);
         widest = std::max(widest, ShowItemList->fontMetrics().horizontalAdvance(item->text()));

@@ -87,8 +87,16 @@ int ReadId3v1TagFd(int fd, std::int64_t fileSize, Id3v1Tag& tag, int codePage, i
         Report(error, e);
         return -1;
     }
-    if (got != kTagSize) return 1;  // the file shrank since its size was taken
-    return ParseId3v1(image, tag, codePage) ? 0 : 1;
+    return ParseId3v1Tail(image, got, fileSize, tag, codePage);
+}
+
+bool Id3v1TailHasTag(const unsigned char* tail, std::size_t got, std::int64_t fileSize) {
+    // A file that shrank since its size was taken has no tag there.
+    return fileSize >= kTagSize && got == kTagSize && std::memcmp(tail, "TAG", 3) == 0;
+}
+
+int ParseId3v1Tail(const unsigned char* tail, std::size_t got, std::int64_t fileSize, Id3v1Tag& tag, int codePage) {
+    return Id3v1TailHasTag(tail, got, fileSize) && ParseId3v1(tail, tag, codePage) ? 0 : 1;
 }
 
 int ReadId3v1Tag(const std::string& path, Id3v1Tag& tag, int codePage, int* error) {

@@ -36,6 +36,12 @@ int ReadId3v1Tag(const std::string& path, Id3v1Tag& tag, int codePage, int* erro
 int ReadId3v1TagFd(int fd, std::int64_t fileSize, Id3v1Tag& tag, int codePage, int* error = nullptr);
 // Parses a 128-byte image; false when it does not start with "TAG".
 bool ParseId3v1(const unsigned char* bytes128, Id3v1Tag& tag, int codePage);
+// The tag in the last bytes of a file of `fileSize` bytes, of which `got` were read at fileSize - 128
+// into `tail`: 0 tag parsed; 1 none (the file is shorter than a tag, it shrank since its size was
+// taken so that fewer than 128 bytes came, or they do not start with "TAG").
+int ParseId3v1Tail(const unsigned char* tail, std::size_t got, std::int64_t fileSize, Id3v1Tag& tag, int codePage);
+// Whether ParseId3v1Tail finds a tag in these bytes, without parsing them.
+bool Id3v1TailHasTag(const unsigned char* tail, std::size_t got, std::int64_t fileSize);
 // Renders the 128-byte image of a tag (texts cut to their field widths in bytes; the comment to
 // 29 bytes, or to 28 beside a track so that byte 125 stays zero).
 std::string RenderId3v1(const Id3v1Tag& tag, int codePage);

@@ -7,12 +7,14 @@
 #include "common/Text.h"
 #include "platform/FileIo.h"
 #include "tags/Id3v2FrameContent.h"
+#include "tags/Id3v2Header.h"
 #include "tags/Id3v2Layout.h"
-#include "tags/Id3v2Numbers.h"
+#include "tags/TagFields.h"
 
 #include <algorithm>
-#include <cerrno>
+#include <array>
 #include <cstring>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -20,20 +22,18 @@ namespace tagmora {
 
 namespace {
 
-constexpr std::size_t kHeaderSize = 10;
-constexpr std::size_t kHeadReadSize = 4096;
 // A whole-tag buffer larger than this is given back after the read.
 constexpr std::size_t kKeptBufferSize = 1 << 20;
 
 enum class Field : std::uint8_t {
     None,
     Text,           // encoding byte, then the value up to its terminator
-    UserText,       // TXXX: encoding byte, description, value (see UserText)
-    Year,           // TYER: a text frame that also outranks TDRC
-    RecordingTime,  // TDRC (version 4 only): Year when no TYER frame is present
-    Comment,        // COMM
-    Url,            // WXXX
-    Raw,            // UFID, MCDI: the bytes after the first one, up to a NUL, in the code page
+    UserText,       // encoding byte, description, value (see UserText)
+    Year,           // a text frame that also outranks the recording time
+    RecordingTime,  // version 2.4 only: Year when no year frame is present
+    Comment,        // language, description, text
+    Url,            // description, link
+    Raw,            // the bytes after the first one, up to a NUL, in the code page
 };
 
 struct FrameKind {
@@ -41,67 +41,70 @@ struct FrameKind {
     std::string Id3v2Tag::*member = nullptr;
 };
 
-constexpr std::uint32_t Id4(const char (&s)[5]) {
-    return static_cast<std::uint32_t>(static_cast<unsigned char>(s[0])) << 24 |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(s[1])) << 16 |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(s[2])) << 8 |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(s[3]));
+constexpr std::uint32_t IdNumber(std::string_view id) {
+    std::uint32_t value = 0;
+    for (const char c : id) value = value << 8 | static_cast<unsigned char>(c);
+    return value;
 }
 
-constexpr std::uint32_t Id3(const char (&s)[4]) {
-    return static_cast<std::uint32_t>(static_cast<unsigned char>(s[0])) << 16 |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(s[1])) << 8 |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(s[2]));
-}
-
-FrameKind KindOf4(std::uint32_t id, int version) {
-    using T = Id3v2Tag;
-    switch (id) {
-        case Id4("TIT2"): return {Field::Text, &T::Title};
-        case Id4("TPE1"): return {Field::Text, &T::Artist};
-        case Id4("TALB"): return {Field::Text, &T::Album};
-        case Id4("TYER"): return {Field::Year, &T::Year};
-        case Id4("TDRC"): return version == 4 ? FrameKind{Field::RecordingTime, &T::Year} : FrameKind{};
-        case Id4("TRCK"): return {Field::Text, &T::Track};
-        case Id4("TCON"): return {Field::Text, &T::Genre};
-        case Id4("COMM"): return {Field::Comment, &T::Comment};
-        case Id4("TCOM"): return {Field::Text, &T::Composer};
-        case Id4("TOPE"): return {Field::Text, &T::OrigArtist};
-        case Id4("TCOP"): return {Field::Text, &T::Copyright};
-        case Id4("TENC"): return {Field::Text, &T::EncodedBy};
-        case Id4("WXXX"): return {Field::Url, &T::URL};
-        case Id4("TXXX"): return {Field::UserText, &T::TXXX};
-        case Id4("UFID"): return {Field::Raw, &T::UFID};
-        case Id4("MCDI"): return {Field::Raw, &T::MCDI};
-        case Id4("TSSE"): return {Field::Text, &T::TSSE};
-        case Id4("TIT1"): return {Field::Text, &T::TIT1};
-        default: return {};
+constexpr Field FieldOf(FieldShape shape) {
+    switch (shape) {
+        case FieldShape::Text:
+        case FieldShape::Genre: return Field::Text;
+        case FieldShape::Year: return Field::Year;
+        case FieldShape::Comment: return Field::Comment;
+        case FieldShape::Url: return Field::Url;
+        case FieldShape::UserText: return Field::UserText;
+        case FieldShape::Raw: return Field::Raw;
+        default: return Field::None;
     }
 }
 
-// Version 2.2: three-letter identifiers.
-FrameKind KindOf3(std::uint32_t id) {
-    using T = Id3v2Tag;
-    switch (id) {
-        case Id3("TT2"): return {Field::Text, &T::Title};
-        case Id3("TP1"): return {Field::Text, &T::Artist};
-        case Id3("TAL"): return {Field::Text, &T::Album};
-        case Id3("TYE"): return {Field::Year, &T::Year};
-        case Id3("TRK"): return {Field::Text, &T::Track};
-        case Id3("TCO"): return {Field::Text, &T::Genre};
-        case Id3("COM"): return {Field::Comment, &T::Comment};
-        case Id3("TCM"): return {Field::Text, &T::Composer};
-        case Id3("TOA"): return {Field::Text, &T::OrigArtist};
-        case Id3("TCR"): return {Field::Text, &T::Copyright};
-        case Id3("TEN"): return {Field::Text, &T::EncodedBy};
-        case Id3("TXX"): return {Field::UserText, &T::TXXX};
-        case Id3("WXX"): return {Field::Url, &T::URL};
-        case Id3("UFI"): return {Field::Raw, &T::UFID};
-        case Id3("MCI"): return {Field::Raw, &T::MCDI};
-        case Id3("TSS"): return {Field::Text, &T::TSSE};
-        case Id3("TT1"): return {Field::Text, &T::TIT1};
-        default: return {};
+// The frames a tag of one version shows, by identifier, made from the field table. A version 2.4
+// tag is read by its own identifiers and by those of version 2.3; where a field has a frame of its
+// own in version 2.4 (the recording time), that frame gives the year only when the version 2.3
+// one does not.
+struct FrameKinds {
+    struct Entry {
+        std::uint32_t Id = 0;
+        FrameKind Kind;
+    };
+    std::array<Entry, 2 * kTagFields.size()> Entries{};
+    std::size_t Count = 0;
+
+    constexpr void Add(std::string_view id, Field field, std::string Id3v2Tag::*member) {
+        if (id.empty() || field == Field::None) return;
+        Entries[Count++] = {IdNumber(id), {field, member}};
     }
+    constexpr FrameKind Find(std::uint32_t id) const {
+        for (std::size_t i = 0; i < Count; ++i) {
+            if (Entries[i].Id == id) return Entries[i].Kind;
+        }
+        return {};
+    }
+};
+
+constexpr FrameKinds KindsOfVersion(int version) {
+    FrameKinds kinds;
+    for (const TagField& field : kTagFields) {
+        const Field read = FieldOf(field.Shape);
+        if (version == 2) {
+            kinds.Add(field.Frame22, read, field.Member);
+            continue;
+        }
+        if (version == 4 && field.Frame24 != field.Frame23)
+            kinds.Add(field.Frame24, read == Field::Year ? Field::RecordingTime : read, field.Member);
+        kinds.Add(field.Frame23, read, field.Member);
+    }
+    return kinds;
+}
+
+constexpr FrameKinds kKinds2 = KindsOfVersion(2);
+constexpr FrameKinds kKinds3 = KindsOfVersion(3);
+constexpr FrameKinds kKinds4 = KindsOfVersion(4);
+
+FrameKind KindOf(std::uint32_t id, int version) {
+    return (version == 2 ? kKinds2 : version == 3 ? kKinds3 : kKinds4).Find(id);
 }
 
 std::string_view Chars(const unsigned char* p, std::size_t n) { return {reinterpret_cast<const char*>(p), n}; }
@@ -251,28 +254,19 @@ private:
     bool haveYearFrame_ = false;
 };
 
-std::uint32_t IdNumber(std::string_view id) {
-    std::uint32_t value = 0;
-    for (const char c : id) value = value << 8 | static_cast<unsigned char>(c);
-    return value;
-}
-
-// Reads the tag of an open file: 0, 1 as ReadId3v2Tag, or -1 with `error` set.
+// Reads the tag of an open file: 0, 1 as ReadId3v2Tag, or -1 with `error` set. The bytes the parser
+// needs are the first block and, when it announces a larger tag, the rest of it (Id3v2ReadExtent).
 int ReadFd(int fd, std::int64_t fileSize, Id3v2Tag& tag, int codePage, int& error) {
     tag.FileSize = fileSize;
-    unsigned char head[kHeadReadSize];
+    unsigned char head[kId3v2HeadBlock];
     std::size_t got = 0;
     if ((error = fileio::ReadAt(fd, head, sizeof head, 0, got)) != 0) return -1;
-    if (got < kHeaderSize || std::memcmp(head, "ID3", 3) != 0 || head[3] < 2 || head[3] > 4 || got < sizeof head)
-        return ParseId3v2(head, got, tag, codePage);
-    const std::uint64_t tagEnd = kHeaderSize + std::uint64_t{id3v2::ReadSynchsafe32(head + 6)};
-    if (tagEnd <= got) return ParseId3v2(head, got, tag, codePage);
+    const std::uint64_t extent = Id3v2ReadExtent(head, got, fileSize);
+    if (extent <= got) return ParseId3v2(head, got, tag, codePage);
 
     // The tag runs past the first block (a cover picture often comes first): read it whole.
-    const std::uint64_t want =
-        fileSize > 0 ? std::min<std::uint64_t>(tagEnd, static_cast<std::uint64_t>(fileSize)) : tagEnd;
     thread_local std::vector<unsigned char> whole;
-    whole.resize(std::max<std::size_t>(static_cast<std::size_t>(want), got));
+    whole.resize(static_cast<std::size_t>(extent));
     std::memcpy(whole.data(), head, got);
     std::size_t more = 0;
     error = fileio::ReadAt(fd, whole.data() + got, whole.size() - got, static_cast<std::int64_t>(got), more);
@@ -284,7 +278,7 @@ int ReadFd(int fd, std::int64_t fileSize, Id3v2Tag& tag, int codePage, int& erro
 }  // namespace
 
 int ParseId3v2(const unsigned char* data, std::size_t size, Id3v2Tag& tag, int codePage) {
-    if (size < 3 || std::memcmp(data, "ID3", 3) != 0) return 1;
+    if (!StartsWithId3v2(data, size)) return 1;
     // Scratch state of the tag engine, kept so that its buffers are reused from file to file.
     thread_local id3v2::Layout layout;
     thread_local std::string resynchronised;
@@ -295,7 +289,7 @@ int ParseId3v2(const unsigned char* data, std::size_t size, Id3v2Tag& tag, int c
     const bool tagUnsynchronised = layout.TagHeader.Has(id3v2::Header::kUnsynchronised);
     FrameWalker walker(tag, codePage);
     for (const id3v2::Frame& frame : layout.Frames.Frames) {
-        const FrameKind kind = version == 2 ? KindOf3(IdNumber(frame.Id)) : KindOf4(IdNumber(frame.Id), version);
+        const FrameKind kind = KindOf(IdNumber(frame.Id), version);
         if (kind.field == Field::None || (kind.field == Field::Comment && !walker.WantsComment())) continue;
         std::string_view content;
         // Encrypted frames, frames too short for their flags and frames that do not inflate are skipped.
@@ -312,13 +306,6 @@ int ParseId3v2(const unsigned char* data, std::size_t size, Id3v2Tag& tag, int c
     return 0;
 }
 
-int ReadId3v2TagFd(int fd, std::int64_t fileSize, Id3v2Tag& tag, int codePage) {
-    int error = 0;
-    const int result = ReadFd(fd, fileSize, tag, codePage, error);
-    if (result == -1) errno = error;
-    return result;
-}
-
 int ReadId3v2Tag(const std::string& path, Id3v2Tag& tag, int codePage, const OpenErrorHandler& onOpenError) {
     fileio::OpenedFile opened = fileio::OpenRegularFile(path);
     int error = opened.Error;
@@ -333,13 +320,15 @@ int ReadId3v2Tag(const std::string& path, Id3v2Tag& tag, int codePage, const Ope
     return -1;
 }
 
+bool StartsWithId3v2(const unsigned char* data, std::size_t size) {
+    return size >= 3 && std::memcmp(data, "ID3", 3) == 0;
+}
+
 std::uint64_t Id3v2ReadExtent(const unsigned char* head, std::size_t got, std::int64_t fileSize) {
-    static_assert(kId3v2HeadBlock == kHeadReadSize);
-    // The same decisions as the reader's own: only a full first block of a known version can
-    // announce more.
-    if (got < kHeaderSize || std::memcmp(head, "ID3", 3) != 0 || head[3] < 2 || head[3] > 4 || got < kHeadReadSize)
-        return got;
-    const std::uint64_t tagEnd = kHeaderSize + std::uint64_t{id3v2::ReadSynchsafe32(head + 6)};
+    // Only a full first block of a known version can announce more.
+    const std::optional<id3v2::Header> header = id3v2::ParseHeader(head, got);
+    if (!header || header->Version < 2 || header->Version > 4 || got < kId3v2HeadBlock) return got;
+    const std::uint64_t tagEnd = header->TagSize();
     if (tagEnd <= got) return got;
     const std::uint64_t want =
         fileSize > 0 ? std::min<std::uint64_t>(tagEnd, static_cast<std::uint64_t>(fileSize)) : tagEnd;

@@ -6,29 +6,9 @@
 #include <functional>
 #include <string>
 
-namespace tagmora {
+#include "tags/TagFields.h"
 
-struct Id3v2Tag {
-    std::string Title;
-    std::string Artist;
-    std::string Album;
-    std::string Year;
-    std::string Comment;
-    std::string CommentOwner;  // language code followed by the description
-    std::string Track;
-    std::string Genre;  // raw TCON text, e.g. "(17)Rock"
-    std::string URL;
-    std::string Composer;
-    std::string OrigArtist;
-    std::string Copyright;
-    std::string EncodedBy;
-    std::string TXXX;
-    std::string UFID;
-    std::string MCDI;
-    std::string TSSE;
-    std::string TIT1;
-    std::int64_t FileSize = 0;
-};
+namespace tagmora {
 
 // Called when an existing file cannot be opened: (errno, path). The program shows its error box.
 using OpenErrorHandler = std::function<void(int error, const std::string& path)>;
@@ -36,20 +16,22 @@ using OpenErrorHandler = std::function<void(int error, const std::string& path)>
 // 0 the file starts with an ID3v2 tag and its frames were walked; 1 no tag (FileSize set);
 // -1 the file does not exist (nothing set) or cannot be opened (`onOpenError` called).
 int ReadId3v2Tag(const std::string& path, Id3v2Tag& tag, int codePage, const OpenErrorHandler& onOpenError = {});
-// The same on an open file descriptor of a file of `fileSize` bytes (does not close it).
-int ReadId3v2TagFd(int fd, std::int64_t fileSize, Id3v2Tag& tag, int codePage);
 // Parses a tag from memory: `data` holds the first `size` bytes of a file
 // (size may be less than the whole tag; the parser never reads past `size`).
-// 0 tag parsed, 1 no "ID3" at the start.
+// 0 tag parsed, 1 no "ID3" at the start (StartsWithId3v2 false).
 int ParseId3v2(const unsigned char* data, std::size_t size, Id3v2Tag& tag, int codePage);
+// Do the `size` bytes at `data` start with "ID3", so that ParseId3v2 takes them as a tag?
+bool StartsWithId3v2(const unsigned char* data, std::size_t size);
 
 // The first block that the ID3v2 reader reads from the start of a file.
 inline constexpr std::size_t kId3v2HeadBlock = 4096;
 // How many bytes from the start of a file of `fileSize` bytes the ID3v2 reader hands to ParseId3v2
 // when its first block read gave `got` bytes of `head`: `got` when they hold the whole tag (or no
-// tag at all), else the end of the tag, cut at `fileSize` when that is above 0. A reader elsewhere
-// that reads this many bytes and parses them gets what ReadId3v2TagFd gets; for a tag of 20000
-// bytes (a cover picture) in a file of 50000 bytes it is 20010, the header included.
+// tag at all), else the end of the tag as its header gives it (Id3v2Header's TagSize: the footer
+// included), cut at `fileSize` when that is above 0. A reader elsewhere that reads this many bytes
+// and parses them gets what ReadId3v2Tag gets; for a tag of 20000 bytes (a cover picture) in a file
+// of 50000 bytes it is 20010, the header included, and 20020 when it is a version 2.4 tag with a
+// footer.
 std::uint64_t Id3v2ReadExtent(const unsigned char* head, std::size_t got, std::int64_t fileSize);
 
 }  // namespace tagmora

@@ -1,8 +1,7 @@
-// Writing and removing the ID3v2 tag at the start of a file, on the frame layer: the old tag's
-// frame list is edited (fields kept, replaced or removed; frames the list does not show are kept
-// byte for byte) and rendered as a version 2.3 tag; a tag that fits is rewritten in place, a tag
-// that grows and a tag that is removed go through a temporary file renamed over the original (or,
-// for a file with several names, are rewritten in place after a backup copy).
+// Writing and removing the ID3v2 tag at the start of a file, on the frame layer: the new tag's
+// frames come from the old tag's frame list as Id3v2Edit.h edits it; a tag that fits is rewritten
+// in place, a tag that grows and a tag that is removed go through a temporary file renamed over the
+// original (or, for a file with several names, are rewritten in place after a backup copy).
 #pragma once
 
 #include <array>
@@ -13,51 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "tags/Id3v2Read.h"
+#include "tags/Id3v2Edit.h"
 #include "tags/TagOutcome.h"
 
 namespace tagmora {
-
-// The fields a tag write sets, in the order their frames are written.
-enum class Id3v2Field : int {
-    Title,
-    Artist,
-    Album,
-    Year,
-    Comment,
-    Track,
-    Genre,
-    URL,
-    Composer,
-    OrigArtist,
-    Copyright,
-    EncodedBy,
-    TXXX,
-    UFID,
-    MCDI,
-    TSSE,
-    TIT1,
-};
-inline constexpr std::size_t kId3v2FieldCount = 17;
-
-// What a write puts into the tag: per field, keep the old frame(s) byte for byte, or the new
-// value from `Values` (an empty value removes the field's frame). Comment carries
-// Values.CommentOwner as its owner ("eng" + owner, or "eng" + "Tagmora" when empty); Genre is
-// written as "(n)Name".
-//
-// Values.CommentOwner is the description alone, as the "TAG Owner" column shows it: {Comment
-// "Hi", CommentOwner "Me"} writes COMM 00 "eng" "Me" 00 "Hi", which reads back as CommentOwner
-// "engMe". Texts are written in encoding 0 when they are plain ASCII, else in UTF-16 with a
-// byte-order mark; the link, UFID and MCDI are written in the code page, as the reader reads them.
-// TXXX holds an empty description before its value: 00 00 "Value", or 01 FF FE 00 00 and the
-// value in UTF-16 with its byte-order mark.
-struct Id3v2WriteRecord {
-    Id3v2Tag Values;
-    std::array<bool, kId3v2FieldCount> Keep{};
-
-    bool Kept(Id3v2Field field) const { return Keep[static_cast<std::size_t>(field)]; }
-    void SetKept(Id3v2Field field, bool keep) { Keep[static_cast<std::size_t>(field)] = keep; }
-};
 
 // What the user answers when the complete new file cannot be put in place of the old one.
 enum class RenameDecision { Abort, Retry, Ignore };
@@ -97,12 +55,6 @@ inline constexpr int kLeftoverAgeSeconds = 60;
 // 2, 3 or 4, size bytes with the high bit set, or a size that runs past `end`, the end of the file
 // before any ID3v1, APE or Lyrics tag at its end. `head` holds the first 10 bytes of the file.
 std::string Id3v2HeaderDamage(const unsigned char* head, std::uint64_t end);
-
-// The frames of the new version 2.3 tag (without tag header and padding) that `record` makes of
-// the old tag in the `oldSize` bytes at `oldTag` (any version; no tag when they do not start with
-// "ID3"). The bytes WriteId3v2Tag puts after the tag header.
-std::string RenderId3v2Frames(const unsigned char* oldTag, std::size_t oldSize, const Id3v2WriteRecord& record,
-                              int codePage);
 
 // Writes the tag of `record` into the file `path` (Missing, Failed, Aborted or Done).
 //

@@ -1,6 +1,7 @@
 // The batch tag write driver: the dialog request, the record of each checked row, the two loops.
 #include "writetags/TagWriteBatch.h"
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 
@@ -11,6 +12,7 @@
 #include "filelist/FileList.h"
 #include "script/Script.h"
 #include "tags/Genres.h"
+#include "tags/TagFields.h"
 
 namespace tagmora {
 
@@ -145,26 +147,23 @@ Id3v2WriteRecord BuildId3v2Record(const WriteTagsAnswer& answer, FileList& list,
     else if (answer.Track == kNumberAll) track = TwoDigitNumber(step.Row + 1);
     else if (answer.Track != kDeleteTrack) track = value(answer.Track, ColTrack);
 
-    set(Id3v2Field::Title, v.Title, TitleValue(answer, list, step, value), ColTitle);
-    set(Id3v2Field::Artist, v.Artist, value(answer.Artist, ColArtist), ColArtist);
-    set(Id3v2Field::Album, v.Album, value(answer.Album, ColAlbum), ColAlbum);
-    set(Id3v2Field::Year, v.Year, value(answer.Year, ColYear), ColYear);
-    v.Comment = value(answer.Comment, ColComment);
-    v.CommentOwner = value(answer.CommentOwner, ColTagOwner);
-    record.SetKept(Id3v2Field::Comment,
-                   fromId3v2 && v.Comment == row.Texts[ColComment] && v.CommentOwner == row.Texts[ColTagOwner]);
-    set(Id3v2Field::Track, v.Track, std::move(track), ColTrack);
-    set(Id3v2Field::Genre, v.Genre, value(answer.Genre, ColGenre), ColGenre);
-    set(Id3v2Field::URL, v.URL, value(answer.URL, ColURL), ColURL);
-    set(Id3v2Field::Composer, v.Composer, value(answer.Composer, ColComposer), ColComposer);
-    set(Id3v2Field::OrigArtist, v.OrigArtist, value(answer.OrigArtist, ColOrigArtist), ColOrigArtist);
-    set(Id3v2Field::Copyright, v.Copyright, value(answer.Copyright, ColCopyRight), ColCopyRight);
-    set(Id3v2Field::EncodedBy, v.EncodedBy, value(answer.EncodedBy, ColEncodedBy), ColEncodedBy);
-    set(Id3v2Field::TXXX, v.TXXX, value(answer.TXXX, ColTXXX), ColTXXX);
-    set(Id3v2Field::UFID, v.UFID, value(answer.UFID, ColUFID), ColUFID);
-    set(Id3v2Field::MCDI, v.MCDI, value(answer.MCDI, ColMCDI), ColMCDI);
-    set(Id3v2Field::TSSE, v.TSSE, value(answer.TSSE, ColTSSE), ColTSSE);
-    set(Id3v2Field::TIT1, v.TIT1, value(answer.TIT1, ColTIT1), ColTIT1);
+    for (std::size_t i = 0; i < kId3v2FieldCount; ++i) {
+        const auto field = static_cast<Id3v2Field>(i);
+        const TagField& written = TagFieldOf(kWrittenColumns[i]);
+        switch (written.Column) {
+            case ColTitle: set(field, v.Title, TitleValue(answer, list, step, value), ColTitle); break;
+            case ColTrack: set(field, v.Track, std::move(track), ColTrack); break;
+            case ColComment:
+                v.Comment = value(answer.Comment, ColComment);
+                v.CommentOwner = value(answer.CommentOwner, ColTagOwner);
+                record.SetKept(
+                    field, fromId3v2 && v.Comment == row.Texts[ColComment] && v.CommentOwner == row.Texts[ColTagOwner]);
+                break;
+            default:
+                set(field, v.*written.Member, value(AnswerText(answer, written.Column), written.Column),
+                    written.Column);
+        }
+    }
     return record;
 }
 
@@ -191,38 +190,29 @@ std::string TagFileOutcome::FailureText() const {
 }
 
 int MalformedFieldColumn(const WriteTagsAnswer& answer, const FileList& list, int sampleRow) {
-    struct Field {
-        std::string WriteTagsAnswer::*Text;
-        int Column;
-        bool V2Only;
-    };
-    using A = WriteTagsAnswer;
-    static constexpr Field kFields[] = {
-        {&A::Title, ColTitle, false},
-        {&A::Artist, ColArtist, false},
-        {&A::Album, ColAlbum, false},
-        {&A::Year, ColYear, false},
-        {&A::Track, ColTrack, false},
-        {&A::Genre, ColGenre, false},
-        {&A::Comment, ColComment, false},
-        {&A::CommentOwner, ColTagOwner, true},
-        {&A::URL, ColURL, true},
-        {&A::Composer, ColComposer, true},
-        {&A::OrigArtist, ColOrigArtist, true},
-        {&A::Copyright, ColCopyRight, true},
-        {&A::EncodedBy, ColEncodedBy, true},
-        {&A::TXXX, ColTXXX, true},
-        {&A::UFID, ColUFID, true},
-        {&A::MCDI, ColMCDI, true},
-        {&A::TSSE, ColTSSE, true},
-        {&A::TIT1, ColTIT1, true},
-    };
-    for (const Field& field : kFields) {
-        if (field.V2Only && answer.Mode == 1) continue;
-        const std::string& text = answer.*field.Text;
+    // The ID3v1 fields in their slots' order, then the ID3v2-only ones in the order their frames are
+    // written: the first malformed text in this order is reported.
+    static constexpr std::array<ColumnId, kAnswerFieldCount> kChecked = [] {
+        std::array<ColumnId, kAnswerFieldCount> out{};
+        std::size_t n = 0;
+        for (int slot = 1; slot <= static_cast<int>(Id3v1Slot::Comment); ++slot) {
+            for (const TagField& field : kTagFields) {
+                if (field.V1 == static_cast<Id3v1Slot>(slot)) out[n++] = field.Column;
+            }
+        }
+        for (int written = 0; written < static_cast<int>(kId3v2FieldCount); ++written) {
+            for (const TagField& field : kTagFields) {
+                if (field.Id3v2Only() && field.Field == static_cast<Id3v2Field>(written)) out[n++] = field.Column;
+            }
+        }
+        return out;
+    }();
+    for (const ColumnId column : kChecked) {
+        if (TagFieldOf(column).Id3v2Only() && answer.Mode == 1) continue;
+        const std::string& text = AnswerText(answer, column);
         const bool keyword = text == kKeepAsIs || text == kTakeFromList || text == kNumberChecked ||
-                             text == kNumberAll || (field.Column == ColTrack && text == kDeleteTrack);
-        if (!keyword && !text.empty() && CheckScript(text, list, sampleRow) == kScriptError) return field.Column;
+                             text == kNumberAll || (column == ColTrack && text == kDeleteTrack);
+        if (!keyword && !text.empty() && CheckScript(text, list, sampleRow) == kScriptError) return column;
     }
     return -1;
 }
@@ -248,33 +238,6 @@ WriteTagsRequest MakeWriteTagsRequest(const FileList& list, int mode) {
 
 namespace {
 
-// The fields of an ID3v2 record: which field, its value in the record and its column.
-struct Id3v2RecordField {
-    Id3v2Field Field;
-    std::string Id3v2Tag::*Value;
-    int Column;
-};
-constexpr Id3v2RecordField kId3v2RecordFields[] = {
-    {Id3v2Field::Title, &Id3v2Tag::Title, ColTitle},
-    {Id3v2Field::Artist, &Id3v2Tag::Artist, ColArtist},
-    {Id3v2Field::Album, &Id3v2Tag::Album, ColAlbum},
-    {Id3v2Field::Year, &Id3v2Tag::Year, ColYear},
-    {Id3v2Field::Comment, &Id3v2Tag::Comment, ColComment},
-    {Id3v2Field::Comment, &Id3v2Tag::CommentOwner, ColTagOwner},
-    {Id3v2Field::Track, &Id3v2Tag::Track, ColTrack},
-    {Id3v2Field::Genre, &Id3v2Tag::Genre, ColGenre},
-    {Id3v2Field::URL, &Id3v2Tag::URL, ColURL},
-    {Id3v2Field::Composer, &Id3v2Tag::Composer, ColComposer},
-    {Id3v2Field::OrigArtist, &Id3v2Tag::OrigArtist, ColOrigArtist},
-    {Id3v2Field::Copyright, &Id3v2Tag::Copyright, ColCopyRight},
-    {Id3v2Field::EncodedBy, &Id3v2Tag::EncodedBy, ColEncodedBy},
-    {Id3v2Field::TXXX, &Id3v2Tag::TXXX, ColTXXX},
-    {Id3v2Field::UFID, &Id3v2Tag::UFID, ColUFID},
-    {Id3v2Field::MCDI, &Id3v2Tag::MCDI, ColMCDI},
-    {Id3v2Field::TSSE, &Id3v2Tag::TSSE, ColTSSE},
-    {Id3v2Field::TIT1, &Id3v2Tag::TIT1, ColTIT1},
-};
-
 // The fields of a planned file whose text changes from what its row shows.
 std::vector<FieldChange> ChangesOf(const TagFilePlan& file, const FileRow& row, int mode) {
     std::vector<FieldChange> changes;
@@ -292,8 +255,12 @@ std::vector<FieldChange> ChangesOf(const TagFilePlan& file, const FileRow& row, 
         add(ColGenre, GenreNameOf(tag.Genre));
         add(ColComment, tag.Comment);
     } else {
-        for (const Id3v2RecordField& field : kId3v2RecordFields) {
-            if (!file.Id3v2.Kept(field.Field)) add(field.Column, file.Id3v2.Values.*field.Value);
+        // In the order the frames are written, the comment's owner beside the comment.
+        for (std::size_t i = 0; i < kId3v2FieldCount; ++i) {
+            if (file.Id3v2.Keep[i]) continue;
+            const TagField& field = TagFieldOf(kWrittenColumns[i]);
+            add(field.Column, file.Id3v2.Values.*field.Member);
+            if (field.Shape == FieldShape::Comment) add(ColTagOwner, file.Id3v2.Values.CommentOwner);
         }
     }
     return changes;

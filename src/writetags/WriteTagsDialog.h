@@ -2,9 +2,12 @@
 // before showing it, and what it reads back after OK.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "tags/TagFields.h"
 
 namespace tagmora {
 
@@ -12,11 +15,11 @@ class FileList;
 
 // Handed to the dialog before it is shown.
 struct WriteTagsRequest {
-    int Mode = 1;                         // 1: ID3v1 layout, 2: ID3v2 layout
-    int CheckedCount = 0;                 // appended to the caption
-    std::vector<std::string> MemoLines;   // MemoTitles: one line per checked row
-    std::string CurrentFolder;            // for the Artist and Album items
-    int SampleRow = -1;                   // the row the previews are evaluated on
+    int Mode = 1;                        // 1: ID3v1 layout, 2: ID3v2 layout
+    int CheckedCount = 0;                // appended to the caption
+    std::vector<std::string> MemoLines;  // MemoTitles: one line per checked row
+    std::string CurrentFolder;           // for the Artist and Album items
+    int SampleRow = -1;                  // the row the previews are evaluated on
 };
 
 // Read back after the dialog closed with OK ("Начать"): the texts of the field combos (keywords
@@ -29,6 +32,22 @@ struct WriteTagsAnswer {
     std::vector<std::string> MemoLines;
     bool KillTags = false;
 };
+
+// The answer's text of each field of the batch tag dialog, in the order of the field table's
+// AnswerIndex (kAnswerColumns gives the columns in the same order).
+inline constexpr std::array<std::string WriteTagsAnswer::*, kAnswerFieldCount> kAnswerTexts = {
+    &WriteTagsAnswer::Title,      &WriteTagsAnswer::Artist,       &WriteTagsAnswer::Album,
+    &WriteTagsAnswer::Year,       &WriteTagsAnswer::Genre,        &WriteTagsAnswer::Comment,
+    &WriteTagsAnswer::Track,      &WriteTagsAnswer::CommentOwner, &WriteTagsAnswer::Composer,
+    &WriteTagsAnswer::OrigArtist, &WriteTagsAnswer::Copyright,    &WriteTagsAnswer::TIT1,
+    &WriteTagsAnswer::TSSE,       &WriteTagsAnswer::MCDI,         &WriteTagsAnswer::UFID,
+    &WriteTagsAnswer::TXXX,       &WriteTagsAnswer::EncodedBy,    &WriteTagsAnswer::URL,
+};
+
+// The answer's text of the field shown in `column` (a column of the dialog's fields).
+inline const std::string& AnswerText(const WriteTagsAnswer& answer, int column) {
+    return answer.*kAnswerTexts[static_cast<std::size_t>(TagFieldOf(column).AnswerIndex)];
+}
 
 // The dialog port: nothing when the dialog was closed any other way than OK.
 class WriteTagsDialogPort {

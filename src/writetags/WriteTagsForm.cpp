@@ -33,6 +33,7 @@
 #include "script/Script.h"
 #include "tags/Genres.h"
 #include "tags/Id3v1.h"
+#include "tags/TagFields.h"
 #include "writetags/WriteTagsKeywords.h"
 
 namespace tagmora {
@@ -103,10 +104,10 @@ TWriteTagsForm::TWriteTagsForm(const WriteTagsRequest& request, const FileList& 
     resize(kWidth, kId3v2Height);
 
     // Left: the title field and its list of titles.
-    auto* titleLabel = new QLabel(QStringLiteral("Title"), this);
+    auto* titleLabel = new QLabel(QString::fromUtf8(TagFieldOf(ColTitle).Label), this);
     titleLabel->setObjectName(QStringLiteral("LabelTitles"));
     ComboBoxExTitles = new QComboBox(this);
-    ComboBoxExTitles->setObjectName(QStringLiteral("ComboBoxExTitles"));
+    ComboBoxExTitles->setObjectName(QString::fromUtf8(TagFieldOf(ColTitle).Control));
     MakeField(ComboBoxExTitles);
     titleLabel->setBuddy(ComboBoxExTitles);
     MemoTitles = new QPlainTextEdit(this);
@@ -132,30 +133,24 @@ TWriteTagsForm::TWriteTagsForm(const WriteTagsRequest& request, const FileList& 
     fields_->setVerticalSpacing(4);
     fields_->setColumnStretch(1, 1);
     fields_->setColumnStretch(3, 1);
-    ComboBoxExArtist = AddField("ComboBoxExArtist", "Artist", 0, 0);
-    ComboBoxExAlbum = AddField("ComboBoxExAlbum", "Album", 0, 2);
-    ComboBoxExYear = AddField("ComboBoxExYear", "Year", 1, 0);
-    ComboBoxGenre = AddField("ComboBoxGenre", "Genre", 1, 2);
+    const auto addField = [&](ColumnId column, int row, int column0, int span = 1) {
+        return AddField(TagFieldOf(column).Control, TagFieldOf(column).Label, row, column0, span);
+    };
+    ComboBoxExArtist = addField(ColArtist, 0, 0);
+    ComboBoxExAlbum = addField(ColAlbum, 0, 2);
+    ComboBoxExYear = addField(ColYear, 1, 0);
+    ComboBoxGenre = addField(ColGenre, 1, 2);
     // Comment and Track take a row each, so that long texts and the two numbering items show.
-    ComboBoxExComment = AddField("ComboBoxExComment", "Comment", 2, 0, 3);
-    ComboBoxExTrack = AddField("ComboBoxExTrack", "Track", 3, 0, 3);
-    const std::array<std::pair<const char*, const char*>, 11> id3v2Only = {{
-        {"ComboBoxExCommentOwner", "CommentOwner"},
-        {"ComboBoxExComposer", "Composer"},
-        {"ComboBoxExOrigArtist", "OrigArtist"},
-        {"ComboBoxExCopyright", "Copyright"},
-        {"ComboBoxExTIT1", "TIT1"},
-        {"ComboBoxExTSSE", "TSSE"},
-        {"ComboBoxExMCDI", "MCDI"},
-        {"ComboBoxExUFID", "UFID"},
-        {"ComboBoxExTXXX", "TXXX"},
-        {"ComboBoxExEncBy", "EncodedBy"},
-        {"ComboBoxExURL", "URL"},
-    }};
-    for (std::size_t i = 0; i < id3v2Only.size(); ++i) {
-        const int at = static_cast<int>(i) + 8;
-        id3v2Fields_[i] = AddField(id3v2Only[i].first, id3v2Only[i].second, at / 2, (at % 2) * 2);
-        id3v2Labels_[i] = qobject_cast<QLabel*>(fields_->itemAtPosition(at / 2, (at % 2) * 2)->widget());
+    ComboBoxExComment = addField(ColComment, 2, 0, 3);
+    ComboBoxExTrack = addField(ColTrack, 3, 0, 3);
+    // The ID3v2-only fields in their order in the field table, two by two.
+    std::size_t shown = 0;
+    for (const ColumnId column : kAnswerColumns) {
+        if (!TagFieldOf(column).Id3v2Only()) continue;
+        const int at = static_cast<int>(shown) + 8;
+        id3v2Fields_[shown] = addField(column, at / 2, (at % 2) * 2);
+        id3v2Labels_[shown] = qobject_cast<QLabel*>(fields_->itemAtPosition(at / 2, (at % 2) * 2)->widget());
+        ++shown;
     }
     CheckBoxKillTags = new QCheckBox(QStringLiteral("Удалить TAG'и ID3v1"), this);
     CheckBoxKillTags->setObjectName(QStringLiteral("CheckBoxKillTags"));
@@ -318,10 +313,10 @@ WriteTagsAnswer TWriteTagsForm::Answer() const {
     answer.Genre = text(ComboBoxGenre);
     answer.Comment = text(ComboBoxExComment);
     answer.Track = text(ComboBoxExTrack);
-    std::string* const id3v2Only[] = {&answer.CommentOwner, &answer.Composer,  &answer.OrigArtist, &answer.Copyright,
-                                      &answer.TIT1,         &answer.TSSE,      &answer.MCDI,       &answer.UFID,
-                                      &answer.TXXX,         &answer.EncodedBy, &answer.URL};
-    for (std::size_t i = 0; i < id3v2Fields_.size(); ++i) *id3v2Only[i] = text(id3v2Fields_[i]);
+    std::size_t shown = 0;
+    for (std::size_t i = 0; i < kAnswerColumns.size(); ++i) {
+        if (TagFieldOf(kAnswerColumns[i]).Id3v2Only()) answer.*kAnswerTexts[i] = text(id3v2Fields_[shown++]);
+    }
     for (const QString& line : MemoLines(*MemoTitles)) answer.MemoLines.push_back(line.toStdString());
     answer.KillTags = CheckBoxKillTags->isChecked();
     return answer;

@@ -96,7 +96,7 @@ private:
     QComboBox* ComboBoxGenre;
     QComboBox* ComboBoxExComment;
     QComboBox* ComboBoxExTrack;
-    // CommentOwner, Composer, OrigArtist, Copyright, TIT1, TSSE, MCDI, UFID, TXXX, EncBy, URL.
+    // The ID3v2-only fields, in their order among the dialog's fields (kAnswerColumns).
     std::array<QComboBox*, 11> id3v2Fields_{};
     std::array<QLabel*, 11> id3v2Labels_{};
     QCheckBox* CheckBoxKillTags;

@@ -675,5 +675,16 @@ TEST_F(Id3v2File, TagCutByTheEndOfTheFile) {
     EXPECT_EQ(claims.Title, "Title");
 }
 
+// A tag that runs past the first block ends where its header says, after its footer in version 2.4.
+TEST(Id3v2ReadExtent, EndsAfterTheFooter) {
+    const std::string frames = Id3v2Frame(4, "TIT2", TextContent(0, std::string(20000, 't')));
+    for (const bool footer : {false, true}) {
+        const std::string tag = footer ? test::Id3v2TagWithFooter(frames) : Id3v2TagBytes(4, frames);
+        const std::string file = tag + SilentFrames();
+        const auto* head = reinterpret_cast<const unsigned char*>(file.data());
+        EXPECT_EQ(Id3v2ReadExtent(head, kId3v2HeadBlock, static_cast<std::int64_t>(file.size())), tag.size()) << footer;
+    }
+}
+
 }  // namespace
 }  // namespace tagmora
