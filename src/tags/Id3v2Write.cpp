@@ -227,7 +227,7 @@ TagOutcome OpenForWrite(const std::string& path, Id3v2WriteSession& session, fil
     }
     const std::string folder = FolderOfPath(fileio::ResolveLink(path));
     if (session.SweptFolders.insert(folder).second) {
-        for (std::string& backup : fileio::SweepLeftovers(folder, kLeftoverAgeSeconds))
+        for (std::string& backup : fileio::SweepLeftovers(folder, fileio::kLeftoverAgeSeconds))
             session.BackupsFound.push_back(std::move(backup));
     }
     return {};

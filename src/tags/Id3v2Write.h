@@ -47,10 +47,6 @@ inline constexpr std::uint64_t kId3v2GrowPadding = 1024;
 // The block in which audio is copied into the temporary file.
 inline constexpr std::size_t kId3v2CopyBlockSize = 65536;
 
-// How old a leftover temporary file of a killed write must be before a write in its folder
-// removes it (a younger one may belong to a write running in another process).
-inline constexpr int kLeftoverAgeSeconds = 60;
-
 // Why a tag header read for a write cannot be right, or "" when it can: a major version other than
 // 2, 3 or 4, size bytes with the high bit set, or a size that runs past `end`, the end of the file
 // before any ID3v1, APE or Lyrics tag at its end. `head` holds the first 10 bytes of the file.

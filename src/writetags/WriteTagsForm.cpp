@@ -103,7 +103,29 @@ TWriteTagsForm::TWriteTagsForm(const WriteTagsRequest& request, const FileList& 
     setMinimumSize(kWidth, kMinHeight);
     resize(kWidth, kId3v2Height);
 
-    // Left: the title field and its list of titles.
+    auto* left = BuildTitleColumn();
+    auto* fieldsAndButtons = BuildFields();
+    fieldsAndButtons->addLayout(BuildButtons());
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->setSpacing(8);
+    layout->addLayout(left, 2);
+    layout->addLayout(fieldsAndButtons, 3);
+    SetTabOrder();
+    // The items, before any handler is connected: filling them previews nothing.
+    FillItems(request);
+    ConnectControls();
+    AddKeys();
+
+    QStringList memo;
+    for (const std::string& line : request.MemoLines) memo.append(QString::fromStdString(line));
+    MemoTitles->setPlainText(memo.join(QLatin1Char('\n')));
+    SetUpMode(request.Mode);
+    ComboBoxExTitles->setFocus();
+}
+
+// Left: the title field and its list of titles.
+QVBoxLayout* TWriteTagsForm::BuildTitleColumn() {
     auto* titleLabel = new QLabel(QString::fromUtf8(TagFieldOf(ColTitle).Label), this);
     titleLabel->setObjectName(QStringLiteral("LabelTitles"));
     ComboBoxExTitles = new QComboBox(this);
@@ -126,8 +148,12 @@ TWriteTagsForm::TWriteTagsForm(const WriteTagsRequest& request, const FileList& 
     left->addLayout(titleRow);
     left->addWidget(MemoTitles);
     left->addStretch(1);
+    return left;
+}
 
-    // Right: the other fields two by two, the ID3v2-only ones below the seven of ID3v1.
+// Right: the other fields two by two, the ID3v2-only ones below the seven of ID3v1, in a column
+// that the buttons end.
+QVBoxLayout* TWriteTagsForm::BuildFields() {
     fields_ = new QGridLayout;
     fields_->setHorizontalSpacing(6);
     fields_->setVerticalSpacing(4);
@@ -156,7 +182,14 @@ TWriteTagsForm::TWriteTagsForm(const WriteTagsRequest& request, const FileList& 
     CheckBoxKillTags->setObjectName(QStringLiteral("CheckBoxKillTags"));
     fields_->addWidget(CheckBoxKillTags, 10, 0, 1, 4);
     fields_->setRowStretch(11, 1);
+    auto* right = new QVBoxLayout;
+    right->setSpacing(4);
+    right->addLayout(fields_, 1);
+    return right;
+}
 
+// The mode button, "Начать" and "Отмена".
+QHBoxLayout* TWriteTagsForm::BuildButtons() {
     BitBtnWrite = new QPushButton(QStringLiteral("Начать"), this);
     BitBtnWrite->setObjectName(QStringLiteral("BitBtnWrite"));
     BitBtnWrite->setToolTip(QStringLiteral("F12"));
@@ -179,18 +212,11 @@ TWriteTagsForm::TWriteTagsForm(const WriteTagsRequest& request, const FileList& 
     buttons->addStretch(1);
     buttons->addWidget(BitBtnWrite);
     buttons->addWidget(BitBtnCancel);
+    return buttons;
+}
 
-    auto* right = new QVBoxLayout;
-    right->setSpacing(4);
-    right->addLayout(fields_, 1);
-    right->addLayout(buttons);
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(8, 8, 8, 8);
-    layout->setSpacing(8);
-    layout->addLayout(left, 2);
-    layout->addLayout(right, 3);
-
-    // The tab order is the order of the fields, then the check box and the buttons.
+// The tab order is the order of the fields, then the check box and the buttons.
+void TWriteTagsForm::SetTabOrder() {
     QWidget* previous = ComboBoxExTitles;
     for (QWidget* next : std::initializer_list<QWidget*>{MemoTitles, ComboBoxExArtist, ComboBoxExAlbum, ComboBoxExYear,
                                                          ComboBoxGenre, ComboBoxExComment, ComboBoxExTrack}) {
@@ -204,8 +230,9 @@ TWriteTagsForm::TWriteTagsForm(const WriteTagsRequest& request, const FileList& 
     setTabOrder(previous, CheckBoxKillTags);
     setTabOrder(CheckBoxKillTags, BitBtnWrite);
     setTabOrder(BitBtnWrite, BitBtnCancel);
+}
 
-    // The items, before any handler is connected: filling them previews nothing.
+void TWriteTagsForm::FillItems(const WriteTagsRequest& request) {
     AddItems(ComboBoxExTitles, {kKeep, kFromList, QStringLiteral("%p0n[6-]n[-4]%")});
     AddItems(ComboBoxExArtist, {QString::fromStdString(PathPart(request.CurrentFolder, 1)), kKeep});
     AddItems(ComboBoxExAlbum, {QString::fromStdString(PathPart(request.CurrentFolder, 0)), kKeep});
@@ -220,7 +247,9 @@ TWriteTagsForm::TWriteTagsForm(const WriteTagsRequest& request, const FileList& 
     ComboBoxGenre->setMaxVisibleItems(10);
     ComboBoxGenre->setCurrentIndex(-1);
     ComboBoxGenre->installEventFilter(this);
+}
 
+void TWriteTagsForm::ConnectControls() {
     // Every field combo but the genre previews its text on the sample row in its hint.
     for (QComboBox* combo : findChildren<QComboBox*>()) {
         if (combo == ComboBoxGenre) continue;
@@ -235,7 +264,9 @@ TWriteTagsForm::TWriteTagsForm(const WriteTagsRequest& request, const FileList& 
     connect(SpeedButton1, &QToolButton::clicked, this, &TWriteTagsForm::SpeedButton1Click);
     connect(BitBtnWrite, &QPushButton::clicked, this, &QDialog::accept);
     connect(BitBtnCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
 
+void TWriteTagsForm::AddKeys() {
     // The keys act on the whole dialog, once per press (a held key does not repeat).
     const auto addKey = [this](Qt::Key key, auto action) {
         auto* shortcut = new QShortcut(QKeySequence(key), this);
@@ -246,12 +277,6 @@ TWriteTagsForm::TWriteTagsForm(const WriteTagsRequest& request, const FileList& 
     addKey(Qt::Key_F3, [this] { SpeedButton1Click(); });
     addKey(Qt::Key_F12, [this] { BitBtnWrite->click(); });
     // Escape: QDialog's own, which a field's open list takes first (see keyPressEvent).
-
-    QStringList memo;
-    for (const std::string& line : request.MemoLines) memo.append(QString::fromStdString(line));
-    MemoTitles->setPlainText(memo.join(QLatin1Char('\n')));
-    SetUpMode(request.Mode);
-    ComboBoxExTitles->setFocus();
 }
 
 QComboBox* TWriteTagsForm::AddField(const char* name, const char* label, int row, int column, int span) {

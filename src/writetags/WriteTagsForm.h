@@ -13,11 +13,13 @@
 class QCheckBox;
 class QEvent;
 class QGridLayout;
+class QHBoxLayout;
 class QComboBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QToolButton;
+class QVBoxLayout;
 class QWidget;
 
 namespace tagmora {
@@ -80,6 +82,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The dialog's groups of controls, built by the constructor in turn.
+    QVBoxLayout* BuildTitleColumn();
+    QVBoxLayout* BuildFields();
+    QHBoxLayout* BuildButtons();
+    void SetTabOrder();
+    void FillItems(const WriteTagsRequest& request);
+    void ConnectControls();
+    void AddKeys();
     // A labelled field at (row, column) of the grid, the combo over `span` columns.
     QComboBox* AddField(const char* name, const char* label, int row, int column, int span = 1);
     bool AskKillTags();
