@@ -109,17 +109,25 @@ int PrintTagWritePlan(CliSession& session, WriteTagsDialogPort& dialog, int mode
     std::string out;
     int refused = 0;
     for (const TagFilePlan& file : plan->Files) {
-        if (!file.Writes()) {
+        // Why the run would not write the file, as it would say it, in the conditional of a plan;
+        // a damaged ID3v2 tag, which the writer refuses, is looked for by the dry run alone.
+        std::string reason;
+        const std::string damage = file.Writes() && mode == 2 ? Id3v2FileDamage(file.Path) : std::string();
+        if (!damage.empty()) {
+            reason = std::string(say::kWouldNotBeWritten) + ": " +
+                     TagOutcomeText(TagOutcome::Fail(TagStep::Damaged, 0, damage));
+        } else if (!file.Writes()) {
             TagFileOutcome outcome;
             outcome.Path = file.Path;
             outcome.Reached = true;
             outcome.Prepare = file.Readiness;
             outcome.PrepareError = file.ReadinessError;
             outcome.ScriptFailedColumn = file.ScriptFailedColumn;
-            // "not written: REASON" as the run would say it, in the conditional of a plan.
             constexpr std::string_view kRunSays = "not written";
-            std::string reason = outcome.FailureText();
+            reason = outcome.FailureText();
             if (reason.starts_with(kRunSays)) reason.replace(0, kRunSays.size(), say::kWouldNotBeWritten);
+        }
+        if (!reason.empty()) {
             ++refused;
             session.Say(file.Path, reason);
             if (session.Json) out += JsonLine().Text("path", file.Path).Text("error", reason).Line();

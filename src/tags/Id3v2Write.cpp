@@ -248,6 +248,15 @@ std::string TagBytes(std::string_view frames, std::uint64_t total) {
 
 }  // namespace
 
+std::string Id3v2FileDamage(const std::string& path) {
+    const fileio::OpenedFile opened = fileio::OpenRegularFile(path);
+    unsigned char head[kHeaderSize];
+    if (!opened.Ok() || fileio::ReadFullyAt(opened.File.Get(), head, sizeof head, 0) != 0 ||
+        !id3v2::ParseHeader(head, sizeof head))
+        return {};
+    return Id3v2HeaderDamage(head, AudioEnd(opened.File.Get(), static_cast<std::uint64_t>(opened.Size)));
+}
+
 std::string Id3v2HeaderDamage(const unsigned char* head, std::uint64_t end) {
     if (head[3] < 2 || head[3] > 4)
         return "its version 2." + std::to_string(head[3]) + " does not exist (only 2.2, 2.3 and 2.4 do)";

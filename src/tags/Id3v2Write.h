@@ -52,6 +52,10 @@ inline constexpr std::size_t kId3v2CopyBlockSize = 65536;
 // before any ID3v1, APE or Lyrics tag at its end. `head` holds the first 10 bytes of the file.
 std::string Id3v2HeaderDamage(const unsigned char* head, std::uint64_t end);
 
+// Why a write would refuse the ID3v2 tag of the file `path` as damaged (Id3v2HeaderDamage), or ""
+// when it would not (no tag, a sound header, or a file that cannot be read: the write says why).
+std::string Id3v2FileDamage(const std::string& path);
+
 // Writes the tag of `record` into the file `path` (Missing, Failed, Aborted or Done).
 //
 // The new tag is rewritten in place when its frames end before the old tag's end (the rest up to
