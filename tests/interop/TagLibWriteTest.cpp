@@ -6,6 +6,7 @@
 #include "tags/Id3v2Write.h"
 
 #include "FakePorts.h"
+#include "TagRecords.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -49,25 +50,13 @@ void PrintTo(const Sample& c, std::ostream* os) { *os << c.name; }
 // Every field; the link, UFID and MCDI are plain ASCII (links are; the other two are written in
 // the code page, which TagLib does not know).
 Id3v2Tag Values(const std::string& text) {
-    Id3v2Tag t;
-    t.Title = "Title " + text;
-    t.Artist = "Artist " + text;
-    t.Album = "Album " + text;
+    Id3v2Tag t = test::EveryFieldTag(text, text);
     t.Year = "2001";
-    t.Comment = "Comment " + text;
-    t.CommentOwner = "Owner " + text;
     t.Track = "3/9";
     t.Genre = "Jazz";
     t.URL = "http://example.org/a?b=c";
-    t.Composer = "Composer " + text;
-    t.OrigArtist = "Orig " + text;
-    t.Copyright = "Copyright " + text;
-    t.EncodedBy = "Encoder " + text;
-    t.TXXX = "User " + text;
     t.UFID = "ufid-0042";
     t.MCDI = "mcdi-0017";
-    t.TSSE = "Settings " + text;
-    t.TIT1 = "Group " + text;
     return t;
 }
 

@@ -4,6 +4,7 @@
 #include "tags/Id3v2Write.h"
 
 #include "AccessOverride.h"
+#include "TagRecords.h"
 #include "platform/FileIo.h"
 #include "TestFiles.h"
 #include "common/Messages.h"
@@ -41,28 +42,7 @@ using test::WriteFile;
 
 constexpr int kCp1251 = 1251;
 
-Id3v2Tag FullTag(const std::string& a, const std::string& b) {
-    Id3v2Tag t;
-    t.Title = "Title " + a;
-    t.Artist = "Artist " + b;
-    t.Album = "Album " + a;
-    t.Year = "1999";
-    t.Comment = "Comment " + b;
-    t.CommentOwner = "Owner " + a;
-    t.Track = "07/12";
-    t.Genre = "Rock";
-    t.URL = "http://example.com/" + a;
-    t.Composer = "Composer " + b;
-    t.OrigArtist = "Orig " + a;
-    t.Copyright = "(c) " + b;
-    t.EncodedBy = "Enc " + a;
-    t.TXXX = "Extra " + b;
-    t.UFID = "ufid-" + a;
-    t.MCDI = "mcdi-" + b;
-    t.TSSE = "LAME " + a;
-    t.TIT1 = "Group " + b;
-    return t;
-}
+using test::EveryFieldTag;
 
 // What the reader gives back for a tag written from `t`.
 Id3v2Tag ExpectedRead(Id3v2Tag t) {
@@ -153,7 +133,7 @@ TEST_P(WriteReadRoundTrip, EveryFieldReadsBackAndTheAudioFollowsTheTag) {
     w.session.CodePage = c.codePage;
     const std::string audio = SilentFrames(5);
     WriteFile(w.path, audio);
-    const Id3v2Tag values = FullTag(c.a, c.b);
+    const Id3v2Tag values = EveryFieldTag(c.a, c.b);
     ASSERT_TRUE(w.Write(Record(values)).Done());
     ExpectSameFields(w.Read(), ExpectedRead(values));
     const std::string bytes = ReadFile(w.path);
@@ -509,7 +489,7 @@ TEST_P(RemoveKeepsAudio, EveryByteInOrder) {
     Writer w;
     const std::string audio = Audio(GetParam().audioSize);
     WriteFile(w.path, audio);
-    ASSERT_TRUE(w.Write(Record(FullTag("a", "b"))).Done());
+    ASSERT_TRUE(w.Write(Record(EveryFieldTag("a", "b"))).Done());
     ASSERT_EQ(ReadFile(w.path).size(), 2064 + audio.size());
     ASSERT_TRUE(RemoveId3v2Tag(w.path, false, w.session).Done());
     EXPECT_EQ(ReadFile(w.path), audio);
