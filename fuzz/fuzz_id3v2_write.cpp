@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string path = Folder() + "/song.mp3";
     WriteWhole(path, data + kControlSize, size - kControlSize);
     Id3v2Tag before;
-    const bool hadTag = ReadId3v2Tag(path, before, kCodePage) == 0;
+    const bool hadTag = ReadId3v2Tag(path, before, kCodePage) == TagRead::Found;
 
     Id3v2WriteSession session{kCodePage};
     const TagOutcome outcome = WriteId3v2Tag(path, record, session);
@@ -102,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     Check(outcome.Done());
     Id3v2Tag after;
-    Check(ReadId3v2Tag(path, after, kCodePage) == 0);
+    Check(ReadId3v2Tag(path, after, kCodePage) == TagRead::Found);
 
     for (std::size_t f = 0; f < kId3v2FieldCount; ++f) {
         const std::string& got = after.*kMembers[f];

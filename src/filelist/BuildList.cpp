@@ -98,9 +98,9 @@ bool FillFrom(FileList& list, FileRow& row, int sequence, FetchedFile& f) {
     const int codePage = list.Settings().TagCodePage;
     if (!f.Parsed || f.CodePage != codePage) ParseFetched(f, codePage);
     for (const int version : TagVersionsOf(sequence)) {
-        const int result = version == 1 ? f.V1Result : f.V2Result;
-        if (result == kNotFetched) return false;
-        if (result != 0) continue;
+        const std::optional<TagRead> result = version == 1 ? f.V1Result : f.V2Result;
+        if (!result) return false;  // not fetched
+        if (*result != TagRead::Found) continue;
         if (version == 1) FillFromId3v1(row, f.V1);
         else FillFromId3v2(row, f.V2);
         return true;

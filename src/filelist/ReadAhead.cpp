@@ -124,15 +124,16 @@ void ParseFetched(FetchedFile& f, int codePage) {
     f.CodePage = codePage;
     f.V1 = Id3v1Tag{};
     f.V2 = Id3v2Tag{};
-    f.V1Result = kNotFetched;
+    f.V1Result.reset();
     if (f.HaveTail) {
         f.V1.FileSize = f.Size;
-        f.V1Result = f.TailError != 0 ? -1 : ParseId3v1Tail(f.Tail.data(), f.TailGot, f.Size, f.V1, codePage);
+        f.V1Result =
+            f.TailError != 0 ? TagRead::Failed : ParseId3v1Tail(f.Tail.data(), f.TailGot, f.Size, f.V1, codePage);
     }
-    f.V2Result = kNotFetched;
+    f.V2Result.reset();
     if (f.HaveHead) {
         f.V2.FileSize = f.Size;
-        f.V2Result = f.HeadError != 0 ? -1 : ParseId3v2(f.Head.data(), f.Head.size(), f.V2, codePage);
+        f.V2Result = f.HeadError != 0 ? TagRead::Failed : ParseId3v2(f.Head.data(), f.Head.size(), f.V2, codePage);
     }
 }
 

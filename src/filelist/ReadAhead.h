@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -55,14 +56,11 @@ struct FetchedFile {
     // The readers' results on these bytes for the legacy code page `CodePage` (ParseFetched).
     bool Parsed = false;
     int CodePage = 0;
-    int V1Result = 0;
+    std::optional<TagRead> V1Result;  // nothing: the part was not fetched
     Id3v1Tag V1;
-    int V2Result = 0;
+    std::optional<TagRead> V2Result;
     Id3v2Tag V2;
 };
-
-// A reader's result for a part that was not fetched.
-inline constexpr int kNotFetched = 2;
 
 // The tag versions that read sequence `sequence` (TAGReadSequence) reads, in its order: 0 ID3v1
 // only, 1 ID3v2 only, 2 ID3v2 and then ID3v1 when there is none, 3 ID3v1 and then ID3v2. Empty for
@@ -77,7 +75,7 @@ std::span<const int> TagVersionsOf(int sequence);
 FetchedFile FetchFile(const std::string& path, int sequence, const std::function<bool(std::uint64_t)>& mayReadTag = {});
 
 // Parses the fetched parts as ReadId3v1Tag and ReadId3v2Tag parse the file: V1Result and V2Result
-// are 0 (tag), 1 (none) or -1 (read error) as theirs, or kNotFetched.
+// are theirs (Failed for a read error), or nothing for a part not fetched.
 void ParseFetched(FetchedFile& fetched, int codePage);
 
 // A fixed number of I/O threads working through fetches (each parsed after it is read) in the

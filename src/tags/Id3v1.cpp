@@ -77,15 +77,15 @@ std::string RenderId3v1(const Id3v1Tag& tag, int codePage) {
     return image;
 }
 
-int ReadId3v1TagFd(int fd, std::int64_t fileSize, Id3v1Tag& tag, int codePage, int* error) {
+TagRead ReadId3v1TagFd(int fd, std::int64_t fileSize, Id3v1Tag& tag, int codePage, int* error) {
     Report(error, 0);
     tag.FileSize = fileSize;
-    if (fileSize < kTagSize) return 1;
+    if (fileSize < kTagSize) return TagRead::NoTag;
     unsigned char image[kTagSize];
     std::size_t got = 0;
     if (const int e = fileio::ReadAt(fd, image, sizeof image, fileSize - kTagSize, got); e != 0) {
         Report(error, e);
-        return -1;
+        return TagRead::Failed;
     }
     return ParseId3v1Tail(image, got, fileSize, tag, codePage);
 }
@@ -95,15 +95,15 @@ bool Id3v1TailHasTag(const unsigned char* tail, std::size_t got, std::int64_t fi
     return fileSize >= kTagSize && got == kTagSize && std::memcmp(tail, "TAG", 3) == 0;
 }
 
-int ParseId3v1Tail(const unsigned char* tail, std::size_t got, std::int64_t fileSize, Id3v1Tag& tag, int codePage) {
-    return Id3v1TailHasTag(tail, got, fileSize) && ParseId3v1(tail, tag, codePage) ? 0 : 1;
+TagRead ParseId3v1Tail(const unsigned char* tail, std::size_t got, std::int64_t fileSize, Id3v1Tag& tag, int codePage) {
+    return Id3v1TailHasTag(tail, got, fileSize) && ParseId3v1(tail, tag, codePage) ? TagRead::Found : TagRead::NoTag;
 }
 
-int ReadId3v1Tag(const std::string& path, Id3v1Tag& tag, int codePage, int* error) {
+TagRead ReadId3v1Tag(const std::string& path, Id3v1Tag& tag, int codePage, int* error) {
     const fileio::OpenedFile opened = fileio::OpenRegularFile(path);
     if (!opened.Ok()) {
         Report(error, opened.Error);
-        return -1;
+        return TagRead::Failed;
     }
     return ReadId3v1TagFd(opened.File.Get(), opened.Size, tag, codePage, error);
 }

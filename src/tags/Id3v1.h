@@ -29,17 +29,17 @@ struct Id3v1Tag {
 // The file operations below give the errno of a failure through `error` when it is not null (0
 // when there was none), so that callers need not rely on the global errno.
 
-// 0 tag read; 1 no tag (FileSize set; also for files shorter than 128 bytes);
-// -1 the file does not exist or cannot be opened or read.
-int ReadId3v1Tag(const std::string& path, Id3v1Tag& tag, int codePage, int* error = nullptr);
+// Found; NoTag (FileSize set; also for files shorter than 128 bytes); Failed: the file does not
+// exist or cannot be opened or read.
+TagRead ReadId3v1Tag(const std::string& path, Id3v1Tag& tag, int codePage, int* error = nullptr);
 // The same on an open file descriptor of a file of `fileSize` bytes (does not close it).
-int ReadId3v1TagFd(int fd, std::int64_t fileSize, Id3v1Tag& tag, int codePage, int* error = nullptr);
+TagRead ReadId3v1TagFd(int fd, std::int64_t fileSize, Id3v1Tag& tag, int codePage, int* error = nullptr);
 // Parses a 128-byte image; false when it does not start with "TAG".
 bool ParseId3v1(const unsigned char* bytes128, Id3v1Tag& tag, int codePage);
 // The tag in the last bytes of a file of `fileSize` bytes, of which `got` were read at fileSize - 128
-// into `tail`: 0 tag parsed; 1 none (the file is shorter than a tag, it shrank since its size was
-// taken so that fewer than 128 bytes came, or they do not start with "TAG").
-int ParseId3v1Tail(const unsigned char* tail, std::size_t got, std::int64_t fileSize, Id3v1Tag& tag, int codePage);
+// into `tail`: Found; NoTag (the file is shorter than a tag, it shrank since its size was taken so
+// that fewer than 128 bytes came, or they do not start with "TAG").
+TagRead ParseId3v1Tail(const unsigned char* tail, std::size_t got, std::int64_t fileSize, Id3v1Tag& tag, int codePage);
 // Whether ParseId3v1Tail finds a tag in these bytes, without parsing them.
 bool Id3v1TailHasTag(const unsigned char* tail, std::size_t got, std::int64_t fileSize);
 // Renders the 128-byte image of a tag (texts cut to their field widths in bytes; the comment to

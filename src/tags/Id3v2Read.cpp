@@ -254,13 +254,13 @@ private:
     bool haveYearFrame_ = false;
 };
 
-// Reads the tag of an open file: 0, 1 as ReadId3v2Tag, or -1 with `error` set. The bytes the parser
+// Reads the tag of an open file: Found or NoTag as ReadId3v2Tag, or Failed with `error` set. The bytes the parser
 // needs are the first block and, when it announces a larger tag, the rest of it (Id3v2ReadExtent).
-int ReadFd(int fd, std::int64_t fileSize, Id3v2Tag& tag, int codePage, int& error) {
+TagRead ReadFd(int fd, std::int64_t fileSize, Id3v2Tag& tag, int codePage, int& error) {
     tag.FileSize = fileSize;
     unsigned char head[kId3v2HeadBlock];
     std::size_t got = 0;
-    if ((error = fileio::ReadAt(fd, head, sizeof head, 0, got)) != 0) return -1;
+    if ((error = fileio::ReadAt(fd, head, sizeof head, 0, got)) != 0) return TagRead::Failed;
     const std::uint64_t extent = Id3v2ReadExtent(head, got, fileSize);
     if (extent <= got) return ParseId3v2(head, got, tag, codePage);
 
@@ -270,20 +270,20 @@ int ReadFd(int fd, std::int64_t fileSize, Id3v2Tag& tag, int codePage, int& erro
     std::memcpy(whole.data(), head, got);
     std::size_t more = 0;
     error = fileio::ReadAt(fd, whole.data() + got, whole.size() - got, static_cast<std::int64_t>(got), more);
-    const int result = error == 0 ? ParseId3v2(whole.data(), got + more, tag, codePage) : -1;
+    const TagRead result = error == 0 ? ParseId3v2(whole.data(), got + more, tag, codePage) : TagRead::Failed;
     if (whole.capacity() > kKeptBufferSize) std::vector<unsigned char>().swap(whole);
     return result;
 }
 
 }  // namespace
 
-int ParseId3v2(const unsigned char* data, std::size_t size, Id3v2Tag& tag, int codePage) {
-    if (!StartsWithId3v2(data, size)) return 1;
+TagRead ParseId3v2(const unsigned char* data, std::size_t size, Id3v2Tag& tag, int codePage) {
+    if (!StartsWithId3v2(data, size)) return TagRead::NoTag;
     // Scratch state of the tag engine, kept so that its buffers are reused from file to file.
     thread_local id3v2::Layout layout;
     thread_local std::string resynchronised;
     thread_local id3v2::ContentScratch scratch;
-    if (!id3v2::ParseLayout(data, size, layout, resynchronised)) return 0;
+    if (!id3v2::ParseLayout(data, size, layout, resynchronised)) return TagRead::Found;
 
     const int version = layout.TagHeader.Version;
     const bool tagUnsynchronised = layout.TagHeader.Has(id3v2::Header::kUnsynchronised);
@@ -303,21 +303,20 @@ int ParseId3v2(const unsigned char* data, std::size_t size, Id3v2Tag& tag, int c
     for (std::string* buffer : {&resynchronised, &scratch.Resynchronised, &scratch.Inflated}) {
         if (buffer->capacity() > kKeptBufferSize) std::string().swap(*buffer);
     }
-    return 0;
+    return TagRead::Found;
 }
 
-int ReadId3v2Tag(const std::string& path, Id3v2Tag& tag, int codePage, const OpenErrorHandler& onOpenError) {
+TagRead ReadId3v2Tag(const std::string& path, Id3v2Tag& tag, int codePage, const OpenErrorHandler& onOpenError) {
     fileio::OpenedFile opened = fileio::OpenRegularFile(path);
     int error = opened.Error;
-    int result = -1;
     if (opened.Ok()) {
-        result = ReadFd(opened.File.Get(), opened.Size, tag, codePage, error);
-        if (result != -1) return result;
+        const TagRead result = ReadFd(opened.File.Get(), opened.Size, tag, codePage, error);
+        if (result != TagRead::Failed) return result;
     } else if (opened.Missing()) {
-        return -1;  // the file does not exist
+        return TagRead::Failed;  // the file does not exist
     }
     if (onOpenError) onOpenError(error, path);
-    return -1;
+    return TagRead::Failed;
 }
 
 bool StartsWithId3v2(const unsigned char* data, std::size_t size) {

@@ -7,19 +7,20 @@
 #include <string>
 
 #include "tags/TagFields.h"
+#include "tags/TagOutcome.h"
 
 namespace tagmora {
 
 // Called when an existing file cannot be opened: (errno, path). The program shows its error box.
 using OpenErrorHandler = std::function<void(int error, const std::string& path)>;
 
-// 0 the file starts with an ID3v2 tag and its frames were walked; 1 no tag (FileSize set);
-// -1 the file does not exist (nothing set) or cannot be opened (`onOpenError` called).
-int ReadId3v2Tag(const std::string& path, Id3v2Tag& tag, int codePage, const OpenErrorHandler& onOpenError = {});
+// Found: the file starts with an ID3v2 tag and its frames were walked; NoTag (FileSize set);
+// Failed: the file does not exist (nothing set) or cannot be opened (`onOpenError` called).
+TagRead ReadId3v2Tag(const std::string& path, Id3v2Tag& tag, int codePage, const OpenErrorHandler& onOpenError = {});
 // Parses a tag from memory: `data` holds the first `size` bytes of a file
 // (size may be less than the whole tag; the parser never reads past `size`).
-// 0 tag parsed, 1 no "ID3" at the start (StartsWithId3v2 false).
-int ParseId3v2(const unsigned char* data, std::size_t size, Id3v2Tag& tag, int codePage);
+// Found, or NoTag when there is no "ID3" at the start (StartsWithId3v2 false).
+TagRead ParseId3v2(const unsigned char* data, std::size_t size, Id3v2Tag& tag, int codePage);
 // Do the `size` bytes at `data` start with "ID3", so that ParseId3v2 takes them as a tag?
 bool StartsWithId3v2(const unsigned char* data, std::size_t size);
 

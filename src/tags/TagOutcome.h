@@ -10,6 +10,9 @@
 
 namespace tagmora {
 
+// What reading a tag found: the tag, no tag, or nothing (the file could not be opened or read).
+enum class TagRead { Found, NoTag, Failed };
+
 enum class TagResult {
     Done,      // written or removed
     NoTag,     // removal: the file has no such tag; nothing to do

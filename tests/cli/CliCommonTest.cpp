@@ -106,7 +106,7 @@ TEST_F(CliFaultsTest, ExitCodesAndMessages) {
     }
     for (const auto& [name, artist] : {std::pair{"01.mp3", "One"}, std::pair{"02.mp3", ""}}) {
         Id3v2Tag tag;
-        ASSERT_EQ(ReadId3v2Tag(d + "/" + name, tag, 1251), 0);
+        ASSERT_EQ(ReadId3v2Tag(d + "/" + name, tag, 1251), TagRead::Found);
         EXPECT_EQ(tag.Comment, "") << name;
         EXPECT_EQ(tag.Artist, artist) << name;
     }

@@ -33,7 +33,7 @@ protected:
     }
     Id3v1Tag V1(const std::string& name) const {
         Id3v1Tag tag;
-        EXPECT_EQ(ReadId3v1Tag(Music(name), tag, 1251), 0) << name;
+        EXPECT_EQ(ReadId3v1Tag(Music(name), tag, 1251), TagRead::Found) << name;
         return tag;
     }
     void AddV1(const std::string& name) const {
@@ -132,14 +132,14 @@ TEST_F(CliWriteTagsTest, WritesAndRemovesId3v2Tags) {
                                                {"02 - Beta.mp3", "Beta", "02", "Composer 02"},
                                                {"03 - Gamma.mp3", "Gamma", "03", "Composer 03"}}) {
         Id3v2Tag tag;
-        ASSERT_EQ(ReadId3v2Tag(Music(e.File), tag, 1251), 0) << e.File;
+        ASSERT_EQ(ReadId3v2Tag(Music(e.File), tag, 1251), TagRead::Found) << e.File;
         EXPECT_EQ(tag.Title, e.Title);
         EXPECT_EQ(tag.Artist, "Artist");
         EXPECT_EQ(tag.Album, "music");
         EXPECT_EQ(tag.Track, e.Track);
         EXPECT_EQ(tag.Composer, e.Composer);
         Id3v1Tag v1;
-        EXPECT_EQ(ReadId3v1Tag(Music(e.File), v1, 1251), 1) << e.File;  // --kill-v1
+        EXPECT_EQ(ReadId3v1Tag(Music(e.File), v1, 1251), TagRead::NoTag) << e.File;  // --kill-v1
     }
     const auto removed = RunCli({"--set", "IncludeSubDirs=0", "remove-tags", "--v2", Music()}, config.Path());
     ASSERT_EQ(removed.ExitCode, 0) << removed.Err;

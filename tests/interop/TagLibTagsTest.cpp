@@ -143,7 +143,7 @@ TEST_P(TagLibWritesId3v2, OurReaderSeesTheSameTexts) {
     ASSERT_NE(bytes.find(c.version == TagLib::ID3v2::v4 ? "TDRC" : "TYER"), std::string::npos);
 
     Id3v2Tag tag;
-    ASSERT_EQ(ReadId3v2Tag(path, tag, c.codePage), 0);
+    ASSERT_EQ(ReadId3v2Tag(path, tag, c.codePage), TagRead::Found);
     const Sample& s = *c.sample;
     EXPECT_EQ(tag.Title, s.title);
     EXPECT_EQ(tag.Artist, s.artist);
@@ -167,7 +167,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 void ExpectId3v1(const std::string& path, const Sample& s, int codePage) {
     Id3v1Tag tag;
-    ASSERT_EQ(ReadId3v1Tag(path, tag, codePage), 0);
+    ASSERT_EQ(ReadId3v1Tag(path, tag, codePage), TagRead::Found);
     EXPECT_EQ(tag.Title, s.title);
     EXPECT_EQ(tag.Artist, s.artist);
     EXPECT_EQ(tag.Album, s.album);

@@ -145,7 +145,7 @@ TEST_P(TagLibReadsOurId3v2, EveryFieldAndTheKeptPicture) {
     }
 
     Id3v2Tag read;
-    ASSERT_EQ(ReadId3v2Tag(path, read, s.codePage), 0);
+    ASSERT_EQ(ReadId3v2Tag(path, read, s.codePage), TagRead::Found);
     EXPECT_EQ(read.Artist, "TagLib " + s.text);
     EXPECT_EQ(read.Title, values.Title);
     EXPECT_EQ(read.Album, values.Album);

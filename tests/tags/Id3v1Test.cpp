@@ -54,7 +54,7 @@ TEST(Id3v1Read, ReadsAndTrimsTheFields) {
                                                 "Artist  x",
                                                 "Album", "2001", " Note ", 3, 17));
     Id3v1Tag tag;
-    ASSERT_EQ(ReadId3v1Tag(path, tag, kCp1251), 0);
+    ASSERT_EQ(ReadId3v1Tag(path, tag, kCp1251), TagRead::Found);
     EXPECT_EQ(tag.Title, "Title");
     EXPECT_EQ(tag.Artist, "Artist  x");  // only the ends are trimmed
     EXPECT_EQ(tag.Album, "Album");
@@ -73,7 +73,7 @@ TEST(Id3v1Read, YearKeepsItsRawBytesAndInnerNulsStay) {
     image[3 + 2] = 'B';  // "A\0B": a NUL inside the text is not trimmed
     WriteFile(path, SilentFrames(1) + image);
     Id3v1Tag tag;
-    ASSERT_EQ(ReadId3v1Tag(path, tag, kCp1251), 0);
+    ASSERT_EQ(ReadId3v1Tag(path, tag, kCp1251), TagRead::Found);
     EXPECT_EQ(tag.Year, std::string(4, '\0'));
     EXPECT_EQ(tag.Title, std::string("A\0B", 3));
     EXPECT_EQ(tag.Artist, "");
@@ -122,7 +122,7 @@ TEST(Id3v1Read, FilesWithoutATagReportTheirSize) {
         const std::string path = dir / "f.mp3";
         WriteFile(path, c.bytes);
         Id3v1Tag tag;
-        EXPECT_EQ(ReadId3v1Tag(path, tag, kCp1251), 1) << c.name;
+        EXPECT_EQ(ReadId3v1Tag(path, tag, kCp1251), TagRead::NoTag) << c.name;
         EXPECT_EQ(tag.FileSize, static_cast<std::int64_t>(c.bytes.size())) << c.name;
     }
 }
@@ -130,10 +130,10 @@ TEST(Id3v1Read, FilesWithoutATagReportTheirSize) {
 TEST(Id3v1Read, MissingOrUnopenableFileGivesMinusOne) {
     TempDir dir;
     Id3v1Tag tag;
-    EXPECT_EQ(ReadId3v1Tag(dir / "missing.mp3", tag, kCp1251), -1);
+    EXPECT_EQ(ReadId3v1Tag(dir / "missing.mp3", tag, kCp1251), TagRead::Failed);
     // A folder named like an MP3 file stands for a file that cannot be read (tests may run as root,
     // for whom permissions do not forbid anything).
-    EXPECT_EQ(ReadId3v1Tag(dir.MakeDir("folder.mp3"), tag, kCp1251), -1);
+    EXPECT_EQ(ReadId3v1Tag(dir.MakeDir("folder.mp3"), tag, kCp1251), TagRead::Failed);
     EXPECT_EQ(tag.FileSize, 0);
 }
 
@@ -159,7 +159,7 @@ TEST(Id3v1Files, FailuresComeWithTheirErrno) {
         const std::string path = dir / c.name;
         Id3v1Tag tag;
         int error = -1;
-        EXPECT_EQ(ReadId3v1Tag(path, tag, kCp1251, &error), c.read == 0 ? 0 : -1) << c.name;
+        EXPECT_EQ(ReadId3v1Tag(path, tag, kCp1251, &error), c.read == 0 ? TagRead::Found : TagRead::Failed) << c.name;
         EXPECT_EQ(error, c.read) << c.name;
         EXPECT_EQ(WriteId3v1Tag(path, SampleTag(), kCp1251).Error, c.write) << c.name;
         EXPECT_EQ(RemoveId3v1Tag(path, true).Error, c.remove) << c.name;
@@ -194,7 +194,7 @@ TEST(Id3v1Write, OverwritesAnExistingTagInPlace) {
     EXPECT_EQ(Tail(bytes), Id3v1Bytes("New", "Artist", "Album", "1999", "Comment", 7, 17));
 
     Id3v1Tag back;
-    ASSERT_EQ(ReadId3v1Tag(path, back, kCp1251), 0);
+    ASSERT_EQ(ReadId3v1Tag(path, back, kCp1251), TagRead::Found);
     EXPECT_EQ(back.Title, "New");
     EXPECT_EQ(back.Year, "1999");
     EXPECT_EQ(back.Track, 7);

@@ -30,14 +30,14 @@ constexpr int kCp1251 = 1251;
 constexpr int kCp1252 = 1252;
 
 // Parses from a buffer of exactly the bytes given.
-int Parse(const std::string& bytes, Id3v2Tag& tag, int codePage = kCp1251) {
+TagRead Parse(const std::string& bytes, Id3v2Tag& tag, int codePage = kCp1251) {
     const std::vector<unsigned char> exact(bytes.begin(), bytes.end());
     return ParseId3v2(exact.data(), exact.size(), tag, codePage);
 }
 
 Id3v2Tag Parsed(const std::string& bytes, int codePage = kCp1251) {
     Id3v2Tag tag;
-    EXPECT_EQ(Parse(bytes, tag, codePage), 0);
+    EXPECT_EQ(Parse(bytes, tag, codePage), TagRead::Found);
     return tag;
 }
 
@@ -395,8 +395,8 @@ TEST(Id3v2Sizes, BytesEndingInsideTheTagEndTheWalk) {
     const std::size_t artistEnd = 10 + 16 + 17;
     for (std::size_t size = 0; size <= tag.size(); ++size) {
         Id3v2Tag parsed;
-        const int result = Parse(tag.substr(0, size), parsed);
-        EXPECT_EQ(result, size < 3 ? 1 : 0) << size;
+        const TagRead result = Parse(tag.substr(0, size), parsed);
+        EXPECT_EQ(result, size < 3 ? TagRead::NoTag : TagRead::Found) << size;
         EXPECT_EQ(parsed.Title, size >= 26 ? "Title" : "") << size;
         EXPECT_EQ(parsed.Artist, size >= artistEnd ? "Artist" : "") << size;
     }
@@ -491,7 +491,7 @@ TEST(Id3v2Header, StartsWithId3ButNothingToWalk) {
              Id3v2TagBytes(3, Text(3, "XYZW", "T") + Text(3, "TIT3", "Sub")),
          }) {
         Id3v2Tag tag;
-        EXPECT_EQ(Parse(bytes, tag), 0);
+        EXPECT_EQ(Parse(bytes, tag), TagRead::Found);
         EXPECT_TRUE(AllTextsEmpty(tag));
     }
 }
@@ -500,7 +500,7 @@ TEST(Id3v2Header, NoId3MeansNoTag) {
     for (const std::string& bytes : {""s, "ID"s, "id3\x03\0\0\0\0\0\0"s, "TAG"s, SilentFrames(1),
                                      " ID3\x03\0\0\0\0\0\x0b"s + Text(3, "TIT2", "T")}) {
         Id3v2Tag tag;
-        EXPECT_EQ(Parse(bytes, tag), 1);
+        EXPECT_EQ(Parse(bytes, tag), TagRead::NoTag);
         EXPECT_TRUE(AllTextsEmpty(tag));
     }
 }
@@ -585,7 +585,7 @@ TEST(Id3v2OtherWriters, AnExtendedHeaderFlagWithoutAnExtendedHeader) {
 
 class Id3v2File : public ::testing::Test {
 protected:
-    int Read(const std::string& path, Id3v2Tag& tag) {
+    TagRead Read(const std::string& path, Id3v2Tag& tag) {
         return ReadId3v2Tag(path, tag, kCp1251, [this](int error, const std::string& p) {
             errors_.push_back(error);
             paths_.push_back(p);
@@ -602,7 +602,7 @@ TEST_F(Id3v2File, ReadsTheTagAndTheFileSize) {
     const std::string bytes = Id3v2TagBytes(3, Text(3, "TIT2", "\xCF\xE5\xF1\xED\xFF"), 200) + SilentFrames();
     WriteFile(path, bytes);
     Id3v2Tag tag;
-    EXPECT_EQ(Read(path, tag), 0);
+    EXPECT_EQ(Read(path, tag), TagRead::Found);
     EXPECT_EQ(tag.Title, "Песня");
     EXPECT_EQ(tag.FileSize, static_cast<std::int64_t>(bytes.size()));
     EXPECT_TRUE(errors_.empty());
@@ -613,7 +613,7 @@ TEST_F(Id3v2File, NoTagGivesOneWithTheFileSize) {
         const std::string path = dir_ / "a.mp3";
         WriteFile(path, bytes);
         Id3v2Tag tag;
-        EXPECT_EQ(Read(path, tag), 1);
+        EXPECT_EQ(Read(path, tag), TagRead::NoTag);
         EXPECT_EQ(tag.FileSize, static_cast<std::int64_t>(bytes.size()));
     }
     EXPECT_TRUE(errors_.empty());
@@ -621,14 +621,14 @@ TEST_F(Id3v2File, NoTagGivesOneWithTheFileSize) {
 
 TEST_F(Id3v2File, MissingFileIsSilentUnreadableFileIsReported) {
     Id3v2Tag tag;
-    EXPECT_EQ(Read(dir_ / "missing.mp3", tag), -1);
-    EXPECT_EQ(Read(dir_ / "missing/inside.mp3", tag), -1);
+    EXPECT_EQ(Read(dir_ / "missing.mp3", tag), TagRead::Failed);
+    EXPECT_EQ(Read(dir_ / "missing/inside.mp3", tag), TagRead::Failed);
     EXPECT_TRUE(errors_.empty());
 
     // A folder named like an MP3 file: it opens, but cannot be read as a file (permissions would not
     // stop a test running as root).
     const std::string folder = dir_.MakeDir("folder.mp3");
-    EXPECT_EQ(Read(folder, tag), -1);
+    EXPECT_EQ(Read(folder, tag), TagRead::Failed);
     ASSERT_EQ(errors_.size(), 1u);
     EXPECT_EQ(errors_[0], EISDIR);
     EXPECT_EQ(paths_[0], folder);
@@ -636,7 +636,7 @@ TEST_F(Id3v2File, MissingFileIsSilentUnreadableFileIsReported) {
     EXPECT_EQ(tag.FileSize, 0);
 
     // Without a handler the result is the same.
-    EXPECT_EQ(ReadId3v2Tag(folder, tag, kCp1251), -1);
+    EXPECT_EQ(ReadId3v2Tag(folder, tag, kCp1251), TagRead::Failed);
 }
 
 TEST_F(Id3v2File, TagsLargerThanTheFirstBlockAreReadWhole) {
@@ -651,7 +651,7 @@ TEST_F(Id3v2File, TagsLargerThanTheFirstBlockAreReadWhole) {
         const std::string path = dir_ / "a.mp3";
         WriteFile(path, bytes);
         Id3v2Tag tag;
-        EXPECT_EQ(Read(path, tag), 0) << tagSize;
+        EXPECT_EQ(Read(path, tag), TagRead::Found) << tagSize;
         EXPECT_EQ(tag.Title, "Title") << tagSize;
     }
 }
@@ -663,7 +663,7 @@ TEST_F(Id3v2File, TagCutByTheEndOfTheFile) {
     bytes.resize(6000);
     WriteFile(path, bytes);
     Id3v2Tag tag;
-    EXPECT_EQ(Read(path, tag), 0);
+    EXPECT_EQ(Read(path, tag), TagRead::Found);
     EXPECT_EQ(tag.Title, "Title");
     EXPECT_EQ(tag.Artist, "");
     EXPECT_EQ(tag.FileSize, 6000);
@@ -671,7 +671,7 @@ TEST_F(Id3v2File, TagCutByTheEndOfTheFile) {
     // A header claiming far more than the file holds, and a tag that ends with the file.
     WriteFile(path, "ID3\x03\0\0\x7F\x7F\x7F\x7F"s + Text(3, "TIT2", "Title"));
     Id3v2Tag claims;
-    EXPECT_EQ(Read(path, claims), 0);
+    EXPECT_EQ(Read(path, claims), TagRead::Found);
     EXPECT_EQ(claims.Title, "Title");
 }
 

@@ -110,7 +110,7 @@ struct Writer {
     TagOutcome Write(const Id3v2WriteRecord& record) { return WriteId3v2Tag(path, record, session); }
     Id3v2Tag Read() {
         Id3v2Tag tag;
-        EXPECT_EQ(ReadId3v2Tag(path, tag, session.CodePage), 0);
+        EXPECT_EQ(ReadId3v2Tag(path, tag, session.CodePage), TagRead::Found);
         return tag;
     }
 };
@@ -379,7 +379,7 @@ TEST_P(KeepFromOldVersion, FramesInTheVersion3Layout) {
     const std::string audio = SilentFrames(2);
     WriteFile(w.path, c.oldTag + audio);
     Id3v2Tag before;
-    ASSERT_EQ(ReadId3v2Tag(w.path, before, kCp1251), 0);
+    ASSERT_EQ(ReadId3v2Tag(w.path, before, kCp1251), TagRead::Found);
     ASSERT_TRUE(w.Write(KeepAllBut({})).Done());
     const std::string bytes = ReadFile(w.path);
     EXPECT_EQ(bytes.substr(0, 6), "ID3\x03\0\0"s);
@@ -617,7 +617,7 @@ TEST(WriteId3v2Tag, HardLinksStayOneFile) {
     WriteFile(w.dir / ".tagmora-bak-abc123", "left by a crash");
     ASSERT_TRUE(w.Write(Record(TitleOnly("grown"))).Done());
     Id3v2Tag tag;
-    ASSERT_EQ(ReadId3v2Tag(other, tag, kCp1251), 0);
+    ASSERT_EQ(ReadId3v2Tag(other, tag, kCp1251), TagRead::Found);
     EXPECT_EQ(tag.Title, "grown");
     EXPECT_EQ(std::filesystem::hard_link_count(other), 2u);
     EXPECT_EQ(w.session.BackupsFound, std::vector<std::string>{w.dir / ".tagmora-bak-abc123"});
@@ -726,7 +726,7 @@ TEST_P(RenameFailure, TheAnswerDecides) {
         EXPECT_EQ(ReadFile(w.path), original);
         ASSERT_EQ(entries.size(), 2u);
         Id3v2Tag kept;
-        EXPECT_EQ(ReadId3v2Tag(w.dir / entries[0], kept, kCp1251), 0);
+        EXPECT_EQ(ReadId3v2Tag(w.dir / entries[0], kept, kCp1251), TagRead::Found);
         EXPECT_EQ(kept.Title, "new");
     }
 }

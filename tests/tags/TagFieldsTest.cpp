@@ -63,7 +63,8 @@ TEST(TagFieldsTest, EachFieldReadsFromItsFramesAndIsWrittenAsItsOwn) {
             const std::string tag =
                 test::Id3v2TagBytes(version, test::Id3v2Frame(version, frames[version - 2], content));
             Id3v2Tag read;
-            ASSERT_EQ(ParseId3v2(reinterpret_cast<const unsigned char*>(tag.data()), tag.size(), read, 1251), 0);
+            ASSERT_EQ(ParseId3v2(reinterpret_cast<const unsigned char*>(tag.data()), tag.size(), read, 1251),
+                      TagRead::Found);
             EXPECT_EQ(read.*field.Member, "Value") << "version 2." << version;
         }
         Id3v2WriteRecord record;

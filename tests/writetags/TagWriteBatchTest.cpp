@@ -428,7 +428,7 @@ TEST_F(TagWriteBatchTest, Id3v1OnRealFilesRoundTrip) {
     for (const Expect& e : std::vector<Expect>{
              {"01 - Song.mp3", "Первая", 1}, {"02 - Other.mp3", "Second", 2}, {"03 - Third.mp3", "Third", 3}}) {
         Id3v1Tag tag;
-        ASSERT_EQ(ReadId3v1Tag(dir / e.File, tag, 1251), 0) << e.File;
+        ASSERT_EQ(ReadId3v1Tag(dir / e.File, tag, 1251), TagRead::Found) << e.File;
         EXPECT_EQ(tag.Title, e.Title);
         EXPECT_EQ(tag.Track, e.Track);
         EXPECT_EQ(tag.Genre, GenreIndexOf("Jazz"));
@@ -443,7 +443,7 @@ class RealId3v2Test : public TagWriteBatchTest {
 protected:
     Id3v2Tag Read(const std::string& name) {
         Id3v2Tag tag;
-        EXPECT_EQ(ReadId3v2Tag(dir / name, tag, 1251), 0) << name;
+        EXPECT_EQ(ReadId3v2Tag(dir / name, tag, 1251), TagRead::Found) << name;
         return tag;
     }
     static std::vector<std::string> Fields(const Id3v2Tag& t) {
