@@ -18,6 +18,7 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -29,6 +30,25 @@
 #include "tags/Id3v2Read.h"
 
 namespace tagmora {
+
+// Bytes whose new elements are left unset by resize: a fetch reads into them at once, so a head
+// block costs no clearing.
+template <class T>
+struct UnsetOnResize : std::allocator<T> {
+    template <class U>
+    struct rebind {
+        using other = UnsetOnResize<U>;
+    };
+    template <class U>
+    void construct(U* p) noexcept {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+using FetchedBytes = std::vector<unsigned char, UnsetOnResize<unsigned char>>;
 
 // The bytes of one file as the tag readers of a row need them.
 struct FetchedFile {
@@ -45,8 +65,8 @@ struct FetchedFile {
     bool WouldBlock = false;
 
     bool HaveHead = false;
-    int HeadError = 0;                // errno of reading the head block or the rest of the tag
-    std::vector<unsigned char> Head;  // the bytes the ID3v2 reader parses
+    int HeadError = 0;  // errno of reading the head block or the rest of the tag
+    FetchedBytes Head;  // the bytes the ID3v2 reader parses
 
     bool HaveTail = false;
     int TailError = 0;
