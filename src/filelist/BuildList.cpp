@@ -55,19 +55,20 @@ void FillFromId3v1(FileRow& row, const Id3v1Tag& tag) {
     row.Checked = true;
 }
 
-void FillFromId3v2(FileRow& row, const Id3v2Tag& tag) {
+// Fills the row from a tag that is not needed afterwards: its texts move into the row.
+void FillFromId3v2(FileRow& row, Id3v2Tag& tag) {
     auto& t = row.Texts;
     for (const TagField& field : kTagFields) {
         if (!field.IsTagField()) continue;
-        const std::string& value = tag.*field.Member;
+        std::string& value = tag.*field.Member;
         if (field.Shape == FieldShape::Genre) {
             const std::size_t paren = value.find(')');
-            t[field.Column] = paren == std::string::npos ? value : value.substr(paren + 1);
+            t[field.Column] = paren == std::string::npos ? std::move(value) : value.substr(paren + 1);
         } else if (field.Shape == FieldShape::CommentOwner) {
             // The owner is shown without its three language letters.
             t[field.Column] = value.substr(text::TakeCodePoints(value, 3).size());
         } else {
-            t[field.Column] = value;
+            t[field.Column] = std::move(value);
         }
     }
     t[ColId3v] = "2";
