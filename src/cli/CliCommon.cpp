@@ -268,37 +268,44 @@ bool IsC1(char32_t cp) { return cp >= 0x80 && cp <= 0x9F; }
 }  // namespace
 
 void AppendEscapedField(std::string& out, std::string_view value) {
-    const bool plain = std::all_of(value.begin(), value.end(), [](char c) {
-        const auto u = static_cast<unsigned char>(c);
-        return u >= 0x20 && u < 0x7F && c != '\\';
-    });
-    if (plain) {
-        out.append(value);
-        return;
+    for (std::size_t i = 0; i < value.size();) {
+        // A run written as it is, copied whole: printable ASCII but "\", and whole UTF-8
+        // sequences of code points that are no C1 controls.
+        std::size_t run = i;
+        char32_t cp = 0;
+        std::size_t next = run;
+        while (run < value.size()) {
+            const auto u = static_cast<unsigned char>(value[run]);
+            if (u >= 0x20 && u < 0x7F && u != '\\') {
+                ++run;
+                continue;
+            }
+            if (u < 0x80) break;
+            next = run;
+            cp = text::NextCodePoint(value, next);
+            if ((cp == text::kReplacementChar && next == run + 1) || IsC1(cp)) break;
+            run = next;
+        }
+        out.append(value, i, run - i);
+        if (run == value.size()) break;
+        // The piece at `run` is escaped.
+        const auto u = static_cast<unsigned char>(value[run]);
+        i = run + 1;
+        switch (u) {
+            case '\t': out += "\\t"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\\': out += "\\\\"; break;
+            case '\0': out += "\\0"; break;
+            default:
+                if (u < 0x80 || next == run + 1) {
+                    AppendHexByte(out, u);  // a control character, or a byte that starts no sequence
+                } else {
+                    for (std::size_t b = run; b < next; ++b) AppendHexByte(out, static_cast<unsigned char>(value[b]));
+                    i = next;  // a C1 control, byte by byte
+                }
+        }
     }
-    const auto hex = [&](unsigned char u) { AppendHexByte(out, u); };
-    ForEachPiece(
-        value,
-        [&](char c) {
-            switch (c) {
-                case '\t': out += "\\t"; break;
-                case '\n': out += "\\n"; break;
-                case '\r': out += "\\r"; break;
-                case '\\': out += "\\\\"; break;
-                case '\0': out += "\\0"; break;
-                default:
-                    if (IsControl(static_cast<unsigned char>(c))) hex(static_cast<unsigned char>(c));
-                    else out.push_back(c);
-            }
-        },
-        [&](std::string_view piece, char32_t cp) {
-            if (!IsC1(cp)) {
-                out.append(piece);
-                return;
-            }
-            for (const char c : piece) hex(static_cast<unsigned char>(c));
-        },
-        hex);
 }
 
 std::string EscapeField(std::string_view value) {
