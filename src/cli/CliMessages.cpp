@@ -64,6 +64,7 @@ std::string NoticeLine(std::string_view command, const Notice& notice) {
         }
         case NoticeKind::ExportFailed: return MessageLine(command, notice.Path, "not exported: " + notice.Reason);
         case NoticeKind::CommandFailed: return MessageLine(command, notice.Reason);
+        case NoticeKind::CoverRefused: return MessageLine(command, notice.Path, "cannot be a cover: " + notice.Reason);
         // Each command says these from the outcomes of its files, with its own summary line.
         case NoticeKind::TagFileFailed:
         case NoticeKind::NewFileNotInPlace:

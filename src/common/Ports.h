@@ -56,6 +56,7 @@ enum class NoticeKind {
     FilesNotRenamed,    // the summary of a rename in which a file kept its name
     ExportFailed,       // the workbook Path was not written; Reason says why, in English
     CommandFailed,      // a command ended by an error of the system; Reason is its text
+    CoverRefused,       // the picture file Path cannot be a cover; Reason says why, in English
 };
 
 struct Notice {

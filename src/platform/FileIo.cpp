@@ -432,6 +432,25 @@ int ReplaceFileAtomically(const std::string& path, const std::string& tempPath, 
     return FinishReplacement(fd, tempPath, target, writer).Error;
 }
 
+int CreateFileNoReplace(const std::string& path, std::string_view bytes) {
+    if (path.empty() || path.back() == '/') return EISDIR;
+    const auto [folder, name] = SplitPath(path);
+    std::string temp = folder + "." + name + ".tmp-XXXXXX";
+    UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
+    if (!fd.Valid()) return errno;
+    int error = ::fchmod(fd.Get(), 0666 & ~CurrentUmask()) != 0 ? errno : 0;
+    if (error == 0) error = WriteAll(fd.Get(), bytes);
+    if (error == 0) error = Flush(fd.Get());
+    if (error == 0) error = fd.Close();
+    if (error == 0) error = RenameNoReplace(temp, path);
+    if (error != 0) {
+        ::unlink(temp.c_str());
+        return error;
+    }
+    SyncFolderOf(path);
+    return 0;
+}
+
 ReplaceResult ReplaceFileKeepingTemporary(const std::string& path, const FileIdentity& expected,
                                           const FileWriter& writer) {
     if (path.empty() || path.back() == '/') return {EISDIR, ReplaceStep::Create, {}};

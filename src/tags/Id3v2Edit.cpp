@@ -10,6 +10,7 @@
 #include "tags/Id3v2FrameContent.h"
 #include "tags/Id3v2Layout.h"
 #include "tags/Id3v2Numbers.h"
+#include "tags/Pictures.h"
 #include "tags/TagFields.h"
 #include "tags/Unsynchronisation.h"
 
@@ -36,6 +37,7 @@ constexpr std::string_view kUserTextId = kTagFields[ColTXXX].Frame23;
 constexpr std::string_view kUrlId = kTagFields[ColURL].Frame23;
 constexpr std::string_view kYearId = kTagFields[ColYear].Frame23;
 constexpr std::string_view kRecordingTimeId = kTagFields[ColYear].Frame24;
+constexpr std::string_view kPictureId = "APIC";
 
 // The field a version 2.3 frame belongs to, or -1 for frames the list does not show.
 int FieldOf(const FrameId& id) {
@@ -381,13 +383,44 @@ std::vector<Frame> NewFrames(const std::vector<Frame>& old, const Id3v2WriteReco
             out.push_back(Frame::Owning(frame.Frame23, 0, NewContent(frame, record.Values, codePage)));
         if (field == kCommentField) addOld(field, false, true);
     }
+    // Pictures: a new front cover takes the place of the first old one (else it comes last).
+    std::optional<std::size_t> coverAt;
+    id3v2::ContentScratch scratch;
+    const auto isFrontCover = [&](const Frame& frame) {
+        std::string_view content;
+        if (id3v2::DecodeFrameContent(frame.Body(), frame.Flags, 3, false, scratch, content) !=
+            id3v2::ContentStatus::Ok)
+            return false;  // an encrypted picture cannot be told apart: it stays
+        const std::optional<PictureParts> parts = ParsePictureContent(content);
+        return parts && parts->Type == kFrontCoverType;
+    };
     for (std::size_t i = 0; i < old.size(); ++i) {
-        if (fieldOf[i] < 0) out.push_back(old[i]);
+        if (fieldOf[i] >= 0) continue;
+        if (old[i].Id == kPictureId && record.Cover != CoverEdit::Keep) {
+            if (record.Cover == CoverEdit::RemoveAll) continue;
+            if (isFrontCover(old[i])) {
+                if (!coverAt) coverAt = out.size();
+                continue;
+            }
+        }
+        out.push_back(old[i]);
+    }
+    if (record.Cover == CoverEdit::Set && record.CoverContent) {
+        out.insert(out.begin() + static_cast<std::ptrdiff_t>(coverAt.value_or(out.size())),
+                   Frame::Viewing(kPictureId, 0, *record.CoverContent));
     }
     return out;
 }
 
 }  // namespace
+
+Id3v2WriteRecord KeepEveryField(CoverEdit cover, std::shared_ptr<const std::string> content) {
+    Id3v2WriteRecord record;
+    record.Keep.fill(true);
+    record.Cover = cover;
+    record.CoverContent = std::move(content);
+    return record;
+}
 
 std::string RenderId3v2Frames(const unsigned char* oldTag, std::size_t oldSize, const Id3v2WriteRecord& record,
                               int codePage) {

@@ -4,6 +4,9 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <map>
+#include <memory>
+#include <tuple>
 
 #include "common/FileHelpers.h"
 #include "common/Messages.h"
@@ -45,6 +48,15 @@ auto ValueOnRow(FileList& list, int row, int* failed) {
 }
 
 int NumberOrNone(long long n) { return n < 0 || n > kTrackMax ? 0 : static_cast<int>(n); }
+
+// The paths of a box, one per line; past the first 20 the number of the rest.
+std::string NamedPaths(const std::vector<std::string>& paths) {
+    constexpr std::size_t kShown = 20;
+    std::string text;
+    for (std::size_t i = 0; i < paths.size() && i < kShown; ++i) text += "\n" + paths[i];
+    if (paths.size() > kShown) text += "\n... и ещё " + std::to_string(paths.size() - kShown);
+    return text;
+}
 
 }  // namespace
 
@@ -181,6 +193,7 @@ std::string TagFileOutcome::FailureText() const {
     else if (ScriptFailedColumn >= 0)
         text = std::string("not written: the text of the ") +
                ColumnCaptions()[static_cast<std::size_t>(ScriptFailedColumn)] + " field gives Error on this file";
+    else if (!CoverFailure.empty()) text = "not written: " + CoverFailure;
     else if (!Write.Done()) text = "not written: " + TagOutcomeText(Write);
     if (Id3v1RemovalFailed()) {
         if (!text.empty()) text += "; ";
@@ -268,10 +281,55 @@ std::vector<FieldChange> ChangesOf(const TagFilePlan& file, const FileRow& row, 
 
 }  // namespace
 
-TagWritePlan PlanTagWrite(const WriteTagsAnswer& answer, FileList& list) {
+CoverPlan PlanCover(const WriteTagsAnswer& answer) {
+    CoverPlan cover;
+    const std::string& choice = answer.Cover;
+    if (answer.Mode != 2 || choice.empty() || choice == kKeepAsIs) return cover;
+    if (choice == kDeleteCover) {
+        cover.Edit = CoverEdit::RemoveAll;
+        return cover;
+    }
+    cover.Edit = CoverEdit::Set;
+    if (choice == kCoverFromFolder) {
+        cover.FromFolder = true;
+        return cover;
+    }
+    PictureFile file = LoadPictureFile(choice);
+    if (file.Status != PictureFileStatus::Ok) cover.Refused = std::move(file);
+    else cover.Content = std::make_shared<const std::string>(FrontCoverContent(file.Mime, file.Bytes));
+    return cover;
+}
+
+std::string CoverRefusedText(const std::string& path, const PictureFile& file) {
+    switch (file.Status) {
+        case PictureFileStatus::NotPicture: return std::string(kCoverNotPicture) + "\n" + path;
+        case PictureFileStatus::TooLarge: return std::string(kCoverTooLarge) + "\n" + path;
+        default: return std::string(kCoverNotRead) + " (код ошибки - " + std::to_string(file.Error) + "):\n" + path;
+    }
+}
+
+namespace {
+
+// The picture of `folder` a cover is set from, or why none can be ("" path).
+std::pair<std::string, std::string> FolderCover(const std::string& folder) {
+    std::string path = FolderPicturePath(folder);
+    if (path.empty())
+        return {{}, "its folder has no cover picture (cover, folder, front or albumart with .jpg, .jpeg or .png)"};
+    const PictureFile file = LoadPictureFile(path, false);
+    if (file.Status != PictureFileStatus::Ok)
+        return {{}, "the cover picture " + path + ": " + PictureFileProblem(file)};
+    return {std::move(path), {}};
+}
+
+std::string FolderOf(const std::string& path) { return path.substr(0, path.rfind('/') + 1); }
+
+}  // namespace
+
+TagWritePlan PlanTagWrite(const WriteTagsAnswer& answer, FileList& list, const CoverPlan& cover) {
     TagWritePlan plan;
     plan.Answer = answer;
     TagWriteStep step;
+    std::map<std::string, std::pair<std::string, std::string>> folderCovers;
     for (int row = 0; row < list.RowCount(); ++row) {
         if (!list.Rows()[static_cast<std::size_t>(row)].Checked) continue;
         TagFilePlan& file = plan.Files.emplace_back();
@@ -286,6 +344,14 @@ TagWritePlan PlanTagWrite(const WriteTagsAnswer& answer, FileList& list) {
             if (file.ScriptFailedColumn >= 0) --step.Numbered;  // not written: its number goes to the next file
         } else {
             file.Id3v2 = BuildId3v2Record(answer, list, step, &file.ScriptFailedColumn);
+            file.Id3v2.Cover = cover.Edit;
+            file.Id3v2.CoverContent = cover.Content;
+            if (cover.FromFolder) {
+                const std::string folder = FolderOf(file.Path);
+                auto found = folderCovers.find(folder);
+                if (found == folderCovers.end()) found = folderCovers.emplace(folder, FolderCover(folder)).first;
+                std::tie(file.CoverPath, file.CoverFailure) = found->second;
+            }
         }
         if (file.ScriptFailedColumn < 0)
             file.Changes = ChangesOf(file, list.Rows()[static_cast<std::size_t>(row)], answer.Mode);
@@ -293,7 +359,35 @@ TagWritePlan PlanTagWrite(const WriteTagsAnswer& answer, FileList& list) {
     return plan;
 }
 
+namespace {
+
+// The APIC content of the folder pictures a run sets, read once per picture while the files of its
+// folder follow each other (the last one kept).
+class FolderCoverCache {
+public:
+    std::shared_ptr<const std::string> Get(const std::string& path, std::string& failure) {
+        if (path != path_) {
+            path_ = path;
+            content_.reset();
+            PictureFile file = LoadPictureFile(path);
+            if (file.Status == PictureFileStatus::Ok)
+                content_ = std::make_shared<const std::string>(FrontCoverContent(file.Mime, file.Bytes));
+            else failure_ = "the cover picture " + path + ": " + PictureFileProblem(file);
+        }
+        if (!content_) failure = failure_;
+        return content_;
+    }
+
+private:
+    std::string path_;
+    std::string failure_;
+    std::shared_ptr<const std::string> content_;
+};
+
+}  // namespace
+
 void ApplyTagWritePlan(const TagWritePlan& plan, FileList& list, const TagEngine& engine, TagWriteBatchResult& result) {
+    FolderCoverCache folderCovers;
     result.Files.reserve(plan.Files.size());
     for (const TagFilePlan& planned : plan.Files) {
         TagFileOutcome& outcome = result.Files.emplace_back();
@@ -315,12 +409,22 @@ void ApplyTagWritePlan(const TagWritePlan& plan, FileList& list, const TagEngine
             file.Prepare = PrepareFileForWrite(file.Path, list.Settings().TryChangeAttrs, &file.PrepareError);
         }
         if (file.Prepare == FileReadiness::Writable) {
-            if (planned.ScriptFailedColumn >= 0) {
+            file.CoverFailure = planned.CoverFailure;
+            std::shared_ptr<const std::string> folderCover;
+            if (!planned.CoverPath.empty() && file.CoverFailure.empty()) {
+                folderCover = folderCovers.Get(planned.CoverPath, file.CoverFailure);
+            }
+            if (planned.ScriptFailedColumn >= 0 || !file.CoverFailure.empty()) {
                 file.ScriptFailedColumn = planned.ScriptFailedColumn;
                 file.Write = {TagResult::Failed, TagStep::None, 0, {}};
+            } else if (v1) {
+                file.Write = engine.WriteId3v1(file.Path, planned.Id3v1);
+            } else if (folderCover) {
+                Id3v2WriteRecord record = planned.Id3v2;
+                record.CoverContent = std::move(folderCover);
+                file.Write = engine.WriteId3v2(file.Path, record);
             } else {
-                file.Write =
-                    v1 ? engine.WriteId3v1(file.Path, planned.Id3v1) : engine.WriteId3v2(file.Path, planned.Id3v2);
+                file.Write = engine.WriteId3v2(file.Path, planned.Id3v2);
             }
         }
         if (!file.Written() || file.Id3v1RemovalFailed()) result.Failed = true;
@@ -346,8 +450,17 @@ std::optional<TagWritePlan> AskAndPlanTagWrite(FileList& list, int mode, WriteTa
                                     MessageButtons::Ok);
         return std::nullopt;
     }
+    const CoverPlan cover = PlanCover(*answer);
+    if (cover.Refused) {
+        result.Failed = true;
+        Notice notice{NoticeKind::CoverRefused, answer->Cover, cover.Refused->Error};
+        notice.Reason = PictureFileProblem(*cover.Refused);
+        list.HostPort().ShowNotice(notice, CoverRefusedText(answer->Cover, *cover.Refused), kProductName,
+                                   MessageIcon::Error, MessageButtons::Ok);
+        return std::nullopt;
+    }
     result.KillTags = answer->KillTags;
-    return PlanTagWrite(*answer, list);
+    return PlanTagWrite(*answer, list, cover);
 }
 
 TagWriteBatchResult TagWriteBatch(FileList& list, int mode, WriteTagsDialogPort& dialog, const TagEngine& engine) {
@@ -356,8 +469,14 @@ TagWriteBatchResult TagWriteBatch(FileList& list, int mode, WriteTagsDialogPort&
     if (!plan) return result;
     ApplyTagWritePlan(*plan, list, engine, result);
     if (result.Failed) {
-        list.HostPort().ShowNotice({NoticeKind::FilesUnchanged}, kFilesUnchanged, kProductName,
-                                   MessageIcon::Information, MessageButtons::Ok);
+        std::string text = kFilesUnchanged;
+        std::vector<std::string> noCover;
+        for (const TagFileOutcome& file : result.Files) {
+            if (!file.CoverFailure.empty()) noCover.push_back(file.Path);
+        }
+        if (!noCover.empty()) text += std::string("\n\n") + kNoFolderCover + NamedPaths(noCover);
+        list.HostPort().ShowNotice({NoticeKind::FilesUnchanged}, text, kProductName, MessageIcon::Information,
+                                   MessageButtons::Ok);
     }
     BuildList(list, true, false);
     return result;

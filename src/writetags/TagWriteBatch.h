@@ -17,6 +17,7 @@
 #include "filelist/FileList.h"
 #include "tags/Id3v1.h"
 #include "tags/Id3v2Write.h"
+#include "tags/Pictures.h"
 #include "writetags/TagEngine.h"
 #include "writetags/WriteTagsDialog.h"
 #include "writetags/WriteTagsKeywords.h"
@@ -32,6 +33,14 @@ inline constexpr const char* kFilesUnchanged =
     "Один или несколько файлов остались без изменения.Убедитесь, что ни один из файлов в данной папке не "
     "занят другим приложением и в окне настроек на вкладке \"Прочее\" установлен флажок \"При необходимости "
     "снимать атрибут \"Только чтение\" с файлов.";
+
+// The box of a picture file refused as the cover (caption "Tagmora", error icon), and the
+// summary's list of files whose folder has no cover picture.
+inline constexpr const char* kCoverNotPicture = "Файл не является картинкой JPEG или PNG:";
+inline constexpr const char* kCoverTooLarge = "Картинка больше 16 МБ:";
+inline constexpr const char* kCoverNotRead = "Не удалось прочитать картинку";
+inline constexpr const char* kNoFolderCover =
+    "В папке этих файлов нет картинки обложки (cover, folder, front или albumart .jpg, .jpeg, .png):";
 
 // The ID3v1 track of a script whose result is not a whole number.
 inline constexpr int kId3v1TrackOfNoNumber = 33;
@@ -92,6 +101,7 @@ struct TagFileOutcome {
     int PrepareError = 0;                             // its errno
     TagOutcome Write;                                 // the writer's outcome when Prepare is 0
     int ScriptFailedColumn = -1;                      // the column of a field whose text gave "Error": nothing written
+    std::string CoverFailure;                         // why the file's cover cannot be set: nothing written
     // The ID3v1 removal that KillTags asks for before the writes.
     std::optional<TagOutcome> Id3v1Removal;
     bool Reached = false;  // false for the rows after Abort (or a cancel): nothing written
@@ -129,8 +139,14 @@ struct TagFilePlan {
     Id3v1Tag Id3v1;               // the record of mode 1
     Id3v2WriteRecord Id3v2;       // the record of mode 2
     std::vector<FieldChange> Changes;
+    // "Из папки файла": the picture of the file's folder, read when the file is written; or why
+    // there is none that can be set (the file is then not written).
+    std::string CoverPath;
+    std::string CoverFailure;
 
-    bool Writes() const { return Readiness == FileReadiness::Writable && ScriptFailedColumn < 0; }
+    bool Writes() const {
+        return Readiness == FileReadiness::Writable && ScriptFailedColumn < 0 && CoverFailure.empty();
+    }
 };
 
 struct TagWritePlan {
@@ -138,11 +154,25 @@ struct TagWritePlan {
     std::vector<TagFilePlan> Files;  // every checked row, in list order
 };
 
-// Plans the answer's write on the checked rows, in list order, touching no file: each file's
+// What the answer does with the front cover (ID3v2 only): the edit and, for a picture file, its
+// APIC content; a refused picture file in `refused` (the write is then not to be done).
+struct CoverPlan {
+    CoverEdit Edit = CoverEdit::Keep;
+    bool FromFolder = false;
+    std::shared_ptr<const std::string> Content;
+    std::optional<PictureFile> Refused;
+};
+CoverPlan PlanCover(const WriteTagsAnswer& answer);
+
+// The box of a refused picture file, in Russian.
+std::string CoverRefusedText(const std::string& path, const PictureFile& file);
+
+// Plans the answer's write on the checked rows, in list order, changing no file: each file's
 // readiness, then, for a file that may be written, its record (with the numbering and the
-// scripts' counters of the loop: only files to be written use up a number) and the fields whose
-// text changes (ID3v2: a field kept is no change).
-TagWritePlan PlanTagWrite(const WriteTagsAnswer& answer, FileList& list);
+// scripts' counters of the loop: only files to be written use up a number), the fields whose
+// text changes (ID3v2: a field kept is no change) and, for a cover from each file's folder, that
+// folder's picture (its header checked, its bytes read only when the file is written).
+TagWritePlan PlanTagWrite(const WriteTagsAnswer& answer, FileList& list, const CoverPlan& cover = {});
 
 // Carries a plan out: with KillTags every file loses its ID3v1 tag first; then per file, in
 // order, PrepareFileForWrite by TryChangeAttrs and the planned record written, with the status

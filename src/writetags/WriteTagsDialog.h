@@ -31,6 +31,9 @@ struct WriteTagsAnswer {
     std::string CommentOwner, Composer, OrigArtist, Copyright, TIT1, TSSE, MCDI, UFID, TXXX, EncodedBy, URL;
     std::vector<std::string> MemoLines;
     bool KillTags = false;
+    // ID3v2 only: the front cover. kKeepAsIs (or empty), kCoverFromFolder, kDeleteCover, or the
+    // path of the picture file chosen.
+    std::string Cover;
 };
 
 // The answer's text of each field of the batch tag dialog, in the order of the field table's

@@ -14,6 +14,14 @@ inline constexpr std::string_view kDeleteTrack = "Удалить";           // 
 inline constexpr std::string_view kNumberChecked = "Записать в порядке выбранных файлов";
 inline constexpr std::string_view kNumberAll = "Записать в порядке всех отображенных файлов";
 
+inline constexpr std::string_view kCoverFromFile = "Из файла...";  // Cover only
+inline constexpr std::string_view kCoverFromFolder = "Из папки файла";
+inline constexpr std::string_view kDeleteCover = "Удалить";
+
+// The Cover list's items, in the dialog's order; any other text of the field is a picture file.
+inline constexpr std::array<std::string_view, 4> kCoverItems = {kKeepAsIs, kCoverFromFile, kCoverFromFolder,
+                                                                kDeleteCover};
+
 // The Track list's items, in the dialog's order.
 inline constexpr std::array<std::string_view, 4> kTrackItems = {kKeepAsIs, kDeleteTrack, kNumberChecked, kNumberAll};
 
