@@ -40,6 +40,7 @@ AddedCommand AddRenameCommand(CLI::App& app, SharedOptions& shared);
 AddedCommand AddWriteTagsCommand(CLI::App& app, SharedOptions& shared);
 AddedCommand AddRemoveTagsCommand(CLI::App& app, SharedOptions& shared);
 AddedCommand AddExportCommand(CLI::App& app, SharedOptions& shared);
+AddedCommand AddCoversCommand(CLI::App& app, SharedOptions& shared);
 // "settings" with its commands init, show and set.
 std::vector<AddedCommand> AddSettingsCommands(CLI::App& app, SharedOptions& shared);
 

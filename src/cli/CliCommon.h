@@ -176,7 +176,12 @@ struct WriteTagsCliRequest {
     WriteTagsAnswer Answer;
     std::string TitlesFrom;  // empty: the memo holds the file names, as the dialog fills it
     bool DryRun = false;     // print the plan, change nothing
+    std::string Cover;       // --cover: a picture file, "folder" or "delete"; empty: keep
 };
+
+// The answer's Cover of --cover: "folder" and "delete" name the items "Из папки файла" and
+// "Удалить"; any other text is a picture file; empty keeps the pictures ("Оставить как есть").
+std::string CoverOptionText(const std::string& option);
 
 // The text of --track: "keep", "delete", "selected" and "all" name the Track items ("Оставить как
 // есть", "Удалить", "Записать в порядке выбранных файлов", "Записать в порядке всех отображенных

@@ -28,7 +28,8 @@ inline constexpr const char* kNoFileChecked = "no file is checked";
 inline constexpr const char* kScriptGivesError = "the script gives Error";
 inline constexpr const char* kOnlyWithSubDirs =
     "a script rename needs the subfolders on: --set IncludeSubDirs=1 (or settings set IncludeSubDirs=1)";
-inline constexpr const char* kNothingToWrite = "nothing to write: give a field option, --titles-from or --kill-v1";
+inline constexpr const char* kNothingToWrite =
+    "nothing to write: give a field option, --cover, --titles-from or --kill-v1";
 inline constexpr const char* kBookToStandardOutput = "--book -: a workbook cannot be written to standard output";
 inline constexpr const char* kReinstall = "the installation's data cannot be read; install the program again";
 inline constexpr const char* kCannotWriteSettings = "cannot write the settings";

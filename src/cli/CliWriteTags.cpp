@@ -8,6 +8,7 @@
 #include <iostream>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <ostream>
 
 #include <CLI/CLI.hpp>
@@ -17,7 +18,9 @@
 #include "cli/CliMessages.h"
 #include "common/FileHelpers.h"
 #include "common/Text.h"
+#include "platform/FileIo.h"
 #include "script/Script.h"
+#include "tags/Pictures.h"
 #include "writetags/TagRemoval.h"
 #include "writetags/TagWriteBatch.h"
 
@@ -52,10 +55,11 @@ bool ReadLines(std::istream& in, std::vector<std::string>& lines, int& error) {
     return !in.bad();
 }
 
-// Does the answer keep every field and remove no ID3v1 tag?
+// Does the answer keep every field and the pictures and remove no ID3v1 tag?
 bool NothingToWrite(const WriteTagsAnswer& answer) {
-    return !answer.KillTags && std::all_of(kAnswerTexts.begin(), kAnswerTexts.end(),
-                                           [&](auto field) { return answer.*field == kKeepAsIs; });
+    return !answer.KillTags && (answer.Cover.empty() || answer.Cover == kKeepAsIs) &&
+           std::all_of(kAnswerTexts.begin(), kAnswerTexts.end(),
+                       [&](auto field) { return answer.*field == kKeepAsIs; });
 }
 
 // The texts of the rows by path: taken before a batch changes the files, and after it has read
@@ -100,6 +104,35 @@ void AppendFileResult(const CliSession& session, std::string& out, const std::st
     }
 }
 
+// The key of the front cover in the output, and its place among the columns of a FieldChange.
+constexpr std::string_view kCoverKey = "cover";
+constexpr int kCoverChange = -1;
+
+// A cover as the dry run shows it: "image/jpeg 48213 bytes", or "-" for none.
+std::string CoverText(std::string_view mime, std::size_t bytes) {
+    return std::string(mime) + " " + std::to_string(bytes) + " bytes";
+}
+
+// The change of a planned file's front cover: the cover it has and the one it would get; nothing
+// when the pictures stay (or there are none to remove).
+std::optional<FieldChange> CoverChange(const TagFilePlan& file, const WriteTagsAnswer& answer) {
+    const CoverEdit edit = file.Id3v2.Cover;
+    if (answer.Mode != 2 || edit == CoverEdit::Keep) return std::nullopt;
+    const TagPictures pictures = ReadTagPictures(file.Path);
+    if (edit == CoverEdit::RemoveAll && pictures.Count == 0) return std::nullopt;
+    FieldChange change{kCoverChange, "-", "-"};
+    if (pictures.FrontCover) change.Old = CoverText(pictures.FrontCover->Mime, pictures.FrontCover->Bytes.size());
+    if (edit == CoverEdit::Set) {
+        const std::string& picture = file.CoverPath.empty() ? answer.Cover : file.CoverPath;
+        const fileio::PathStatus status = fileio::StatPath(picture);
+        change.New =
+            CoverText(LoadPictureFile(picture, false).Mime, static_cast<std::size_t>(status.Size)) + " " + picture;
+    } else if (pictures.Count > 1 || !pictures.FrontCover) {
+        change.Old += " (" + std::to_string(pictures.Count) + " pictures)";
+    }
+    return change;
+}
+
 // write-tags --dry-run: the plan's changes on stdout, the files it would not write on stderr.
 int PrintTagWritePlan(CliSession& session, WriteTagsDialogPort& dialog, int mode, bool complete) {
     std::optional<TagWritePlan> plan;
@@ -123,6 +156,7 @@ int PrintTagWritePlan(CliSession& session, WriteTagsDialogPort& dialog, int mode
             outcome.Prepare = file.Readiness;
             outcome.PrepareError = file.ReadinessError;
             outcome.ScriptFailedColumn = file.ScriptFailedColumn;
+            outcome.CoverFailure = file.CoverFailure;
             constexpr std::string_view kRunSays = "not written";
             reason = outcome.FailureText();
             if (reason.starts_with(kRunSays)) reason.replace(0, kRunSays.size(), say::kWouldNotBeWritten);
@@ -133,8 +167,12 @@ int PrintTagWritePlan(CliSession& session, WriteTagsDialogPort& dialog, int mode
             if (session.Json) out += JsonLine().Text("path", file.Path).Text("error", reason).Line();
             continue;
         }
-        for (const FieldChange& change : file.Changes) {
-            const std::string field = FieldKeys()[static_cast<std::size_t>(change.Column)];
+        std::vector<FieldChange> changes = file.Changes;
+        if (const std::optional<FieldChange> cover = CoverChange(file, plan->Answer)) changes.push_back(*cover);
+        for (const FieldChange& change : changes) {
+            const std::string field = change.Column == kCoverChange
+                                          ? std::string(kCoverKey)
+                                          : FieldKeys()[static_cast<std::size_t>(change.Column)];
             if (session.Json) {
                 out += JsonLine()
                            .Text("path", file.Path)
@@ -157,6 +195,13 @@ int PrintTagWritePlan(CliSession& session, WriteTagsDialogPort& dialog, int mode
 
 }  // namespace
 
+std::string CoverOptionText(const std::string& option) {
+    if (option.empty()) return std::string(kKeepAsIs);
+    if (option == "folder") return std::string(kCoverFromFolder);
+    if (option == "delete") return std::string(kDeleteCover);
+    return option;
+}
+
 std::string TrackOptionText(const std::string& option) {
     if (option == "keep") return std::string(kKeepAsIs);
     if (option == "delete") return std::string(kDeleteTrack);
@@ -168,6 +213,11 @@ std::string TrackOptionText(const std::string& option) {
 int RunWriteTags(CliSession& session, const WriteTagsCliRequest& request, const std::vector<std::string>& folders) {
     WriteTagsAnswer answer = request.Answer;
     answer.Track = TrackOptionText(answer.Track);
+    answer.Cover = CoverOptionText(request.Cover);
+    if (const CoverPlan cover = PlanCover(answer); cover.Refused) {  // before any file is read or written
+        session.Say(answer.Cover, "cannot be a cover: " + PictureFileProblem(*cover.Refused));
+        return 2;
+    }
     if (NothingToWrite(answer) && request.TitlesFrom.empty()) {
         session.Say(say::kNothingToWrite);
         return 2;
@@ -212,8 +262,11 @@ int RunWriteTags(CliSession& session, const WriteTagsCliRequest& request, const 
             ++failed;
             session.Say(file.Path, failure);
         }
-        if (file.Written() || file.Id3v1Removed() || (session.Json && !failure.empty()))
-            AppendFileResult(session, out, file.Path, ChangedFields(before, after, file.Path), failure);
+        if (file.Written() || file.Id3v1Removed() || (session.Json && !failure.empty())) {
+            std::vector<std::string> changed = ChangedFields(before, after, file.Path);
+            if (file.Written() && answer.Mode == 2 && answer.Cover != kKeepAsIs) changed.emplace_back(kCoverKey);
+            AppendFileResult(session, out, file.Path, changed, failure);
+        }
     }
     if (failed > 0)
         session.Say(TagBatchSummary(failed, static_cast<int>(result.Files.size()), session.Settings.TryChangeAttrs));
@@ -302,6 +355,13 @@ AddedCommand AddWriteTagsCommand(CLI::App& app, SharedOptions& shared) {
     command->add_flag("--dry-run", options->Request.DryRun,
                       "print PATH<TAB>FIELD<TAB>OLD<TAB>NEW per field that would change and touch nothing; files the "
                       "run would not write are failures");
+    command
+        ->add_option("--cover", options->Request.Cover,
+                     "the front cover: a JPEG or PNG file of at most 16 MiB, \"folder\" for each file's folder "
+                     "picture (cover, folder, front or albumart .jpg/.jpeg/.png), or \"delete\" to remove every "
+                     "picture; not given: the pictures stay; ID3v2 only")
+        ->type_name("FILE|folder|delete")
+        ->excludes(v1);
     command->add_flag("--kill-v1", options->Request.Answer.KillTags,
                       "first remove the ID3v1 tag of every checked file");
     command->add_flag("--json", shared.Json,

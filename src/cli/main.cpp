@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
         tagmora::cli::AddListCommand(app, shared),      tagmora::cli::AddEvalCommand(app, shared),
         tagmora::cli::AddCheckCommand(app, shared),     tagmora::cli::AddRenameCommand(app, shared),
         tagmora::cli::AddWriteTagsCommand(app, shared), tagmora::cli::AddRemoveTagsCommand(app, shared),
-        tagmora::cli::AddExportCommand(app, shared)};
+        tagmora::cli::AddExportCommand(app, shared),    tagmora::cli::AddCoversCommand(app, shared)};
     for (tagmora::cli::AddedCommand& settings : tagmora::cli::AddSettingsCommands(app, shared))
         commands.push_back(std::move(settings));
 
