@@ -74,7 +74,7 @@ TEST_F(CliFaultsTest, ExitCodesAndMessages) {
          "d\nd\n"},
         {{"write-tags", "--v1", d},
          2,
-         "tagmora-cli write-tags: nothing to write: give a field option, --titles-from or "
+         "tagmora-cli write-tags: nothing to write: give a field option, --cover, --titles-from or "
          "--kill-v1\n"},
         {{"export", "--book", "-", d},
          2,

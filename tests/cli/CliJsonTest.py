@@ -30,6 +30,7 @@ def main():
              [{"from", "to"}, {"from", "error"}]),
             (["write-tags", "--json", "--v2", "--mark", "all", "--title", "T", music],
              [{"path", "changed"}, {"path", "error"}]),
+            (["covers", "--json", "--mark", "all", music], [{"path", "cover"}]),
             (["remove-tags", "--json", "--v2", "--mark", "all", music], [{"path", "changed"}, {"path", "error"}]),
             (["export", "--json", "--mark", "all", "--book", top + "/book.xlsx", music],
              [{"book", "sheet", "rows"}]),

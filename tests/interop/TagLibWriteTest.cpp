@@ -4,6 +4,7 @@
 #include "tags/Genres.h"
 #include "tags/Id3v2Read.h"
 #include "tags/Id3v2Write.h"
+#include "tags/Pictures.h"
 
 #include "FakePorts.h"
 #include "TagRecords.h"
@@ -155,6 +156,46 @@ TEST_P(TagLibReadsOurId3v2, EveryFieldAndTheKeptPicture) {
     EXPECT_EQ(read.TIT1, values.TIT1);
     EXPECT_EQ(read.URL, values.URL);
     EXPECT_EQ(read.Year, values.Year);
+}
+
+// A cover set by the writer over TagLib's own pictures: TagLib finds its back cover kept and our
+// front cover with its type, MIME type and exact bytes.
+TEST(TagLibReadsOurCover, TypeMimeAndBytes) {
+    TempDir dir;
+    const std::string path = dir / "song.mp3";
+    WriteFile(path, SilentFrames(5));
+    {
+        TagLib::MPEG::File file(path.c_str());
+        for (const auto type :
+             {TagLib::ID3v2::AttachedPictureFrame::BackCover, TagLib::ID3v2::AttachedPictureFrame::FrontCover}) {
+            auto* picture = new TagLib::ID3v2::AttachedPictureFrame;
+            picture->setMimeType("image/jpeg");
+            picture->setType(type);
+            picture->setPicture(Picture());
+            file.ID3v2Tag(true)->addFrame(picture);
+        }
+        ASSERT_TRUE(file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers, TagLib::ID3v2::v4));
+    }
+    std::string png = "\x89PNG\r\n\x1A\n";
+    for (int i = 0; png.size() < 70000; ++i) png.push_back(static_cast<char>((i * 31) & 0xFF));
+    Id3v2WriteSession session;
+    ASSERT_TRUE(
+        WriteId3v2Tag(
+            path, KeepEveryField(CoverEdit::Set, std::make_shared<const std::string>(FrontCoverContent(kPngMime, png))),
+            session)
+            .Done());
+    TagLib::MPEG::File file(path.c_str());
+    const auto& frames = file.ID3v2Tag()->frameListMap()["APIC"];
+    ASSERT_EQ(frames.size(), 2u);
+    const auto* back = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame*>(frames.front());
+    const auto* front = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame*>(frames.back());
+    ASSERT_TRUE(back && front);
+    EXPECT_EQ(back->type(), TagLib::ID3v2::AttachedPictureFrame::BackCover);
+    EXPECT_EQ(back->picture(), Picture());
+    EXPECT_EQ(front->type(), TagLib::ID3v2::AttachedPictureFrame::FrontCover);
+    EXPECT_EQ(front->mimeType(), "image/png");
+    EXPECT_EQ(front->description(), "");
+    EXPECT_EQ(front->picture(), TagLib::ByteVector(png.data(), static_cast<unsigned>(png.size())));
 }
 
 INSTANTIATE_TEST_SUITE_P(Samples, TagLibReadsOurId3v2,
