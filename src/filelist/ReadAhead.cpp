@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include <algorithm>
+#include <cstring>
 #include <exception>
 #include <iterator>
 #include <system_error>
@@ -46,6 +47,47 @@ int FirstReadAt(int fd, FetchedFile& f, unsigned char* buffer, std::size_t count
     return error;
 }
 
+// Reads the rest of a version 2.3 tag without unsynchronisation or extended header (the layout this
+// program writes) frame by frame after the `got` bytes of its head block, leaving out the bodies of
+// pictures (APIC frames), which no column shows: each stays in Head as its frame header with size 0,
+// so that the parser walks on to the next frame as it would over the whole tag. The walk stops
+// where the parser's would: at padding, at bytes that are no frame header, at a frame that runs
+// past the tag's `extent`, or where the file ends. False when the tag is not of this layout.
+bool FetchLeavingOutPictures(int fd, FetchedFile& f, std::size_t got, std::uint64_t extent) {
+    constexpr std::size_t kFrameHeader = 10;
+    if (f.Head[3] != 3 || (f.Head[5] & 0xC0) != 0) return false;  // unsynchronised, extended header
+    f.Head.resize(got);
+    std::uint64_t leftOut = 0;  // a byte of Head at offset i is the file's byte at i + leftOut
+    // Makes Head hold the file's bytes up to file offset `end`: false when they are not all there.
+    const auto readUpTo = [&](std::uint64_t end) {
+        const std::size_t have = f.Head.size();
+        if (end <= have + leftOut) return true;
+        const auto count = static_cast<std::size_t>(end - have - leftOut);
+        f.Head.resize(have + count);
+        std::size_t read = 0;
+        f.HeadError = fileio::ReadAt(fd, f.Head.data() + have, count, static_cast<std::int64_t>(have + leftOut), read);
+        f.Head.resize(have + read);
+        return f.HeadError == 0 && read == count;
+    };
+    for (std::size_t at = kFrameHeader; at + leftOut + kFrameHeader <= extent;) {
+        if (!readUpTo(at + leftOut + kFrameHeader) || f.Head[at] == 0) break;
+        const unsigned char* header = f.Head.data() + at;
+        const std::uint64_t size = std::uint64_t{header[4]} << 24 | header[5] << 16 | header[6] << 8 | header[7];
+        if (at + leftOut + kFrameHeader + size > extent) break;
+        if (std::memcmp(header, "APIC", 4) == 0) {
+            f.Head.resize(at + kFrameHeader);  // any of its body read with the head block goes
+            std::memset(f.Head.data() + at + 4, 0, 4);
+            leftOut += size;
+            at += kFrameHeader;
+        } else {
+            if (!readUpTo(at + leftOut + kFrameHeader + size)) break;
+            at += kFrameHeader + static_cast<std::size_t>(size);
+        }
+    }
+    if (f.HeadError != 0) f.Head.clear();
+    return true;
+}
+
 // The head block, and the rest of the tag when the block announces a larger one.
 void FetchHead(int fd, FetchedFile& f, const std::function<bool(std::uint64_t)>& mayReadTag) {
     f.HaveHead = true;
@@ -65,6 +107,7 @@ void FetchHead(int fd, FetchedFile& f, const std::function<bool(std::uint64_t)>&
         f.Head.clear();
         return;
     }
+    if (FetchLeavingOutPictures(fd, f, got, extent)) return;
     f.Head.resize(static_cast<std::size_t>(extent));
     std::size_t more = 0;
     f.HeadError = fileio::ReadAt(fd, f.Head.data() + got, f.Head.size() - got, static_cast<std::int64_t>(got), more);

@@ -89,7 +89,8 @@ std::span<const int> TagVersionsOf(int sequence);
 
 // Reads what the tag readers need of `path` for read sequence `sequence` (TagVersionsOf), in its
 // order: per version its part (the tail for ID3v1, the head and the rest of a larger tag for
-// ID3v2), until a part holds its tag. `mayReadTag(bytes)` is asked before a tag larger than the head
+// ID3v2; of a version 2.3 tag without unsynchronisation or extended header, the pictures' bytes
+// are left out), until a part holds its tag. `mayReadTag(bytes)` is asked before a tag larger than the head
 // block is read whole; when it says no the result is Deferred. Without it any size is read, and the
 // parts are all that ParseFetched needs.
 FetchedFile FetchFile(const std::string& path, int sequence, const std::function<bool(std::uint64_t)>& mayReadTag = {});

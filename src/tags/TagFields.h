@@ -37,6 +37,8 @@ struct Id3v2Tag {
     std::string TSSE;
     std::string TIT1;
     std::int64_t FileSize = 0;
+
+    bool operator==(const Id3v2Tag&) const = default;
 };
 
 // The fixed column order of every row. The column ids belong to this table (the lowest layer that

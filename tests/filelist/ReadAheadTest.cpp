@@ -16,6 +16,7 @@
 #include "FakePorts.h"
 #include "TestFiles.h"
 #include "filelist/BuildList.h"
+#include "tags/Id3v2Read.h"
 
 namespace tagmora {
 namespace {
@@ -190,6 +191,41 @@ TEST_F(ReadAheadTest, EveryKindOfFileFillsAsWhenReadInTurn) {
         return ::testing::Test::HasFailure() ? 1 : 0;
     });
     EXPECT_EQ(result, 0);
+}
+
+// A version 2.3 tag is fetched without its pictures' bytes, and parses to what the whole tag gives:
+// pictures first, between the fields, cut by the file's end, compressed frames after them; a
+// version 2.4 tag is read whole.
+TEST(FetchFileTest, PicturesAreLeftOutOfTheFetch) {
+    const std::string picture = test::Id3v2Frame(3, "APIC", "\0image/png\0\x03\0" + std::string(30000, 'p'));
+    const std::string title = V2Text(3, "TIT2", "Title"), artist = V2Text(3, "TPE1", "Artist");
+    const std::string packed = test::Id3v2Frame(
+        3, "TALB", std::string("\0\0\0\x06\x78\x9c\x63\x70\xcc\x49\x2a\xcd\x05\x00\x05\x78\x01\xf2", 18), 0x80);
+    const struct {
+        std::string name, bytes;
+        bool leftOut;
+    } kTags[] = {
+        {"first", test::Id3v2TagBytes(3, picture + title + artist, 500), true},
+        {"between", test::Id3v2TagBytes(3, title + picture + packed + picture + artist), true},
+        {"cut", test::Id3v2TagBytes(3, title + picture + artist).substr(0, 20000), true},
+        {"v24",
+         test::Id3v2TagBytes(4, V2Text(4, "TIT2", "Title") + test::Id3v2Frame(4, "APIC", std::string(20000, 'p'))),
+         false},
+    };
+    TempDir dir;
+    for (const auto& tag : kTags) {
+        SCOPED_TRACE(tag.name);
+        const std::string path = dir / tag.name;
+        test::WriteFile(path, tag.bytes + test::SilentFrames());
+        FetchedFile fetched = FetchFile(path, 1);
+        EXPECT_EQ(fetched.Head.size() < 10000, tag.leftOut);
+        ParseFetched(fetched, 1252);
+        Id3v2Tag whole;
+        ASSERT_EQ(ReadId3v2Tag(path, whole, 1252), TagRead::Found);
+        EXPECT_EQ(fetched.V2, whole);
+        EXPECT_EQ(whole.Title, "Title");
+        EXPECT_EQ(whole.Album, tag.name == "between" ? "Album" : "");
+    }
 }
 
 TEST_F(ReadAheadTest, AFileChangedBetweenFetchAndFillShowsOneStateOfIt) {
