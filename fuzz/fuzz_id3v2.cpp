@@ -1,12 +1,14 @@
 // libFuzzer target for the tag parsers: the ID3v2 reader in both code pages, the ID3v2 frame layer
 // as round trips (a parsed tag's frame list, headers and extended header rendered and parsed
-// again must give the same), and the ID3v1 parser on the first and last 128 bytes. The input is
+// again must give the same), the picture parts of every APIC (PIC) frame with their pixel size, and
+// the ID3v1 parser on the first and last 128 bytes. The input is
 // copied to a buffer of exactly its size.
 #include "tags/Id3v1.h"
 #include "tags/Id3v2ExtendedHeader.h"
 #include "tags/Id3v2FrameContent.h"
 #include "tags/Id3v2Layout.h"
 #include "tags/Id3v2Read.h"
+#include "tags/Pictures.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -61,6 +63,13 @@ void RoundTripLayout(const std::vector<unsigned char>& bytes) {
         std::string_view decoded;
         Check(DecodeFrameContent(body, frame.Flags, version, false, scratch2, decoded) == ContentStatus::Ok);
         Check(decoded == content);
+        if (frame.Id == "APIC" || frame.Id == "PIC") {
+            if (const auto parts = tagmora::ParsePictureContent(content, version == 2)) {
+                Check(parts->Data.data() >= content.data() &&
+                      parts->Data.data() + parts->Data.size() == content.data() + content.size());
+                tagmora::PicturePixelSize(parts->Data);
+            }
+        }
     }
 }
 
@@ -100,6 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         tagmora::ParseId3v2(bytes.data(), bytes.size(), tag, codePage);
     }
     RoundTripLayout(bytes);
+    tagmora::PicturePixelSize(std::string_view(reinterpret_cast<const char*>(data), size));
     RoundTripHeaders(bytes);
     if (size >= 128) {
         tagmora::Id3v1Tag tag;
