@@ -353,6 +353,33 @@ TEST_F(TagWriteBatchTest, TheAnswersModeDecidesAndKillTagsComesFirst) {
     EXPECT_EQ(host.Messages.back().Text, kFilesUnchanged);
 }
 
+// A picture file that is no picture writes nothing; folder covers are set where the folder has a
+// picture (read once for its files) and name the files whose folder has none.
+TEST_F(TagWriteBatchTest, CoversFromAFileAndFromTheFolder) {
+    const std::string a = Song("a.mp3", "One");
+    Song("b.mp3", "Two");
+    Scan();
+    test::WriteFile(dir / "notes.png", "no picture");
+    WriteTagsAnswer answer = KeepAll(2);
+    answer.Cover = dir / "notes.png";
+    EXPECT_TRUE(Run(2, answer).Failed);
+    EXPECT_TRUE(engine.Calls.empty());
+    EXPECT_EQ(host.Messages.back().Text, std::string(kCoverNotPicture) + "\n" + dir / "notes.png");
+
+    answer.Cover = std::string(kCoverFromFolder);
+    EXPECT_TRUE(Run(2, answer).Failed);
+    EXPECT_TRUE(engine.Calls.empty());
+    EXPECT_NE(host.Messages.back().Text.find(std::string(kNoFolderCover) + "\n" + a + "\n"), std::string::npos);
+
+    const std::string jpeg = "\xFF\xD8\xFF\xE0 picture";
+    test::WriteFile(dir / "Cover.JPG", jpeg);
+    EXPECT_FALSE(Run(2, answer).Failed);
+    ASSERT_EQ(engine.Calls, (Strings{"v2:a.mp3", "v2:b.mp3"}));
+    EXPECT_EQ(engine.V2[0].Cover, CoverEdit::Set);
+    EXPECT_EQ(*engine.V2[0].CoverContent, FrontCoverContent(kJpegMime, jpeg));
+    EXPECT_EQ(engine.V2[0].CoverContent, engine.V2[1].CoverContent);
+}
+
 TEST_F(TagWriteBatchTest, FailuresAndAbort) {
     Song("a.mp3", "One");
     Song("b.mp3", "Two");
