@@ -310,14 +310,18 @@ std::string CoverRefusedText(const std::string& path, const PictureFile& file) {
 
 namespace {
 
+// Why a folder's picture cannot be set.
+std::string FolderPictureProblem(const std::string& path, const PictureFile& file) {
+    return "the cover picture " + path + ": " + PictureFileProblem(file);
+}
+
 // The picture of `folder` a cover is set from, or why none can be ("" path).
 std::pair<std::string, std::string> FolderCover(const std::string& folder) {
     std::string path = FolderPicturePath(folder);
     if (path.empty())
         return {{}, "its folder has no cover picture (cover, folder, front or albumart with .jpg, .jpeg or .png)"};
     const PictureFile file = LoadPictureFile(path, false);
-    if (file.Status != PictureFileStatus::Ok)
-        return {{}, "the cover picture " + path + ": " + PictureFileProblem(file)};
+    if (file.Status != PictureFileStatus::Ok) return {{}, FolderPictureProblem(path, file)};
     return {std::move(path), {}};
 }
 
@@ -372,7 +376,7 @@ public:
             PictureFile file = LoadPictureFile(path);
             if (file.Status == PictureFileStatus::Ok)
                 content_ = std::make_shared<const std::string>(FrontCoverContent(file.Mime, file.Bytes));
-            else failure_ = "the cover picture " + path + ": " + PictureFileProblem(file);
+            else failure_ = FolderPictureProblem(path, file);
         }
         if (!content_) failure = failure_;
         return content_;
