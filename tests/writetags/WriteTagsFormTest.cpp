@@ -3,6 +3,7 @@
 // and the answer read back after F12.
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -22,9 +23,11 @@
 #include <vector>
 
 #include "FakePorts.h"
+#include "TestFiles.h"
 #include "filelist/FileList.h"
 #include "settings/AppSettings.h"
 #include "tags/Genres.h"
+#include "tags/Pictures.h"
 #include "writetags/WriteTagsForm.h"
 
 namespace tagmora {
@@ -124,15 +127,18 @@ private:
         const bool id3v1 = mode == 1;
         QCOMPARE(form.Mode(), mode);
         QCOMPARE(Control<QToolButton>(form, "SpeedButton1")->text(), QStringLiteral("ID3v %1").arg(mode));
-        QCOMPARE(form.size(), QSize(580, id3v1 ? 201 : 346));
-        QCOMPARE(form.minimumSize(), QSize(580, id3v1 ? 201 : 346));
-        QCOMPARE(Control<QPlainTextEdit>(form, "MemoTitles")->height(), id3v1 ? 117 : 241);
+        QCOMPARE(form.size(), QSize(580, id3v1 ? 201 : 446));
+        QCOMPARE(form.minimumSize(), QSize(580, id3v1 ? 201 : 446));
+        QCOMPARE(Control<QPlainTextEdit>(form, "MemoTitles")->height(), id3v1 ? 117 : 341);
         QVERIFY(Control<QPlainTextEdit>(form, "MemoTitles")->isVisible());
         for (const Field& field : kFields) {
             QVERIFY2(Control(form, field.Name)->isVisible() == (!id3v1 || !field.Id3v2Only), field.Name);
             QVERIFY2(LabelOf(form, Control(form, field.Name))->isVisible() == (!id3v1 || !field.Id3v2Only), field.Name);
         }
         QCOMPARE(Control<QCheckBox>(form, "CheckBoxKillTags")->isVisible(), !id3v1);
+        for (const char* name : {"ComboBoxCover", "LabelCover", "ImageCover"}) {
+            QVERIFY2(Control<QWidget>(form, name)->isVisible() == !id3v1, name);
+        }
         QCOMPARE(Control(form, "ComboBoxGenre")->isEditable(), !id3v1);
         for (const char* name : {"ComboBoxExArtist", "ComboBoxExAlbum", "ComboBoxExComment"}) {
             QVERIFY2((Control(form, name)->lineEdit()->maxLength() == 29) == id3v1, name);
@@ -271,7 +277,8 @@ private slots:
         QStringList expected{"ComboBoxExTitles", "MemoTitles"};
         for (const Field& field : kFields) expected << field.Name;
         expected.removeAt(2);
-        expected << "CheckBoxKillTags"
+        expected << "ComboBoxCover"
+                 << "CheckBoxKillTags"
                  << "BitBtnWrite"
                  << "BitBtnCancel"
                  << "ComboBoxExTitles";
@@ -285,6 +292,72 @@ private slots:
             QTest::keyClick(focus, Qt::Key_Tab);
         }
         QCOMPARE(visited, expected);
+    }
+
+    // The cover's items, its answer (a keyword, or a chosen file's path; a cancelled choice goes
+    // back) and the preview of what the write would set, the first checked file's cover kept.
+    void TheCoverAnswersAndPreviewsThePicture() {
+        const auto picture = [](Qt::GlobalColor colour, const char* format) {
+            QImage image(40, 20, QImage::Format_RGB32);
+            image.fill(colour);
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            image.save(&buffer, format);
+            return bytes.toStdString();
+        };
+        test::TempDir dir;
+        test::WriteFile(
+            dir / "01.mp3",
+            test::Id3v2TagBytes(3, test::Id3v2Frame(3, "APIC", FrontCoverContent(kPngMime, picture(Qt::red, "PNG")))) +
+                test::SilentFrames());
+        test::WriteFile(dir / "Folder.JPG", picture(Qt::blue, "JPEG"));
+        test::WriteFile(dir / "chosen.png", picture(Qt::green, "PNG"));
+        FileList covered(settings, status, host);
+        covered.Rows().resize(2);
+        covered.Rows()[0].Path = dir / "00.mp3";
+        covered.Rows()[1].Path = dir / "01.mp3";
+        covered.Rows()[1].Checked = true;
+        WriteTagsRequest request = Request(1);
+        request.SampleRow = -1;  // the first checked row
+        TWriteTagsForm form(request, covered, &host);
+        QVERIFY(ShowActive(form));
+        QComboBox* cover = Control(form, "ComboBoxCover");
+        QVERIFY(!cover->isEditable());
+        QCOMPARE(LabelOf(form, cover)->text(), QStringLiteral("Обложка:"));
+        QCOMPARE(Items(cover), (QStringList{kKeep, "Из файла...", "Из папки файла", "Удалить"}));
+        std::vector<std::string> chosen = {"", dir / "chosen.png"};
+        form.ChoosePicture = [&chosen](QWidget*) {
+            const std::string path = chosen.front();
+            chosen.erase(chosen.begin());
+            return path;
+        };
+        QTest::keyClick(&form, Qt::Key_F3);
+        const auto previewColour = [&form] {
+            const QImage shown = Control<QLabel>(form, "ImageCover")->pixmap().toImage();
+            return shown.isNull() ? QColor() : shown.pixelColor(shown.rect().center());
+        };
+        const auto near = [](QColor a, QColor b) {
+            return a.isValid() == b.isValid() &&
+                   std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) < 30;
+        };
+        const struct {
+            int Index;
+            QString Shown;
+            std::string Answer;
+            QColor Preview;
+        } steps[] = {
+            {-1, kKeep, "Оставить как есть", Qt::red},         {2, "Из папки файла", "Из папки файла", Qt::blue},
+            {1, "Из папки файла", "Из папки файла", Qt::blue},  // the choice cancelled
+            {1, "chosen.png", dir / "chosen.png", Qt::green},  {3, "Удалить", "Удалить", QColor()},
+        };
+        for (const auto& step : steps) {
+            if (step.Index >= 0) cover->setCurrentIndex(step.Index);
+            QCOMPARE(cover->currentText(), step.Shown);
+            QCOMPARE(form.Answer().Cover, step.Answer);
+            QVERIFY2(near(previewColour(), step.Preview), qPrintable(step.Shown));
+        }
+        QVERIFY(chosen.empty());
     }
 
     void KillTagsQuestion_data() {
