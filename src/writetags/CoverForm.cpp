@@ -37,8 +37,8 @@ std::string StemOf(const std::string& path) {
 
 }  // namespace
 
-std::string ChoosePictureFile(QWidget* parent) {
-    return QFileDialog::getOpenFileName(parent, QStringLiteral("Выбор картинки"), QString(), kPictureFilter)
+std::string ChoosePictureFile(QWidget* parent, const std::string& folder) {
+    return QFileDialog::getOpenFileName(parent, QStringLiteral("Выбор картинки"), FromUtf8(folder), kPictureFilter)
         .toStdString();
 }
 
@@ -146,7 +146,7 @@ void TCoverForm::SaveAsClick() {
 }
 
 void TCoverForm::ReplaceClick() {
-    const std::string picture = ChoosePicture ? ChoosePicture(this) : std::string();
+    const std::string picture = ChoosePicture ? ChoosePicture(this, FolderOfPath(path_)) : std::string();
     if (!picture.empty()) Change(CoverEdit::Set, picture);
 }
 

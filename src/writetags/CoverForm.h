@@ -19,8 +19,9 @@ namespace tagmora {
 
 class Host;
 
-// Asks for a JPEG or PNG picture file ("Картинки (*.jpg *.jpeg *.png)"): its path, "" when cancelled.
-std::string ChoosePictureFile(QWidget* parent);
+// Asks for a JPEG or PNG picture file ("Картинки (*.jpg *.jpeg *.png)"), starting in `folder`: its
+// path, "" when cancelled.
+std::string ChoosePictureFile(QWidget* parent, const std::string& folder);
 // Asks where to save a cover, `suggested` being the path offered: the path, "" when cancelled. The
 // chooser itself asks before a file is replaced.
 std::string ChooseCoverSavePath(QWidget* parent, const std::string& suggested);
@@ -51,7 +52,7 @@ public:
     void DeleteClick();
 
     // The choosers, ChoosePictureFile and ChooseCoverSavePath unless a test puts in its own.
-    std::function<std::string(QWidget* parent)> ChoosePicture;
+    std::function<std::string(QWidget* parent, const std::string& folder)> ChoosePicture;
     std::function<std::string(QWidget* parent, const std::string& suggested)> ChooseSavePath;
 
 private:

@@ -432,7 +432,9 @@ void TWriteTagsForm::ComboBoxCoverChange(int index) {
         ShowCoverPreview();
         return;
     }
-    const std::string path = ChoosePicture ? ChoosePicture(this) : std::string();
+    const int row = PreviewRow();
+    const std::string folder = row >= 0 ? FolderOfPath(list_.RowPath(row)) : std::string();
+    const std::string path = ChoosePicture ? ChoosePicture(this, folder) : std::string();
     if (path.empty()) {
         ComboBoxCover->setCurrentIndex(coverIndex_);
         return;

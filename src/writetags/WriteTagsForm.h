@@ -62,9 +62,9 @@ public:
     // box, the mode and the cover (its keyword, or the path of the picture file chosen).
     WriteTagsAnswer Answer() const;
 
-    // Asks for the picture file of "Из файла...": its path, "" when cancelled. ChoosePictureFile
-    // (CoverForm.h) unless a test puts in its own.
-    std::function<std::string(QWidget* parent)> ChoosePicture;
+    // Asks for the picture file of "Из файла..." (starting in the preview row's folder): its path,
+    // "" when cancelled. ChoosePictureFile (CoverForm.h) unless a test puts in its own.
+    std::function<std::string(QWidget* parent, const std::string& folder)> ChoosePicture;
 
     // Moves the dialog 24 pixels below the top edge of `window`, centred horizontally on it.
     void PlaceOver(const QWidget& window);
