@@ -64,6 +64,7 @@ TCoverForm::TCoverForm(std::string path, CoverChange change, Host& host, QWidget
     ImageCover->setFixedSize(kImageSide, kImageSide);
     ImageCover->setAlignment(Qt::AlignCenter);
     ImageCover->setFrameShape(QFrame::StyledPanel);
+    ImageCover->setWordWrap(true);
     const auto fact = [this](const char* name) {
         auto* label = new QLabel(this);
         label->setObjectName(QString::fromLatin1(name));

@@ -383,7 +383,7 @@ WriteTagsAnswer TWriteTagsForm::Answer() const {
     for (const QString& line : MemoLines(*MemoTitles)) answer.MemoLines.push_back(line.toStdString());
     answer.KillTags = CheckBoxKillTags->isChecked();
     const int cover = ComboBoxCover->currentIndex();
-    answer.Cover = cover >= kCoverChosenIndex ? ComboBoxCover->currentData().toString().toStdString()
+    answer.Cover = cover >= kCoverChosenIndex ? ComboBoxCover->currentData().toByteArray().toStdString()
                                               : std::string(kCoverItems[static_cast<std::size_t>(cover)]);
     return answer;
 }
@@ -442,7 +442,7 @@ void TWriteTagsForm::ComboBoxCoverChange(int index) {
     // One chosen file at a time: its name shows, its path is the answer.
     if (ComboBoxCover->count() > kCoverChosenIndex) ComboBoxCover->removeItem(kCoverChosenIndex);
     const QString shown = QString::fromStdString(path);
-    ComboBoxCover->addItem(shown.mid(shown.lastIndexOf(QLatin1Char('/')) + 1), shown);
+    ComboBoxCover->addItem(shown.mid(shown.lastIndexOf(QLatin1Char('/')) + 1), QByteArray::fromStdString(path));
     ComboBoxCover->setItemData(kCoverChosenIndex, shown, Qt::ToolTipRole);
     ComboBoxCover->setCurrentIndex(kCoverChosenIndex);
 }
@@ -453,6 +453,8 @@ int TWriteTagsForm::PreviewRow() const {
 }
 
 void TWriteTagsForm::ShowCoverPreview() {
+    // ID3v1 has no cover: nothing is read until the ID3v2 layout shows it.
+    if (Mode() == 1) return;
     const int index = ComboBoxCover->currentIndex();
     const int row = PreviewRow();
     std::string bytes;
@@ -466,7 +468,7 @@ void TWriteTagsForm::ShowCoverPreview() {
         const std::string picture = FolderPicturePath(FolderOfPath(list_.RowPath(row)));
         if (!picture.empty()) bytes = LoadPictureFile(picture).Bytes;
     } else if (index >= kCoverChosenIndex) {
-        bytes = LoadPictureFile(ComboBoxCover->currentData().toString().toStdString()).Bytes;
+        bytes = LoadPictureFile(ComboBoxCover->currentData().toByteArray().toStdString()).Bytes;
     }
     QPixmap picture;
     if (bytes.empty() || !picture.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), bytes.size())) {
