@@ -22,6 +22,7 @@ inline constexpr MenuName PreviousDirMnu{"PreviousDirMnu"};
 inline constexpr MenuName RereadListMnu{"RereadListMnu"};
 inline constexpr MenuName RereadMnu{"RereadMnu"};
 inline constexpr MenuName RereadSelectedMnu{"RereadSelectedMnu"};
+inline constexpr MenuName CoverMnu{"CoverMnu"};
 inline constexpr MenuName EnqInWinampMnu{"EnqInWinampMnu"};
 inline constexpr MenuName CopyToClipbrdMnu{"CopyToClipbrdMnu"};
 inline constexpr MenuName ExitMnu{"ExitMnu"};

@@ -35,6 +35,8 @@ const std::vector<MenuSpec>& MainMenuTable() {
              Iconed("view-refresh", Item(menu::RereadMnu, "Пе&речитать последнюю выбранную директорию", "F2")),
              Iconed("view-refresh", Item(menu::RereadSelectedMnu, "Пере&читать отмеченные", "Shift+F2")),
              Separator(),
+             Iconed("image-x-generic", Item(menu::CoverMnu, "&Обложка...", "F4")),
+             Separator(),
              Iconed("media-playback-start", Item(menu::EnqInWinampMnu, "&Enqueue in Winamp", "Ctrl+Shift+W")),
              Separator(),
              Iconed("edit-copy", Item(menu::CopyToClipbrdMnu, "&Копировать список песен в буфер обмена", "Ctrl+C")),

@@ -37,6 +37,9 @@
 #include "rename/PresetRename.h"
 #include "rename/ScriptRename.h"
 #include "settings/SettingsCommand.h"
+#include "writetags/CoverCommands.h"
+#include "writetags/CoverForm.h"
+#include "writetags/TagEngine.h"
 #include "writetags/TagRemoval.h"
 #include "writetags/TagWriteBatch.h"
 
@@ -89,6 +92,7 @@ QIcon CommandIcon(std::string_view name, const QStyle& style, const QPalette& pa
         {"edit-undo", QStyle::SP_ArrowBack},
         {"help-contents", QStyle::SP_DialogHelpButton},
         {"help-about", QStyle::SP_MessageBoxInformation},
+        {"image-x-generic", QStyle::SP_FileIcon},
     };
     QIcon fallback = name == "edit-copy" ? CopyIcon(palette) : QIcon();
     for (const auto& [icon, pixmap] : kBuiltIn) {
@@ -313,6 +317,7 @@ void MainForm::ConnectCommands() {
     connect(Command(menu::WriteTAG2Mnu), &QAction::triggered, this, [this] {
         RunListCommand([this] { WriteTagsMnuClick(List(), 2, context_.DialogsPort(), context_.TagWriteSession()); });
     });
+    connect(Command(menu::CoverMnu), &QAction::triggered, this, &MainForm::CoverMnuClick);
     connect(Command(menu::AGID3v11), &QAction::triggered, this,
             [this] { RunListCommand([this] { KillTags1MnuClick(List(), context_.TagWriteSession()); }); });
     connect(Command(menu::AGID3v21), &QAction::triggered, this,
@@ -354,6 +359,34 @@ void MainForm::ConnectMarkingCommands() {
             [this] { OpenHelpFile(*host_, *shell_, Settings().Path, kHelpKeysAnchor); });
     connect(Command(menu::AboutMnu), &QAction::triggered, this,
             [this] { AboutMnuClick(*host_, TAGMORA_FILE_VERSION); });
+}
+
+void MainForm::CoverMnuClick() {
+    // The dialog itself changes nothing: its changes run as commands, each one re-reading the row.
+    if (context_.Busy()) return;
+    const QModelIndex current = mainList_->currentIndex();
+    if (!current.isValid() || current.row() >= List().RowCount()) {
+        ShowNoCheckedFiles(*host_);
+        return;
+    }
+    const std::string path = List().RowPath(current.row());
+    const TagEngine engine = RealTagEngine(Settings(), context_.TagWriteSession(), *host_);
+    ShowCoverForm(
+        this, path,
+        [this, &path, &engine](CoverEdit edit, const std::string& picture) {
+            bool written = false;
+            RunListCommand([&] {
+                const auto& rows = List().Rows();
+                for (std::size_t r = 0; r < rows.size(); ++r) {
+                    if (rows[r].Path != path) continue;
+                    written = ChangeRowCover(List(), static_cast<int>(r), edit, picture, engine);
+                    return;
+                }
+            });
+            return written;
+        },
+        *host_);
+    mainList_->setFocus();
 }
 
 QAction* MainForm::Command(std::string_view name) const {

@@ -165,6 +165,8 @@ private:
     // The "&Выделение" menu and the hand-offs: player, clipboard, help and About.
     void ConnectMarkingCommands();
     void ConnectListCommand(MenuName name, void (*command)(FileList&));
+    // CoverMnu (F4): the cover dialog of the current row ("Нет выбранных файлов." without one).
+    void CoverMnuClick();
     // CommandFrame: around every command that runs.
     void CommandStarting() override;
     void CommandEnded() override;

@@ -2,6 +2,7 @@
 #include "writetags/WriteTagsForm.h"
 
 #include "writetags/TagWriteBatch.h"
+#include "writetags/CoverForm.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
@@ -25,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "common/FileHelpers.h"
 #include "common/FixedSizeForm.h"
 #include "common/Messages.h"
 #include "common/Ports.h"
@@ -33,6 +36,7 @@
 #include "script/Script.h"
 #include "tags/Genres.h"
 #include "tags/Id3v1.h"
+#include "tags/Pictures.h"
 #include "tags/TagFields.h"
 #include "writetags/WriteTagsKeywords.h"
 
@@ -48,6 +52,11 @@ const QString kModeId3v2 = QStringLiteral("ID3v 2");
 constexpr const char* kKillTagsQuestion = "Будут удалены ID3 v1 в выбранных файлах. Продолжить?";
 // QLineEdit's own default: no limit worth the name.
 constexpr int kNoTextLimit = 32767;
+// The cover items by their place in kCoverItems; a chosen picture file is the item after them.
+constexpr int kCoverKeepIndex = 0;
+constexpr int kCoverFileIndex = 1;
+constexpr int kCoverFolderIndex = 2;
+constexpr int kCoverChosenIndex = static_cast<int>(kCoverItems.size());
 
 // The genre names in alphabetical order: by code point, A-Z folded, as the list sorts.
 std::vector<std::string> SortedGenres() {
@@ -94,7 +103,7 @@ QStringList MemoLines(const QPlainTextEdit& memo) {
 }  // namespace
 
 TWriteTagsForm::TWriteTagsForm(const WriteTagsRequest& request, const FileList& list, Host* host, QWidget* parent)
-    : QDialog(parent), list_(list), sampleRow_(request.SampleRow), host_(host) {
+    : QDialog(parent), ChoosePicture(ChoosePictureFile), list_(list), sampleRow_(request.SampleRow), host_(host) {
     setObjectName(QStringLiteral("WriteTagsForm"));
     setWindowTitle(QStringLiteral("Пакетная запись в TAG'и. Выбрано файлов - ") +
                    QString::number(request.CheckedCount));
@@ -178,14 +187,35 @@ QVBoxLayout* TWriteTagsForm::BuildFields() {
         id3v2Labels_[shown] = qobject_cast<QLabel*>(fields_->itemAtPosition(at / 2, (at % 2) * 2)->widget());
         ++shown;
     }
+    AddCoverField(10);
     CheckBoxKillTags = new QCheckBox(QStringLiteral("Удалить TAG'и ID3v1"), this);
     CheckBoxKillTags->setObjectName(QStringLiteral("CheckBoxKillTags"));
-    fields_->addWidget(CheckBoxKillTags, 10, 0, 1, 4);
-    fields_->setRowStretch(11, 1);
+    fields_->addWidget(CheckBoxKillTags, 11, 0, 1, 4);
+    fields_->setRowStretch(12, 1);
     auto* right = new QVBoxLayout;
     right->setSpacing(4);
     right->addLayout(fields_, 1);
     return right;
+}
+
+// "Обложка:", its pick-only list, and the preview at the right end of the row.
+void TWriteTagsForm::AddCoverField(int row) {
+    ComboBoxCover = new QComboBox(this);
+    ComboBoxCover->setObjectName(QStringLiteral("ComboBoxCover"));
+    ComboBoxCover->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    ComboBoxCover->setMinimumContentsLength(6);
+    ComboBoxCover->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    LabelCover = new QLabel(QStringLiteral("Обложка:"), this);
+    LabelCover->setObjectName(QStringLiteral("LabelCover"));
+    LabelCover->setBuddy(ComboBoxCover);
+    ImageCover = new QLabel(this);
+    ImageCover->setObjectName(QStringLiteral("ImageCover"));
+    ImageCover->setFixedSize(kCoverPreviewSide, kCoverPreviewSide);
+    ImageCover->setAlignment(Qt::AlignCenter);
+    ImageCover->setFrameShape(QFrame::StyledPanel);
+    fields_->addWidget(LabelCover, row, 0, Qt::AlignTop);
+    fields_->addWidget(ComboBoxCover, row, 1, 1, 2, Qt::AlignTop);
+    fields_->addWidget(ImageCover, row, 3, Qt::AlignRight | Qt::AlignTop);
 }
 
 // The mode button, "Начать" and "Отмена".
@@ -227,7 +257,8 @@ void TWriteTagsForm::SetTabOrder() {
         setTabOrder(previous, next);
         previous = next;
     }
-    setTabOrder(previous, CheckBoxKillTags);
+    setTabOrder(previous, ComboBoxCover);
+    setTabOrder(ComboBoxCover, CheckBoxKillTags);
     setTabOrder(CheckBoxKillTags, BitBtnWrite);
     setTabOrder(BitBtnWrite, BitBtnCancel);
 }
@@ -242,6 +273,8 @@ void TWriteTagsForm::FillItems(const WriteTagsRequest& request) {
     for (const std::string_view item : kTrackItems) trackItems << FromView(item);
     AddItems(ComboBoxExTrack, trackItems);
     for (QComboBox* combo : id3v2Fields_) AddItems(combo, {kKeep});
+    for (const std::string_view item : kCoverItems) ComboBoxCover->addItem(FromView(item));
+    ComboBoxCover->setCurrentIndex(kCoverKeepIndex);
     for (const std::string& name : SortedGenres()) ComboBoxGenre->addItem(QString::fromStdString(name));
     ComboBoxGenre->addItem(kKeep);
     ComboBoxGenre->setMaxVisibleItems(10);
@@ -252,7 +285,7 @@ void TWriteTagsForm::FillItems(const WriteTagsRequest& request) {
 void TWriteTagsForm::ConnectControls() {
     // Every field combo but the genre previews its text on the sample row in its hint.
     for (QComboBox* combo : findChildren<QComboBox*>()) {
-        if (combo == ComboBoxGenre) continue;
+        if (combo == ComboBoxGenre || combo == ComboBoxCover) continue;
         connect(combo, &QComboBox::editTextChanged, combo, [this, combo](const QString& text) {
             combo->setToolTip(QString::fromStdString(CheckScript(text.toStdString(), list_, sampleRow_)));
         });
@@ -260,6 +293,7 @@ void TWriteTagsForm::ConnectControls() {
     connect(ComboBoxExTitles, &QComboBox::editTextChanged, this,
             [this](const QString& text) { MemoTitles->setEnabled(text == kFromList); });
     connect(ComboBoxExTitles, &QComboBox::activated, this, &TWriteTagsForm::ComboBoxExTitlesSelect);
+    connect(ComboBoxCover, &QComboBox::currentIndexChanged, this, &TWriteTagsForm::ComboBoxCoverChange);
     connect(CheckBoxKillTags, &QCheckBox::toggled, this, &TWriteTagsForm::CheckBoxKillTagsClick);
     connect(SpeedButton1, &QToolButton::clicked, this, &TWriteTagsForm::SpeedButton1Click);
     connect(BitBtnWrite, &QPushButton::clicked, this, &QDialog::accept);
@@ -320,6 +354,10 @@ void TWriteTagsForm::SetUpMode(int mode) {
         id3v2Fields_[i]->setVisible(!id3v1);
         id3v2Labels_[i]->setVisible(!id3v1);
     }
+    for (QWidget* cover : std::initializer_list<QWidget*>{LabelCover, ComboBoxCover, ImageCover}) {
+        cover->setVisible(!id3v1);
+    }
+    if (!id3v1) ShowCoverPreview();
     // Hidden in ID3v1 with its state kept; shown unchecked in ID3v2.
     CheckBoxKillTags->setVisible(!id3v1);
     if (!id3v1) CheckBoxKillTags->setChecked(false);
@@ -344,6 +382,9 @@ WriteTagsAnswer TWriteTagsForm::Answer() const {
     }
     for (const QString& line : MemoLines(*MemoTitles)) answer.MemoLines.push_back(line.toStdString());
     answer.KillTags = CheckBoxKillTags->isChecked();
+    const int cover = ComboBoxCover->currentIndex();
+    answer.Cover = cover >= kCoverChosenIndex ? ComboBoxCover->currentData().toByteArray().toStdString()
+                                              : std::string(kCoverItems[static_cast<std::size_t>(cover)]);
     return answer;
 }
 
@@ -380,8 +421,62 @@ void TWriteTagsForm::ComboBoxExTitlesSelect() {
         combo->setEditText(kKeep);
     }
     for (QComboBox* combo : id3v2Fields_) combo->setEditText(kKeep);
+    ComboBoxCover->setCurrentIndex(kCoverKeepIndex);
     ComboBoxExTrack->setCurrentIndex(0);
     ComboBoxGenre->setCurrentIndex(kGenreCount);
+}
+
+void TWriteTagsForm::ComboBoxCoverChange(int index) {
+    if (index != kCoverFileIndex) {
+        coverIndex_ = index;
+        ShowCoverPreview();
+        return;
+    }
+    const int row = PreviewRow();
+    const std::string folder = row >= 0 ? FolderOfPath(list_.RowPath(row)) : std::string();
+    const std::string path = ChoosePicture ? ChoosePicture(this, folder) : std::string();
+    if (path.empty()) {
+        ComboBoxCover->setCurrentIndex(coverIndex_);
+        return;
+    }
+    // One chosen file at a time: its name shows, its path is the answer.
+    if (ComboBoxCover->count() > kCoverChosenIndex) ComboBoxCover->removeItem(kCoverChosenIndex);
+    const QString shown = QString::fromStdString(path);
+    ComboBoxCover->addItem(shown.mid(shown.lastIndexOf(QLatin1Char('/')) + 1), QByteArray::fromStdString(path));
+    ComboBoxCover->setItemData(kCoverChosenIndex, shown, Qt::ToolTipRole);
+    ComboBoxCover->setCurrentIndex(kCoverChosenIndex);
+}
+
+int TWriteTagsForm::PreviewRow() const {
+    if (sampleRow_ >= 0 && sampleRow_ < list_.RowCount()) return sampleRow_;
+    return SampleRow(list_);
+}
+
+void TWriteTagsForm::ShowCoverPreview() {
+    // ID3v1 has no cover: nothing is read until the ID3v2 layout shows it.
+    if (Mode() == 1) return;
+    const int index = ComboBoxCover->currentIndex();
+    const int row = PreviewRow();
+    std::string bytes;
+    if (index == kCoverKeepIndex && row >= 0) {
+        if (!sampleCover_) {
+            TagPictures pictures = ReadTagPictures(list_.RowPath(row));
+            sampleCover_ = pictures.FrontCover ? std::move(pictures.FrontCover->Bytes) : std::string();
+        }
+        bytes = *sampleCover_;
+    } else if (index == kCoverFolderIndex && row >= 0) {
+        const std::string picture = FolderPicturePath(FolderOfPath(list_.RowPath(row)));
+        if (!picture.empty()) bytes = LoadPictureFile(picture).Bytes;
+    } else if (index >= kCoverChosenIndex) {
+        bytes = LoadPictureFile(ComboBoxCover->currentData().toByteArray().toStdString()).Bytes;
+    }
+    QPixmap picture;
+    if (bytes.empty() || !picture.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), bytes.size())) {
+        ImageCover->clear();
+        return;
+    }
+    ImageCover->setPixmap(
+        picture.scaled(kCoverPreviewSide - 2, kCoverPreviewSide - 2, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 }
 
 void TWriteTagsForm::CheckBoxKillTagsClick(bool checked) {

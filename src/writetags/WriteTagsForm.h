@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -36,8 +37,10 @@ public:
     static constexpr int kMinHeight = 192;
     static constexpr int kId3v1Height = 201;
     static constexpr int kId3v1MemoHeight = 117;
-    static constexpr int kId3v2Height = 346;
-    static constexpr int kId3v2MemoHeight = 241;
+    static constexpr int kId3v2Height = 446;
+    static constexpr int kId3v2MemoHeight = 341;
+    // The cover preview's side.
+    static constexpr int kCoverPreviewSide = 96;
 
     // Every field starts empty with nothing selected; the Artist and Album lists offer the names of
     // the parent of request.CurrentFolder and of the folder itself. The memo holds request.MemoLines
@@ -48,16 +51,20 @@ public:
                    QWidget* parent = nullptr);
 
     // Mode set-up: 1 the ID3v1 layout (seven fields, 201 pixels high, Artist, Album and Comment
-    // limited to 29 characters, genre picked from the list only, the kill-tags box hidden with its
-    // state kept), 2 the ID3v2 layout (eighteen fields, 346 pixels, genre editable, the kill-tags
-    // box shown and unchecked).
+    // limited to 29 characters, genre picked from the list only, the cover and the kill-tags box
+    // hidden with their state kept), 2 the ID3v2 layout (eighteen fields and the cover with its
+    // preview, 446 pixels, genre editable, the kill-tags box shown and unchecked).
     void SetUpMode(int mode);
     // 1 or 2, as the caption of SpeedButton1 shows ("ID3v 1", "ID3v 2").
     int Mode() const;
 
     // What the batch tag writer reads after OK: every field's text, the memo lines, the kill-tags
-    // box and the mode.
+    // box, the mode and the cover (its keyword, or the path of the picture file chosen).
     WriteTagsAnswer Answer() const;
+
+    // Asks for the picture file of "Из файла..." (starting in the preview row's folder): its path,
+    // "" when cancelled. ChoosePictureFile (CoverForm.h) unless a test puts in its own.
+    std::function<std::string(QWidget* parent, const std::string& folder)> ChoosePicture;
 
     // Moves the dialog 24 pixels below the top edge of `window`, centred horizontally on it.
     void PlaceOver(const QWidget& window);
@@ -93,6 +100,14 @@ private:
     // A labelled field at (row, column) of the grid, the combo over `span` columns.
     QComboBox* AddField(const char* name, const char* label, int row, int column, int span = 1);
     bool AskKillTags();
+    // The cover field: the label, the combo and the preview in row `row` of the grid.
+    void AddCoverField(int row);
+    // An item picked in ComboBoxCover; "Из файла..." asks for a picture file, cancelling goes back.
+    void ComboBoxCoverChange(int index);
+    // The picture the write would set, or the sample row's front cover while the cover is kept.
+    void ShowCoverPreview();
+    // The row the previews read: the request's sample row, else the first checked row (-1: none).
+    int PreviewRow() const;
 
     const FileList& list_;
     int sampleRow_;
@@ -109,6 +124,13 @@ private:
     // The ID3v2-only fields, in their order among the dialog's fields (kAnswerColumns).
     std::array<QComboBox*, 11> id3v2Fields_{};
     std::array<QLabel*, 11> id3v2Labels_{};
+    QLabel* LabelCover;
+    QComboBox* ComboBoxCover;
+    QLabel* ImageCover;
+    // The cover item before the current one, for a cancelled choice of a picture file.
+    int coverIndex_ = 0;
+    // The preview row's front cover, read once when the cover is first shown.
+    std::optional<std::string> sampleCover_;
     QCheckBox* CheckBoxKillTags;
     QPushButton* BitBtnWrite;
     QPushButton* BitBtnCancel;

@@ -78,7 +78,7 @@ private slots:
                 ++checked;
             }
         }
-        QCOMPARE(checked, 32);
+        QCOMPARE(checked, 33);
         // The two items whose keys Qt would name "Return".
         QCOMPARE(qobject_cast<const CommandMenu*>(form.Command("RenameAllMnu")->parent())
                      ->ShownText(form.Command("RenameAllMnu")),

@@ -327,7 +327,7 @@ TEST(CommandTableTest, NamesKeysAndAcceleratorsAreUnique) {
         EXPECT_FALSE(menu.Items.front().IsSeparator());
         EXPECT_FALSE(menu.Items.back().IsSeparator());
     }
-    EXPECT_EQ(items, 32);
+    EXPECT_EQ(items, 33);
     EXPECT_EQ(FindCommand("NoSuchMnu"), nullptr);
 }
 

@@ -22,9 +22,11 @@
 #include <vector>
 
 #include "FakePorts.h"
+#include "TestFiles.h"
 #include "filelist/FileList.h"
 #include "settings/AppSettings.h"
 #include "tags/Genres.h"
+#include "tags/Pictures.h"
 #include "writetags/WriteTagsForm.h"
 
 namespace tagmora {
@@ -124,15 +126,18 @@ private:
         const bool id3v1 = mode == 1;
         QCOMPARE(form.Mode(), mode);
         QCOMPARE(Control<QToolButton>(form, "SpeedButton1")->text(), QStringLiteral("ID3v %1").arg(mode));
-        QCOMPARE(form.size(), QSize(580, id3v1 ? 201 : 346));
-        QCOMPARE(form.minimumSize(), QSize(580, id3v1 ? 201 : 346));
-        QCOMPARE(Control<QPlainTextEdit>(form, "MemoTitles")->height(), id3v1 ? 117 : 241);
+        QCOMPARE(form.size(), QSize(580, id3v1 ? 201 : 446));
+        QCOMPARE(form.minimumSize(), QSize(580, id3v1 ? 201 : 446));
+        QCOMPARE(Control<QPlainTextEdit>(form, "MemoTitles")->height(), id3v1 ? 117 : 341);
         QVERIFY(Control<QPlainTextEdit>(form, "MemoTitles")->isVisible());
         for (const Field& field : kFields) {
             QVERIFY2(Control(form, field.Name)->isVisible() == (!id3v1 || !field.Id3v2Only), field.Name);
             QVERIFY2(LabelOf(form, Control(form, field.Name))->isVisible() == (!id3v1 || !field.Id3v2Only), field.Name);
         }
         QCOMPARE(Control<QCheckBox>(form, "CheckBoxKillTags")->isVisible(), !id3v1);
+        for (const char* name : {"ComboBoxCover", "LabelCover", "ImageCover"}) {
+            QVERIFY2(Control<QWidget>(form, name)->isVisible() == !id3v1, name);
+        }
         QCOMPARE(Control(form, "ComboBoxGenre")->isEditable(), !id3v1);
         for (const char* name : {"ComboBoxExArtist", "ComboBoxExAlbum", "ComboBoxExComment"}) {
             QVERIFY2((Control(form, name)->lineEdit()->maxLength() == 29) == id3v1, name);
@@ -271,7 +276,8 @@ private slots:
         QStringList expected{"ComboBoxExTitles", "MemoTitles"};
         for (const Field& field : kFields) expected << field.Name;
         expected.removeAt(2);
-        expected << "CheckBoxKillTags"
+        expected << "ComboBoxCover"
+                 << "CheckBoxKillTags"
                  << "BitBtnWrite"
                  << "BitBtnCancel"
                  << "ComboBoxExTitles";
@@ -285,6 +291,50 @@ private slots:
             QTest::keyClick(focus, Qt::Key_Tab);
         }
         QCOMPARE(visited, expected);
+    }
+
+    // The cover's answer (a keyword, or a chosen file's path; a cancelled choice goes back) and the
+    // preview of what the write sets: the first checked file's cover while it is kept.
+    void TheCoverAnswersAndPreviewsThePicture() {
+        test::TempDir dir;
+        const auto png = [&dir](const char* name, Qt::GlobalColor colour) {
+            QImage image(40, 20, QImage::Format_RGB32);
+            image.fill(colour);
+            image.save(QString::fromStdString(dir / name), "PNG");
+            return test::ReadFile(dir / name);
+        };
+        png("Folder.PNG", Qt::blue);
+        png("chosen.png", Qt::green);
+        test::WriteFile(
+            dir / "01.mp3",
+            test::Id3v2TagBytes(3, test::Id3v2Frame(3, "APIC", FrontCoverContent(kPngMime, png("red.png", Qt::red)))) +
+                test::SilentFrames());
+        FileList covered(settings, status, host);
+        covered.Rows().resize(2);  // no sample row: the first checked row's cover
+        covered.Rows()[1].Path = dir / "01.mp3";
+        covered.Rows()[1].Checked = true;
+        WriteTagsRequest request;
+        request.Mode = 2;
+        TWriteTagsForm form(request, covered, &host);
+        QComboBox* cover = Control(form, "ComboBoxCover");
+        QCOMPARE(Items(cover), (QStringList{kKeep, "Из файла...", "Из папки файла", "Удалить"}));
+        int choices = 0;
+        form.ChoosePicture = [&](QWidget*, const std::string&) { return ++choices == 1 ? "" : dir / "chosen.png"; };
+        const std::tuple<int, QString, std::string, QRgb> steps[] = {
+            {-1, kKeep, "Оставить как есть", qRgb(255, 0, 0)},
+            {2, "Из папки файла", "Из папки файла", qRgb(0, 0, 255)},
+            {1, "Из папки файла", "Из папки файла", qRgb(0, 0, 255)},  // cancelled
+            {1, "chosen.png", dir / "chosen.png", qRgb(0, 255, 0)},
+            {3, "Удалить", "Удалить", 0},
+        };
+        for (const auto& [index, shown, answer, preview] : steps) {
+            if (index >= 0) cover->setCurrentIndex(index);
+            const QImage image = Control<QLabel>(form, "ImageCover")->pixmap().toImage();
+            QCOMPARE(cover->currentText(), shown);
+            QCOMPARE(form.Answer().Cover, answer);
+            QCOMPARE(image.isNull() ? 0 : image.pixel(image.rect().center()), preview);
+        }
+        QCOMPARE(choices, 2);
     }
 
     void KillTagsQuestion_data() {
