@@ -434,10 +434,10 @@ int ReplaceFileAtomically(const std::string& path, const std::string& tempPath, 
 
 int CreateFileNoReplace(const std::string& path, std::string_view bytes) {
     if (path.empty() || path.back() == '/') return EISDIR;
-    const auto [folder, name] = SplitPath(path);
-    std::string temp = folder + "." + name + ".tmp-XXXXXX";
-    UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
-    if (!fd.Valid()) return errno;
+    // A short name of the program's own, so that a target whose name has 255 bytes can be made.
+    UniqueFd fd;
+    std::string temp;
+    if (const int error = CreateUniqueFile(SplitPath(path).first, kTemporaryPrefix, fd, temp); error != 0) return error;
     int error = ::fchmod(fd.Get(), 0666 & ~CurrentUmask()) != 0 ? errno : 0;
     if (error == 0) error = WriteAll(fd.Get(), bytes);
     if (error == 0) error = Flush(fd.Get());

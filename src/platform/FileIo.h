@@ -99,8 +99,9 @@ int ReplaceFileAtomically(const std::string& path, const FileWriter& writer, New
 int ReplaceFileAtomically(const std::string& path, const std::string& tempPath, const FileWriter& writer);
 
 // Creates the file `path` with `bytes`, never over an existing one: the bytes go to a temporary
-// file beside it (permissions by the file-creation mask), flushed and then renamed to `path` only
-// if no file has that name. 0, EEXIST when one has, or the errno; on failure nothing is left.
+// file of the kTemporaryPrefix pattern beside it (permissions by the file-creation mask), flushed
+// and then renamed to `path` only if no file has that name. 0, EEXIST when one has, or the errno;
+// on failure nothing is left.
 int CreateFileNoReplace(const std::string& path, std::string_view bytes);
 
 // --- The program's own files beside the user's ---
