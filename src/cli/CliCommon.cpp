@@ -71,11 +71,12 @@ CliStatusReporter::CliStatusReporter(std::string command)
 void CliStatusReporter::ShowStatus(const std::string&) { done_ = 0; }
 
 void CliStatusReporter::ShowFolderPanel(const std::string& text) {
-    if (!text.empty()) Draw("reading " + text);
+    if (!text.empty() && DrawDue()) Draw("reading " + text);
 }
 
 void CliStatusReporter::ShowProgress(const std::string& text, double percent) {
     ++done_;
+    if (!DrawDue()) return;
     // The loops report 100 / N * k: N follows from the calls counted since their status text.
     const long total = percent > 0 ? std::lround(100.0 * done_ / percent) : 0;
     const std::size_t slash = text.rfind('/');
@@ -83,11 +84,14 @@ void CliStatusReporter::ShowProgress(const std::string& text, double percent) {
          (slash == std::string::npos || slash == 0 ? text : text.substr(0, slash)));
 }
 
-void CliStatusReporter::Draw(const std::string& line) {
-    if (!terminal_) return;
+bool CliStatusReporter::DrawDue() const {
+    if (!terminal_) return false;
     const std::int64_t now = NowMs();
-    if (now - startMs_ < kProgressAfterMs || now - lastDrawMs_ < kProgressEveryMs) return;
-    lastDrawMs_ = now;
+    return now - startMs_ >= kProgressAfterMs && now - lastDrawMs_ >= kProgressEveryMs;
+}
+
+void CliStatusReporter::Draw(const std::string& line) {
+    lastDrawMs_ = NowMs();
     std::string shown = "tagmora-cli " + command_ + ": " + EscapeField(line);
     shown = text::TakeCodePoints(shown, TerminalColumns() - 1);
     std::cerr << "\r\x1b[K" << shown << std::flush;

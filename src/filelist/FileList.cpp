@@ -104,7 +104,14 @@ void FileList::ScanFolder(const std::string& folder, bool append, bool keepListV
         host_.SetApplicationTitle(std::string(kProductName) + "    ");
         WalkedFolders walked;
         std::vector<FoundFile> found;
-        Walk(WithSeparator(folder), AllocateFolderNumber(), found, walked);
+        const std::string top = WithSeparator(folder);
+        const int number = AllocateFolderNumber();
+        const PathStatus status = cancel_ ? PathStatus{} : StatPath(top);
+        if (!status.Exists()) {
+            if (FolderNotRead) FolderNotRead(top, status.Error);
+        } else {
+            Walk(top, status, number, found, walked);
+        }
         AppendRows(found, false);
         if (!keepListVisible) host_.SetListVisible(true);
     } else {
@@ -143,14 +150,10 @@ void FileList::AppendRows(std::vector<FoundFile>& found, bool bareNames) {
     }
 }
 
-void FileList::Walk(const std::string& folder, int folderNumber, std::vector<FoundFile>& out, WalkedFolders& walked) {
+void FileList::Walk(const std::string& folder, const PathStatus& here, int folderNumber, std::vector<FoundFile>& out,
+                    WalkedFolders& walked) {
     if (cancel_) return;
     host_.ProcessEvents();
-    const PathStatus here = StatPath(folder);
-    if (!here.Exists()) {
-        if (FolderNotRead) FolderNotRead(folder, here.Error);
-        return;
-    }
     if (!walked.emplace(here.Identity.Device, here.Identity.Inode).second) return;  // walked already in this scan
 
     std::vector<std::string> files;
@@ -170,7 +173,7 @@ void FileList::Walk(const std::string& folder, int folderNumber, std::vector<Fou
             if (walked.contains({status.Identity.Device, status.Identity.Inode})) continue;
             const int number = AllocateFolderNumber();
             status_.ShowFolderPanel(sub + "*.mp3");
-            Walk(sub, number, out, walked);
+            Walk(sub, status, number, out, walked);
         }
     } else if (FolderNotRead) {
         FolderNotRead(folder, errno);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/Ports.h"
+#include "platform/FileIo.h"
 #include "settings/AppSettings.h"
 #include "tags/TagFields.h"
 
@@ -110,7 +111,9 @@ private:
     // The folders a scan has walked, by device and inode: a folder reached again (through a
     // link, by a cycle or a second way in) is not walked again.
     using WalkedFolders = std::set<std::pair<std::uint64_t, std::uint64_t>>;
-    void Walk(const std::string& folder, int folderNumber, std::vector<FoundFile>& out, WalkedFolders& walked);
+    // Walks an existing folder, `here` its status.
+    void Walk(const std::string& folder, const fileio::PathStatus& here, int folderNumber, std::vector<FoundFile>& out,
+              WalkedFolders& walked);
     // Appends one row per found file; the rows are allocated once (rows are large to move).
     void AppendRows(std::vector<FoundFile>& found, bool bareNames);
     int AllocateFolderNumber();

@@ -24,10 +24,13 @@ constexpr std::int64_t kTailSize = 128;
 
 // Reads as fileio::ReadAt does, first asking for the bytes only if they are in memory: sets
 // WouldBlock when they were not (or the file system cannot tell), so that the pass learns whether
-// its files are cold without a read of its own.
+// its files are cold without a read of its own. The file's size as opened (f.Size) ends the read:
+// no further call is made only to learn that the file ends there.
 int FirstReadAt(int fd, FetchedFile& f, unsigned char* buffer, std::size_t count, std::int64_t offset,
                 std::size_t& got) {
     got = 0;
+    if (offset < f.Size)
+        count = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), f.Size - offset));
     iovec part{buffer, count};
     ssize_t n = 0;
     do {
