@@ -398,11 +398,11 @@ const std::array<const char*, kColumnCount>& FieldKeys() {
 }
 
 std::string RowFieldsJson(const FileRow& row) {
-    const bool hasTag = row.Texts[ColId3v] != "0";
+    const bool hasTag = row.ColumnText(ColId3v) != "0";
     JsonLine fields;
     for (int c = 0; c < kColumnCount; ++c) {
         const char* key = FieldKeys()[static_cast<std::size_t>(c)];
-        const std::string& text = row.ColumnText(c);
+        const std::string_view text = row.ColumnText(c);
         if (c == ColId3v || c == ColFileSize) {
             // Whole numbers; the size as the digits of its grouped text, null when it is unknown.
             std::string digits;

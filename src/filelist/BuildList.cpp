@@ -5,6 +5,7 @@
 #include "filelist/BuildList.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <deque>
 #include <optional>
@@ -32,56 +33,70 @@ namespace {
 
 std::string SizeText(std::int64_t size) { return GroupThousands(std::to_string(size)); }
 
-// Puts the text of an ID3v1 field as the list shows it into `out` (empty for ID3v2-only fields).
-void SetId3v1Text(std::string& out, const Id3v1Tag& tag, Id3v1Slot slot) {
-    switch (slot) {
-        case Id3v1Slot::Title: out = tag.Title; break;
-        case Id3v1Slot::Artist: out = tag.Artist; break;
-        case Id3v1Slot::Album: out = tag.Album; break;
-        case Id3v1Slot::Year: out = tag.Year; break;
-        case Id3v1Slot::Track: out = std::to_string(tag.Track); break;
-        case Id3v1Slot::Genre: out = GenreNameOf(tag.Genre > kGenreCount - 1 ? kGenreOther : tag.Genre); break;
-        case Id3v1Slot::Comment: out = tag.Comment; break;
-        case Id3v1Slot::None: out.clear(); break;
-    }
+// The texts of a row being filled: the row's own FileText, the others empty until set.
+std::array<std::string_view, kColumnCount> TextsKeepingFileText(const FileRow& row) {
+    std::array<std::string_view, kColumnCount> texts{};
+    texts[ColFile] = row.FileText();
+    return texts;
 }
 
 void FillFromId3v1(FileRow& row, const Id3v1Tag& tag) {
+    const std::string track = std::to_string(tag.Track);
+    const std::string genre = GenreNameOf(tag.Genre > kGenreCount - 1 ? kGenreOther : tag.Genre);
+    const std::string size = SizeText(tag.FileSize);
+    // The text of each ID3v1 field as the list shows it (empty for ID3v2-only fields).
+    std::array<std::string_view, kColumnCount> texts = TextsKeepingFileText(row);
     for (const TagField& field : kTagFields) {
-        if (field.IsTagField()) SetId3v1Text(row.Texts[field.Column], tag, field.V1);
+        if (!field.IsTagField()) continue;
+        std::string_view& text = texts[static_cast<std::size_t>(field.Column)];
+        switch (field.V1) {
+            case Id3v1Slot::Title: text = tag.Title; break;
+            case Id3v1Slot::Artist: text = tag.Artist; break;
+            case Id3v1Slot::Album: text = tag.Album; break;
+            case Id3v1Slot::Year: text = tag.Year; break;
+            case Id3v1Slot::Track: text = track; break;
+            case Id3v1Slot::Genre: text = genre; break;
+            case Id3v1Slot::Comment: text = tag.Comment; break;
+            case Id3v1Slot::None: break;
+        }
     }
-    row.Texts[ColId3v] = "1";
-    row.Texts[ColFileSize] = SizeText(tag.FileSize);
+    texts[ColId3v] = "1";
+    texts[ColFileSize] = size;
+    row.SetColumnTexts(texts);
     row.Checked = true;
 }
 
-// Fills the row from a tag that is not needed afterwards: its texts move into the row.
-void FillFromId3v2(FileRow& row, Id3v2Tag& tag) {
-    auto& t = row.Texts;
+void FillFromId3v2(FileRow& row, const Id3v2Tag& tag) {
+    const std::string size = SizeText(tag.FileSize);
+    std::array<std::string_view, kColumnCount> texts = TextsKeepingFileText(row);
     for (const TagField& field : kTagFields) {
         if (!field.IsTagField()) continue;
-        std::string& value = tag.*field.Member;
+        const std::string_view value = tag.*field.Member;
+        std::string_view& text = texts[static_cast<std::size_t>(field.Column)];
         if (field.Shape == FieldShape::Genre) {
             const std::size_t paren = value.find(')');
-            t[field.Column] = paren == std::string::npos ? std::move(value) : value.substr(paren + 1);
+            text = paren == std::string_view::npos ? value : value.substr(paren + 1);
         } else if (field.Shape == FieldShape::CommentOwner) {
             // The owner is shown without its three language letters.
-            t[field.Column] = value.substr(text::TakeCodePoints(value, 3).size());
+            text = value.substr(text::TakeCodePoints(value, 3).size());
         } else {
-            t[field.Column] = std::move(value);
+            text = value;
         }
     }
-    t[ColId3v] = "2";
-    t[ColFileSize] = SizeText(tag.FileSize);
+    texts[ColId3v] = "2";
+    texts[ColFileSize] = size;
+    row.SetColumnTexts(texts);
     row.Checked = true;
 }
 
 void FillNoTag(FileRow& row, bool fileOpened, std::int64_t fileSize) {
-    for (auto& text : row.Texts) text.clear();
-    row.Texts[ColTitle] = kNoTagTitle;
-    row.Texts[ColId3v] = "0";
     // A file that vanished before reading has no size to show.
-    if (fileOpened) row.Texts[ColFileSize] = SizeText(fileSize);
+    const std::string size = fileOpened ? SizeText(fileSize) : std::string();
+    std::array<std::string_view, kColumnCount> texts = TextsKeepingFileText(row);
+    texts[ColTitle] = kNoTagTitle;
+    texts[ColId3v] = "0";
+    texts[ColFileSize] = size;
+    row.SetColumnTexts(texts);
     row.Checked = false;
 }
 
@@ -134,13 +149,15 @@ void PadTrackNumbers(FileList& list) {
     std::size_t shortest = 100;
     std::size_t longest = 0;
     for (const FileRow& row : list.Rows()) {
-        const std::size_t n = text::CodePointCount(row.Texts[ColTrack]);
+        const std::size_t n = text::CodePointCount(row.ColumnText(ColTrack));
         shortest = std::min(shortest, n);
         longest = std::max(longest, n);
     }
     if (longest < shortest || longest - shortest != 1) return;
     for (FileRow& row : list.Rows()) {
-        if (text::CodePointCount(row.Texts[ColTrack]) == shortest) row.Texts[ColTrack].insert(0, "0");
+        if (text::CodePointCount(row.ColumnText(ColTrack)) == shortest) {
+            row.SetColumnText(ColTrack, "0" + std::string(row.ColumnText(ColTrack)));
+        }
     }
 }
 

@@ -27,6 +27,25 @@ const std::array<const char*, kColumnCount>& ColumnCaptions() {
     return captions;
 }
 
+void FileRow::SetColumnText(int column, std::string_view text) {
+    std::array<std::string_view, kColumnCount> texts;
+    for (int c = 0; c < kColumnCount; ++c) texts[static_cast<std::size_t>(c)] = c == column ? text : ColumnText(c);
+    SetColumnTexts(texts);
+}
+
+void FileRow::SetColumnTexts(const std::array<std::string_view, kColumnCount>& texts) {
+    std::size_t size = 0;
+    for (const std::string_view text : texts) size += text.size();
+    // Built beside the old buffer, which the views may point into, then swapped in.
+    std::string next;
+    next.reserve(size);
+    for (std::size_t c = 0; c < texts.size(); ++c) {
+        next += texts[c];
+        ends_[c] = static_cast<std::uint32_t>(next.size());
+    }
+    texts_.swap(next);
+}
+
 bool MatchesMp3Mask(std::string_view name) {
     return name.size() > 4 && text::EqualsAsciiIgnoreCase(name.substr(name.size() - 4), ".mp3");
 }
@@ -144,7 +163,8 @@ void FileList::AppendRows(std::vector<FoundFile>& found, bool bareNames) {
     if (need > rows_.capacity()) rows_.reserve(std::max(need, 2 * rows_.capacity()));
     for (auto& file : found) {
         FileRow& row = rows_.emplace_back();
-        row.FileText = bareNames ? file.Path.substr(file.Path.rfind('/') + 1) : file.Path;
+        const std::string_view path = file.Path;
+        row.SetFileText(bareNames ? path.substr(path.rfind('/') + 1) : path);
         row.Path = std::move(file.Path);
         row.FolderNumber = file.FolderNumber;
     }
@@ -206,8 +226,8 @@ int FileList::FindSiblingFolders() {
 }
 
 int FileList::CompareRows(const FileRow& a, const FileRow& b) const {
-    const std::string& x = a.ColumnText(SortColumn);
-    const std::string& y = b.ColumnText(SortColumn);
+    const std::string_view x = a.ColumnText(SortColumn);
+    const std::string_view y = b.ColumnText(SortColumn);
     const std::size_t n = std::min(x.size(), y.size());
     std::size_t i = 0;
     // Equal bytes are equal when folded too: skip them eight at a time.

@@ -7,6 +7,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -20,19 +21,37 @@ namespace tagmora {
 // The header captions, by ColumnId.
 const std::array<const char*, kColumnCount>& ColumnCaptions();
 
-struct FileRow {
-    // Column 0: the full path in scans with subfolders, the bare file name in flat scans.
-    std::string FileText;
+// One row of the list. Its 21 column texts are kept one after another in one buffer, so that a
+// row costs one allocation for its texts (not one per text) and is cheap to move and to free. A
+// view of a text stays valid until that row is changed, moved or destroyed; the row itself keeps
+// offsets, never pointers, so rows may be moved, sorted, appended and removed freely.
+class FileRow {
+public:
     // The file's real full path (rows keep their own folder whatever the scan mode was).
     std::string Path;
-    // Columns 1..20; index 0 is unused so that Texts[c] is column c.
-    std::array<std::string, kColumnCount> Texts;
     bool Checked = false;
     bool Selected = false;
     int FolderNumber = 0;
 
-    // The text of a column as the list shows it (column 0 is FileText).
-    const std::string& ColumnText(int column) const { return column == 0 ? FileText : Texts[column]; }
+    // The text of a column as the list shows it. Column 0 (FileText) is the full path in scans
+    // with subfolders, the bare file name in flat scans.
+    std::string_view ColumnText(int column) const {
+        const std::size_t c = static_cast<std::size_t>(column);
+        const std::size_t begin = c == 0 ? 0 : ends_[c - 1];
+        return std::string_view(texts_).substr(begin, ends_[c] - begin);
+    }
+    std::string_view FileText() const { return ColumnText(ColFile); }
+
+    // Replaces the text of one column.
+    void SetColumnText(int column, std::string_view text);
+    void SetFileText(std::string_view text) { SetColumnText(ColFile, text); }
+    // Replaces the texts of all columns at once (the views may be of this row's own texts).
+    void SetColumnTexts(const std::array<std::string_view, kColumnCount>& texts);
+
+private:
+    std::string texts_;
+    // Where each column's text ends in texts_ (column c starts where c - 1 ends, column 0 at 0).
+    std::array<std::uint32_t, kColumnCount> ends_{};
 };
 
 class FileList {

@@ -59,7 +59,7 @@ RenameRunResult RunScriptRename(FileList& list, std::string_view script) {
         const RenamePlanItem& item = result.Plan[index];
         FileRow& row = list.Rows()[static_cast<std::size_t>(item.Row)];
         if (error == 0) {
-            row.FileText = item.NewPath;
+            row.SetFileText(item.NewPath);
             row.Path = item.NewPath;
         } else {
             ++result.Failed;

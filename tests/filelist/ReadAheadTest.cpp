@@ -132,7 +132,9 @@ protected:
 
     // Runs a pass over rows made stale first; `threads` 0 reads each file in turn.
     PassView Run(int threads, int window, bool onlyChecked = false, bool adaptive = false) {
-        for (FileRow& row : list.Rows()) row.Texts.fill("stale");
+        for (FileRow& row : list.Rows()) {
+            for (int c = 1; c < kColumnCount; ++c) row.SetColumnText(c, "stale");
+        }
         steps.clear();
         status.Progress.clear();
         host.Messages.clear();
@@ -140,7 +142,11 @@ protected:
         BuildList(list, onlyChecked, false, {threads, window, adaptive});
         recording = false;
         PassView view;
-        for (const FileRow& row : list.Rows()) view.Rows.emplace_back(row.Texts, row.Checked);
+        for (const FileRow& row : list.Rows()) {
+            std::array<std::string, kColumnCount> texts;
+            for (int c = 1; c < kColumnCount; ++c) texts[static_cast<std::size_t>(c)] = row.ColumnText(c);
+            view.Rows.emplace_back(texts, row.Checked);
+        }
         view.Steps = steps;
         for (const auto& box : host.Messages) view.Boxes.push_back(box.Text);
         return view;
@@ -180,7 +186,7 @@ TEST_F(ReadAheadTest, EveryKindOfFileFillsAsWhenReadInTurn) {
             EXPECT_EQ(inTurn.Boxes.size(), static_cast<std::size_t>(failing));
             EXPECT_EQ(inTurn.Steps.size(), list.Rows().size());
             if (sequence == 1 || sequence == 2) {
-                EXPECT_EQ(RowNamed("a/big+v1.mp3")->Texts[ColTitle], "After picture");
+                EXPECT_EQ(RowNamed("a/big+v1.mp3")->ColumnText(ColTitle), "After picture");
             }
             for (const PoolShape shape : kShapes) {
                 SCOPED_TRACE(shape.threads);
@@ -255,7 +261,7 @@ TEST_F(ReadAheadTest, ATagAboveTheBudgetIsReadWhenItsRowIsFilled) {
     EXPECT_TRUE(fetched.Deferred);
     EXPECT_TRUE(fetched.Head.empty());
     FillRowFromFetched(list, 0, fetched);
-    EXPECT_EQ(list.Rows()[0].Texts[ColTitle], "Big");
+    EXPECT_EQ(list.Rows()[0].ColumnText(ColTitle), "Big");
 }
 
 TEST_F(ReadAheadTest, BytesParsedForAnotherCodePageAreParsedAgain) {
@@ -264,7 +270,7 @@ TEST_F(ReadAheadTest, BytesParsedForAnotherCodePageAreParsedAgain) {
                     test::SilentFrames() + test::Id3v1Bytes("\xCF\xE5\xF1\xED\xFF", "", "", "", "", 1, 1));
     list.ScanFolder(dir.Path(), false, false);
     ReadRowTags(list, 0);
-    const std::string inTurn = list.Rows()[0].Texts[ColTitle];
+    const std::string inTurn(list.Rows()[0].ColumnText(ColTitle));
     ASSERT_EQ(inTurn, "Песня");
     ReadAheadPool pool(1, 0);
     pool.Submit(list.Rows()[0].Path, 0, 1252);
@@ -273,7 +279,7 @@ TEST_F(ReadAheadTest, BytesParsedForAnotherCodePageAreParsedAgain) {
     ASSERT_TRUE(fetched.Parsed);
     EXPECT_NE(fetched.V1.Title, inTurn);
     FillRowFromFetched(list, 0, std::move(fetched));
-    EXPECT_EQ(list.Rows()[0].Texts[ColTitle], inTurn);
+    EXPECT_EQ(list.Rows()[0].ColumnText(ColTitle), inTurn);
 }
 
 int CountEntries(const char* folder) {
@@ -313,7 +319,7 @@ TEST_F(ReadAheadTest, ACancelOrAnErrorInThePassEndsThePoolCleanly) {
         if (cancel) {
             BuildList(pass, false, false, {16, 256, false});
             EXPECT_EQ(steps.size(), 101u);
-            EXPECT_TRUE(rows[101].Texts[ColTitle].empty());
+            EXPECT_TRUE(rows[101].ColumnText(ColTitle).empty());
             EXPECT_EQ(status.Log.back(), "total");
         } else {
             host.ThrowOnMessage = true;
@@ -322,7 +328,7 @@ TEST_F(ReadAheadTest, ACancelOrAnErrorInThePassEndsThePoolCleanly) {
             EXPECT_EQ(steps.size(), 300u);
         }
         recording = false;
-        EXPECT_EQ(rows[99].Texts[ColTitle], "T");
+        EXPECT_EQ(rows[99].ColumnText(ColTitle), "T");
         EXPECT_GT(mostThreads, threads);  // the pool did run
         EXPECT_EQ(Threads(), threads);
         EXPECT_EQ(OpenDescriptors(), descriptors);
