@@ -250,11 +250,39 @@ int FileList::CompareRows(const FileRow& a, const FileRow& b) const {
 }
 
 void FileList::SortRows() {
-    // Sorts an index permutation (rows are large to move), then moves each row about once.
-    std::vector<std::uint32_t> order(rows_.size());
-    for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::uint32_t>(i);
-    std::stable_sort(order.begin(), order.end(),
-                     [this](std::uint32_t a, std::uint32_t b) { return CompareRows(rows_[a], rows_[b]) < 0; });
+    // Each row's key is built once: the eight folded bytes that follow the prefix every text shares
+    // (equal bytes are equal when folded), big-endian, shorter texts padded with zeros. Keys that
+    // differ order their rows as CompareRows does; equal keys leave it to CompareRows. The pairs of
+    // key and index are sorted (rows are large to move), then each row is moved about once.
+    std::size_t shared = rows_.empty() ? 0 : rows_[0].ColumnText(SortColumn).size();
+    for (const FileRow& row : rows_) {
+        const std::string_view first = rows_[0].ColumnText(SortColumn);
+        const std::string_view text = row.ColumnText(SortColumn);
+        shared = std::min(shared, text.size());
+        shared = static_cast<std::size_t>(std::mismatch(text.begin(), text.begin() + shared, first.begin()).first -
+                                          text.begin());
+    }
+    struct Keyed {
+        std::uint64_t Key;
+        std::uint32_t Row;
+    };
+    std::vector<Keyed> keyed(rows_.size());
+    for (std::size_t i = 0; i < keyed.size(); ++i) {
+        const std::string_view text = rows_[i].ColumnText(SortColumn).substr(shared);
+        std::uint64_t key = 0;
+        for (std::size_t k = 0; k < 8; ++k) {
+            const auto byte = k < text.size() ? static_cast<unsigned char>(text::AsciiLower(text[k])) : 0u;
+            key = key << 8 | byte;
+        }
+        keyed[i] = {key, static_cast<std::uint32_t>(i)};
+    }
+    std::stable_sort(keyed.begin(), keyed.end(), [this](const Keyed& a, const Keyed& b) {
+        if (a.Key != b.Key) return a.Key < b.Key;
+        return CompareRows(rows_[a.Row], rows_[b.Row]) < 0;
+    });
+    std::vector<std::uint32_t> order(keyed.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = keyed[i].Row;
+    keyed = {};
     // Apply the permutation in place, cycle by cycle: no second array of rows.
     for (std::size_t start = 0; start < order.size(); ++start) {
         if (order[start] == start) continue;

@@ -301,6 +301,33 @@ TEST_F(ScanTest, SortingIsStableAndFoldsOnlyLatinLetters) {
     EXPECT_EQ(status.Log, (std::vector<std::string>{"status: Подождите...", "status: Готово."}));
 }
 
+// SortRows orders by keys built once per row and falls back to CompareRows on equal keys: the order
+// must be the one a stable sort with CompareRows alone gives, on texts that share a long prefix,
+// differ in Latin case, past the eighth byte, in bytes 0, 1 and above 0x7F, or end early.
+TEST_F(ScanTest, SortingByBuiltKeysKeepsTheOrderOfCompareRows) {
+    using namespace std::string_literals;
+    const std::vector<std::string> texts = {
+        "/m/a",           "/m/A",           "/m/ab", "/m/a\0"s, "/m/a\x01", "/m/",  "/m/abcdefghij1",
+        "/m/ABCDEFGHIJ0", "/m/abcdefghiJ1", "/m/Я",  "/m/я",    "/m/_",     "/m/[", "/m/~x",
+        "/m/abcdefgh",    "/m/abcdefg\xff", "/m/a",  "/m/B",    "/m/b",     "/m/"};
+    for (const int column : {ColFile, ColTitle}) {
+        std::vector<FileRow> rows(texts.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            rows[i].SetFileText(texts[i]);
+            rows[i].SetColumnText(ColTitle, i % 4 == 0 ? "" : texts[(i * 7) % texts.size()]);
+            rows[i].FolderNumber = static_cast<int>(i);
+        }
+        list.Rows() = rows;
+        list.SortColumn = column;
+        std::vector<int> expected(rows.size());
+        for (std::size_t i = 0; i < expected.size(); ++i) expected[i] = static_cast<int>(i);
+        std::stable_sort(expected.begin(), expected.end(),
+                         [&](int a, int b) { return list.CompareRows(rows[a], rows[b]) < 0; });
+        list.SortRows();
+        EXPECT_EQ(Numbers(), expected) << "column " << column;
+    }
+}
+
 // A row keeps its texts in one buffer and reads them through offsets: they stay right when the
 // rows move (growth, removal, sorting), for small rows held inside the string object too, and a
 // change of one column, even to a text of the row itself, leaves the others as they were.
