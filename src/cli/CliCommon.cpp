@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 #include <chrono>
 #include <cmath>
@@ -269,6 +270,13 @@ void ForEachPiece(std::string_view value, const Ascii& ascii, const Other& other
 
 bool IsC1(char32_t cp) { return cp >= 0x80 && cp <= 0x9F; }
 
+// The bytes written as they are on their own: printable ASCII but "\".
+constexpr std::array<bool, 256> kPlainAscii = [] {
+    std::array<bool, 256> plain{};
+    for (int u = 0x20; u < 0x7F; ++u) plain[static_cast<std::size_t>(u)] = u != '\\';
+    return plain;
+}();
+
 }  // namespace
 
 void AppendEscapedField(std::string& out, std::string_view value) {
@@ -279,12 +287,20 @@ void AppendEscapedField(std::string& out, std::string_view value) {
         char32_t cp = 0;
         std::size_t next = run;
         while (run < value.size()) {
+            // Printable ASCII but "\" a stretch at a time.
+            while (run < value.size() && kPlainAscii[static_cast<unsigned char>(value[run])]) ++run;
+            if (run == value.size()) break;
             const auto u = static_cast<unsigned char>(value[run]);
-            if (u >= 0x20 && u < 0x7F && u != '\\') {
-                ++run;
-                continue;
-            }
             if (u < 0x80) break;
+            // A two-byte sequence (Cyrillic, most accented Latin) at once: U+00A0..U+07FF, past
+            // the C1 controls (C2 80..C2 9F).
+            if (u >= 0xC2 && u <= 0xDF && run + 1 < value.size()) {
+                const auto v = static_cast<unsigned char>(value[run + 1]);
+                if ((v & 0xC0) == 0x80 && (u > 0xC2 || v >= 0xA0)) {
+                    run += 2;
+                    continue;
+                }
+            }
             next = run;
             cp = text::NextCodePoint(value, next);
             if ((cp == text::kReplacementChar && next == run + 1) || IsC1(cp)) break;

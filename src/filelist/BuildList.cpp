@@ -135,13 +135,17 @@ void ReadRowTags(FileList& list, int rowIndex) {
     // file's place cannot hang the pass); a fetch without a limit holds every part they need.
     FetchedFile fetched = FetchFile(row.Path, sequence);
     FillFrom(list, row, sequence, fetched);
+    RecycleFetchedBytes(std::move(fetched.Head));
 }
 
 void FillRowFromFetched(FileList& list, int rowIndex, FetchedFile fetched) {
     const int sequence = list.Settings().TAGReadSequence;
     if (TagVersionsOf(sequence).empty()) return;
     FileRow& row = list.Rows()[static_cast<std::size_t>(rowIndex)];
-    if (fetched.Sequence == sequence && !fetched.Deferred && FillFrom(list, row, sequence, fetched)) return;
+    if (fetched.Sequence == sequence && !fetched.Deferred && FillFrom(list, row, sequence, fetched)) {
+        RecycleFetchedBytes(std::move(fetched.Head));
+        return;
+    }
     ReadRowTags(list, rowIndex);  // fetched for another sequence, or incomplete: fetched again here
 }
 

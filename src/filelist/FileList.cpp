@@ -28,20 +28,28 @@ const std::array<const char*, kColumnCount>& ColumnCaptions() {
 }
 
 void FileRow::SetColumnText(int column, std::string_view text) {
-    std::array<std::string_view, kColumnCount> texts;
-    for (int c = 0; c < kColumnCount; ++c) texts[static_cast<std::size_t>(c)] = c == column ? text : ColumnText(c);
-    SetColumnTexts(texts);
+    const auto c = static_cast<std::size_t>(column);
+    const std::size_t begin = c == 0 ? 0 : ends_[c - 1];
+    const std::size_t end = ends_[c];
+    // Built beside the old buffer, which `text` may point into, then swapped in.
+    std::string next;
+    next.reserve(texts_.size() - (end - begin) + text.size());
+    next.append(texts_, 0, begin).append(text).append(texts_, end);
+    const std::uint32_t added = static_cast<std::uint32_t>(text.size()) - static_cast<std::uint32_t>(end - begin);
+    for (std::size_t k = c; k < ends_.size(); ++k) ends_[k] += added;  // modulo 2^32: shrinking works too
+    texts_.swap(next);
 }
 
 void FileRow::SetColumnTexts(const std::array<std::string_view, kColumnCount>& texts) {
     std::size_t size = 0;
     for (const std::string_view text : texts) size += text.size();
     // Built beside the old buffer, which the views may point into, then swapped in.
-    std::string next;
-    next.reserve(size);
+    std::string next(size, '\0');
+    std::size_t at = 0;
     for (std::size_t c = 0; c < texts.size(); ++c) {
-        next += texts[c];
-        ends_[c] = static_cast<std::uint32_t>(next.size());
+        if (!texts[c].empty()) std::memcpy(next.data() + at, texts[c].data(), texts[c].size());
+        at += texts[c].size();
+        ends_[c] = static_cast<std::uint32_t>(at);
     }
     texts_.swap(next);
 }

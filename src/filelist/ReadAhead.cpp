@@ -49,9 +49,14 @@ int FirstReadAt(int fd, FetchedFile& f, unsigned char* buffer, std::size_t count
     return error;
 }
 
+// The head buffer handed back by the last fetch on this thread (RecycleFetchedBytes).
+thread_local FetchedBytes spareHead;
+
 // The head block, and the rest of the tag when the block announces a larger one.
 void FetchHead(int fd, FetchedFile& f, const std::function<bool(std::uint64_t)>& mayReadTag) {
     f.HaveHead = true;
+    // The buffer of the last fetch, whose bytes need not be set again (FetchedBytes).
+    f.Head.swap(spareHead);
     f.Head.resize(kId3v2HeadBlock);
     std::size_t got = 0;
     if ((f.HeadError = FirstReadAt(fd, f, f.Head.data(), kId3v2HeadBlock, 0, got)) != 0) {
@@ -122,11 +127,18 @@ FetchedFile FetchFile(const std::string& path, int sequence, const std::function
     return f;
 }
 
+void RecycleFetchedBytes(FetchedBytes&& bytes) {
+    if (bytes.capacity() > 4 * kId3v2HeadBlock || bytes.capacity() <= spareHead.capacity()) return;
+    spareHead = std::move(bytes);
+}
+
 void ParseFetched(FetchedFile& f, int codePage) {
+    if (f.Parsed) {  // parsed before (for another code page): the tags start over
+        f.V1 = Id3v1Tag{};
+        f.V2 = Id3v2Tag{};
+    }
     f.Parsed = true;
     f.CodePage = codePage;
-    f.V1 = Id3v1Tag{};
-    f.V2 = Id3v2Tag{};
     f.V1Result.reset();
     if (f.HaveTail) {
         f.V1.FileSize = f.Size;

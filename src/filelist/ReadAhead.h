@@ -94,6 +94,10 @@ std::span<const int> TagVersionsOf(int sequence);
 // parts are all that ParseFetched needs.
 FetchedFile FetchFile(const std::string& path, int sequence, const std::function<bool(std::uint64_t)>& mayReadTag = {});
 
+// Hands a fetch's head buffer back once the fetch is done with, so that the next FetchFile on this
+// thread reads into it instead of allocating one (a buffer much larger than a head block is freed).
+void RecycleFetchedBytes(FetchedBytes&& bytes);
+
 // Parses the fetched parts as ReadId3v1Tag and ReadId3v2Tag parse the file: V1Result and V2Result
 // are theirs (Failed for a read error), or nothing for a part not fetched.
 void ParseFetched(FetchedFile& fetched, int codePage);
