@@ -133,7 +133,7 @@ void ReadRowTags(FileList& list, int rowIndex) {
     FileRow& row = list.Rows()[static_cast<std::size_t>(rowIndex)];
     // One open serves both readers (FetchFile opens without blocking, so that a FIFO put in a
     // file's place cannot hang the pass); a fetch without a limit holds every part they need.
-    FetchedFile fetched = FetchFile(row.Path, sequence);
+    FetchedFile fetched = FetchFile(row.Path, sequence, {}, false);
     FillFrom(list, row, sequence, fetched);
     RecycleFetchedBytes(std::move(fetched.Head));
 }
