@@ -258,10 +258,11 @@ int FileList::CompareRows(const FileRow& a, const FileRow& b) const {
 }
 
 void FileList::SortRows() {
-    // Each row's key is built once: the eight folded bytes that follow the prefix every text shares
-    // (equal bytes are equal when folded), big-endian, shorter texts padded with zeros. Keys that
-    // differ order their rows as CompareRows does; equal keys leave it to CompareRows. The pairs of
-    // key and index are sorted (rows are large to move), then each row is moved about once.
+    // Each row's key is built once: the sixteen folded bytes that follow the prefix every text
+    // shares (equal bytes are equal when folded), big-endian in two words, shorter texts padded with
+    // zeros. Keys that differ order their rows as CompareRows does; equal keys leave it to
+    // CompareRows. The keys with their row indexes are sorted (rows are large to move), then each
+    // row is moved about once.
     std::size_t shared = rows_.empty() ? 0 : rows_[0].ColumnText(SortColumn).size();
     for (const FileRow& row : rows_) {
         const std::string_view first = rows_[0].ColumnText(SortColumn);
@@ -271,21 +272,26 @@ void FileList::SortRows() {
                                           text.begin());
     }
     struct Keyed {
-        std::uint64_t Key;
+        std::uint64_t High;
+        std::uint64_t Low;
         std::uint32_t Row;
+    };
+    const auto word = [](std::string_view text, std::size_t from) {
+        std::uint64_t key = 0;
+        for (std::size_t k = from; k < from + 8; ++k) {
+            const auto byte = k < text.size() ? static_cast<unsigned char>(text::AsciiLower(text[k])) : 0u;
+            key = key << 8 | byte;
+        }
+        return key;
     };
     std::vector<Keyed> keyed(rows_.size());
     for (std::size_t i = 0; i < keyed.size(); ++i) {
         const std::string_view text = rows_[i].ColumnText(SortColumn).substr(shared);
-        std::uint64_t key = 0;
-        for (std::size_t k = 0; k < 8; ++k) {
-            const auto byte = k < text.size() ? static_cast<unsigned char>(text::AsciiLower(text[k])) : 0u;
-            key = key << 8 | byte;
-        }
-        keyed[i] = {key, static_cast<std::uint32_t>(i)};
+        keyed[i] = {word(text, 0), word(text, 8), static_cast<std::uint32_t>(i)};
     }
     std::stable_sort(keyed.begin(), keyed.end(), [this](const Keyed& a, const Keyed& b) {
-        if (a.Key != b.Key) return a.Key < b.Key;
+        if (a.High != b.High) return a.High < b.High;
+        if (a.Low != b.Low) return a.Low < b.Low;
         return CompareRows(rows_[a.Row], rows_[b.Row]) < 0;
     });
     std::vector<std::uint32_t> order(keyed.size());

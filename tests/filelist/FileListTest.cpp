@@ -303,13 +303,29 @@ TEST_F(ScanTest, SortingIsStableAndFoldsOnlyLatinLetters) {
 
 // SortRows orders by keys built once per row and falls back to CompareRows on equal keys: the order
 // must be the one a stable sort with CompareRows alone gives, on texts that share a long prefix,
-// differ in Latin case, past the eighth byte, in bytes 0, 1 and above 0x7F, or end early.
+// differ in Latin case, past the sixteenth byte, in bytes 0, 1 and above 0x7F, or end early.
 TEST_F(ScanTest, SortingByBuiltKeysKeepsTheOrderOfCompareRows) {
     using namespace std::string_literals;
-    const std::vector<std::string> texts = {
-        "/m/a",           "/m/A",           "/m/ab", "/m/a\0"s, "/m/a\x01", "/m/",  "/m/abcdefghij1",
-        "/m/ABCDEFGHIJ0", "/m/abcdefghiJ1", "/m/Я",  "/m/я",    "/m/_",     "/m/[", "/m/~x",
-        "/m/abcdefgh",    "/m/abcdefg\xff", "/m/a",  "/m/B",    "/m/b",     "/m/"};
+    const std::vector<std::string> texts = {"/m/a",
+                                            "/m/A",
+                                            "/m/ab",
+                                            "/m/a\0"s,
+                                            "/m/a\x01",
+                                            "/m/",
+                                            "/m/abcdefghijklmnopq1",
+                                            "/m/ABCDEFGHIJKLMNOPQ0",
+                                            "/m/abcdefghijklmnoPq1",
+                                            "/m/Я",
+                                            "/m/я",
+                                            "/m/_",
+                                            "/m/[",
+                                            "/m/~x",
+                                            "/m/abcdefgh",
+                                            "/m/abcdefg\xff",
+                                            "/m/a",
+                                            "/m/B",
+                                            "/m/b",
+                                            "/m/"};
     for (const int column : {ColFile, ColTitle}) {
         std::vector<FileRow> rows(texts.size());
         for (std::size_t i = 0; i < rows.size(); ++i) {
