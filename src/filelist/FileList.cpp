@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
+#include <memory>
+#include <utility>
 
 #include "common/Text.h"
 #include "filelist/FolderCommands.h"
@@ -27,31 +30,75 @@ const std::array<const char*, kColumnCount>& ColumnCaptions() {
     return captions;
 }
 
+FileRow::FileRow(const FileRow& other)
+    : Path(other.Path),
+      Checked(other.Checked),
+      Selected(other.Selected),
+      FolderNumber(other.FolderNumber),
+      texts_(other.texts_ ? std::make_unique_for_overwrite<char[]>(other.BufferSize()) : nullptr),
+      ends_(other.ends_),
+      wide_(other.wide_) {
+    if (texts_) std::memcpy(texts_.get(), other.texts_.get(), other.BufferSize());
+}
+
+FileRow::FileRow(FileRow&& other) noexcept
+    : Path(std::move(other.Path)),
+      Checked(other.Checked),
+      Selected(other.Selected),
+      FolderNumber(other.FolderNumber),
+      texts_(std::move(other.texts_)),
+      ends_(std::exchange(other.ends_, {})),
+      wide_(std::exchange(other.wide_, false)) {}
+
+FileRow& FileRow::operator=(const FileRow& other) {
+    if (this != &other) *this = FileRow(other);
+    return *this;
+}
+
+FileRow& FileRow::operator=(FileRow&& other) noexcept {
+    Path = std::move(other.Path);
+    Checked = other.Checked;
+    Selected = other.Selected;
+    FolderNumber = other.FolderNumber;
+    texts_ = std::move(other.texts_);
+    ends_ = std::exchange(other.ends_, {});
+    wide_ = std::exchange(other.wide_, false);
+    return *this;
+}
+
 void FileRow::SetColumnText(int column, std::string_view text) {
-    const auto c = static_cast<std::size_t>(column);
-    const std::size_t begin = c == 0 ? 0 : ends_[c - 1];
-    const std::size_t end = ends_[c];
-    // Built beside the old buffer, which `text` may point into, then swapped in.
-    std::string next;
-    next.reserve(texts_.size() - (end - begin) + text.size());
-    next.append(texts_, 0, begin).append(text).append(texts_, end);
-    const std::uint32_t added = static_cast<std::uint32_t>(text.size()) - static_cast<std::uint32_t>(end - begin);
-    for (std::size_t k = c; k < ends_.size(); ++k) ends_[k] += added;  // modulo 2^32: shrinking works too
-    texts_.swap(next);
+    std::array<std::string_view, kColumnCount> texts;
+    for (int c = 0; c < kColumnCount; ++c) texts[static_cast<std::size_t>(c)] = c == column ? text : ColumnText(c);
+    SetColumnTexts(texts);
 }
 
 void FileRow::SetColumnTexts(const std::array<std::string_view, kColumnCount>& texts) {
     std::size_t size = 0;
     for (const std::string_view text : texts) size += text.size();
+    const bool wide = size > std::numeric_limits<std::uint16_t>::max();
     // Built beside the old buffer, which the views may point into, then swapped in.
-    std::string next(size, '\0');
+    std::unique_ptr<char[]> next;
+    if (size > 0)
+        next = std::make_unique_for_overwrite<char[]>(size + (wide ? kColumnCount * sizeof(std::uint32_t) : 0));
+    std::array<std::uint16_t, kColumnCount> ends{};
     std::size_t at = 0;
     for (std::size_t c = 0; c < texts.size(); ++c) {
-        if (!texts[c].empty()) std::memcpy(next.data() + at, texts[c].data(), texts[c].size());
+        if (!texts[c].empty()) std::memcpy(next.get() + at, texts[c].data(), texts[c].size());
         at += texts[c].size();
-        ends_[c] = static_cast<std::uint32_t>(at);
+        if (wide) {
+            const auto end = static_cast<std::uint32_t>(at);
+            std::memcpy(next.get() + size + c * sizeof end, &end, sizeof end);
+        } else {
+            ends[c] = static_cast<std::uint16_t>(at);
+        }
     }
-    texts_.swap(next);
+    if (wide) {
+        ends[0] = static_cast<std::uint16_t>(size);
+        ends[1] = static_cast<std::uint16_t>(size >> 16);
+    }
+    texts_ = std::move(next);
+    ends_ = ends;
+    wide_ = wide;
 }
 
 bool MatchesMp3Mask(std::string_view name) {

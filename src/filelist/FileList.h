@@ -4,7 +4,9 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <string_view>
@@ -22,11 +24,18 @@ namespace tagmora {
 const std::array<const char*, kColumnCount>& ColumnCaptions();
 
 // One row of the list. Its 21 column texts are kept one after another in one buffer, so that a
-// row costs one allocation for its texts (not one per text) and is cheap to move and to free. A
+// row costs one allocation for its texts (not one per text) and is small to move and to free. A
 // view of a text stays valid until that row is changed, moved or destroyed; the row itself keeps
 // offsets, never pointers, so rows may be moved, sorted, appended and removed freely.
 class FileRow {
 public:
+    FileRow() = default;
+    FileRow(const FileRow& other);
+    FileRow(FileRow&& other) noexcept;
+    FileRow& operator=(const FileRow& other);
+    FileRow& operator=(FileRow&& other) noexcept;
+    ~FileRow() = default;
+
     // The file's real full path (rows keep their own folder whatever the scan mode was).
     std::string Path;
     bool Checked = false;
@@ -36,9 +45,9 @@ public:
     // The text of a column as the list shows it. Column 0 (FileText) is the full path in scans
     // with subfolders, the bare file name in flat scans.
     std::string_view ColumnText(int column) const {
-        const std::size_t c = static_cast<std::size_t>(column);
-        const std::size_t begin = c == 0 ? 0 : ends_[c - 1];
-        return std::string_view(texts_).substr(begin, ends_[c] - begin);
+        const auto c = static_cast<std::size_t>(column);
+        const std::size_t begin = c == 0 ? 0 : End(c - 1);
+        return {texts_.get() + begin, End(c) - begin};
     }
     std::string_view FileText() const { return ColumnText(ColFile); }
 
@@ -49,9 +58,22 @@ public:
     void SetColumnTexts(const std::array<std::string_view, kColumnCount>& texts);
 
 private:
-    std::string texts_;
-    // Where each column's text ends in texts_ (column c starts where c - 1 ends, column 0 at 0).
-    std::array<std::uint32_t, kColumnCount> ends_{};
+    // Where column c's text ends in texts_ (column c starts where c - 1 ends, column 0 at 0). A
+    // row whose texts take less than 64 KiB (any row in practice) keeps the ends in ends_; a
+    // longer one keeps them as 32-bit numbers after its texts (wide_), with the texts' size in
+    // ends_[0] and ends_[1].
+    std::size_t End(std::size_t c) const {
+        if (!wide_) return ends_[c];
+        std::uint32_t end = 0;
+        std::memcpy(&end, texts_.get() + TextsSize() + c * sizeof end, sizeof end);
+        return end;
+    }
+    std::size_t TextsSize() const { return wide_ ? (std::size_t{ends_[1]} << 16 | ends_[0]) : ends_[kColumnCount - 1]; }
+    std::size_t BufferSize() const { return TextsSize() + (wide_ ? kColumnCount * sizeof(std::uint32_t) : 0); }
+
+    std::unique_ptr<char[]> texts_;
+    std::array<std::uint16_t, kColumnCount> ends_{};
+    bool wide_ = false;
 };
 
 class FileList {

@@ -345,7 +345,7 @@ TEST_F(ScanTest, SortingByBuiltKeysKeepsTheOrderOfCompareRows) {
 }
 
 // A row keeps its texts in one buffer and reads them through offsets: they stay right when the
-// rows move (growth, removal, sorting), for small rows held inside the string object too, and a
+// rows move (growth, removal, sorting) or are copied, for rows of over 64 KiB of texts too, and a
 // change of one column, even to a text of the row itself, leaves the others as they were.
 TEST(FileRowTest, TextsStayRightWhenRowsMoveAndChange) {
     const auto title = [](int n) { return std::string(n % 3 == 0 ? 40 : 2, static_cast<char>('a' + n % 26)); };
@@ -354,21 +354,24 @@ TEST(FileRowTest, TextsStayRightWhenRowsMoveAndChange) {
         FileRow& row = rows.emplace_back();
         row.SetFileText(std::to_string(n));
         row.SetColumnText(ColTitle, title(n));
-        row.SetColumnText(ColTIT1, std::to_string(n));  // the last text column
+        row.SetColumnText(ColTIT1, std::to_string(n));                       // the last text column
+        if (n == 7) row.SetColumnText(ColComment, std::string(70000, 'w'));  // over 64 KiB of texts
     }
     rows.erase(rows.begin() + 10, rows.begin() + 20);
     std::stable_sort(rows.begin(), rows.end(),
                      [](const FileRow& a, const FileRow& b) { return a.FileText().size() > b.FileText().size(); });
-    // Row 0 ("20", small enough to sit inside its string) set from views of its own texts: its
-    // FileText from its last column, its Title from its Artist, the others empty.
+    // Row 0 ("20") set from views of its own texts: its FileText from its last column, its Title
+    // from its Artist, the others empty.
     rows[0].SetColumnText(ColArtist, rows[0].ColumnText(ColTitle));
     rows[0].SetColumnTexts({rows[0].ColumnText(ColTIT1), rows[0].ColumnText(ColArtist)});
+    rows = std::vector<FileRow>(rows);  // copies
     ASSERT_EQ(rows.size(), 40u);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const int n = std::stoi(std::string(rows[i].FileText()));
         EXPECT_TRUE(n < 10 || n >= 20) << n;
         EXPECT_EQ(rows[i].ColumnText(ColTitle), title(n)) << n;
         EXPECT_EQ(rows[i].ColumnText(ColTIT1), i == 0 ? "" : std::to_string(n)) << n;
+        EXPECT_EQ(rows[i].ColumnText(ColComment), n == 7 ? std::string(70000, 'w') : "") << n;
         for (int c : {ColAlbum, ColArtist, ColFileSize}) EXPECT_EQ(rows[i].ColumnText(c), "") << n << " " << c;
     }
 }
