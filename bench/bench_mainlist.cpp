@@ -60,7 +60,7 @@ std::vector<tagmora::FileRow> MakeRows(int count) {
             std::to_string(3 + i % 7) + " " + std::to_string(100 + i % 900) + " " + std::to_string(100 + i % 871);
         t[tagmora::ColFile] = "/home/user/Music/" + t[tagmora::ColArtist] + "/" + t[tagmora::ColAlbum] + "/" +
                               t[tagmora::ColTrack] + " - " + title + ".mp3";
-        row.Path = t[tagmora::ColFile];
+        row.SetPath(t[tagmora::ColFile]);
         std::array<std::string_view, tagmora::kColumnCount> views;
         for (std::size_t c = 0; c < t.size(); ++c) views[c] = t[c];
         row.SetColumnTexts(views);

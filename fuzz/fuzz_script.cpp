@@ -22,7 +22,7 @@ constexpr std::array<std::string_view, 6> kSeparators = {" - ", "", "-", "%", "Ñ
 
 FileRow Row(std::string path, std::string fileText, int folder, bool checked) {
     FileRow row;
-    row.Path = std::move(path);
+    row.SetPath(std::move(path));
     row.SetFileText(fileText);
     row.FolderNumber = folder;
     row.Checked = checked;

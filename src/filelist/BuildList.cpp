@@ -107,7 +107,7 @@ bool FillFrom(FileList& list, FileRow& row, int sequence, FetchedFile& f) {
         // An existing file that cannot be opened is reported; the row gets the no-tag texts and
         // the pass goes on. Something that opens but is no file (a folder, a FIFO) is a row
         // without a tag, silently.
-        if (!f.Missing && !f.NotRegular) ShowFileError(list.HostPort(), f.OpenError, row.Path);
+        if (!f.Missing && !f.NotRegular) ShowFileError(list.HostPort(), f.OpenError, row.Path());
         FillNoTag(row, false, 0);
         return true;
     }
@@ -133,7 +133,7 @@ void ReadRowTags(FileList& list, int rowIndex) {
     FileRow& row = list.Rows()[static_cast<std::size_t>(rowIndex)];
     // One open serves both readers (FetchFile opens without blocking, so that a FIFO put in a
     // file's place cannot hang the pass); a fetch without a limit holds every part they need.
-    FetchedFile fetched = FetchFile(row.Path, sequence, {}, false);
+    FetchedFile fetched = FetchFile(row.Path(), sequence, {}, false);
     FillFrom(list, row, sequence, fetched);
     RecycleFetchedBytes(std::move(fetched.Head));
 }
@@ -224,8 +224,8 @@ void ReadRangeAhead(FileList& list, int first, int last, bool onlyChecked, int t
             while (static_cast<int>(ahead.size()) < window && nextToSubmit <= last && nextToSubmit < list.RowCount()) {
                 const FileRow& next = rowAt(nextToSubmit);
                 if (!onlyChecked || next.Checked) {
-                    pool->Submit(next.Path, sequence, list.Settings().TagCodePage);
-                    ahead.push_back({nextToSubmit, next.Path});
+                    pool->Submit(next.Path(), sequence, list.Settings().TagCodePage);
+                    ahead.push_back({nextToSubmit, next.Path()});
                 }
                 ++nextToSubmit;
             }
@@ -236,7 +236,7 @@ void ReadRangeAhead(FileList& list, int first, int last, bool onlyChecked, int t
             ahead.pop_front();
         }
         ++counter;
-        if (!ahead.empty() && ahead.front().Row == i && ahead.front().Path == rowAt(i).Path) {
+        if (!ahead.empty() && ahead.front().Row == i && ahead.front().Path == rowAt(i).Path()) {
             ahead.pop_front();
             FetchedFile fetched = pool->TakeNext();
             warmRun = fetched.WouldBlock ? 0 : warmRun + 1;
@@ -251,7 +251,7 @@ void ReadRangeAhead(FileList& list, int first, int last, bool onlyChecked, int t
                 ReadRowTags(list, i);
             } else {
                 // A probe: the row is filled from a fetch that tells whether the file was in memory.
-                FetchedFile fetched = FetchFile(rowAt(i).Path, list.Settings().TAGReadSequence);
+                FetchedFile fetched = FetchFile(rowAt(i).Path(), list.Settings().TAGReadSequence);
                 coldProbes = static_cast<std::uint8_t>(coldProbes << 1 | (fetched.WouldBlock ? 1 : 0));
                 if (std::popcount(coldProbes) >= kColdOfLast8) {
                     readingAhead = true;

@@ -31,24 +31,26 @@ const std::array<const char*, kColumnCount>& ColumnCaptions() {
 }
 
 FileRow::FileRow(const FileRow& other)
-    : Path(other.Path),
-      Checked(other.Checked),
+    : Checked(other.Checked),
       Selected(other.Selected),
       FolderNumber(other.FolderNumber),
+      path_(other.path_),
       texts_(other.texts_ ? std::make_unique_for_overwrite<char[]>(other.BufferSize()) : nullptr),
       ends_(other.ends_),
-      wide_(other.wide_) {
+      wide_(other.wide_),
+      fileTextAt_(other.fileTextAt_) {
     if (texts_) std::memcpy(texts_.get(), other.texts_.get(), other.BufferSize());
 }
 
 FileRow::FileRow(FileRow&& other) noexcept
-    : Path(std::move(other.Path)),
-      Checked(other.Checked),
+    : Checked(other.Checked),
       Selected(other.Selected),
       FolderNumber(other.FolderNumber),
+      path_(std::move(other.path_)),
       texts_(std::move(other.texts_)),
       ends_(std::exchange(other.ends_, {})),
-      wide_(std::exchange(other.wide_, false)) {}
+      wide_(std::exchange(other.wide_, false)),
+      fileTextAt_(std::exchange(other.fileTextAt_, kOwnFileText)) {}
 
 FileRow& FileRow::operator=(const FileRow& other) {
     if (this != &other) *this = FileRow(other);
@@ -56,14 +58,21 @@ FileRow& FileRow::operator=(const FileRow& other) {
 }
 
 FileRow& FileRow::operator=(FileRow&& other) noexcept {
-    Path = std::move(other.Path);
+    path_ = std::move(other.path_);
     Checked = other.Checked;
     Selected = other.Selected;
     FolderNumber = other.FolderNumber;
     texts_ = std::move(other.texts_);
     ends_ = std::exchange(other.ends_, {});
     wide_ = std::exchange(other.wide_, false);
+    fileTextAt_ = std::exchange(other.fileTextAt_, kOwnFileText);
     return *this;
+}
+
+void FileRow::SetPath(std::string path) {
+    const std::string fileText(FileText());
+    path_ = std::move(path);
+    SetFileText(fileText);
 }
 
 void FileRow::SetColumnText(int column, std::string_view text) {
@@ -72,7 +81,12 @@ void FileRow::SetColumnText(int column, std::string_view text) {
     SetColumnTexts(texts);
 }
 
-void FileRow::SetColumnTexts(const std::array<std::string_view, kColumnCount>& texts) {
+void FileRow::SetColumnTexts(const std::array<std::string_view, kColumnCount>& given) {
+    // A FileText that ends the path is read from it (given[0] may be a view of path_ itself).
+    std::array<std::string_view, kColumnCount> texts = given;
+    const std::string_view fileText = texts[ColFile];
+    const bool inPath = std::string_view(path_).ends_with(fileText) && path_.size() < kOwnFileText;
+    if (inPath) texts[ColFile] = {};
     std::size_t size = 0;
     for (const std::string_view text : texts) size += text.size();
     const bool wide = size > std::numeric_limits<std::uint16_t>::max();
@@ -96,6 +110,7 @@ void FileRow::SetColumnTexts(const std::array<std::string_view, kColumnCount>& t
         ends[0] = static_cast<std::uint16_t>(size);
         ends[1] = static_cast<std::uint16_t>(size >> 16);
     }
+    fileTextAt_ = inPath ? static_cast<std::uint32_t>(path_.size() - fileText.size()) : kOwnFileText;
     texts_ = std::move(next);
     ends_ = ends;
     wide_ = wide;
@@ -218,9 +233,9 @@ void FileList::AppendRows(std::vector<FoundFile>& found, bool bareNames) {
     if (need > rows_.capacity()) rows_.reserve(std::max(need, 2 * rows_.capacity()));
     for (auto& file : found) {
         FileRow& row = rows_.emplace_back();
-        const std::string_view path = file.Path;
+        row.SetPath(std::move(file.Path));
+        const std::string_view path = row.Path();
         row.SetFileText(bareNames ? path.substr(path.rfind('/') + 1) : path);
-        row.Path = std::move(file.Path);
         row.FolderNumber = file.FolderNumber;
     }
 }

@@ -37,7 +37,9 @@ public:
     ~FileRow() = default;
 
     // The file's real full path (rows keep their own folder whatever the scan mode was).
-    std::string Path;
+    const std::string& Path() const { return path_; }
+    // Changes the path; FileText stays as it was.
+    void SetPath(std::string path);
     bool Checked = false;
     bool Selected = false;
     int FolderNumber = 0;
@@ -45,6 +47,7 @@ public:
     // The text of a column as the list shows it. Column 0 (FileText) is the full path in scans
     // with subfolders, the bare file name in flat scans.
     std::string_view ColumnText(int column) const {
+        if (column == ColFile && fileTextAt_ != kOwnFileText) return std::string_view(path_).substr(fileTextAt_);
         const auto c = static_cast<std::size_t>(column);
         const std::size_t begin = c == 0 ? 0 : End(c - 1);
         return {texts_.get() + begin, End(c) - begin};
@@ -58,6 +61,7 @@ public:
     void SetColumnTexts(const std::array<std::string_view, kColumnCount>& texts);
 
 private:
+    static constexpr std::uint32_t kOwnFileText = 0xFFFFFFFF;
     // Where column c's text ends in texts_ (column c starts where c - 1 ends, column 0 at 0). A
     // row whose texts take less than 64 KiB (any row in practice) keeps the ends in ends_; a
     // longer one keeps them as 32-bit numbers after its texts (wide_), with the texts' size in
@@ -71,9 +75,13 @@ private:
     std::size_t TextsSize() const { return wide_ ? (std::size_t{ends_[1]} << 16 | ends_[0]) : ends_[kColumnCount - 1]; }
     std::size_t BufferSize() const { return TextsSize() + (wide_ ? kColumnCount * sizeof(std::uint32_t) : 0); }
 
+    std::string path_;
     std::unique_ptr<char[]> texts_;
     std::array<std::uint16_t, kColumnCount> ends_{};
     bool wide_ = false;
+    // FileText is most often the path or its end (the file name): then it is not stored again but
+    // read from path_ from this offset on, and column 0 of texts_ is empty.
+    std::uint32_t fileTextAt_ = kOwnFileText;
 };
 
 class FileList {
@@ -106,7 +114,7 @@ public:
     // Fills the list from one folder (fresh or appended).
     void ScanFolder(const std::string& folder, bool append, bool keepListVisible);
     // The full path of a row's file.
-    const std::string& RowPath(int row) const { return rows_[static_cast<std::size_t>(row)].Path; }
+    const std::string& RowPath(int row) const { return rows_[static_cast<std::size_t>(row)].Path(); }
     bool AnyRowChecked() const;
     int CountCheckedRows() const;
     // Rebuilds SiblingFolders and SiblingPosition from CurrentFolder; the number of siblings.

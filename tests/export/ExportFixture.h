@@ -41,8 +41,8 @@ protected:
     void AddRows(const std::vector<ListRow>& rows) {
         for (const ListRow& r : rows) {
             FileRow& row = list.Rows().emplace_back();
-            row.Path = r.Path;
-            row.SetFileText(row.Path);
+            row.SetPath(r.Path);
+            row.SetFileText(row.Path());
             row.SetColumnText(ColArtist, r.Artist);
             row.SetColumnText(ColAlbum, r.Album);
             row.SetColumnText(ColTitle, r.Title);

@@ -155,7 +155,7 @@ TEST_F(BuildListTest, AnUnopenableFileIsReportedInEveryReadSequence) {
     test::WriteFile(dir / "a.mp3", kV2Tag);
     list.ScanFolder(dir.Path(), false, false);
     // A name that is too long for the file system cannot be opened although the row exists.
-    list.Rows()[0].Path = dir / std::string(300, 'x') + ".mp3";
+    list.Rows()[0].SetPath(dir / std::string(300, 'x') + ".mp3");
     for (int sequence = 0; sequence <= 3; ++sequence) {
         settings.TAGReadSequence = sequence;
         host.Messages.clear();

@@ -345,13 +345,15 @@ TEST_F(ScanTest, SortingByBuiltKeysKeepsTheOrderOfCompareRows) {
 }
 
 // A row keeps its texts in one buffer and reads them through offsets: they stay right when the
-// rows move (growth, removal, sorting) or are copied, for rows of over 64 KiB of texts too, and a
-// change of one column, even to a text of the row itself, leaves the others as they were.
+// rows move (growth, removal, sorting) or are copied, for rows of over 64 KiB of texts and for a
+// FileText read from the path too, and a change of one column (or of the path), even to a text of
+// the row itself, leaves the others as they were.
 TEST(FileRowTest, TextsStayRightWhenRowsMoveAndChange) {
     const auto title = [](int n) { return std::string(n % 3 == 0 ? 40 : 2, static_cast<char>('a' + n % 26)); };
     std::vector<FileRow> rows;
     for (int n = 0; n < 50; ++n) {
         FileRow& row = rows.emplace_back();
+        if (n % 2 == 0) row.SetPath("/music/" + std::to_string(n));  // FileText read from the path's end
         row.SetFileText(std::to_string(n));
         row.SetColumnText(ColTitle, title(n));
         row.SetColumnText(ColTIT1, std::to_string(n));                       // the last text column
@@ -365,10 +367,12 @@ TEST(FileRowTest, TextsStayRightWhenRowsMoveAndChange) {
     rows[0].SetColumnText(ColArtist, rows[0].ColumnText(ColTitle));
     rows[0].SetColumnTexts({rows[0].ColumnText(ColTIT1), rows[0].ColumnText(ColArtist)});
     rows = std::vector<FileRow>(rows);  // copies
+    rows[2].SetPath("/elsewhere");      // keeps its FileText, read from its old path until now
     ASSERT_EQ(rows.size(), 40u);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const int n = std::stoi(std::string(rows[i].FileText()));
         EXPECT_TRUE(n < 10 || n >= 20) << n;
+        EXPECT_EQ(rows[i].Path(), i == 2 ? "/elsewhere" : n % 2 == 0 ? "/music/" + std::to_string(n) : "") << n;
         EXPECT_EQ(rows[i].ColumnText(ColTitle), title(n)) << n;
         EXPECT_EQ(rows[i].ColumnText(ColTIT1), i == 0 ? "" : std::to_string(n)) << n;
         EXPECT_EQ(rows[i].ColumnText(ColComment), n == 7 ? std::string(70000, 'w') : "") << n;

@@ -116,14 +116,14 @@ protected:
         }
         list.ScanFolder(dir.Path(), false, false);
         for (FileRow& row : list.Rows()) {
-            if (row.Path.ends_with("/unreadable.mp3")) {
-                ::chmod(row.Path.c_str(), 0);
+            if (row.Path().ends_with("/unreadable.mp3")) {
+                ::chmod(row.Path().c_str(), 0);
                 ++failing;
-            } else if (row.Path.ends_with("/vanished.mp3")) {
-                std::remove(row.Path.c_str());
-            } else if (row.Path.ends_with("/too long.mp3")) {
+            } else if (row.Path().ends_with("/vanished.mp3")) {
+                std::remove(row.Path().c_str());
+            } else if (row.Path().ends_with("/too long.mp3")) {
                 // A name too long for the file system cannot be opened although its row exists.
-                row.Path.replace(row.Path.size() - 12, 12, std::string(300, 'x') + ".mp3");
+                row.SetPath(row.Path().substr(0, row.Path().size() - 12) + std::string(300, 'x') + ".mp3");
                 ++failing;
             }
         }
@@ -154,7 +154,7 @@ protected:
 
     const FileRow* RowNamed(std::string_view suffix) const {
         for (const FileRow& row : list.Rows())
-            if (row.Path.ends_with(suffix)) return &row;
+            if (row.Path().ends_with(suffix)) return &row;
         return nullptr;
     }
 
@@ -203,9 +203,9 @@ TEST_F(ReadAheadTest, AFileChangedBetweenFetchAndFillShowsOneStateOfIt) {
     for (int i = 0; i < 40; ++i) test::WriteFile(dir / ("f" + std::to_string(100 + i) + ".mp3"), V23Tag("Old"));
     list.ScanFolder(dir.Path(), false, false);
     std::sort(list.Rows().begin(), list.Rows().end(),
-              [](const FileRow& a, const FileRow& b) { return a.Path < b.Path; });
-    const std::string changed = list.Rows()[20].Path;
-    const std::string vanished = list.Rows()[21].Path;
+              [](const FileRow& a, const FileRow& b) { return a.Path() < b.Path(); });
+    const std::string changed = list.Rows()[20].Path();
+    const std::string vanished = list.Rows()[21].Path();
     // The new content replaces the file in one step, so that a read sees the old file or the new one.
     const auto change = [&] {
         test::WriteFile(dir / "new", test::SilentFrames(5) + test::Id3v1Bytes("New", "", "", "", "", 1, 1));
@@ -255,7 +255,7 @@ TEST_F(ReadAheadTest, ATagAboveTheBudgetIsReadWhenItsRowIsFilled) {
                                                                 V2Text(3, "TIT2", "Big")));
     list.ScanFolder(dir.Path(), false, false);
     ReadAheadPool pool(2, 4096);
-    pool.Submit(list.Rows()[0].Path, 1, 1251);
+    pool.Submit(list.Rows()[0].Path(), 1, 1251);
     pool.StartSubmitted();
     const FetchedFile fetched = pool.TakeNext();
     EXPECT_TRUE(fetched.Deferred);
@@ -273,7 +273,7 @@ TEST_F(ReadAheadTest, BytesParsedForAnotherCodePageAreParsedAgain) {
     const std::string inTurn(list.Rows()[0].ColumnText(ColTitle));
     ASSERT_EQ(inTurn, "Песня");
     ReadAheadPool pool(1, 0);
-    pool.Submit(list.Rows()[0].Path, 0, 1252);
+    pool.Submit(list.Rows()[0].Path(), 0, 1252);
     pool.StartSubmitted();
     FetchedFile fetched = pool.TakeNext();
     ASSERT_TRUE(fetched.Parsed);
@@ -305,9 +305,9 @@ TEST_F(ReadAheadTest, ACancelOrAnErrorInThePassEndsThePoolCleanly) {
         FileList pass(settings, status, host);
         pass.ScanFolder(dir.Path(), false, false);
         auto& rows = pass.Rows();
-        std::sort(rows.begin(), rows.end(), [](const FileRow& a, const FileRow& b) { return a.Path < b.Path; });
+        std::sort(rows.begin(), rows.end(), [](const FileRow& a, const FileRow& b) { return a.Path() < b.Path(); });
         // An unopenable file, whose box the host answers by throwing when the pass is not cancelled.
-        rows[300].Path = dir / std::string(300, 'x');
+        rows[300].SetPath(dir / std::string(300, 'x'));
         int mostThreads = 0;
         onRow = [&](int row) {
             mostThreads = std::max(mostThreads, Threads());
@@ -352,7 +352,7 @@ TEST_F(ReadAheadTest, ThreadsReadAheadOnlyWhileFilesAreNotInMemory) {
     settings.TAGReadSequence = 2;
     for (int i = 0; i < 200; ++i) test::WriteFile(dir / ("f" + std::to_string(1000 + i) + ".mp3"), V23Tag("T"));
     list.ScanFolder(dir.Path(), false, false);
-    const std::string& path = list.Rows()[0].Path;
+    const std::string& path = list.Rows()[0].Path();
     if (FetchFile(path, 2).WouldBlock) GTEST_SKIP() << "this file system cannot tell whether data is in memory";
     Evict(path);
     if (!FetchFile(path, 2).WouldBlock) GTEST_SKIP() << "this file system keeps the files in memory";
@@ -362,7 +362,7 @@ TEST_F(ReadAheadTest, ThreadsReadAheadOnlyWhileFilesAreNotInMemory) {
     onRow = [&](int) { mostThreads = std::max(mostThreads, Threads()); };
     const PassView warm = Run(16, 256, false, true);
     EXPECT_EQ(mostThreads, threads);
-    for (const FileRow& row : list.Rows()) Evict(row.Path);
+    for (const FileRow& row : list.Rows()) Evict(row.Path());
     EXPECT_EQ(Run(16, 256, false, true), warm);
     EXPECT_GT(mostThreads, threads);
     EXPECT_EQ(Threads(), threads);

@@ -32,7 +32,7 @@ protected:
         settings_.IncludeSubDirs = withSubfolders;
         list_.CurrentFolder = dir_.Path();
         list_.ScanFolder(dir_.Path(), false, false);
-        for (FileRow& row : list_.Rows()) row.Checked = row.Path != dir_ / "b.mp3";
+        for (FileRow& row : list_.Rows()) row.Checked = row.Path() != dir_ / "b.mp3";
         status_.Log.clear();
     }
 

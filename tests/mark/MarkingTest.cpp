@@ -43,7 +43,7 @@ public:
         for (const Row& r : kRows) {
             FileRow& row = list_.Rows().emplace_back();
             row.SetFileText(r.FileText);
-            row.Path = r.FileText;
+            row.SetPath(r.FileText);
             row.SetColumnText(ColId3v, r.Id3v);
             row.SetColumnText(ColArtist, r.Artist);
             row.Checked = r.Checked;

@@ -25,11 +25,11 @@ public:
     RenameFormTest() : list(settings, status, host) {
         ApplyFirstRunDefaults(settings, DesignedColumnWidths());
         FileRow unchecked;
-        unchecked.Path = "/music/Album/00 - Skipped.mp3";
-        unchecked.SetFileText(unchecked.Path);
+        unchecked.SetPath("/music/Album/00 - Skipped.mp3");
+        unchecked.SetFileText(unchecked.Path());
         FileRow sample;
-        sample.Path = "/music/Album/01 - Song.mp3";
-        sample.SetFileText(sample.Path);
+        sample.SetPath("/music/Album/01 - Song.mp3");
+        sample.SetFileText(sample.Path());
         sample.Checked = true;
         sample.SetColumnText(ColTitle, "Song");
         list.Rows() = {unchecked, sample};

@@ -27,7 +27,7 @@ protected:
     // Appends a row of a flat scan: FileText is the bare name, the real path is kept in Path.
     int AddRow(const std::string& path, int folder = 0, bool checked = true) {
         FileRow row;
-        row.Path = path;
+        row.SetPath(path);
         row.SetFileText(path.substr(path.rfind('/') + 1));
         row.FolderNumber = folder;
         row.Checked = checked;
@@ -282,7 +282,7 @@ TEST_F(ScriptTest, CheckPreviewsTheSampleRowWithoutSideEffects) {
     }
 
     settings.IncludeSubDirs = true;
-    list.Rows()[1].SetFileText(list.Rows()[1].Path);
+    list.Rows()[1].SetFileText(list.Rows()[1].Path());
     EXPECT_EQ(CheckScript("%p1%", list, sample), "Album");
 
     for (FileRow& row : list.Rows()) row.Checked = false;

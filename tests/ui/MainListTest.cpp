@@ -24,7 +24,7 @@ namespace {
 FileRow Row(const std::string& file, const std::string& artist, const std::string& year) {
     FileRow row;
     row.SetFileText(file);
-    row.Path = "/nowhere/" + file;
+    row.SetPath("/nowhere/" + file);
     row.SetColumnText(ColArtist, artist);
     row.SetColumnText(ColYear, year);
     return row;

@@ -71,8 +71,8 @@ public:
         // A scan with subfolders: column 0 holds full paths.
         for (const char* name : {"00 - Intro", "01 - Song", "02 - Other"}) {
             FileRow row;
-            row.Path = std::string("/music/Artist/Album/") + name + ".mp3";
-            row.SetFileText(row.Path);
+            row.SetPath(std::string("/music/Artist/Album/") + name + ".mp3");
+            row.SetFileText(row.Path());
             row.Checked = name[1] != '0';
             list.Rows().push_back(row);
         }
