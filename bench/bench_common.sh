@@ -78,8 +78,9 @@ bench_make_work() {
     mkdir -p "$WORK/config" "$WORK/bin" "$WORK/out"
     # One timed run: wall time from spawn to exit, and the peak resident set (KiB): GNU time's %M
     # when TIMER names it, else the child's resource usage, which on Linux also counts the memory
-    # of the Python process that spawned it. Usage: measure.py OUT ERR TIMER MEMFILE COMMAND...
-    # Prints "SECONDS PEAK_KIB EXIT_CODE".
+    # of the Python process that spawned it; the child's user and system CPU seconds (with GNU time
+    # between, its own few are counted too). Usage: measure.py OUT ERR TIMER MEMFILE COMMAND...
+    # Prints "SECONDS PEAK_KIB EXIT_CODE USER_SECONDS SYSTEM_SECONDS".
     cat >"$WORK/measure.py" <<'EOF'
 import os, sys, time
 out, err, timer, mem, cmd = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4], sys.argv[5:]
@@ -93,7 +94,7 @@ try:
 except OSError as e:
     with open(err, "a") as f:
         print(e, file=f)
-    print("0 0 127")
+    print("0 0 127 0 0")
     sys.exit(0)
 _, status, usage = os.wait4(pid, 0)
 elapsed = time.perf_counter() - start
@@ -104,7 +105,7 @@ if timer:
             peak = int(f.read().split()[-1])  # after a "Command exited with..." line, if any
     except (OSError, ValueError, IndexError):
         pass
-print("%.6f %d %d" % (elapsed, peak, os.waitstatus_to_exitcode(status)))
+print("%.6f %d %d %.6f %.6f" % (elapsed, peak, os.waitstatus_to_exitcode(status), usage.ru_utime, usage.ru_stime))
 EOF
 }
 

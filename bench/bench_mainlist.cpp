@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -43,7 +44,7 @@ std::vector<tagmora::FileRow> MakeRows(int count) {
         std::string title;
         const int n = 1 + static_cast<int>(random() % 5);
         for (int k = 0; k < n; ++k) title += (k ? " " : "") + words[random() % words.size()];
-        auto& t = row.Texts;
+        std::array<std::string, tagmora::kColumnCount> t;
         t[tagmora::ColTitle] = title;
         t[tagmora::ColAlbum] = "Album " + std::to_string(album);
         t[tagmora::ColArtist] = "Artist " + std::to_string(artist);
@@ -57,9 +58,12 @@ std::vector<tagmora::FileRow> MakeRows(int count) {
         t[tagmora::ColTSSE] = "LAME 64bits version 3.100";
         t[tagmora::ColFileSize] =
             std::to_string(3 + i % 7) + " " + std::to_string(100 + i % 900) + " " + std::to_string(100 + i % 871);
-        row.FileText = "/home/user/Music/" + t[tagmora::ColArtist] + "/" + t[tagmora::ColAlbum] + "/" +
-                       t[tagmora::ColTrack] + " - " + title + ".mp3";
-        row.Path = row.FileText;
+        t[tagmora::ColFile] = "/home/user/Music/" + t[tagmora::ColArtist] + "/" + t[tagmora::ColAlbum] + "/" +
+                              t[tagmora::ColTrack] + " - " + title + ".mp3";
+        row.SetPath(t[tagmora::ColFile]);
+        std::array<std::string_view, tagmora::kColumnCount> views;
+        for (std::size_t c = 0; c < t.size(); ++c) views[c] = t[c];
+        row.SetColumnTexts(views);
         row.Checked = true;
     }
     return rows;

@@ -28,12 +28,12 @@ struct BenchList {
             const std::string artist = "Исполнитель " + std::to_string(i / 1000);
             const std::string album = "Альбом " + std::to_string(i / 10);
             const std::string title = "Песня номер " + std::to_string(i % 10 + 1);
-            row.Path =
-                "/home/user/Music/" + artist + "/" + album + "/" + std::to_string(i % 10 + 1) + " - " + title + ".mp3";
-            row.FileText = row.Path;
-            row.Texts[ColTitle] = title;
-            row.Texts[ColAlbum] = album;
-            row.Texts[ColArtist] = artist;
+            row.SetPath("/home/user/Music/" + artist + "/" + album + "/" + std::to_string(i % 10 + 1) + " - " + title +
+                        ".mp3");
+            row.SetFileText(row.Path());
+            row.SetColumnText(ColTitle, title);
+            row.SetColumnText(ColAlbum, album);
+            row.SetColumnText(ColArtist, artist);
             row.Checked = true;
             row.FolderNumber = i / 10;
             list.Rows().push_back(std::move(row));

@@ -121,7 +121,7 @@ run_programs() {
     for ((r = 1; r <= RUNS; r++)); do
         for i in "${!LABELS[@]}"; do
             result=$(time_once "$i" "$cold" "$prefix")
-            read -r seconds kib code <<<"$result"
+            read -r seconds kib code _ <<<"$result"
             echo "$seconds" >>"$WORK/times.$i"
             [ "$kib" -gt "${PEAK[$i]}" ] && PEAK[$i]=$kib
             [ "$code" -ne 0 ] && STATUS[$i]=$code

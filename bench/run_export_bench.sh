@@ -123,7 +123,7 @@ for ((r = 1; r <= RUNS; r++)); do
         command_of "$step"
         result=$(XDG_CONFIG_HOME="$WORK/config" python3 "$WORK/measure.py" "$WORK/out/$step" "$WORK/err.$step" \
             "$TIMER" "$WORK/mem" "${COMMAND[@]}")
-        read -r seconds kib code <<<"$result"
+        read -r seconds kib code _ <<<"$result"
         echo "$seconds" >>"$WORK/times.$step"
         [ "$kib" -gt "${PEAK[$step]}" ] && PEAK[$step]=$kib
         [ "$code" -ne 0 ] && STATUS[$step]=$code

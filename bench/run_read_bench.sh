@@ -15,7 +15,8 @@ Usage: run_read_bench.sh [--scale] [BUILD_DIR] [COUNT]
   --scale    also time the floor and tagmora-cli on 100000 files (time and memory per file)
 
 Every program runs BENCH_RUNS times (default 5), interleaved; the table shows the median wall
-time, microseconds per file, the ratio to the floor and the peak resident memory.
+time, microseconds per file, the ratio to the floor, the median user and system CPU times (all
+threads) and the peak resident memory.
 tagmora-cli runs with XDG_CONFIG_HOME set to an empty folder, so the first-run defaults apply.
 Peak memory comes from /usr/bin/time -f %M when GNU time is there, else from Python's resource
 usage of the child (BENCH_TIME=python forces this; it counts the timer's own memory too).
@@ -72,7 +73,8 @@ reset_programs() {
     SUBCOMMANDS=()
     OUTPUTS=()
 }
-# Runs program I once through the timer with output to OUT; prints "SECONDS PEAK_KIB EXIT_CODE".
+# Runs program I once through the timer with output to OUT; prints "SECONDS PEAK_KIB EXIT_CODE
+# USER_SECONDS SYSTEM_SECONDS".
 time_once() {
     local i=$1 out=$2 corpus=$3
     XDG_CONFIG_HOME="$WORK/config" python3 "$WORK/measure.py" "$out" "$WORK/err.$i" "$TIMER" \
@@ -80,35 +82,40 @@ time_once() {
 }
 
 # Runs every program RUNS times, interleaved, after one untimed run each, and fills
-# MEDIAN[i], PEAK[i] (KiB) and STATUS[i].
-declare -A MEDIAN PEAK STATUS
+# MEDIAN[i], USER[i] and SYSTEM[i] (medians, seconds), PEAK[i] (KiB) and STATUS[i].
+declare -A MEDIAN USER SYSTEM PEAK STATUS
 run_programs() {
-    local corpus=$1 i r result seconds kib code
+    local corpus=$1 i r result seconds kib code user system
     for i in "${!LABELS[@]}"; do
         : >"$WORK/err.$i"
         STATUS[$i]=0
         PEAK[$i]=0
         time_once "$i" "$WORK/out/warm.$i" "$corpus" >/dev/null
-        rm -f "$WORK/times.$i"
+        rm -f "$WORK/times.$i" "$WORK/user.$i" "$WORK/system.$i"
     done
     for ((r = 1; r <= RUNS; r++)); do
         for i in "${!LABELS[@]}"; do
             result=$(time_once "$i" "${OUTPUTS[$i]}" "$corpus")
-            read -r seconds kib code <<<"$result"
+            read -r seconds kib code user system <<<"$result"
             echo "$seconds" >>"$WORK/times.$i"
+            echo "$user" >>"$WORK/user.$i"
+            echo "$system" >>"$WORK/system.$i"
             [ "$kib" -gt "${PEAK[$i]}" ] && PEAK[$i]=$kib
             [ "$code" -ne 0 ] && STATUS[$i]=$code
         done
     done
     for i in "${!LABELS[@]}"; do
         MEDIAN[$i]=$(bench_median "$WORK/times.$i")
+        USER[$i]=$(bench_median "$WORK/user.$i")
+        SYSTEM[$i]=$(bench_median "$WORK/system.$i")
     done
 }
 
 # Prints the table of the last run_programs for N files; the first program is the floor.
 print_table() {
     local n=$1 i
-    printf '%-18s %8s %11s %10s %9s %10s\n' program files "median ms" "us/file" "x floor" "peak MiB"
+    printf '%-18s %8s %11s %10s %9s %9s %9s %10s\n' program files "median ms" "us/file" "x floor" "user ms" \
+        "sys ms" "peak MiB"
     for i in "${!LABELS[@]}"; do
         if [ "${STATUS[$i]}" -ne 0 ]; then
             printf '%-18s %8s  failed (exit %s): %s\n' "${LABELS[$i]}" "$n" "${STATUS[$i]}" \
@@ -116,9 +123,10 @@ print_table() {
             continue
         fi
         awk -v label="${LABELS[$i]}" -v n="$n" -v t="${MEDIAN[$i]}" -v floor="${MEDIAN[0]}" \
-            -v kib="${PEAK[$i]}" 'BEGIN {
-                printf "%-18s %8d %11.1f %10.2f %9.2f %10.1f\n",
-                       label, n, t * 1000, t * 1e6 / n, (floor > 0 ? t / floor : 0), kib / 1024
+            -v user="${USER[$i]}" -v sys="${SYSTEM[$i]}" -v kib="${PEAK[$i]}" 'BEGIN {
+                printf "%-18s %8d %11.1f %10.2f %9.2f %9.1f %9.1f %10.1f\n",
+                       label, n, t * 1000, t * 1e6 / n, (floor > 0 ? t / floor : 0), user * 1000,
+                       sys * 1000, kib / 1024
             }'
     done
 }

@@ -22,13 +22,12 @@ constexpr std::array<std::string_view, 6> kSeparators = {" - ", "", "-", "%", "�
 
 FileRow Row(std::string path, std::string fileText, int folder, bool checked) {
     FileRow row;
-    row.Path = std::move(path);
-    row.FileText = std::move(fileText);
+    row.SetPath(std::move(path));
+    row.SetFileText(fileText);
     row.FolderNumber = folder;
     row.Checked = checked;
-    for (int c = 1; c < kColumnCount; ++c)
-        row.Texts[static_cast<std::size_t>(c)] = "Ёлка-" + std::to_string(c) + "%[,]";
-    row.Texts[ColTitle] = "Щука - Жук";
+    for (int c = 1; c < kColumnCount; ++c) row.SetColumnText(c, "Ёлка-" + std::to_string(c) + "%[,]");
+    row.SetColumnText(ColTitle, "Щука - Жук");
     return row;
 }
 

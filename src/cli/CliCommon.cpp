@@ -6,12 +6,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 #include <chrono>
 #include <cmath>
 #include <cerrno>
 #include <iostream>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
 #include <ostream>
 #include <string>
@@ -71,11 +73,12 @@ CliStatusReporter::CliStatusReporter(std::string command)
 void CliStatusReporter::ShowStatus(const std::string&) { done_ = 0; }
 
 void CliStatusReporter::ShowFolderPanel(const std::string& text) {
-    if (!text.empty()) Draw("reading " + text);
+    if (!text.empty() && DrawDue()) Draw("reading " + text);
 }
 
 void CliStatusReporter::ShowProgress(const std::string& text, double percent) {
     ++done_;
+    if (!DrawDue()) return;
     // The loops report 100 / N * k: N follows from the calls counted since their status text.
     const long total = percent > 0 ? std::lround(100.0 * done_ / percent) : 0;
     const std::size_t slash = text.rfind('/');
@@ -83,11 +86,14 @@ void CliStatusReporter::ShowProgress(const std::string& text, double percent) {
          (slash == std::string::npos || slash == 0 ? text : text.substr(0, slash)));
 }
 
-void CliStatusReporter::Draw(const std::string& line) {
-    if (!terminal_) return;
+bool CliStatusReporter::DrawDue() const {
+    if (!terminal_) return false;
     const std::int64_t now = NowMs();
-    if (now - startMs_ < kProgressAfterMs || now - lastDrawMs_ < kProgressEveryMs) return;
-    lastDrawMs_ = now;
+    return now - startMs_ >= kProgressAfterMs && now - lastDrawMs_ >= kProgressEveryMs;
+}
+
+void CliStatusReporter::Draw(const std::string& line) {
+    lastDrawMs_ = NowMs();
     std::string shown = "tagmora-cli " + command_ + ": " + EscapeField(line);
     shown = text::TakeCodePoints(shown, TerminalColumns() - 1);
     std::cerr << "\r\x1b[K" << shown << std::flush;
@@ -265,6 +271,25 @@ void ForEachPiece(std::string_view value, const Ascii& ascii, const Other& other
 
 bool IsC1(char32_t cp) { return cp >= 0x80 && cp <= 0x9F; }
 
+// The bytes written as they are on their own: printable ASCII but "\".
+constexpr std::array<bool, 256> kPlainAscii = [] {
+    std::array<bool, 256> plain{};
+    for (int u = 0x20; u < 0x7F; ++u) plain[static_cast<std::size_t>(u)] = u != '\\';
+    return plain;
+}();
+
+// Are all eight bytes of `w` printable ASCII but "\"? (Each test below is exact for the word as a
+// whole: a carry or borrow out of a byte it flags can only add flags, never hide one.)
+bool AllPlainAscii(std::uint64_t w) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101;
+    constexpr std::uint64_t kHighBits = 0x8080808080808080;
+    const std::uint64_t below = (w - kOnes * 0x20) & ~w;  // a byte under 0x20
+    const std::uint64_t above = (w + kOnes) | w;          // a byte of 0x7F or more
+    const std::uint64_t x = w ^ (kOnes * '\\');
+    const std::uint64_t backslash = (x - kOnes) & ~x;  // a byte equal to "\"
+    return ((below | above | backslash) & kHighBits) == 0;
+}
+
 }  // namespace
 
 void AppendEscapedField(std::string& out, std::string_view value) {
@@ -275,12 +300,24 @@ void AppendEscapedField(std::string& out, std::string_view value) {
         char32_t cp = 0;
         std::size_t next = run;
         while (run < value.size()) {
-            const auto u = static_cast<unsigned char>(value[run]);
-            if (u >= 0x20 && u < 0x7F && u != '\\') {
-                ++run;
-                continue;
+            // Printable ASCII but "\" a stretch at a time, eight bytes at once where it can.
+            for (std::uint64_t w = 0; run + 8 <= value.size(); run += 8) {
+                std::memcpy(&w, value.data() + run, 8);
+                if (!AllPlainAscii(w)) break;
             }
+            while (run < value.size() && kPlainAscii[static_cast<unsigned char>(value[run])]) ++run;
+            if (run == value.size()) break;
+            const auto u = static_cast<unsigned char>(value[run]);
             if (u < 0x80) break;
+            // A two-byte sequence (Cyrillic, most accented Latin) at once: U+00A0..U+07FF, past
+            // the C1 controls (C2 80..C2 9F).
+            if (u >= 0xC2 && u <= 0xDF && run + 1 < value.size()) {
+                const auto v = static_cast<unsigned char>(value[run + 1]);
+                if ((v & 0xC0) == 0x80 && (u > 0xC2 || v >= 0xA0)) {
+                    run += 2;
+                    continue;
+                }
+            }
             next = run;
             cp = text::NextCodePoint(value, next);
             if ((cp == text::kReplacementChar && next == run + 1) || IsC1(cp)) break;
@@ -394,11 +431,11 @@ const std::array<const char*, kColumnCount>& FieldKeys() {
 }
 
 std::string RowFieldsJson(const FileRow& row) {
-    const bool hasTag = row.Texts[ColId3v] != "0";
+    const bool hasTag = row.ColumnText(ColId3v) != "0";
     JsonLine fields;
     for (int c = 0; c < kColumnCount; ++c) {
         const char* key = FieldKeys()[static_cast<std::size_t>(c)];
-        const std::string& text = row.ColumnText(c);
+        const std::string_view text = row.ColumnText(c);
         if (c == ColId3v || c == ColFileSize) {
             // Whole numbers; the size as the digits of its grouped text, null when it is unknown.
             std::string digits;

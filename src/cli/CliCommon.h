@@ -62,6 +62,8 @@ public:
     void CommandEnded() override { Clear(); }
 
 private:
+    // Is a line to be drawn now? Asked before a line is made.
+    bool DrawDue() const;
     void Draw(const std::string& line);
     std::string command_;
     bool terminal_;

@@ -38,24 +38,24 @@ int RunCovers(CliSession& session, std::string outFolder, const std::vector<std:
     std::string out;
     for (const FileRow& row : session.List.Rows()) {
         if (!row.Checked) continue;
-        const TagPictures pictures = ReadTagPictures(row.Path);
+        const TagPictures pictures = ReadTagPictures(row.Path());
         if (pictures.Result == TagRead::Failed) {
-            session.Say(row.Path, std::strerror(pictures.Error));
+            session.Say(row.Path(), std::strerror(pictures.Error));
             complete = false;
             continue;
         }
         JsonLine json;
-        json.Text("path", row.Path);
+        json.Text("path", row.Path());
         std::string facts;  // the tab-separated fields after the path
         if (!pictures.FrontCover) {
             json.Raw("cover", "null");
             facts = "-";
         } else if (const Picture& cover = *pictures.FrontCover; !outFolder.empty()) {
             std::string saved;
-            const int error = SavePictureNoReplace(outFolder, CoverStem(row.Path), PictureExtensionOf(cover.Mime),
+            const int error = SavePictureNoReplace(outFolder, CoverStem(row.Path()), PictureExtensionOf(cover.Mime),
                                                    cover.Bytes, saved);
             if (error != 0) {
-                session.Say(row.Path, std::string("cover not saved: ") + std::strerror(error));
+                session.Say(row.Path(), std::string("cover not saved: ") + std::strerror(error));
                 complete = false;
                 continue;
             }
@@ -73,7 +73,7 @@ int RunCovers(CliSession& session, std::string outFolder, const std::vector<std:
         if (session.Json) {
             out += json.Line();
         } else {
-            AppendEscapedField(out, row.Path);
+            AppendEscapedField(out, row.Path());
             out += '\t' + facts + '\n';
         }
         FlushIfLarge(session.Out, out);

@@ -19,7 +19,7 @@ int RunList(CliSession& session, const std::vector<std::string>& folders) {
         const FileRow& row = session.List.Rows()[static_cast<std::size_t>(i)];
         if (session.Json) {
             std::vector<std::string> columns;
-            for (int c = 0; c < kColumnCount; ++c) columns.push_back(row.ColumnText(c));
+            for (int c = 0; c < kColumnCount; ++c) columns.emplace_back(row.ColumnText(c));
             out += JsonLine()
                        .Bool("checked", row.Checked)
                        .Text("path", session.List.RowPath(i))

@@ -69,7 +69,7 @@ using RowTexts = std::map<std::string, std::array<std::string, kColumnCount>>;
 RowTexts RowTextsByPath(const FileList& list) {
     RowTexts texts;
     for (const FileRow& row : list.Rows()) {
-        auto& columns = texts[row.Path];
+        auto& columns = texts[row.Path()];
         for (int c = 0; c < kColumnCount; ++c) columns[static_cast<std::size_t>(c)] = row.ColumnText(c);
     }
     return texts;

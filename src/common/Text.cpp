@@ -178,7 +178,15 @@ int CodePointToByte(char32_t cp, int codePage) {
 std::string DecodeCodePage(std::string_view bytes, int codePage) {
     std::string out;
     out.reserve(bytes.size() * 2);
-    for (char c : bytes) AppendUtf8(out, ByteToCodePoint(static_cast<unsigned char>(c), codePage));
+    for (std::size_t i = 0; i < bytes.size();) {
+        // Bytes under 0x80 are ASCII in every code page: a run of them is copied whole.
+        std::size_t ascii = i;
+        while (ascii < bytes.size() && static_cast<unsigned char>(bytes[ascii]) < 0x80) ++ascii;
+        out.append(bytes.substr(i, ascii - i));
+        if (ascii == bytes.size()) break;
+        AppendUtf8(out, ByteToCodePoint(static_cast<unsigned char>(bytes[ascii]), codePage));
+        i = ascii + 1;
+    }
     return out;
 }
 

@@ -5,6 +5,7 @@
 #include "filelist/BuildList.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <deque>
 #include <optional>
@@ -32,56 +33,70 @@ namespace {
 
 std::string SizeText(std::int64_t size) { return GroupThousands(std::to_string(size)); }
 
-// Puts the text of an ID3v1 field as the list shows it into `out` (empty for ID3v2-only fields).
-void SetId3v1Text(std::string& out, const Id3v1Tag& tag, Id3v1Slot slot) {
-    switch (slot) {
-        case Id3v1Slot::Title: out = tag.Title; break;
-        case Id3v1Slot::Artist: out = tag.Artist; break;
-        case Id3v1Slot::Album: out = tag.Album; break;
-        case Id3v1Slot::Year: out = tag.Year; break;
-        case Id3v1Slot::Track: out = std::to_string(tag.Track); break;
-        case Id3v1Slot::Genre: out = GenreNameOf(tag.Genre > kGenreCount - 1 ? kGenreOther : tag.Genre); break;
-        case Id3v1Slot::Comment: out = tag.Comment; break;
-        case Id3v1Slot::None: out.clear(); break;
-    }
+// The texts of a row being filled: the row's own FileText, the others empty until set.
+std::array<std::string_view, kColumnCount> TextsKeepingFileText(const FileRow& row) {
+    std::array<std::string_view, kColumnCount> texts{};
+    texts[ColFile] = row.FileText();
+    return texts;
 }
 
 void FillFromId3v1(FileRow& row, const Id3v1Tag& tag) {
+    const std::string track = std::to_string(tag.Track);
+    const std::string genre = GenreNameOf(tag.Genre > kGenreCount - 1 ? kGenreOther : tag.Genre);
+    const std::string size = SizeText(tag.FileSize);
+    // The text of each ID3v1 field as the list shows it (empty for ID3v2-only fields).
+    std::array<std::string_view, kColumnCount> texts = TextsKeepingFileText(row);
     for (const TagField& field : kTagFields) {
-        if (field.IsTagField()) SetId3v1Text(row.Texts[field.Column], tag, field.V1);
+        if (!field.IsTagField()) continue;
+        std::string_view& text = texts[static_cast<std::size_t>(field.Column)];
+        switch (field.V1) {
+            case Id3v1Slot::Title: text = tag.Title; break;
+            case Id3v1Slot::Artist: text = tag.Artist; break;
+            case Id3v1Slot::Album: text = tag.Album; break;
+            case Id3v1Slot::Year: text = tag.Year; break;
+            case Id3v1Slot::Track: text = track; break;
+            case Id3v1Slot::Genre: text = genre; break;
+            case Id3v1Slot::Comment: text = tag.Comment; break;
+            case Id3v1Slot::None: break;
+        }
     }
-    row.Texts[ColId3v] = "1";
-    row.Texts[ColFileSize] = SizeText(tag.FileSize);
+    texts[ColId3v] = "1";
+    texts[ColFileSize] = size;
+    row.SetColumnTexts(texts);
     row.Checked = true;
 }
 
-// Fills the row from a tag that is not needed afterwards: its texts move into the row.
-void FillFromId3v2(FileRow& row, Id3v2Tag& tag) {
-    auto& t = row.Texts;
+void FillFromId3v2(FileRow& row, const Id3v2Tag& tag) {
+    const std::string size = SizeText(tag.FileSize);
+    std::array<std::string_view, kColumnCount> texts = TextsKeepingFileText(row);
     for (const TagField& field : kTagFields) {
         if (!field.IsTagField()) continue;
-        std::string& value = tag.*field.Member;
+        const std::string_view value = tag.*field.Member;
+        std::string_view& text = texts[static_cast<std::size_t>(field.Column)];
         if (field.Shape == FieldShape::Genre) {
             const std::size_t paren = value.find(')');
-            t[field.Column] = paren == std::string::npos ? std::move(value) : value.substr(paren + 1);
+            text = paren == std::string_view::npos ? value : value.substr(paren + 1);
         } else if (field.Shape == FieldShape::CommentOwner) {
             // The owner is shown without its three language letters.
-            t[field.Column] = value.substr(text::TakeCodePoints(value, 3).size());
+            text = value.substr(text::TakeCodePoints(value, 3).size());
         } else {
-            t[field.Column] = std::move(value);
+            text = value;
         }
     }
-    t[ColId3v] = "2";
-    t[ColFileSize] = SizeText(tag.FileSize);
+    texts[ColId3v] = "2";
+    texts[ColFileSize] = size;
+    row.SetColumnTexts(texts);
     row.Checked = true;
 }
 
 void FillNoTag(FileRow& row, bool fileOpened, std::int64_t fileSize) {
-    for (auto& text : row.Texts) text.clear();
-    row.Texts[ColTitle] = kNoTagTitle;
-    row.Texts[ColId3v] = "0";
     // A file that vanished before reading has no size to show.
-    if (fileOpened) row.Texts[ColFileSize] = SizeText(fileSize);
+    const std::string size = fileOpened ? SizeText(fileSize) : std::string();
+    std::array<std::string_view, kColumnCount> texts = TextsKeepingFileText(row);
+    texts[ColTitle] = kNoTagTitle;
+    texts[ColId3v] = "0";
+    texts[ColFileSize] = size;
+    row.SetColumnTexts(texts);
     row.Checked = false;
 }
 
@@ -92,7 +107,7 @@ bool FillFrom(FileList& list, FileRow& row, int sequence, FetchedFile& f) {
         // An existing file that cannot be opened is reported; the row gets the no-tag texts and
         // the pass goes on. Something that opens but is no file (a folder, a FIFO) is a row
         // without a tag, silently.
-        if (!f.Missing && !f.NotRegular) ShowFileError(list.HostPort(), f.OpenError, row.Path);
+        if (!f.Missing && !f.NotRegular) ShowFileError(list.HostPort(), f.OpenError, row.Path());
         FillNoTag(row, false, 0);
         return true;
     }
@@ -118,15 +133,19 @@ void ReadRowTags(FileList& list, int rowIndex) {
     FileRow& row = list.Rows()[static_cast<std::size_t>(rowIndex)];
     // One open serves both readers (FetchFile opens without blocking, so that a FIFO put in a
     // file's place cannot hang the pass); a fetch without a limit holds every part they need.
-    FetchedFile fetched = FetchFile(row.Path, sequence);
+    FetchedFile fetched = FetchFile(row.Path(), sequence, {}, false);
     FillFrom(list, row, sequence, fetched);
+    RecycleFetchedBytes(std::move(fetched.Head));
 }
 
 void FillRowFromFetched(FileList& list, int rowIndex, FetchedFile fetched) {
     const int sequence = list.Settings().TAGReadSequence;
     if (TagVersionsOf(sequence).empty()) return;
     FileRow& row = list.Rows()[static_cast<std::size_t>(rowIndex)];
-    if (fetched.Sequence == sequence && !fetched.Deferred && FillFrom(list, row, sequence, fetched)) return;
+    if (fetched.Sequence == sequence && !fetched.Deferred && FillFrom(list, row, sequence, fetched)) {
+        RecycleFetchedBytes(std::move(fetched.Head));
+        return;
+    }
     ReadRowTags(list, rowIndex);  // fetched for another sequence, or incomplete: fetched again here
 }
 
@@ -134,13 +153,15 @@ void PadTrackNumbers(FileList& list) {
     std::size_t shortest = 100;
     std::size_t longest = 0;
     for (const FileRow& row : list.Rows()) {
-        const std::size_t n = text::CodePointCount(row.Texts[ColTrack]);
+        const std::size_t n = text::CodePointCount(row.ColumnText(ColTrack));
         shortest = std::min(shortest, n);
         longest = std::max(longest, n);
     }
     if (longest < shortest || longest - shortest != 1) return;
     for (FileRow& row : list.Rows()) {
-        if (text::CodePointCount(row.Texts[ColTrack]) == shortest) row.Texts[ColTrack].insert(0, "0");
+        if (text::CodePointCount(row.ColumnText(ColTrack)) == shortest) {
+            row.SetColumnText(ColTrack, "0" + std::string(row.ColumnText(ColTrack)));
+        }
     }
 }
 
@@ -203,8 +224,8 @@ void ReadRangeAhead(FileList& list, int first, int last, bool onlyChecked, int t
             while (static_cast<int>(ahead.size()) < window && nextToSubmit <= last && nextToSubmit < list.RowCount()) {
                 const FileRow& next = rowAt(nextToSubmit);
                 if (!onlyChecked || next.Checked) {
-                    pool->Submit(next.Path, sequence, list.Settings().TagCodePage);
-                    ahead.push_back({nextToSubmit, next.Path});
+                    pool->Submit(next.Path(), sequence, list.Settings().TagCodePage);
+                    ahead.push_back({nextToSubmit, next.Path()});
                 }
                 ++nextToSubmit;
             }
@@ -215,7 +236,7 @@ void ReadRangeAhead(FileList& list, int first, int last, bool onlyChecked, int t
             ahead.pop_front();
         }
         ++counter;
-        if (!ahead.empty() && ahead.front().Row == i && ahead.front().Path == rowAt(i).Path) {
+        if (!ahead.empty() && ahead.front().Row == i && ahead.front().Path == rowAt(i).Path()) {
             ahead.pop_front();
             FetchedFile fetched = pool->TakeNext();
             warmRun = fetched.WouldBlock ? 0 : warmRun + 1;
@@ -230,7 +251,7 @@ void ReadRangeAhead(FileList& list, int first, int last, bool onlyChecked, int t
                 ReadRowTags(list, i);
             } else {
                 // A probe: the row is filled from a fetch that tells whether the file was in memory.
-                FetchedFile fetched = FetchFile(rowAt(i).Path, list.Settings().TAGReadSequence);
+                FetchedFile fetched = FetchFile(rowAt(i).Path(), list.Settings().TAGReadSequence);
                 coldProbes = static_cast<std::uint8_t>(coldProbes << 1 | (fetched.WouldBlock ? 1 : 0));
                 if (std::popcount(coldProbes) >= kColdOfLast8) {
                     readingAhead = true;

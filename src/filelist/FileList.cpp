@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
+#include <memory>
+#include <utility>
 
 #include "common/Text.h"
 #include "filelist/FolderCommands.h"
@@ -25,6 +28,92 @@ const std::array<const char*, kColumnCount>& ColumnCaptions() {
         return out;
     }();
     return captions;
+}
+
+FileRow::FileRow(const FileRow& other)
+    : Checked(other.Checked),
+      Selected(other.Selected),
+      FolderNumber(other.FolderNumber),
+      path_(other.path_),
+      texts_(other.texts_ ? std::make_unique_for_overwrite<char[]>(other.BufferSize()) : nullptr),
+      ends_(other.ends_),
+      wide_(other.wide_),
+      fileTextAt_(other.fileTextAt_) {
+    if (texts_) std::memcpy(texts_.get(), other.texts_.get(), other.BufferSize());
+}
+
+FileRow::FileRow(FileRow&& other) noexcept
+    : Checked(other.Checked),
+      Selected(other.Selected),
+      FolderNumber(other.FolderNumber),
+      path_(std::move(other.path_)),
+      texts_(std::move(other.texts_)),
+      ends_(std::exchange(other.ends_, {})),
+      wide_(std::exchange(other.wide_, false)),
+      fileTextAt_(std::exchange(other.fileTextAt_, kOwnFileText)) {}
+
+FileRow& FileRow::operator=(const FileRow& other) {
+    if (this != &other) *this = FileRow(other);
+    return *this;
+}
+
+FileRow& FileRow::operator=(FileRow&& other) noexcept {
+    path_ = std::move(other.path_);
+    Checked = other.Checked;
+    Selected = other.Selected;
+    FolderNumber = other.FolderNumber;
+    texts_ = std::move(other.texts_);
+    ends_ = std::exchange(other.ends_, {});
+    wide_ = std::exchange(other.wide_, false);
+    fileTextAt_ = std::exchange(other.fileTextAt_, kOwnFileText);
+    return *this;
+}
+
+void FileRow::SetPath(std::string path) {
+    const std::string fileText(FileText());
+    path_ = std::move(path);
+    SetFileText(fileText);
+}
+
+void FileRow::SetColumnText(int column, std::string_view text) {
+    std::array<std::string_view, kColumnCount> texts;
+    for (int c = 0; c < kColumnCount; ++c) texts[static_cast<std::size_t>(c)] = c == column ? text : ColumnText(c);
+    SetColumnTexts(texts);
+}
+
+void FileRow::SetColumnTexts(const std::array<std::string_view, kColumnCount>& given) {
+    // A FileText that ends the path is read from it (given[0] may be a view of path_ itself).
+    std::array<std::string_view, kColumnCount> texts = given;
+    const std::string_view fileText = texts[ColFile];
+    const bool inPath = std::string_view(path_).ends_with(fileText) && path_.size() < kOwnFileText;
+    if (inPath) texts[ColFile] = {};
+    std::size_t size = 0;
+    for (const std::string_view text : texts) size += text.size();
+    const bool wide = size > std::numeric_limits<std::uint16_t>::max();
+    // Built beside the old buffer, which the views may point into, then swapped in.
+    std::unique_ptr<char[]> next;
+    if (size > 0)
+        next = std::make_unique_for_overwrite<char[]>(size + (wide ? kColumnCount * sizeof(std::uint32_t) : 0));
+    std::array<std::uint16_t, kColumnCount> ends{};
+    std::size_t at = 0;
+    for (std::size_t c = 0; c < texts.size(); ++c) {
+        if (!texts[c].empty()) std::memcpy(next.get() + at, texts[c].data(), texts[c].size());
+        at += texts[c].size();
+        if (wide) {
+            const auto end = static_cast<std::uint32_t>(at);
+            std::memcpy(next.get() + size + c * sizeof end, &end, sizeof end);
+        } else {
+            ends[c] = static_cast<std::uint16_t>(at);
+        }
+    }
+    if (wide) {
+        ends[0] = static_cast<std::uint16_t>(size);
+        ends[1] = static_cast<std::uint16_t>(size >> 16);
+    }
+    fileTextAt_ = inPath ? static_cast<std::uint32_t>(path_.size() - fileText.size()) : kOwnFileText;
+    texts_ = std::move(next);
+    ends_ = ends;
+    wide_ = wide;
 }
 
 bool MatchesMp3Mask(std::string_view name) {
@@ -104,7 +193,14 @@ void FileList::ScanFolder(const std::string& folder, bool append, bool keepListV
         host_.SetApplicationTitle(std::string(kProductName) + "    ");
         WalkedFolders walked;
         std::vector<FoundFile> found;
-        Walk(WithSeparator(folder), AllocateFolderNumber(), found, walked);
+        const std::string top = WithSeparator(folder);
+        const int number = AllocateFolderNumber();
+        const PathStatus status = cancel_ ? PathStatus{} : StatPath(top);
+        if (!status.Exists()) {
+            if (FolderNotRead) FolderNotRead(top, status.Error);
+        } else {
+            Walk(top, status, number, found, walked);
+        }
         AppendRows(found, false);
         if (!keepListVisible) host_.SetListVisible(true);
     } else {
@@ -137,20 +233,17 @@ void FileList::AppendRows(std::vector<FoundFile>& found, bool bareNames) {
     if (need > rows_.capacity()) rows_.reserve(std::max(need, 2 * rows_.capacity()));
     for (auto& file : found) {
         FileRow& row = rows_.emplace_back();
-        row.FileText = bareNames ? file.Path.substr(file.Path.rfind('/') + 1) : file.Path;
-        row.Path = std::move(file.Path);
+        row.SetPath(std::move(file.Path));
+        const std::string_view path = row.Path();
+        row.SetFileText(bareNames ? path.substr(path.rfind('/') + 1) : path);
         row.FolderNumber = file.FolderNumber;
     }
 }
 
-void FileList::Walk(const std::string& folder, int folderNumber, std::vector<FoundFile>& out, WalkedFolders& walked) {
+void FileList::Walk(const std::string& folder, const PathStatus& here, int folderNumber, std::vector<FoundFile>& out,
+                    WalkedFolders& walked) {
     if (cancel_) return;
     host_.ProcessEvents();
-    const PathStatus here = StatPath(folder);
-    if (!here.Exists()) {
-        if (FolderNotRead) FolderNotRead(folder, here.Error);
-        return;
-    }
     if (!walked.emplace(here.Identity.Device, here.Identity.Inode).second) return;  // walked already in this scan
 
     std::vector<std::string> files;
@@ -170,7 +263,7 @@ void FileList::Walk(const std::string& folder, int folderNumber, std::vector<Fou
             if (walked.contains({status.Identity.Device, status.Identity.Inode})) continue;
             const int number = AllocateFolderNumber();
             status_.ShowFolderPanel(sub + "*.mp3");
-            Walk(sub, number, out, walked);
+            Walk(sub, status, number, out, walked);
         }
     } else if (FolderNotRead) {
         FolderNotRead(folder, errno);
@@ -203,8 +296,8 @@ int FileList::FindSiblingFolders() {
 }
 
 int FileList::CompareRows(const FileRow& a, const FileRow& b) const {
-    const std::string& x = a.ColumnText(SortColumn);
-    const std::string& y = b.ColumnText(SortColumn);
+    const std::string_view x = a.ColumnText(SortColumn);
+    const std::string_view y = b.ColumnText(SortColumn);
     const std::size_t n = std::min(x.size(), y.size());
     std::size_t i = 0;
     // Equal bytes are equal when folded too: skip them eight at a time.
@@ -227,11 +320,45 @@ int FileList::CompareRows(const FileRow& a, const FileRow& b) const {
 }
 
 void FileList::SortRows() {
-    // Sorts an index permutation (rows are large to move), then moves each row about once.
-    std::vector<std::uint32_t> order(rows_.size());
-    for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::uint32_t>(i);
-    std::stable_sort(order.begin(), order.end(),
-                     [this](std::uint32_t a, std::uint32_t b) { return CompareRows(rows_[a], rows_[b]) < 0; });
+    // Each row's key is built once: the sixteen folded bytes that follow the prefix every text
+    // shares (equal bytes are equal when folded), big-endian in two words, shorter texts padded with
+    // zeros. Keys that differ order their rows as CompareRows does; equal keys leave it to
+    // CompareRows. The keys with their row indexes are sorted (rows are large to move), then each
+    // row is moved about once.
+    std::size_t shared = rows_.empty() ? 0 : rows_[0].ColumnText(SortColumn).size();
+    for (const FileRow& row : rows_) {
+        const std::string_view first = rows_[0].ColumnText(SortColumn);
+        const std::string_view text = row.ColumnText(SortColumn);
+        shared = std::min(shared, text.size());
+        shared = static_cast<std::size_t>(std::mismatch(text.begin(), text.begin() + shared, first.begin()).first -
+                                          text.begin());
+    }
+    struct Keyed {
+        std::uint64_t High;
+        std::uint64_t Low;
+        std::uint32_t Row;
+    };
+    const auto word = [](std::string_view text, std::size_t from) {
+        std::uint64_t key = 0;
+        for (std::size_t k = from; k < from + 8; ++k) {
+            const auto byte = k < text.size() ? static_cast<unsigned char>(text::AsciiLower(text[k])) : 0u;
+            key = key << 8 | byte;
+        }
+        return key;
+    };
+    std::vector<Keyed> keyed(rows_.size());
+    for (std::size_t i = 0; i < keyed.size(); ++i) {
+        const std::string_view text = rows_[i].ColumnText(SortColumn).substr(shared);
+        keyed[i] = {word(text, 0), word(text, 8), static_cast<std::uint32_t>(i)};
+    }
+    std::stable_sort(keyed.begin(), keyed.end(), [this](const Keyed& a, const Keyed& b) {
+        if (a.High != b.High) return a.High < b.High;
+        if (a.Low != b.Low) return a.Low < b.Low;
+        return CompareRows(rows_[a.Row], rows_[b.Row]) < 0;
+    });
+    std::vector<std::uint32_t> order(keyed.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = keyed[i].Row;
+    keyed = {};
     // Apply the permutation in place, cycle by cycle: no second array of rows.
     for (std::size_t start = 0; start < order.size(); ++start) {
         if (order[start] == start) continue;

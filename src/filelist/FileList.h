@@ -4,13 +4,17 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "common/Ports.h"
+#include "platform/FileIo.h"
 #include "settings/AppSettings.h"
 #include "tags/TagFields.h"
 
@@ -19,19 +23,65 @@ namespace tagmora {
 // The header captions, by ColumnId.
 const std::array<const char*, kColumnCount>& ColumnCaptions();
 
-struct FileRow {
-    // Column 0: the full path in scans with subfolders, the bare file name in flat scans.
-    std::string FileText;
+// One row of the list. Its 21 column texts are kept one after another in one buffer, so that a
+// row costs one allocation for its texts (not one per text) and is small to move and to free. A
+// view of a text stays valid until that row is changed, moved or destroyed; the row itself keeps
+// offsets, never pointers, so rows may be moved, sorted, appended and removed freely.
+class FileRow {
+public:
+    FileRow() = default;
+    FileRow(const FileRow& other);
+    FileRow(FileRow&& other) noexcept;
+    FileRow& operator=(const FileRow& other);
+    FileRow& operator=(FileRow&& other) noexcept;
+    ~FileRow() = default;
+
     // The file's real full path (rows keep their own folder whatever the scan mode was).
-    std::string Path;
-    // Columns 1..20; index 0 is unused so that Texts[c] is column c.
-    std::array<std::string, kColumnCount> Texts;
+    const std::string& Path() const { return path_; }
+    // Changes the path; FileText stays as it was.
+    void SetPath(std::string path);
     bool Checked = false;
     bool Selected = false;
     int FolderNumber = 0;
 
-    // The text of a column as the list shows it (column 0 is FileText).
-    const std::string& ColumnText(int column) const { return column == 0 ? FileText : Texts[column]; }
+    // The text of a column as the list shows it. Column 0 (FileText) is the full path in scans
+    // with subfolders, the bare file name in flat scans.
+    std::string_view ColumnText(int column) const {
+        if (column == ColFile && fileTextAt_ != kOwnFileText) return std::string_view(path_).substr(fileTextAt_);
+        const auto c = static_cast<std::size_t>(column);
+        const std::size_t begin = c == 0 ? 0 : End(c - 1);
+        return {texts_.get() + begin, End(c) - begin};
+    }
+    std::string_view FileText() const { return ColumnText(ColFile); }
+
+    // Replaces the text of one column.
+    void SetColumnText(int column, std::string_view text);
+    void SetFileText(std::string_view text) { SetColumnText(ColFile, text); }
+    // Replaces the texts of all columns at once (the views may be of this row's own texts).
+    void SetColumnTexts(const std::array<std::string_view, kColumnCount>& texts);
+
+private:
+    static constexpr std::uint32_t kOwnFileText = 0xFFFFFFFF;
+    // Where column c's text ends in texts_ (column c starts where c - 1 ends, column 0 at 0). A
+    // row whose texts take less than 64 KiB (any row in practice) keeps the ends in ends_; a
+    // longer one keeps them as 32-bit numbers after its texts (wide_), with the texts' size in
+    // ends_[0] and ends_[1].
+    std::size_t End(std::size_t c) const {
+        if (!wide_) return ends_[c];
+        std::uint32_t end = 0;
+        std::memcpy(&end, texts_.get() + TextsSize() + c * sizeof end, sizeof end);
+        return end;
+    }
+    std::size_t TextsSize() const { return wide_ ? (std::size_t{ends_[1]} << 16 | ends_[0]) : ends_[kColumnCount - 1]; }
+    std::size_t BufferSize() const { return TextsSize() + (wide_ ? kColumnCount * sizeof(std::uint32_t) : 0); }
+
+    std::string path_;
+    std::unique_ptr<char[]> texts_;
+    std::array<std::uint16_t, kColumnCount> ends_{};
+    bool wide_ = false;
+    // FileText is most often the path or its end (the file name): then it is not stored again but
+    // read from path_ from this offset on, and column 0 of texts_ is empty.
+    std::uint32_t fileTextAt_ = kOwnFileText;
 };
 
 class FileList {
@@ -64,7 +114,7 @@ public:
     // Fills the list from one folder (fresh or appended).
     void ScanFolder(const std::string& folder, bool append, bool keepListVisible);
     // The full path of a row's file.
-    const std::string& RowPath(int row) const { return rows_[static_cast<std::size_t>(row)].Path; }
+    const std::string& RowPath(int row) const { return rows_[static_cast<std::size_t>(row)].Path(); }
     bool AnyRowChecked() const;
     int CountCheckedRows() const;
     // Rebuilds SiblingFolders and SiblingPosition from CurrentFolder; the number of siblings.
@@ -110,7 +160,9 @@ private:
     // The folders a scan has walked, by device and inode: a folder reached again (through a
     // link, by a cycle or a second way in) is not walked again.
     using WalkedFolders = std::set<std::pair<std::uint64_t, std::uint64_t>>;
-    void Walk(const std::string& folder, int folderNumber, std::vector<FoundFile>& out, WalkedFolders& walked);
+    // Walks an existing folder, `here` its status.
+    void Walk(const std::string& folder, const fileio::PathStatus& here, int folderNumber, std::vector<FoundFile>& out,
+              WalkedFolders& walked);
     // Appends one row per found file; the rows are allocated once (rows are large to move).
     void AppendRows(std::vector<FoundFile>& found, bool bareNames);
     int AllocateFolderNumber();

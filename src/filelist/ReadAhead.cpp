@@ -25,10 +25,15 @@ constexpr std::int64_t kTailSize = 128;
 
 // Reads as fileio::ReadAt does, first asking for the bytes only if they are in memory: sets
 // WouldBlock when they were not (or the file system cannot tell), so that the pass learns whether
-// its files are cold without a read of its own.
-int FirstReadAt(int fd, FetchedFile& f, unsigned char* buffer, std::size_t count, std::int64_t offset,
-                std::size_t& got) {
+// its files are cold without a read of its own. The file's size as opened (f.Size) ends the read:
+// no further call is made only to learn that the file ends there. Without `tellCold` the bytes are
+// read at once and WouldBlock is left as it is.
+int FirstReadAt(int fd, FetchedFile& f, unsigned char* buffer, std::size_t count, std::int64_t offset, std::size_t& got,
+                bool tellCold) {
     got = 0;
+    if (offset < f.Size)
+        count = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), f.Size - offset));
+    if (!tellCold) return fileio::ReadAt(fd, buffer, count, offset, got);
     iovec part{buffer, count};
     ssize_t n = 0;
     do {
@@ -88,12 +93,17 @@ bool FetchLeavingOutPictures(int fd, FetchedFile& f, std::size_t got, std::uint6
     return true;
 }
 
+// The head buffer handed back by the last fetch on this thread (RecycleFetchedBytes).
+thread_local FetchedBytes spareHead;
+
 // The head block, and the rest of the tag when the block announces a larger one.
-void FetchHead(int fd, FetchedFile& f, const std::function<bool(std::uint64_t)>& mayReadTag) {
+void FetchHead(int fd, FetchedFile& f, const std::function<bool(std::uint64_t)>& mayReadTag, bool tellCold) {
     f.HaveHead = true;
+    // The buffer of the last fetch, whose bytes need not be set again (FetchedBytes).
+    f.Head.swap(spareHead);
     f.Head.resize(kId3v2HeadBlock);
     std::size_t got = 0;
-    if ((f.HeadError = FirstReadAt(fd, f, f.Head.data(), kId3v2HeadBlock, 0, got)) != 0) {
+    if ((f.HeadError = FirstReadAt(fd, f, f.Head.data(), kId3v2HeadBlock, 0, got, tellCold)) != 0) {
         f.Head.clear();
         return;
     }
@@ -115,10 +125,10 @@ void FetchHead(int fd, FetchedFile& f, const std::function<bool(std::uint64_t)>&
     else f.Head.resize(got + more);
 }
 
-void FetchTail(int fd, FetchedFile& f) {
+void FetchTail(int fd, FetchedFile& f, bool tellCold) {
     f.HaveTail = true;
     if (f.Size < kTailSize) return;
-    f.TailError = FirstReadAt(fd, f, f.Tail.data(), f.Tail.size(), f.Size - kTailSize, f.TailGot);
+    f.TailError = FirstReadAt(fd, f, f.Tail.data(), f.Tail.size(), f.Size - kTailSize, f.TailGot, tellCold);
 }
 
 // Does a fetched part hold its tag? The parsers' own tests, so that a part that holds one ends the
@@ -135,7 +145,8 @@ std::span<const int> TagVersionsOf(int sequence) {
     return kOrders[sequence];
 }
 
-FetchedFile FetchFile(const std::string& path, int sequence, const std::function<bool(std::uint64_t)>& mayReadTag) {
+FetchedFile FetchFile(const std::string& path, int sequence, const std::function<bool(std::uint64_t)>& mayReadTag,
+                      bool tellCold) {
     FetchedFile f;
     f.Sequence = sequence;
     const std::span<const int> versions = TagVersionsOf(sequence);
@@ -152,21 +163,28 @@ FetchedFile FetchFile(const std::string& path, int sequence, const std::function
     const int fd = opened.File.Get();
     for (const int version : versions) {
         if (version == 1) {
-            FetchTail(fd, f);
+            FetchTail(fd, f, tellCold);
             if (HasId3v1(f)) break;
         } else {
-            FetchHead(fd, f, mayReadTag);
+            FetchHead(fd, f, mayReadTag, tellCold);
             if (f.Deferred || HasId3v2(f)) break;
         }
     }
     return f;
 }
 
+void RecycleFetchedBytes(FetchedBytes&& bytes) {
+    if (bytes.capacity() > 4 * kId3v2HeadBlock || bytes.capacity() <= spareHead.capacity()) return;
+    spareHead = std::move(bytes);
+}
+
 void ParseFetched(FetchedFile& f, int codePage) {
+    if (f.Parsed) {  // parsed before (for another code page): the tags start over
+        f.V1 = Id3v1Tag{};
+        f.V2 = Id3v2Tag{};
+    }
     f.Parsed = true;
     f.CodePage = codePage;
-    f.V1 = Id3v1Tag{};
-    f.V2 = Id3v2Tag{};
     f.V1Result.reset();
     if (f.HaveTail) {
         f.V1.FileSize = f.Size;

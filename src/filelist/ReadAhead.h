@@ -92,8 +92,14 @@ std::span<const int> TagVersionsOf(int sequence);
 // ID3v2; of a version 2.3 tag without unsynchronisation or extended header, the pictures' bytes
 // are left out), until a part holds its tag. `mayReadTag(bytes)` is asked before a tag larger than the head
 // block is read whole; when it says no the result is Deferred. Without it any size is read, and the
-// parts are all that ParseFetched needs.
-FetchedFile FetchFile(const std::string& path, int sequence, const std::function<bool(std::uint64_t)>& mayReadTag = {});
+// parts are all that ParseFetched needs. `tellCold` off: the reads do not ask first whether the
+// bytes are in memory (a file read in turn, whose WouldBlock nobody looks at), saving a costlier call.
+FetchedFile FetchFile(const std::string& path, int sequence, const std::function<bool(std::uint64_t)>& mayReadTag = {},
+                      bool tellCold = true);
+
+// Hands a fetch's head buffer back once the fetch is done with, so that the next FetchFile on this
+// thread reads into it instead of allocating one (a buffer much larger than a head block is freed).
+void RecycleFetchedBytes(FetchedBytes&& bytes);
 
 // Parses the fetched parts as ReadId3v1Tag and ReadId3v2Tag parse the file: V1Result and V2Result
 // are theirs (Failed for a read error), or nothing for a part not fetched.

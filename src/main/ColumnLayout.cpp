@@ -170,7 +170,7 @@ double TextAdvanceCache::PairAdjustment(char32_t first, char32_t second) {
     return value;
 }
 
-double TextAdvanceCache::Estimate(const std::string& utf8) {
+double TextAdvanceCache::Estimate(std::string_view utf8) {
     double sum = 0;
     char32_t previous = 0;
     bool first = true;
@@ -196,7 +196,7 @@ int LargestTextWidth(const std::vector<FileRow>& rows, int column, TextAdvanceCa
                      const std::function<int(const std::string&)>& measure) {
     struct Candidate {
         double Estimate;
-        const std::string* Text;
+        std::string_view Text;
     };
     constexpr double kRelativeAllowance = 1.01;
     constexpr double kAbsoluteAllowance = 2.0;
@@ -206,28 +206,30 @@ int LargestTextWidth(const std::vector<FileRow>& rows, int column, TextAdvanceCa
     std::vector<Candidate> all;
     all.reserve(rows.size());
     double top = -1;
-    const std::string* topText = nullptr;
+    std::string_view topText;
+    bool any = false;
     for (const FileRow& row : rows) {
-        const std::string& text = row.ColumnText(column);
+        const std::string_view text = row.ColumnText(column);
         if (text.empty()) continue;
         const double estimate = advances.Estimate(text);
-        all.push_back({estimate, &text});
+        all.push_back({estimate, text});
+        any = true;
         if (estimate > top) {
             top = estimate;
-            topText = &text;
+            topText = text;
         }
     }
-    if (topText == nullptr) return 0;
+    if (!any) return 0;
 
     std::unordered_map<std::string_view, int> measured;
-    const auto exact = [&](const std::string& text) {
+    const auto exact = [&](std::string_view text) {
         const auto found = measured.find(text);
         if (found != measured.end()) return found->second;
-        const int width = measure(text);
+        const int width = measure(std::string(text));
         measured.emplace(text, width);
         return width;
     };
-    int best = exact(*topText);
+    int best = exact(topText);
     // Only the texts that could still beat the best exact width are ranked and measured.
     std::vector<Candidate> rest;
     for (const Candidate& c : all) {
@@ -247,14 +249,14 @@ int LargestTextWidth(const std::vector<FileRow>& rows, int column, TextAdvanceCa
         int sampleWidth = -1;
         bool agree = true;
         for (; next < end && sample.size() < kGroupSample; ++next) {
-            if (!sample.insert(*rest[next].Text).second) continue;
-            const int width = exact(*rest[next].Text);
+            if (!sample.insert(rest[next].Text).second) continue;
+            const int width = exact(rest[next].Text);
             agree = agree && (sampleWidth < 0 || width == sampleWidth);
             sampleWidth = width;
             best = std::max(best, width);
         }
         if (!agree) {
-            for (; next < end; ++next) best = std::max(best, exact(*rest[next].Text));
+            for (; next < end; ++next) best = std::max(best, exact(rest[next].Text));
         }
         first = end;
     }

@@ -84,7 +84,7 @@ public:
     double PairAdjustment(char32_t first, char32_t second);
     // The sum of the code points' advances and of the adjustments of every adjacent pair
     // (invalid UTF-8 counts as U+FFFD). For text shaped pair by pair it is the text's width.
-    double Estimate(const std::string& utf8);
+    double Estimate(std::string_view utf8);
 
 private:
     std::function<double(char32_t)> advance_;

@@ -378,7 +378,7 @@ void MainForm::CoverMnuClick() {
             RunListCommand([&] {
                 const auto& rows = List().Rows();
                 for (std::size_t r = 0; r < rows.size(); ++r) {
-                    if (rows[r].Path != path) continue;
+                    if (rows[r].Path() != path) continue;
                     written = ChangeRowCover(List(), static_cast<int>(r), edit, picture, engine);
                     return;
                 }
@@ -475,7 +475,7 @@ void MainForm::CommandStarting() {
     commandCurrentPath_.clear();
     commandCurrentColumn_ = current.isValid() ? current.column() : 0;
     if (current.isValid() && current.row() < List().RowCount()) {
-        commandCurrentPath_ = List().Rows()[static_cast<std::size_t>(current.row())].Path;
+        commandCurrentPath_ = List().Rows()[static_cast<std::size_t>(current.row())].Path();
     }
     model_->BeginChange();
     mainList_->setUpdatesEnabled(false);
@@ -524,7 +524,7 @@ void MainForm::RestoreCurrentRow(const std::string& path, int column) {
     if (path.empty()) return;
     const auto& rows = List().Rows();
     for (std::size_t r = 0; r < rows.size(); ++r) {
-        if (rows[r].Path != path) continue;
+        if (rows[r].Path() != path) continue;
         mainList_->selectionModel()->setCurrentIndex(model_->index(static_cast<int>(r), column),
                                                      QItemSelectionModel::NoUpdate);
         return;

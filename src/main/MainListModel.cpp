@@ -22,8 +22,8 @@ QVariant MainListModel::data(const QModelIndex& index, int role) const {
     const int column = index.column();
     switch (role) {
         case Qt::DisplayRole:
-            if (column == ColFile) return QString::fromUtf8(text::SanitizeUtf8(row.FileText));
-            return QString::fromUtf8(row.Texts[static_cast<std::size_t>(column)]);
+            if (column == ColFile) return QString::fromUtf8(text::SanitizeUtf8(row.FileText()));
+            return QString::fromUtf8(row.ColumnText(column));
         case Qt::CheckStateRole:
             if (column == ColFile) return static_cast<int>(row.Checked ? Qt::Checked : Qt::Unchecked);
             return {};

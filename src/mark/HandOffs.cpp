@@ -117,7 +117,7 @@ std::string CheckedTitlesText(const FileList& list) {
     std::string text;
     for (const FileRow& row : list.Rows()) {
         if (!row.Checked) continue;
-        text += row.Texts[ColTitle];
+        text += row.ColumnText(ColTitle);
         text += "\r\n";
     }
     return text;

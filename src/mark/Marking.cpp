@@ -30,7 +30,7 @@ void ShowMarkedCount(FileList& list, int count) {
 
 }  // namespace
 
-bool IsEmptyRow(const FileRow& row) { return row.Texts[ColId3v] == "0"; }
+bool IsEmptyRow(const FileRow& row) { return row.ColumnText(ColId3v) == "0"; }
 
 int ApplyMarkRule(FileList& list, MarkRule rule) {
     int count = 0;

@@ -31,7 +31,7 @@ std::string PresetNumber(FileList& list, int row, int checkedIndex) {
     switch (s.AddPrefixHow) {
         case 0: return NumberText(std::int64_t{s.AddPrefixStart} + checkedIndex - 1);
         case 1: return NumberText(std::int64_t{s.AddPrefixStart} + row);
-        case 2: return r.Texts[ColTrack];
+        case 2: return std::string(r.ColumnText(ColTrack));
         case 3: {
             if (r.FolderNumber < 0) return {};
             auto& counters = list.FolderCounters;
@@ -53,9 +53,9 @@ std::vector<RenamePlanItem> PlanPresetRename(FileList& list) {
         const FileRow& row = list.Rows()[static_cast<std::size_t>(i)];
         if (!row.Checked) continue;
         ++k;
-        std::string title = row.Texts[ColTitle];
-        std::string album = row.Texts[ColAlbum];
-        std::string artist = row.Texts[ColArtist];
+        std::string title(row.ColumnText(ColTitle));
+        std::string album(row.ColumnText(ColAlbum));
+        std::string artist(row.ColumnText(ColArtist));
         if (s.ReplaceBannedSymbols) {
             title = ReplaceBannedChars(title, s.ReplaceSymbol);
             album = ReplaceBannedChars(album, s.ReplaceSymbol);

@@ -59,12 +59,12 @@ RenameRunResult RunScriptRename(FileList& list, std::string_view script) {
         const RenamePlanItem& item = result.Plan[index];
         FileRow& row = list.Rows()[static_cast<std::size_t>(item.Row)];
         if (error == 0) {
-            row.FileText = item.NewPath;
-            row.Path = item.NewPath;
+            row.SetFileText(item.NewPath);
+            row.SetPath(item.NewPath);
         } else {
             ++result.Failed;
         }
-        list.Status().ShowProgress(row.Path, 100.0 / total * processed);
+        list.Status().ShowProgress(row.Path(), 100.0 / total * processed);
         return !list.CancelRequested();
     });
     result.Cancelled = result.Errors.size() < result.Plan.size();

@@ -418,7 +418,7 @@ std::string CheckScript(std::string_view script, const FileList& list, int sampl
     ctx.separator = list.Settings().AddPrefixSeparator;
     ctx.row = (sampleRow >= 0 && sampleRow < list.RowCount()) ? &list.Rows()[static_cast<std::size_t>(sampleRow)]
                                                               : &kEmptyRow;
-    ctx.start = ctx.row->FileText;
+    ctx.start = ctx.row->FileText();
     return Evaluator(script, ctx).Run();
 }
 

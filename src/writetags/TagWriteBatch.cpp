@@ -62,8 +62,8 @@ std::string NamedPaths(const std::vector<std::string>& paths) {
 
 std::string ListedValue(const FileRow& row, int column) {
     // "Пусто" in the Title column of a file without a tag is the list's placeholder, not a title.
-    if (column == ColTitle && row.Texts[ColId3v] == "0") return {};
-    return row.ColumnText(column);
+    if (column == ColTitle && row.ColumnText(ColId3v) == "0") return {};
+    return std::string(row.ColumnText(column));
 }
 
 std::string FieldValue(std::string_view text, FileList& list, int row, int column) {
@@ -124,7 +124,7 @@ Id3v1Tag BuildId3v1Record(const WriteTagsAnswer& answer, FileList& list, const T
         tag.Track = 0;
     } else if (track == kKeepAsIs) {
         tag.Track = static_cast<std::uint8_t>(
-            Id3v1TrackOfListed(list.Rows()[static_cast<std::size_t>(step.Row)].Texts[ColTrack]));
+            Id3v1TrackOfListed(list.Rows()[static_cast<std::size_t>(step.Row)].ColumnText(ColTrack)));
     } else {
         int number = 0;
         if (!Id3v1TrackOfNumber(value(track, ColTrack), number)) number = kId3v1TrackOfNoNumber;
@@ -143,12 +143,12 @@ Id3v2WriteRecord BuildId3v2Record(const WriteTagsAnswer& answer, FileList& list,
                                   int* failed) {
     auto value = ValueOnRow(list, step.Row, failed);
     const FileRow& row = list.Rows()[static_cast<std::size_t>(step.Row)];
-    const bool fromId3v2 = row.Texts[ColId3v] == "2";
+    const bool fromId3v2 = row.ColumnText(ColId3v) == "2";
     Id3v2WriteRecord record;
     Id3v2Tag& v = record.Values;
     // Sets a field's value; keeps its old frame when the row shows the ID3v2 tag with that text.
     const auto set = [&](Id3v2Field field, std::string& target, std::string value, int column) {
-        if (fromId3v2 && value == row.Texts[column]) record.SetKept(field, true);
+        if (fromId3v2 && value == row.ColumnText(column)) record.SetKept(field, true);
         target = std::move(value);
     };
 
@@ -168,8 +168,8 @@ Id3v2WriteRecord BuildId3v2Record(const WriteTagsAnswer& answer, FileList& list,
             case ColComment:
                 v.Comment = value(answer.Comment, ColComment);
                 v.CommentOwner = value(answer.CommentOwner, ColTagOwner);
-                record.SetKept(
-                    field, fromId3v2 && v.Comment == row.Texts[ColComment] && v.CommentOwner == row.Texts[ColTagOwner]);
+                record.SetKept(field, fromId3v2 && v.Comment == row.ColumnText(ColComment) &&
+                                          v.CommentOwner == row.ColumnText(ColTagOwner));
                 break;
             default:
                 set(field, v.*written.Member, value(AnswerText(answer, written.Column), written.Column),

@@ -41,10 +41,11 @@ protected:
     void AddRows(const std::vector<ListRow>& rows) {
         for (const ListRow& r : rows) {
             FileRow& row = list.Rows().emplace_back();
-            row.FileText = row.Path = r.Path;
-            row.Texts[ColArtist] = r.Artist;
-            row.Texts[ColAlbum] = r.Album;
-            row.Texts[ColTitle] = r.Title;
+            row.SetPath(r.Path);
+            row.SetFileText(row.Path());
+            row.SetColumnText(ColArtist, r.Artist);
+            row.SetColumnText(ColAlbum, r.Album);
+            row.SetColumnText(ColTitle, r.Title);
             row.Checked = r.Checked;
         }
         list.FolderCounters.assign(1, 0);

@@ -100,7 +100,8 @@ private slots:
         settings = AppSettings{};
         ApplyFirstRunDefaults(settings, DesignedColumnWidths());
         FileRow sample;
-        sample.FileText = sample.Path = "/music/Artist/Album/01 - Song.mp3";
+        sample.SetPath("/music/Artist/Album/01 - Song.mp3");
+        sample.SetFileText(sample.Path());
         sample.Checked = true;
         list.Rows() = {sample};
         target = ExportTarget{};

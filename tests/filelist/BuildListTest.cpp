@@ -58,8 +58,8 @@ TEST_F(BuildListTest, EachReadSequencePicksItsTag) {
         SCOPED_TRACE(c.sequence);
         settings.TAGReadSequence = c.sequence;
         ScanAndBuild();
-        EXPECT_EQ(Row(0).Texts[ColId3v], c.bothId);
-        EXPECT_EQ(Row(1).Texts[ColId3v], c.v2OnlyId);
+        EXPECT_EQ(Row(0).ColumnText(ColId3v), c.bothId);
+        EXPECT_EQ(Row(1).ColumnText(ColId3v), c.v2OnlyId);
         EXPECT_EQ(Row(1).Checked, c.v2OnlyId != "0");
     }
 }
@@ -69,16 +69,16 @@ TEST_F(BuildListTest, Id3v1RowTexts) {
     test::WriteFile(dir / "a.mp3", test::SilentFrames() + kV1Tag);
     ScanAndBuild();
     const FileRow& row = Row(0);
-    EXPECT_EQ(row.Texts[ColTitle], "Title1");
-    EXPECT_EQ(row.Texts[ColAlbum], "Album1");
-    EXPECT_EQ(row.Texts[ColArtist], "Artist1");
-    EXPECT_EQ(row.Texts[ColYear], "1999");
-    EXPECT_EQ(row.Texts[ColTrack], "0");      // track byte 0
-    EXPECT_EQ(row.Texts[ColGenre], "Other");  // genre byte 255
-    EXPECT_EQ(row.Texts[ColComment], "c1");
-    EXPECT_EQ(row.Texts[ColId3v], "1");
-    EXPECT_TRUE(row.Texts[ColComposer].empty());
-    EXPECT_EQ(row.Texts[ColFileSize], "1 379");  // 3 frames of 417 bytes and the tag
+    EXPECT_EQ(row.ColumnText(ColTitle), "Title1");
+    EXPECT_EQ(row.ColumnText(ColAlbum), "Album1");
+    EXPECT_EQ(row.ColumnText(ColArtist), "Artist1");
+    EXPECT_EQ(row.ColumnText(ColYear), "1999");
+    EXPECT_EQ(row.ColumnText(ColTrack), "0");      // track byte 0
+    EXPECT_EQ(row.ColumnText(ColGenre), "Other");  // genre byte 255
+    EXPECT_EQ(row.ColumnText(ColComment), "c1");
+    EXPECT_EQ(row.ColumnText(ColId3v), "1");
+    EXPECT_TRUE(row.ColumnText(ColComposer).empty());
+    EXPECT_EQ(row.ColumnText(ColFileSize), "1 379");  // 3 frames of 417 bytes and the tag
     EXPECT_TRUE(row.Checked);
 }
 
@@ -87,13 +87,13 @@ TEST_F(BuildListTest, Id3v2RowTexts) {
     test::WriteFile(dir / "a.mp3", kV2Tag + test::SilentFrames());
     ScanAndBuild();
     const FileRow& row = Row(0);
-    EXPECT_EQ(row.Texts[ColTitle], "Title2");
-    EXPECT_EQ(row.Texts[ColArtist], "Artist2");
-    EXPECT_EQ(row.Texts[ColGenre], "Rock");
-    EXPECT_EQ(row.Texts[ColComment], "Remark");
-    EXPECT_EQ(row.Texts[ColTagOwner], "Owner");  // without the language letters
-    EXPECT_EQ(row.Texts[ColTrack], "7");
-    EXPECT_EQ(row.Texts[ColId3v], "2");
+    EXPECT_EQ(row.ColumnText(ColTitle), "Title2");
+    EXPECT_EQ(row.ColumnText(ColArtist), "Artist2");
+    EXPECT_EQ(row.ColumnText(ColGenre), "Rock");
+    EXPECT_EQ(row.ColumnText(ColComment), "Remark");
+    EXPECT_EQ(row.ColumnText(ColTagOwner), "Owner");  // without the language letters
+    EXPECT_EQ(row.ColumnText(ColTrack), "7");
+    EXPECT_EQ(row.ColumnText(ColId3v), "2");
 }
 
 TEST_F(BuildListTest, GenreTextsOfId3v2) {
@@ -101,21 +101,21 @@ TEST_F(BuildListTest, GenreTextsOfId3v2) {
     test::WriteFile(dir / "a.mp3", test::Id3v2TagBytes(3, V2Text("TCON", "(13)")) + test::SilentFrames());
     test::WriteFile(dir / "b.mp3", test::Id3v2TagBytes(3, V2Text("TCON", "Pop")) + test::SilentFrames());
     ScanAndBuild();
-    EXPECT_EQ(Row(0).Texts[ColGenre], "");
-    EXPECT_EQ(Row(1).Texts[ColGenre], "Pop");
+    EXPECT_EQ(Row(0).ColumnText(ColGenre), "");
+    EXPECT_EQ(Row(1).ColumnText(ColGenre), "Pop");
 }
 
 TEST_F(BuildListTest, NoTagRowsAreUncheckedAndOverwriteEarlierTexts) {
     settings.TAGReadSequence = 0;
     test::WriteFile(dir / "a.mp3", std::string(1000000 - 128, 'x') + kV1Tag);
     ScanAndBuild();
-    ASSERT_EQ(Row(0).Texts[ColFileSize], "1 000 000");
+    ASSERT_EQ(Row(0).ColumnText(ColFileSize), "1 000 000");
     test::WriteFile(dir / "a.mp3", std::string(100000, 'x'));
     BuildList(list, false, false);
-    EXPECT_EQ(Row(0).Texts[ColTitle], "Пусто");
-    EXPECT_EQ(Row(0).Texts[ColId3v], "0");
-    EXPECT_TRUE(Row(0).Texts[ColArtist].empty());
-    EXPECT_EQ(Row(0).Texts[ColFileSize], " 100 000");
+    EXPECT_EQ(Row(0).ColumnText(ColTitle), "Пусто");
+    EXPECT_EQ(Row(0).ColumnText(ColId3v), "0");
+    EXPECT_TRUE(Row(0).ColumnText(ColArtist).empty());
+    EXPECT_EQ(Row(0).ColumnText(ColFileSize), " 100 000");
     EXPECT_FALSE(Row(0).Checked);
 }
 
@@ -129,11 +129,11 @@ TEST_F(BuildListTest, VanishedAndUnreadableFilesDoNotStopThePass) {
     std::remove((dir / "b.mp3").c_str());
     dir.MakeDir("b.mp3");
     BuildList(list, false, false);
-    EXPECT_EQ(Row(0).Texts[ColTitle], "Пусто");
-    EXPECT_EQ(Row(0).Texts[ColFileSize], "");  // vanished: no size to show
-    EXPECT_EQ(Row(1).Texts[ColTitle], "Пусто");
-    EXPECT_EQ(Row(1).Texts[ColFileSize], "");
-    EXPECT_EQ(Row(2).Texts[ColTitle], "Title2");
+    EXPECT_EQ(Row(0).ColumnText(ColTitle), "Пусто");
+    EXPECT_EQ(Row(0).ColumnText(ColFileSize), "");  // vanished: no size to show
+    EXPECT_EQ(Row(1).ColumnText(ColTitle), "Пусто");
+    EXPECT_EQ(Row(1).ColumnText(ColFileSize), "");
+    EXPECT_EQ(Row(2).ColumnText(ColTitle), "Title2");
     EXPECT_EQ(status.Log.back(), "total");
     EXPECT_TRUE(host.Messages.empty());  // neither a vanished file nor a folder is an error to show
 }
@@ -145,9 +145,9 @@ TEST_F(BuildListTest, AFifoInAFilesPlaceDoesNotHangThePass) {
     std::remove((dir / "a.mp3").c_str());
     ASSERT_EQ(::mkfifo((dir / "a.mp3").c_str(), 0600), 0);
     BuildList(list, false, false);
-    EXPECT_EQ(Row(0).Texts[ColTitle], "Пусто");
-    EXPECT_EQ(Row(0).Texts[ColFileSize], "");
-    EXPECT_EQ(Row(1).Texts[ColTitle], "Title2");
+    EXPECT_EQ(Row(0).ColumnText(ColTitle), "Пусто");
+    EXPECT_EQ(Row(0).ColumnText(ColFileSize), "");
+    EXPECT_EQ(Row(1).ColumnText(ColTitle), "Title2");
     EXPECT_TRUE(host.Messages.empty());
 }
 
@@ -155,7 +155,7 @@ TEST_F(BuildListTest, AnUnopenableFileIsReportedInEveryReadSequence) {
     test::WriteFile(dir / "a.mp3", kV2Tag);
     list.ScanFolder(dir.Path(), false, false);
     // A name that is too long for the file system cannot be opened although the row exists.
-    list.Rows()[0].Path = dir / std::string(300, 'x') + ".mp3";
+    list.Rows()[0].SetPath(dir / std::string(300, 'x') + ".mp3");
     for (int sequence = 0; sequence <= 3; ++sequence) {
         settings.TAGReadSequence = sequence;
         host.Messages.clear();
@@ -163,7 +163,7 @@ TEST_F(BuildListTest, AnUnopenableFileIsReportedInEveryReadSequence) {
         ASSERT_EQ(host.Messages.size(), 1u) << sequence;
         EXPECT_EQ(host.Messages[0].Caption, "Tagmora - ошибка при выполнении операции");
         EXPECT_EQ(host.Messages[0].Text.rfind("Код ошибки - 36 при открытии файла \n", 0), 0u);
-        EXPECT_EQ(Row(0).Texts[ColTitle], "Пусто");
+        EXPECT_EQ(Row(0).ColumnText(ColTitle), "Пусто");
     }
 }
 
@@ -181,12 +181,12 @@ TEST_F(BuildListTest, TrackPadding) {
         list.Rows().clear();
         for (auto& t : tracks) {
             FileRow row;
-            row.Texts[ColTrack] = t;
+            row.SetColumnText(ColTrack, t);
             list.Rows().push_back(row);
         }
         PadTrackNumbers(list);
         std::vector<std::string> out;
-        for (const auto& row : list.Rows()) out.push_back(row.Texts[ColTrack]);
+        for (const auto& row : list.Rows()) out.emplace_back(row.ColumnText(ColTrack));
         return out;
     };
     EXPECT_EQ(run({"3", "7", "10"}), (std::vector<std::string>{"03", "07", "10"}));
@@ -202,11 +202,11 @@ TEST_F(BuildListTest, RereadingCheckedRowsSkipsTheOthers) {
     test::WriteFile(dir / "c.mp3", kV2Tag);
     ScanAndBuild();
     list.Rows()[0].Checked = false;
-    list.Rows()[0].Texts[ColTitle] = "kept";
+    list.Rows()[0].SetColumnText(ColTitle, "kept");
     test::WriteFile(dir / "b.mp3", test::SilentFrames());  // its tag is gone
     status.Progress.clear();
     BuildList(list, true, false);
-    EXPECT_EQ(Row(0).Texts[ColTitle], "kept");
+    EXPECT_EQ(Row(0).ColumnText(ColTitle), "kept");
     EXPECT_FALSE(Row(0).Checked);
     EXPECT_FALSE(Row(1).Checked);  // turned out to have no tag
     EXPECT_TRUE(Row(2).Checked);
@@ -226,12 +226,12 @@ TEST_F(BuildListTest, RereadCommandsOfTheMenu) {
     test::WriteFile(dir / "b.mp3", retitled);
     // The checked rows only: b.mp3 keeps its old texts.
     RereadSelectedCommand(list);
-    EXPECT_EQ(Row(0).Texts[ColTitle], "New");
-    EXPECT_EQ(Row(1).Texts[ColTitle], "Title2");
+    EXPECT_EQ(Row(0).ColumnText(ColTitle), "New");
+    EXPECT_EQ(Row(1).ColumnText(ColTitle), "Title2");
     // The whole list, without a scan: a new file is not listed.
     test::WriteFile(dir / "c.mp3", kV2Tag);
     RereadListCommand(list);
-    EXPECT_EQ(Row(1).Texts[ColTitle], "New");
+    EXPECT_EQ(Row(1).ColumnText(ColTitle), "New");
     EXPECT_EQ(list.RowCount(), 2);
     // The last folder again, scanned afresh.
     RereadCommand(list);
@@ -247,14 +247,14 @@ TEST_F(BuildListTest, AppendedPassReadsOnlyNewRowsThenSortsOnce) {
     list.ScanFolder(dir / "one", false, false);
     BuildList(list, false, false);
     list.SortByColumn(ColTitle);
-    list.Rows()[0].Texts[ColComment] = "not re-read";
+    list.Rows()[0].SetColumnText(ColComment, "not re-read");
     list.ScanFolder(dir / "two", true, false);
     status.Log.clear();
     BuildList(list, false, true);
     EXPECT_EQ(status.Log.front(), "status: Обновление списка...");
     ASSERT_EQ(list.RowCount(), 2);
-    EXPECT_EQ(Row(0).Texts[ColTitle], "Alpha");
-    EXPECT_EQ(Row(1).Texts[ColComment], "not re-read");
+    EXPECT_EQ(Row(0).ColumnText(ColTitle), "Alpha");
+    EXPECT_EQ(Row(1).ColumnText(ColComment), "not re-read");
     EXPECT_TRUE(list.AutoOrdering);
 }
 
@@ -272,8 +272,8 @@ TEST_F(BuildListTest, OtherSequenceValuesLeaveRowsAlone) {
     test::WriteFile(dir / "a.mp3", kV2Tag);
     settings.TAGReadSequence = 7;
     ScanAndBuild();
-    EXPECT_TRUE(Row(0).Texts[ColTitle].empty());
-    EXPECT_TRUE(Row(0).Texts[ColId3v].empty());
+    EXPECT_TRUE(Row(0).ColumnText(ColTitle).empty());
+    EXPECT_TRUE(Row(0).ColumnText(ColId3v).empty());
 }
 
 TEST_F(BuildListTest, CyrillicLegacyTextFollowsTheCodePage) {
@@ -281,10 +281,10 @@ TEST_F(BuildListTest, CyrillicLegacyTextFollowsTheCodePage) {
     // "Привет" in Windows-1251.
     test::WriteFile(dir / "a.mp3", test::Id3v1Bytes("\xCF\xF0\xE8\xE2\xE5\xF2", "", "", "", "", 1, 17));
     ScanAndBuild();
-    EXPECT_EQ(Row(0).Texts[ColTitle], "Привет");
+    EXPECT_EQ(Row(0).ColumnText(ColTitle), "Привет");
     settings.TagCodePage = 1252;
     BuildList(list, false, false);
-    EXPECT_EQ(Row(0).Texts[ColTitle], "Ïðèâåò");
+    EXPECT_EQ(Row(0).ColumnText(ColTitle), "Ïðèâåò");
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ protected:
     void File(const std::string& relative) { test::WriteFile(dir / relative, test::SilentFrames(1)); }
     std::vector<std::string> Texts() const {
         std::vector<std::string> out;
-        for (const auto& row : list.Rows()) out.push_back(row.FileText);
+        for (const auto& row : list.Rows()) out.emplace_back(row.FileText());
         return out;
     }
     std::vector<int> Numbers() const {
@@ -98,7 +98,7 @@ TEST_F(ScanTest, FlatScanStoresBareNamesAndRowsKeepTheirOwnFolder) {
     list.CurrentFolder = dir / "two";
     list.ScanFolder(list.CurrentFolder, true, false);
     ASSERT_EQ(list.RowCount(), 3);
-    EXPECT_EQ(list.Rows()[0].FileText, "same.mp3");
+    EXPECT_EQ(list.Rows()[0].FileText(), "same.mp3");
     // Each row resolves to its own file although both names are equal.
     EXPECT_EQ(list.RowPath(0), dir / "one/same.mp3");
     EXPECT_EQ(list.RowPath(2), dir / "two/same.mp3");
@@ -256,15 +256,15 @@ TEST_F(ScanTest, CommandLineFolders) {
     OpenCommandLineFolders(list, {dir / "one", dir / "two"});
     // Both folders, sorted as after a fresh scan.
     ASSERT_EQ(list.RowCount(), 2);
-    EXPECT_EQ(list.Rows()[0].FileText, dir / "one/b.mp3");
-    EXPECT_EQ(list.Rows()[1].FileText, dir / "two/a.mp3");
+    EXPECT_EQ(list.Rows()[0].FileText(), dir / "one/b.mp3");
+    EXPECT_EQ(list.Rows()[1].FileText(), dir / "two/a.mp3");
     EXPECT_TRUE(list.AutoOrdering);
     EXPECT_TRUE(list.SiblingFolders.empty());
 
     settings.IncludeSubDirs = false;
     OpenCommandLineFolders(list, {dir / "two", dir / "one"});
     ASSERT_EQ(list.RowCount(), 1);
-    EXPECT_EQ(list.Rows()[0].FileText, "a.mp3");
+    EXPECT_EQ(list.Rows()[0].FileText(), "a.mp3");
     EXPECT_TRUE(host.Enabled.at("NextDirMnu"));
 }
 
@@ -288,17 +288,96 @@ TEST_F(ScanTest, RelativeCommandLineFolderFindsItsSiblings) {
 TEST_F(ScanTest, SortingIsStableAndFoldsOnlyLatinLetters) {
     auto row = [](std::string title, std::string file) {
         FileRow r;
-        r.FileText = std::move(file);
-        r.Texts[ColTitle] = std::move(title);
+        r.SetFileText(std::move(file));
+        r.SetColumnText(ColTitle, std::move(title));
         return r;
     };
     list.Rows() = {row("b", "1"), row("Я", "2"), row("B", "3"), row("я", "4"), row("a", "5"), row("", "6")};
     list.SortByColumn(ColTitle);
     std::vector<std::string> order;
-    for (const auto& r : list.Rows()) order.push_back(r.FileText);
+    for (const auto& r : list.Rows()) order.emplace_back(r.FileText());
     // "b" and "B" compare equal and keep their order; Cyrillic compares by code point.
     EXPECT_EQ(order, (std::vector<std::string>{"6", "5", "1", "3", "2", "4"}));
     EXPECT_EQ(status.Log, (std::vector<std::string>{"status: Подождите...", "status: Готово."}));
+}
+
+// SortRows orders by keys built once per row and falls back to CompareRows on equal keys: the order
+// must be the one a stable sort with CompareRows alone gives, on texts that share a long prefix,
+// differ in Latin case, past the sixteenth byte, in bytes 0, 1 and above 0x7F, or end early.
+TEST_F(ScanTest, SortingByBuiltKeysKeepsTheOrderOfCompareRows) {
+    using namespace std::string_literals;
+    const std::vector<std::string> texts = {"/m/a",
+                                            "/m/A",
+                                            "/m/ab",
+                                            "/m/a\0"s,
+                                            "/m/a\x01",
+                                            "/m/",
+                                            "/m/abcdefghijklmnopq1",
+                                            "/m/ABCDEFGHIJKLMNOPQ0",
+                                            "/m/abcdefghijklmnoPq1",
+                                            "/m/Я",
+                                            "/m/я",
+                                            "/m/_",
+                                            "/m/[",
+                                            "/m/~x",
+                                            "/m/abcdefgh",
+                                            "/m/abcdefg\xff",
+                                            "/m/a",
+                                            "/m/B",
+                                            "/m/b",
+                                            "/m/"};
+    for (const int column : {ColFile, ColTitle}) {
+        std::vector<FileRow> rows(texts.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            rows[i].SetFileText(texts[i]);
+            rows[i].SetColumnText(ColTitle, i % 4 == 0 ? "" : texts[(i * 7) % texts.size()]);
+            rows[i].FolderNumber = static_cast<int>(i);
+        }
+        list.Rows() = rows;
+        list.SortColumn = column;
+        std::vector<int> expected(rows.size());
+        for (std::size_t i = 0; i < expected.size(); ++i) expected[i] = static_cast<int>(i);
+        std::stable_sort(expected.begin(), expected.end(),
+                         [&](int a, int b) { return list.CompareRows(rows[a], rows[b]) < 0; });
+        list.SortRows();
+        EXPECT_EQ(Numbers(), expected) << "column " << column;
+    }
+}
+
+// A row keeps its texts in one buffer and reads them through offsets: they stay right when the
+// rows move (growth, removal, sorting) or are copied, for rows of over 64 KiB of texts and for a
+// FileText read from the path too, and a change of one column (or of the path), even to a text of
+// the row itself, leaves the others as they were.
+TEST(FileRowTest, TextsStayRightWhenRowsMoveAndChange) {
+    const auto title = [](int n) { return std::string(n % 3 == 0 ? 40 : 2, static_cast<char>('a' + n % 26)); };
+    std::vector<FileRow> rows;
+    for (int n = 0; n < 50; ++n) {
+        FileRow& row = rows.emplace_back();
+        if (n % 2 == 0) row.SetPath("/music/" + std::to_string(n));  // FileText read from the path's end
+        row.SetFileText(std::to_string(n));
+        row.SetColumnText(ColTitle, title(n));
+        row.SetColumnText(ColTIT1, std::to_string(n));                       // the last text column
+        if (n == 7) row.SetColumnText(ColComment, std::string(70000, 'w'));  // over 64 KiB of texts
+    }
+    rows.erase(rows.begin() + 10, rows.begin() + 20);
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const FileRow& a, const FileRow& b) { return a.FileText().size() > b.FileText().size(); });
+    // Row 0 ("20") set from views of its own texts: its FileText from its last column, its Title
+    // from its Artist, the others empty.
+    rows[0].SetColumnText(ColArtist, rows[0].ColumnText(ColTitle));
+    rows[0].SetColumnTexts({rows[0].ColumnText(ColTIT1), rows[0].ColumnText(ColArtist)});
+    rows = std::vector<FileRow>(rows);  // copies
+    rows[2].SetPath("/elsewhere");      // keeps its FileText, read from its old path until now
+    ASSERT_EQ(rows.size(), 40u);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const int n = std::stoi(std::string(rows[i].FileText()));
+        EXPECT_TRUE(n < 10 || n >= 20) << n;
+        EXPECT_EQ(rows[i].Path(), i == 2 ? "/elsewhere" : n % 2 == 0 ? "/music/" + std::to_string(n) : "") << n;
+        EXPECT_EQ(rows[i].ColumnText(ColTitle), title(n)) << n;
+        EXPECT_EQ(rows[i].ColumnText(ColTIT1), i == 0 ? "" : std::to_string(n)) << n;
+        EXPECT_EQ(rows[i].ColumnText(ColComment), n == 7 ? std::string(70000, 'w') : "") << n;
+        for (int c : {ColAlbum, ColArtist, ColFileSize}) EXPECT_EQ(rows[i].ColumnText(c), "") << n << " " << c;
+    }
 }
 
 }  // namespace

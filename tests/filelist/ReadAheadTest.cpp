@@ -117,14 +117,14 @@ protected:
         }
         list.ScanFolder(dir.Path(), false, false);
         for (FileRow& row : list.Rows()) {
-            if (row.Path.ends_with("/unreadable.mp3")) {
-                ::chmod(row.Path.c_str(), 0);
+            if (row.Path().ends_with("/unreadable.mp3")) {
+                ::chmod(row.Path().c_str(), 0);
                 ++failing;
-            } else if (row.Path.ends_with("/vanished.mp3")) {
-                std::remove(row.Path.c_str());
-            } else if (row.Path.ends_with("/too long.mp3")) {
+            } else if (row.Path().ends_with("/vanished.mp3")) {
+                std::remove(row.Path().c_str());
+            } else if (row.Path().ends_with("/too long.mp3")) {
                 // A name too long for the file system cannot be opened although its row exists.
-                row.Path.replace(row.Path.size() - 12, 12, std::string(300, 'x') + ".mp3");
+                row.SetPath(row.Path().substr(0, row.Path().size() - 12) + std::string(300, 'x') + ".mp3");
                 ++failing;
             }
         }
@@ -133,7 +133,9 @@ protected:
 
     // Runs a pass over rows made stale first; `threads` 0 reads each file in turn.
     PassView Run(int threads, int window, bool onlyChecked = false, bool adaptive = false) {
-        for (FileRow& row : list.Rows()) row.Texts.fill("stale");
+        for (FileRow& row : list.Rows()) {
+            for (int c = 1; c < kColumnCount; ++c) row.SetColumnText(c, "stale");
+        }
         steps.clear();
         status.Progress.clear();
         host.Messages.clear();
@@ -141,7 +143,11 @@ protected:
         BuildList(list, onlyChecked, false, {threads, window, adaptive});
         recording = false;
         PassView view;
-        for (const FileRow& row : list.Rows()) view.Rows.emplace_back(row.Texts, row.Checked);
+        for (const FileRow& row : list.Rows()) {
+            std::array<std::string, kColumnCount> texts;
+            for (int c = 1; c < kColumnCount; ++c) texts[static_cast<std::size_t>(c)] = row.ColumnText(c);
+            view.Rows.emplace_back(texts, row.Checked);
+        }
         view.Steps = steps;
         for (const auto& box : host.Messages) view.Boxes.push_back(box.Text);
         return view;
@@ -149,7 +155,7 @@ protected:
 
     const FileRow* RowNamed(std::string_view suffix) const {
         for (const FileRow& row : list.Rows())
-            if (row.Path.ends_with(suffix)) return &row;
+            if (row.Path().ends_with(suffix)) return &row;
         return nullptr;
     }
 
@@ -181,7 +187,7 @@ TEST_F(ReadAheadTest, EveryKindOfFileFillsAsWhenReadInTurn) {
             EXPECT_EQ(inTurn.Boxes.size(), static_cast<std::size_t>(failing));
             EXPECT_EQ(inTurn.Steps.size(), list.Rows().size());
             if (sequence == 1 || sequence == 2) {
-                EXPECT_EQ(RowNamed("a/big+v1.mp3")->Texts[ColTitle], "After picture");
+                EXPECT_EQ(RowNamed("a/big+v1.mp3")->ColumnText(ColTitle), "After picture");
             }
             for (const PoolShape shape : kShapes) {
                 SCOPED_TRACE(shape.threads);
@@ -233,9 +239,9 @@ TEST_F(ReadAheadTest, AFileChangedBetweenFetchAndFillShowsOneStateOfIt) {
     for (int i = 0; i < 40; ++i) test::WriteFile(dir / ("f" + std::to_string(100 + i) + ".mp3"), V23Tag("Old"));
     list.ScanFolder(dir.Path(), false, false);
     std::sort(list.Rows().begin(), list.Rows().end(),
-              [](const FileRow& a, const FileRow& b) { return a.Path < b.Path; });
-    const std::string changed = list.Rows()[20].Path;
-    const std::string vanished = list.Rows()[21].Path;
+              [](const FileRow& a, const FileRow& b) { return a.Path() < b.Path(); });
+    const std::string changed = list.Rows()[20].Path();
+    const std::string vanished = list.Rows()[21].Path();
     // The new content replaces the file in one step, so that a read sees the old file or the new one.
     const auto change = [&] {
         test::WriteFile(dir / "new", test::SilentFrames(5) + test::Id3v1Bytes("New", "", "", "", "", 1, 1));
@@ -285,13 +291,13 @@ TEST_F(ReadAheadTest, ATagAboveTheBudgetIsReadWhenItsRowIsFilled) {
                                                                 V2Text(3, "TIT2", "Big")));
     list.ScanFolder(dir.Path(), false, false);
     ReadAheadPool pool(2, 4096);
-    pool.Submit(list.Rows()[0].Path, 1, 1251);
+    pool.Submit(list.Rows()[0].Path(), 1, 1251);
     pool.StartSubmitted();
     const FetchedFile fetched = pool.TakeNext();
     EXPECT_TRUE(fetched.Deferred);
     EXPECT_TRUE(fetched.Head.empty());
     FillRowFromFetched(list, 0, fetched);
-    EXPECT_EQ(list.Rows()[0].Texts[ColTitle], "Big");
+    EXPECT_EQ(list.Rows()[0].ColumnText(ColTitle), "Big");
 }
 
 TEST_F(ReadAheadTest, BytesParsedForAnotherCodePageAreParsedAgain) {
@@ -300,16 +306,16 @@ TEST_F(ReadAheadTest, BytesParsedForAnotherCodePageAreParsedAgain) {
                     test::SilentFrames() + test::Id3v1Bytes("\xCF\xE5\xF1\xED\xFF", "", "", "", "", 1, 1));
     list.ScanFolder(dir.Path(), false, false);
     ReadRowTags(list, 0);
-    const std::string inTurn = list.Rows()[0].Texts[ColTitle];
+    const std::string inTurn(list.Rows()[0].ColumnText(ColTitle));
     ASSERT_EQ(inTurn, "Песня");
     ReadAheadPool pool(1, 0);
-    pool.Submit(list.Rows()[0].Path, 0, 1252);
+    pool.Submit(list.Rows()[0].Path(), 0, 1252);
     pool.StartSubmitted();
     FetchedFile fetched = pool.TakeNext();
     ASSERT_TRUE(fetched.Parsed);
     EXPECT_NE(fetched.V1.Title, inTurn);
     FillRowFromFetched(list, 0, std::move(fetched));
-    EXPECT_EQ(list.Rows()[0].Texts[ColTitle], inTurn);
+    EXPECT_EQ(list.Rows()[0].ColumnText(ColTitle), inTurn);
 }
 
 int CountEntries(const char* folder) {
@@ -335,9 +341,9 @@ TEST_F(ReadAheadTest, ACancelOrAnErrorInThePassEndsThePoolCleanly) {
         FileList pass(settings, status, host);
         pass.ScanFolder(dir.Path(), false, false);
         auto& rows = pass.Rows();
-        std::sort(rows.begin(), rows.end(), [](const FileRow& a, const FileRow& b) { return a.Path < b.Path; });
+        std::sort(rows.begin(), rows.end(), [](const FileRow& a, const FileRow& b) { return a.Path() < b.Path(); });
         // An unopenable file, whose box the host answers by throwing when the pass is not cancelled.
-        rows[300].Path = dir / std::string(300, 'x');
+        rows[300].SetPath(dir / std::string(300, 'x'));
         int mostThreads = 0;
         onRow = [&](int row) {
             mostThreads = std::max(mostThreads, Threads());
@@ -349,7 +355,7 @@ TEST_F(ReadAheadTest, ACancelOrAnErrorInThePassEndsThePoolCleanly) {
         if (cancel) {
             BuildList(pass, false, false, {16, 256, false});
             EXPECT_EQ(steps.size(), 101u);
-            EXPECT_TRUE(rows[101].Texts[ColTitle].empty());
+            EXPECT_TRUE(rows[101].ColumnText(ColTitle).empty());
             EXPECT_EQ(status.Log.back(), "total");
         } else {
             host.ThrowOnMessage = true;
@@ -358,7 +364,7 @@ TEST_F(ReadAheadTest, ACancelOrAnErrorInThePassEndsThePoolCleanly) {
             EXPECT_EQ(steps.size(), 300u);
         }
         recording = false;
-        EXPECT_EQ(rows[99].Texts[ColTitle], "T");
+        EXPECT_EQ(rows[99].ColumnText(ColTitle), "T");
         EXPECT_GT(mostThreads, threads);  // the pool did run
         EXPECT_EQ(Threads(), threads);
         EXPECT_EQ(OpenDescriptors(), descriptors);
@@ -382,7 +388,7 @@ TEST_F(ReadAheadTest, ThreadsReadAheadOnlyWhileFilesAreNotInMemory) {
     settings.TAGReadSequence = 2;
     for (int i = 0; i < 200; ++i) test::WriteFile(dir / ("f" + std::to_string(1000 + i) + ".mp3"), V23Tag("T"));
     list.ScanFolder(dir.Path(), false, false);
-    const std::string& path = list.Rows()[0].Path;
+    const std::string& path = list.Rows()[0].Path();
     if (FetchFile(path, 2).WouldBlock) GTEST_SKIP() << "this file system cannot tell whether data is in memory";
     Evict(path);
     if (!FetchFile(path, 2).WouldBlock) GTEST_SKIP() << "this file system keeps the files in memory";
@@ -392,7 +398,7 @@ TEST_F(ReadAheadTest, ThreadsReadAheadOnlyWhileFilesAreNotInMemory) {
     onRow = [&](int) { mostThreads = std::max(mostThreads, Threads()); };
     const PassView warm = Run(16, 256, false, true);
     EXPECT_EQ(mostThreads, threads);
-    for (const FileRow& row : list.Rows()) Evict(row.Path);
+    for (const FileRow& row : list.Rows()) Evict(row.Path());
     EXPECT_EQ(Run(16, 256, false, true), warm);
     EXPECT_GT(mostThreads, threads);
     EXPECT_EQ(Threads(), threads);

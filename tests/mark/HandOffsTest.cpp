@@ -32,13 +32,13 @@ protected:
         settings_.IncludeSubDirs = withSubfolders;
         list_.CurrentFolder = dir_.Path();
         list_.ScanFolder(dir_.Path(), false, false);
-        for (FileRow& row : list_.Rows()) row.Checked = row.Path != dir_ / "b.mp3";
+        for (FileRow& row : list_.Rows()) row.Checked = row.Path() != dir_ / "b.mp3";
         status_.Log.clear();
     }
 
     void AddRow(const std::string& title, bool checked) {
         FileRow& row = list_.Rows().emplace_back();
-        row.Texts[ColTitle] = title;
+        row.SetColumnText(ColTitle, title);
         row.Checked = checked;
     }
 
@@ -62,7 +62,7 @@ TEST(EnqueueCommand, WordsOfTheSettingThenTheFiles) {
 
 TEST_F(HandOffsTest, EnqueueHandsTheFullPathsOfAFlatScanToThePlayerInOneDetachedStart) {
     Scan(false);
-    ASSERT_EQ(list_.Rows()[0].FileText, "a.mp3");  // the list shows bare names
+    ASSERT_EQ(list_.Rows()[0].FileText(), "a.mp3");  // the list shows bare names
     EnqInWinampMnuClick(list_, shell_);
     EXPECT_EQ(shell_.Started, (std::vector<Words>{{"audacious", "-e", dir_ / "a.mp3"}}));
     EXPECT_EQ(status_.Log, (Words{"status: Подождите...", "brief: Готово."}));

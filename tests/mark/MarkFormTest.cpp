@@ -160,7 +160,7 @@ private slots:
         FileList list(settings, status, host);
         for (const char* artist : {"Кино", "КИНО", "кино-фильм", "Аквариум"}) {
             FileRow& row = list.Rows().emplace_back();
-            row.Texts[ColArtist] = artist;
+            row.SetColumnText(ColArtist, artist);
         }
         QWidget parent;
         parent.show();

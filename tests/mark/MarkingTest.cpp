@@ -42,10 +42,10 @@ public:
     MarkedList() : list_(settings_, status_, host_) {
         for (const Row& r : kRows) {
             FileRow& row = list_.Rows().emplace_back();
-            row.FileText = r.FileText;
-            row.Path = r.FileText;
-            row.Texts[ColId3v] = r.Id3v;
-            row.Texts[ColArtist] = r.Artist;
+            row.SetFileText(r.FileText);
+            row.SetPath(r.FileText);
+            row.SetColumnText(ColId3v, r.Id3v);
+            row.SetColumnText(ColArtist, r.Artist);
             row.Checked = r.Checked;
             row.Selected = r.Selected;
         }

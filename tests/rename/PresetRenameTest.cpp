@@ -234,7 +234,7 @@ TEST_F(PresetRenameTest, CommandRebuildsTheListFromTheCurrentFolder) {
     list.Rows()[2].Checked = false;
     RenameAllMnuClick(list, undo);
     EXPECT_EQ(RowNames(), (Strings{"01 - Ay.mp3", "02 - Bee.mp3"}));
-    EXPECT_EQ(list.Rows()[0].Texts[ColTitle], "Ay");
+    EXPECT_EQ(list.Rows()[0].ColumnText(ColTitle), "Ay");
     EXPECT_TRUE(host.Messages.empty());
     EXPECT_TRUE(list.AutoOrdering);
     EXPECT_FALSE(list.Busy());

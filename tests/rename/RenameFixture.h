@@ -84,7 +84,7 @@ protected:
     // The file names (column 0 without the folder) of the rows, in list order.
     std::vector<std::string> RowNames() const {
         std::vector<std::string> out;
-        for (const auto& row : list.Rows()) out.push_back(row.Path.substr(row.Path.rfind('/') + 1));
+        for (const auto& row : list.Rows()) out.push_back(row.Path().substr(row.Path().rfind('/') + 1));
         return out;
     }
 

@@ -25,11 +25,13 @@ public:
     RenameFormTest() : list(settings, status, host) {
         ApplyFirstRunDefaults(settings, DesignedColumnWidths());
         FileRow unchecked;
-        unchecked.FileText = unchecked.Path = "/music/Album/00 - Skipped.mp3";
+        unchecked.SetPath("/music/Album/00 - Skipped.mp3");
+        unchecked.SetFileText(unchecked.Path());
         FileRow sample;
-        sample.FileText = sample.Path = "/music/Album/01 - Song.mp3";
+        sample.SetPath("/music/Album/01 - Song.mp3");
+        sample.SetFileText(sample.Path());
         sample.Checked = true;
-        sample.Texts[ColTitle] = "Song";
+        sample.SetColumnText(ColTitle, "Song");
         list.Rows() = {unchecked, sample};
     }
 

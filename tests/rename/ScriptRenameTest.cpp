@@ -56,12 +56,12 @@ TEST_F(ScriptRenameTest, RowsKeepTheirPlaceAndTagsAndShowTheNewPath) {
     list.Rows()[1].Checked = false;
     list.AutoOrdering = true;
     RunScriptRename(list, "Z/%t1%");
-    EXPECT_EQ(list.Rows()[0].FileText, dir / "Z/Ay.mp3");
+    EXPECT_EQ(list.Rows()[0].FileText(), dir / "Z/Ay.mp3");
     EXPECT_EQ(list.RowPath(0), dir / "Z/Ay.mp3");
-    EXPECT_EQ(list.Rows()[0].Texts[ColTitle], "Ay");
-    EXPECT_EQ(list.Rows()[1].FileText, dir / "b.mp3");
-    EXPECT_EQ(list.Rows()[1].Texts[ColArtist], "Artist");
-    EXPECT_EQ(list.Rows()[2].FileText, dir / "Z/Sea.mp3");
+    EXPECT_EQ(list.Rows()[0].ColumnText(ColTitle), "Ay");
+    EXPECT_EQ(list.Rows()[1].FileText(), dir / "b.mp3");
+    EXPECT_EQ(list.Rows()[1].ColumnText(ColArtist), "Artist");
+    EXPECT_EQ(list.Rows()[2].FileText(), dir / "Z/Sea.mp3");
     EXPECT_TRUE(list.AutoOrdering);
     EXPECT_EQ(Files(), (Strings{"Z/Ay.mp3", "Z/Sea.mp3", "b.mp3"}));
 }
@@ -79,7 +79,7 @@ TEST_F(ScriptRenameTest, CollisionStatusAndProgress) {
     EXPECT_EQ(result.Errors, (std::vector<int>{0, EEXIST}));
     EXPECT_EQ(Files(), (Strings{"b.mp3", "c.mp3", "same.mp3"}));
     EXPECT_EQ(ReadFile(dir / "b.mp3"), b);
-    EXPECT_EQ(list.Rows()[1].FileText, dir / "b.mp3");  // a failed row keeps its text
+    EXPECT_EQ(list.Rows()[1].FileText(), dir / "b.mp3");  // a failed row keeps its text
 
     EXPECT_EQ(status.Log, (Strings{"status: Переименовывание...", "brief: Готово."}));
     ASSERT_EQ(status.Progress.size(), 2u);
@@ -199,7 +199,7 @@ TEST_F(RenameCommandTest, ConfirmedScriptRenamesAndJoinsTheHistoryOnce) {
     RenameWindMnuClick(list, store, dialog);
     EXPECT_EQ(Files(), (Strings{"B.mp3", "xA.mp3"}));
     EXPECT_EQ(StoredHistory(), (Strings{"%T1%", "Abc", "x%t1%", "zz%p0%"}));
-    EXPECT_EQ(list.Rows()[1].FileText, dir / "B.mp3");  // the list is not rebuilt
+    EXPECT_EQ(list.Rows()[1].FileText(), dir / "B.mp3");  // the list is not rebuilt
 }
 
 TEST_F(RenameCommandTest, HistoryIsSavedEvenWhenFilesFailAndNotOnCancel) {

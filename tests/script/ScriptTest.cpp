@@ -27,14 +27,14 @@ protected:
     // Appends a row of a flat scan: FileText is the bare name, the real path is kept in Path.
     int AddRow(const std::string& path, int folder = 0, bool checked = true) {
         FileRow row;
-        row.Path = path;
-        row.FileText = path.substr(path.rfind('/') + 1);
+        row.SetPath(path);
+        row.SetFileText(path.substr(path.rfind('/') + 1));
         row.FolderNumber = folder;
         row.Checked = checked;
-        row.Texts[ColTitle] = "Привет, мир";
-        row.Texts[ColArtist] = "Artist";
-        row.Texts[ColTrack] = "05";
-        row.Texts[ColFileSize] = "1 234";
+        row.SetColumnText(ColTitle, "Привет, мир");
+        row.SetColumnText(ColArtist, "Artist");
+        row.SetColumnText(ColTrack, "05");
+        row.SetColumnText(ColFileSize, "1 234");
         list.Rows().push_back(row);
         if (static_cast<int>(list.FolderCounters.size()) <= folder) list.FolderCounters.resize(folder + 1, 0);
         return list.RowCount() - 1;
@@ -282,7 +282,7 @@ TEST_F(ScriptTest, CheckPreviewsTheSampleRowWithoutSideEffects) {
     }
 
     settings.IncludeSubDirs = true;
-    list.Rows()[1].FileText = list.Rows()[1].Path;
+    list.Rows()[1].SetFileText(list.Rows()[1].Path());
     EXPECT_EQ(CheckScript("%p1%", list, sample), "Album");
 
     for (FileRow& row : list.Rows()) row.Checked = false;

@@ -49,7 +49,7 @@ private slots:
             dialog->ChoosePicture = [&](QWidget*, const std::string&) { return folder + "/new.png"; };
             // After each button: the dialog's picture, facts and Удалить, the list's title, the pictures left.
             for (const char* button : {"", "BtnSaveAs", "BtnSaveAs", "BtnReplace", "BtnDelete"}) {
-                form.List().Rows()[0].Texts[ColTitle] = "stale";
+                form.List().Rows()[0].SetColumnText(ColTitle, "stale");
                 if (*button != '\0') dialog->findChild<QPushButton*>(button)->click();
                 seen << QStringList{};
                 for (const char* name : {"ImageCover", "LabelMime", "LabelPixels", "LabelBytes"}) {

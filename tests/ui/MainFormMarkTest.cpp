@@ -52,7 +52,7 @@ private slots:
         auto form = Start(sandbox, host, shell, &dialog, folder);
         QTRY_VERIFY(form->StartupWorkDone());
         QCOMPARE(form->List().RowCount(), 3);
-        QCOMPARE(form->List().Rows()[1].Texts[ColId3v], std::string("0"));
+        QCOMPARE(form->List().Rows()[1].ColumnText(ColId3v), std::string("0"));
 
         const struct {
             Qt::Key Key;

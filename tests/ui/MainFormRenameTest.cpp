@@ -65,14 +65,14 @@ private slots:
         QCOMPARE(form->Undo().size(), std::size_t{2});
         // The list was rebuilt from the folder: it shows the new names.
         QCOMPARE(form->Model().rowCount(), 2);
-        QCOMPARE(form->List().Rows()[0].FileText, folder + "/01 - Morning.mp3");
+        QCOMPARE(form->List().Rows()[0].FileText(), folder + "/01 - Morning.mp3");
         QVERIFY(host.Messages.empty());
 
         form->Command("UnDoMnu")->trigger();
         QVERIFY(Exists(folder + "/x.mp3"));
         QVERIFY(Exists(folder + "/y.mp3"));
         QVERIFY(!form->Command("UnDoMnu")->isEnabled());
-        QCOMPARE(form->List().Rows()[0].FileText, folder + "/x.mp3");
+        QCOMPARE(form->List().Rows()[0].FileText(), folder + "/x.mp3");
     }
 
     void enterInTheListRenamesAndCtrlZUndoes() {
@@ -120,8 +120,8 @@ private slots:
         dialog.Answer = "%t3%\\%t1%";
         form->Command("RenameWindMnu")->trigger();
         QVERIFY(Exists(folder + "/Artist/Morning.mp3"));
-        QCOMPARE(form->List().Rows()[0].FileText, folder + "/Artist/Morning.mp3");
-        QCOMPARE(form->List().Rows()[0].Texts[ColTitle], std::string("Morning"));
+        QCOMPARE(form->List().Rows()[0].FileText(), folder + "/Artist/Morning.mp3");
+        QCOMPARE(form->List().Rows()[0].ColumnText(ColTitle), std::string("Morning"));
         // Script renaming records nothing for undo; the script joins the history.
         QVERIFY(!form->Command("UnDoMnu")->isEnabled());
         dialog.Answer.reset();

@@ -19,7 +19,7 @@ const WindowPosition kPosition{40, 30, 700, 400, 0};
 
 std::vector<std::string> FileTexts(FileList& list) {
     std::vector<std::string> out;
-    for (const FileRow& row : list.Rows()) out.push_back(row.FileText);
+    for (const FileRow& row : list.Rows()) out.emplace_back(row.FileText());
     return out;
 }
 
@@ -118,7 +118,7 @@ private slots:
         auto form = Start(sandbox, host, settings, {folders.A});
         QTRY_VERIFY(form->StartupWorkDone());
         QCOMPARE(FileTexts(form->List()), (std::vector<std::string>{"a1.mp3", "a2.mp3"}));
-        QCOMPARE(form->List().Rows()[0].Texts[ColTitle], std::string("First"));
+        QCOMPARE(form->List().Rows()[0].ColumnText(ColTitle), std::string("First"));
         QCOMPARE(form->Model().rowCount(), 2);
         QCOMPARE(form->Status().PanelText(0), QStringLiteral(" Всего файлов - 2"));
         QCOMPARE(form->windowTitle(), QString::fromStdString("Tagmora - " + folders.A + "/*.mp3"));

@@ -23,10 +23,10 @@ namespace {
 
 FileRow Row(const std::string& file, const std::string& artist, const std::string& year) {
     FileRow row;
-    row.FileText = file;
-    row.Path = "/nowhere/" + file;
-    row.Texts[ColArtist] = artist;
-    row.Texts[ColYear] = year;
+    row.SetFileText(file);
+    row.SetPath("/nowhere/" + file);
+    row.SetColumnText(ColArtist, artist);
+    row.SetColumnText(ColYear, year);
     return row;
 }
 
@@ -39,7 +39,7 @@ void SetRows(MainForm& form, std::vector<FileRow> rows) {
 
 std::vector<std::string> FileTexts(FileList& list) {
     std::vector<std::string> out;
-    for (const FileRow& row : list.Rows()) out.push_back(row.FileText);
+    for (const FileRow& row : list.Rows()) out.emplace_back(row.FileText());
     return out;
 }
 
@@ -87,7 +87,7 @@ private slots:
         UiFakeHost host;
         MainForm form({.HostPort = &host, .OpenSettingsDialog = NoSettingsDialog});
         FileRow row = Row("bad\xFFname.mp3", "Артист", "1999");
-        row.Texts[ColFileSize] = " 123 456";
+        row.SetColumnText(ColFileSize, " 123 456");
         SetRows(form, {row});
         MainListModel& model = form.Model();
         QCOMPARE(model.columnCount(), kColumnCount);
@@ -102,7 +102,7 @@ private slots:
             QCOMPARE(bool(model.flags(model.index(0, c)) & Qt::ItemIsUserCheckable), c == 0);
         }
         // A change of the row shows without a copy being refreshed.
-        form.List().Rows()[0].Texts[ColArtist] = "Другой";
+        form.List().Rows()[0].SetColumnText(ColArtist, "Другой");
         QCOMPARE(model.data(model.index(0, ColArtist)).toString(), QStringLiteral("Другой"));
 
         // The check box writes FileRow::Checked.
@@ -113,7 +113,7 @@ private slots:
         QCOMPARE(changed.count(), 1);
         QCOMPARE(model.data(model.index(0, 0), Qt::CheckStateRole).toInt(), int(Qt::Checked));
         QVERIFY(!model.setData(model.index(0, ColArtist), QStringLiteral("x"), Qt::EditRole));
-        QCOMPARE(form.List().Rows()[0].Texts[ColArtist], std::string("Другой"));
+        QCOMPARE(form.List().Rows()[0].ColumnText(ColArtist), std::string("Другой"));
 
         // While a command changes the rows the model shows none.
         bool emptyDuringCommand = false;
@@ -142,7 +142,7 @@ private slots:
         const auto selectedFlags = [&] {
             std::vector<std::string> out;
             for (const FileRow& row : form.List().Rows()) {
-                if (row.Selected) out.push_back(row.FileText);
+                if (row.Selected) out.emplace_back(row.FileText());
             }
             std::sort(out.begin(), out.end());
             return out;
@@ -388,7 +388,7 @@ private slots:
         QCOMPARE(form.List().SortColumn, 0);
         QCOMPARE(FileTexts(form.List()),
                  (std::vector<std::string>{root + "/one/x.mp3", root + "/r.mp3", root + "/two/y.mp3"}));
-        QCOMPARE(form.List().Rows()[1].Texts[ColTitle], std::string("Root"));
+        QCOMPARE(form.List().Rows()[1].ColumnText(ColTitle), std::string("Root"));
 
         // Once it has ended, commands run again.
         host.OnProcessEvents = nullptr;

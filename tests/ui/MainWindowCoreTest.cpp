@@ -186,7 +186,7 @@ TextAdvanceCache KernedAdvances() {
 
 std::vector<FileRow> RowsWithTitles(const std::vector<std::string>& titles) {
     std::vector<FileRow> rows(titles.size());
-    for (std::size_t i = 0; i < titles.size(); ++i) rows[i].Texts[ColTitle] = titles[i];
+    for (std::size_t i = 0; i < titles.size(); ++i) rows[i].SetColumnText(ColTitle, titles[i]);
     return rows;
 }
 
@@ -209,8 +209,8 @@ TEST(LargestTextWidthTest, FindsTheWidestTextNotTheLongest) {
     EXPECT_EQ(LargestTextWidth(RowsWithTitles({"", ""}), ColTitle, advances, measure), 0);
     // Column 0 is FileText.
     std::vector<FileRow> files(2);
-    files[0].FileText = "MMMM";
-    files[1].FileText = "abc";
+    files[0].SetFileText("MMMM");
+    files[1].SetFileText("abc");
     EXPECT_EQ(LargestTextWidth(files, ColFile, advances, measure), 44);
 }
 

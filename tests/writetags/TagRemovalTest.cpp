@@ -85,7 +85,7 @@ TEST_F(TagRemovalTest, Id3v1RemovalOnRealFilesShowsTheTagsLeft) {
     const std::string c = V1Song("c.mp3", "Three");
     settings.TAGReadSequence = 3;  // ID3v1 first
     Scan();
-    ASSERT_EQ(list.Rows()[0].Texts[ColId3v], "1");
+    ASSERT_EQ(list.Rows()[0].ColumnText(ColId3v), "1");
     const std::string bBefore = test::ReadFile(b);
     const std::size_t aSize = test::ReadFile(a).size();
     host.Answers = {MessageResult::Yes};
@@ -100,9 +100,9 @@ TEST_F(TagRemovalTest, Id3v1RemovalOnRealFilesShowsTheTagsLeft) {
     EXPECT_EQ(test::ReadFile(a).size(), aSize - 128);
     EXPECT_EQ(test::ReadFile(b), bBefore);
     // Read again: a falls back to its ID3v2 tag, c has no tag left.
-    EXPECT_EQ(list.Rows()[0].Texts[ColId3v], "2");
-    EXPECT_EQ(list.Rows()[0].Texts[ColTitle], "One");
-    EXPECT_EQ(list.Rows()[2].Texts[ColTitle], "Пусто");
+    EXPECT_EQ(list.Rows()[0].ColumnText(ColId3v), "2");
+    EXPECT_EQ(list.Rows()[0].ColumnText(ColTitle), "One");
+    EXPECT_EQ(list.Rows()[2].ColumnText(ColTitle), "Пусто");
 }
 
 TEST_F(TagRemovalTest, Id3v2RemovalOnRealFiles) {
@@ -121,9 +121,9 @@ TEST_F(TagRemovalTest, Id3v2RemovalOnRealFiles) {
     EXPECT_EQ(test::ReadFile(dir / "b.mp3"), before);
     EXPECT_EQ(test::ReadFile(dir / "c.mp3"), test::SilentFrames(1));
     // Read again: a falls back to its ID3v1 tag, c has no tag left.
-    EXPECT_EQ(list.Rows()[0].Texts[ColId3v], "1");
-    EXPECT_EQ(list.Rows()[0].Texts[ColTitle], "V1 One");
-    EXPECT_EQ(list.Rows()[2].Texts[ColId3v], "0");
+    EXPECT_EQ(list.Rows()[0].ColumnText(ColId3v), "1");
+    EXPECT_EQ(list.Rows()[0].ColumnText(ColTitle), "V1 One");
+    EXPECT_EQ(list.Rows()[2].ColumnText(ColId3v), "0");
     EXPECT_EQ(host.Messages.size(), 1u);  // the question only
 }
 

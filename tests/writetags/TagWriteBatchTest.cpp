@@ -170,8 +170,8 @@ TEST_F(TagWriteBatchTest, Id3v2FieldsTheirSourcesAndTheKeepRule) {
     V1Song("b.mp3", "Old", 5);
     Untagged("c.mp3");
     Scan();
-    ASSERT_EQ(list.Rows()[0].Texts[ColId3v], "2");
-    ASSERT_EQ(list.Rows()[1].Texts[ColId3v], "1");
+    ASSERT_EQ(list.Rows()[0].ColumnText(ColId3v), "2");
+    ASSERT_EQ(list.Rows()[1].ColumnText(ColId3v), "1");
 
     // Every field kept on a row from ID3v2: every frame stays, the values are the listed texts.
     const WriteTagsAnswer keep = KeepAll(2);
@@ -461,8 +461,8 @@ TEST_F(TagWriteBatchTest, Id3v1OnRealFilesRoundTrip) {
         EXPECT_EQ(tag.Genre, GenreIndexOf("Jazz"));
     }
     // The rows were read again: row 3 shows its new ID3v1 tag.
-    EXPECT_EQ(list.Rows()[2].Texts[ColTrack], "3");
-    EXPECT_EQ(list.Rows()[2].Texts[ColGenre], "Jazz");
+    EXPECT_EQ(list.Rows()[2].ColumnText(ColTrack), "3");
+    EXPECT_EQ(list.Rows()[2].ColumnText(ColGenre), "Jazz");
 }
 
 // With the real ID3v2 writer and remover on real files.
@@ -505,13 +505,13 @@ TEST_F(RealId3v2Test, KeepingEveryFieldKeepsEveryFrame) {
     EXPECT_EQ(Read("a.mp3").Genre, "(17)");
     EXPECT_NE(test::ReadFile(dir / "a.mp3").find(priv), std::string::npos);
     EXPECT_NE(test::ReadFile(dir / "b.mp3").find(priv), std::string::npos);
-    EXPECT_EQ(list.Rows()[0].Texts[ColArtist], "a and Artist One");  // read again
+    EXPECT_EQ(list.Rows()[0].ColumnText(ColArtist), "a and Artist One");  // read again
 }
 
 TEST_F(RealId3v2Test, AFileWithoutATagNeverGetsTheListsPlaceholderAsItsTitle) {
     Untagged("bare.mp3");
     Scan();
-    ASSERT_EQ(list.Rows()[0].Texts[ColTitle], "Пусто");
+    ASSERT_EQ(list.Rows()[0].ColumnText(ColTitle), "Пусто");
     for (const std::string& title : {std::string("Оставить как есть"), std::string("Взять из списка")}) {
         WriteTagsAnswer answer = KeepAll(2);
         answer.Title = title;  // the memo has no line for the row

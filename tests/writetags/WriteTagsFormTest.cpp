@@ -73,7 +73,8 @@ public:
         // A scan with subfolders: column 0 holds full paths.
         for (const char* name : {"00 - Intro", "01 - Song", "02 - Other"}) {
             FileRow row;
-            row.FileText = row.Path = std::string("/music/Artist/Album/") + name + ".mp3";
+            row.SetPath(std::string("/music/Artist/Album/") + name + ".mp3");
+            row.SetFileText(row.Path());
             row.Checked = name[1] != '0';
             list.Rows().push_back(row);
         }
@@ -311,7 +312,7 @@ private slots:
                 test::SilentFrames());
         FileList covered(settings, status, host);
         covered.Rows().resize(2);  // no sample row: the first checked row's cover
-        covered.Rows()[1].Path = dir / "01.mp3";
+        covered.Rows()[1].SetPath(dir / "01.mp3");
         covered.Rows()[1].Checked = true;
         WriteTagsRequest request;
         request.Mode = 2;
