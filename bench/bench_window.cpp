@@ -3,7 +3,8 @@
 // milliseconds from the start of main() to that moment, the rows, how often the progress bar was
 // drawn and the longest time the event loop went unserved during the pass (a timer asks every
 // 10 ms). The wall time, CPU time and peak memory of the whole process are taken from outside
-// (bench/run_window_bench.sh). Runs under QT_QPA_PLATFORM=offscreen unless a platform is set.
+// (bench/run_window_bench.sh). A second line gives the columns' widths. Runs under
+// QT_QPA_PLATFORM=offscreen unless a platform is set.
 //
 //   bench_window FOLDER
 //   window: 1234.5 ms to idle, 100000 rows, 41 progress drawings, longest unserved 35.2 ms
@@ -114,6 +115,10 @@ int main(int argc, char** argv) {
     QApplication::exec();
     std::printf("window: %.1f ms to idle, %d rows, %d progress drawings, longest unserved %.1f ms\n", Ms(idle - start),
                 form.List().RowCount(), progressPaints.Count, Ms(longestGap));
+    // The columns' widths, to compare the fitting of two builds.
+    std::printf("column widths:");
+    for (int column = 0; column < tagmora::kColumnCount; ++column) std::printf(" %d", form.ColumnWidth(column));
+    std::printf("\n");
     std::error_code ignored;
     std::filesystem::remove_all(config, ignored);
     return 0;

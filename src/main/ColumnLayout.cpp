@@ -203,14 +203,17 @@ int LargestTextWidth(const std::vector<FileRow>& rows, int column, TextAdvanceCa
     constexpr std::size_t kGroupSample = 16;
     const auto ceiling = [&](double estimate) { return estimate * kRelativeAllowance + kAbsoluteAllowance; };
 
+    // Each distinct text once, in the order of its first row: a repeated text (an artist, a
+    // year, a genre) is neither estimated nor ranked again, and a group's sample stays the same.
     std::vector<Candidate> all;
-    all.reserve(rows.size());
+    std::unordered_set<std::string_view> seen;
+    seen.reserve(rows.size());
     double top = -1;
     std::string_view topText;
     bool any = false;
     for (const FileRow& row : rows) {
         const std::string_view text = row.ColumnText(column);
-        if (text.empty()) continue;
+        if (text.empty() || !seen.insert(text).second) continue;
         const double estimate = advances.Estimate(text);
         all.push_back({estimate, text});
         any = true;

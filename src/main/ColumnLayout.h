@@ -103,7 +103,7 @@ private:
 // 3. texts with the same estimate form a group; of a group larger than 16, when its first 16
 //    distinct texts measure the same, the rest are taken to measure that too (text shaped pair by
 //    pair has the width its estimate says); otherwise the whole group is measured.
-// Each distinct text is measured at most once.
+// Each distinct text is estimated and measured at most once.
 int LargestTextWidth(const std::vector<FileRow>& rows, int column, TextAdvanceCache& advances,
                      const std::function<int(const std::string&)>& measure);
 
