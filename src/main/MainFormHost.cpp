@@ -75,7 +75,7 @@ bool QtHost::PickFolder(const std::string& instruction, std::string& path, bool 
 
 void EventPacer::ProcessEvents() {
     const auto now = std::chrono::steady_clock::now();
-    if (last_ != std::chrono::steady_clock::time_point{} && now - last_ < kInterval) return;
+    if (last_ != std::chrono::steady_clock::time_point{} && now - last_ < interval_) return;
     QCoreApplication::processEvents();
     // From the end of the processing: a slow repaint does not make the next one due at once.
     last_ = std::chrono::steady_clock::now();

@@ -17,10 +17,12 @@ class MainForm;
 class EventPacer {
 public:
     static constexpr std::chrono::milliseconds kInterval{10};
+    explicit EventPacer(std::chrono::milliseconds interval = kInterval) : interval_(interval) {}
     void ProcessEvents();
     void Reset() { last_ = {}; }
 
 private:
+    std::chrono::milliseconds interval_;
     std::chrono::steady_clock::time_point last_{};
 };
 
