@@ -93,11 +93,17 @@ int main(int argc, char** argv) {
     QTimer heartbeat;
     heartbeat.setInterval(10);
     Clock::time_point lastBeat{};
+    bool busyAtLastBeat = false;
     Clock::duration longestGap{};
     QObject::connect(&heartbeat, &QTimer::timeout, [&] {
         const auto now = Clock::now();
-        if (form.Context().Busy() && lastBeat != Clock::time_point{}) longestGap = std::max(longestGap, now - lastBeat);
+        // A gap counts when the pass ran at either end of it (its last stretch included).
+        const bool busy = form.Context().Busy();
+        if ((busy || busyAtLastBeat) && lastBeat != Clock::time_point{}) {
+            longestGap = std::max(longestGap, now - lastBeat);
+        }
         lastBeat = now;
+        busyAtLastBeat = busy;
     });
     heartbeat.start();
 
