@@ -9,7 +9,7 @@
 # Parses [OPTION]... [BUILD_DIR] [COUNT]. -h and --help print the usage and end the script; an
 # option listed in BENCH_OPTIONS (blank-separated) is appended to OPTIONS; any other option, and
 # more than two other arguments, is a usage error (exit 2). Sets BUILD_ARG (default build), COUNT
-# (default 10000), RUNS (BENCH_RUNS, default 5) and OPTIONS.
+# (default BENCH_DEFAULT_COUNT, else 10000), RUNS (BENCH_RUNS, default 5) and OPTIONS.
 bench_parse_args() {
     local arg positional=()
     OPTIONS=()
@@ -32,7 +32,7 @@ bench_parse_args() {
         exit 2
     fi
     BUILD_ARG=${positional[0]:-build}
-    COUNT=${positional[1]:-10000}
+    COUNT=${positional[1]:-${BENCH_DEFAULT_COUNT:-10000}}
     RUNS=${BENCH_RUNS:-5}
     case "$COUNT$RUNS" in
         *[!0-9]*|'') echo "$BENCH_NAME: COUNT and BENCH_RUNS must be numbers" >&2; exit 2 ;;

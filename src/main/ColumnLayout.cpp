@@ -192,6 +192,33 @@ double TextAdvanceCache::Estimate(std::string_view utf8) {
     return sum;
 }
 
+double RunningEstimate::Next(std::string_view utf8) {
+    // The previous text's code points that end before the first differing byte, and before the
+    // byte after them (which told where an invalid sequence ended), are decoded alike.
+    std::size_t same = 0;
+    const std::size_t common = std::min(utf8.size(), previous_.size());
+    while (same < common && utf8[same] == previous_[same]) ++same;
+    while (!steps_.empty() && steps_.back().End >= same) steps_.pop_back();
+    double sum = steps_.empty() ? 0.0 : steps_.back().Sum;
+    std::size_t pos = steps_.empty() ? 0 : steps_.back().End;
+    while (pos < utf8.size()) {
+        const auto byte = static_cast<unsigned char>(utf8[pos]);
+        char32_t cp;
+        if (byte < 0x80) {
+            cp = byte;
+            ++pos;
+        } else {
+            cp = text::NextCodePoint(utf8, pos);
+        }
+        // As Estimate adds them: the advance, then the pair's adjustment.
+        sum += advances_.Advance(cp);
+        if (!steps_.empty()) sum += advances_.PairAdjustment(steps_.back().CodePoint, cp);
+        steps_.push_back({pos, sum, cp});
+    }
+    previous_ = utf8;
+    return sum;
+}
+
 int LargestTextWidth(const std::vector<FileRow>& rows, int column, TextAdvanceCache& advances,
                      const std::function<int(const std::string&)>& measure) {
     struct Candidate {
@@ -203,15 +230,19 @@ int LargestTextWidth(const std::vector<FileRow>& rows, int column, TextAdvanceCa
     constexpr std::size_t kGroupSample = 16;
     const auto ceiling = [&](double estimate) { return estimate * kRelativeAllowance + kAbsoluteAllowance; };
 
+    // A text equal to the previous row's (an artist's rows, an album's year) is neither
+    // estimated nor ranked again; a group's sample, its first distinct texts, stays the same.
     std::vector<Candidate> all;
-    all.reserve(rows.size());
+    RunningEstimate estimates(advances);
+    std::string_view previous;
     double top = -1;
     std::string_view topText;
     bool any = false;
     for (const FileRow& row : rows) {
         const std::string_view text = row.ColumnText(column);
-        if (text.empty()) continue;
-        const double estimate = advances.Estimate(text);
+        if (text.empty() || text == previous) continue;
+        previous = text;
+        const double estimate = estimates.Next(text);
         all.push_back({estimate, text});
         any = true;
         if (estimate > top) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -95,6 +96,26 @@ private:
     std::unordered_map<std::uint64_t, double> pairs_;
 };
 
+// Estimates texts one after another: the sums over the beginning that a text shares with the
+// previous one (the folders of paths in path order) are taken from the previous text and only
+// the rest is added, in Estimate's order, so each result is Estimate's to the bit. The texts
+// must stay alive until the next call.
+class RunningEstimate {
+public:
+    explicit RunningEstimate(TextAdvanceCache& advances) : advances_(advances) {}
+    double Next(std::string_view utf8);
+
+private:
+    struct Step {
+        std::size_t End;  // the byte after the code point
+        double Sum;       // the estimate up to and including it
+        char32_t CodePoint;
+    };
+    TextAdvanceCache& advances_;
+    std::string_view previous_;
+    std::vector<Step> steps_;
+};
+
 // The largest `measure`d width of column `column`'s texts over all rows (0 for no rows or only
 // empty texts). Measuring every text is too slow for large lists, so:
 // 1. every text gets its estimate (TextAdvanceCache::Estimate);
@@ -103,7 +124,8 @@ private:
 // 3. texts with the same estimate form a group; of a group larger than 16, when its first 16
 //    distinct texts measure the same, the rest are taken to measure that too (text shaped pair by
 //    pair has the width its estimate says); otherwise the whole group is measured.
-// Each distinct text is measured at most once.
+// Each distinct text is measured at most once; texts are estimated in row order, each from where
+// it first differs from the previous one.
 int LargestTextWidth(const std::vector<FileRow>& rows, int column, TextAdvanceCache& advances,
                      const std::function<int(const std::string&)>& measure);
 

@@ -575,6 +575,9 @@ void MainForm::FitColumns() {
     FitColumnLayout(
         columns_, Settings(),
         [&](int column) {
+            // Inside a command (the rows cannot change meanwhile) the window stays responsive
+            // between columns, as it does between rows.
+            if (context_.Busy()) host_->ProcessEvents();
             return LargestTextWidth(List().Rows(), column, advances, [&](const std::string& text) {
                 // Measured as the list shows it.
                 return metrics.horizontalAdvance(

@@ -73,10 +73,20 @@ bool QtHost::PickFolder(const std::string& instruction, std::string& path, bool 
     return true;
 }
 
-void QtHost::ProcessEvents() { QCoreApplication::processEvents(); }
+void EventPacer::ProcessEvents() {
+    const auto now = std::chrono::steady_clock::now();
+    if (last_ != std::chrono::steady_clock::time_point{} && now - last_ < interval_) return;
+    QCoreApplication::processEvents();
+    // From the end of the processing: a slow repaint does not make the next one due at once.
+    last_ = std::chrono::steady_clock::now();
+}
+
+void QtHost::ProcessEvents() { events_.ProcessEvents(); }
 
 void QtHost::SetListVisible(bool visible) {
     if (form_ != nullptr) form_->SetListVisible(visible);
+    // The list leaves or comes back to the screen at the next processing.
+    events_.Reset();
 }
 
 void QtHost::SetCaption(const std::string& caption) {

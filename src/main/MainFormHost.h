@@ -2,6 +2,7 @@
 // everything else is passed to the window. Tests derive from it to answer boxes and pickers.
 #pragma once
 
+#include <chrono>
 #include <string>
 
 #include "common/Ports.h"
@@ -9,6 +10,21 @@
 namespace tagmora {
 
 class MainForm;
+
+// Processes the pending events of the application at most once per interval: long loops ask at
+// every row or folder, and a key or a close waits at most the interval (and the step it comes
+// in). The first call, and the first after Reset, processes at once.
+class EventPacer {
+public:
+    static constexpr std::chrono::milliseconds kInterval{10};
+    explicit EventPacer(std::chrono::milliseconds interval = kInterval) : interval_(interval) {}
+    void ProcessEvents();
+    void Reset() { last_ = {}; }
+
+private:
+    std::chrono::milliseconds interval_;
+    std::chrono::steady_clock::time_point last_{};
+};
 
 class QtHost : public Host {
 public:
@@ -33,6 +49,7 @@ public:
 
 private:
     MainForm* form_ = nullptr;
+    EventPacer events_;
 };
 
 }  // namespace tagmora

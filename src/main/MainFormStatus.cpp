@@ -1,6 +1,5 @@
 #include "main/MainFormStatus.h"
 
-#include <QCoreApplication>
 #include <QPainter>
 #include <QResizeEvent>
 
@@ -93,7 +92,7 @@ void MainStatusBar::ShowTotal() {
 }
 
 void MainStatusBar::ShowProgress(const std::string& text, double percent) {
-    QCoreApplication::processEvents();
+    events_.ProcessEvents();
     overlay_->Show(QString::fromUtf8(text), percent);
     const auto now = std::chrono::steady_clock::now();
     if (percent < 100 && now - lastProgressPaint_ < std::chrono::milliseconds(30)) return;

@@ -13,6 +13,7 @@
 
 #include "common/Messages.h"
 #include "common/Ports.h"
+#include "main/MainFormHost.h"
 
 namespace tagmora {
 
@@ -74,6 +75,7 @@ private:
     QTimer endProgressTimer_;
     std::function<int()> rowCount_;
     std::chrono::steady_clock::time_point lastProgressPaint_{};
+    EventPacer events_;
 };
 
 }  // namespace tagmora

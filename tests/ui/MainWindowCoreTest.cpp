@@ -267,6 +267,19 @@ TEST(LargestTextWidthTest, AGroupOfEqualEstimatesIsSampledUnlessItDisagrees) {
     EXPECT_EQ(LargestTextWidth(RowsWithTitles(group), ColTitle, advances, lateOnly), 18);
 }
 
+TEST(LargestTextWidthTest, RunningEstimatesEqualEstimatesToTheBit) {
+    // Widths that are not sums of binary fractions: adding in another order would show.
+    TextAdvanceCache advances(
+        [](char32_t cp) { return 0.1 * static_cast<double>(cp % 7 + 1); },
+        [](char32_t a, char32_t b) { return 0.1 * static_cast<double>((a + b) % 5 + a % 7 + b % 7); });
+    RunningEstimate running(advances);
+    // Shared folders, a text ending inside the previous one, a repeat, a change inside a
+    // two-byte code point, a cut sequence that the next text completes, and back.
+    const std::vector<std::string> texts = {"/m/Ноч/a.mp3", "/m/Ноч/b.mp3", "/m/Ноч", "/m/Ноч", "/m/Нод/a.mp3",
+                                            "x\xD0",        "x\xD0\x96y",   "x\xD0",  "",       "/m/Ноч/a.mp3"};
+    for (const std::string& text : texts) EXPECT_EQ(running.Next(text), advances.Estimate(text)) << text;
+}
+
 TEST(LargestTextWidthTest, EachCodePointAndPairIsAskedOnceAndInvalidBytesCountAsReplacement) {
     std::map<char32_t, int> asked;
     std::map<std::pair<char32_t, char32_t>, int> pairs;
