@@ -170,20 +170,25 @@ double TextAdvanceCache::PairAdjustment(char32_t first, char32_t second) {
     return value;
 }
 
+namespace {
+
+// The code point at `pos`, which moves past it (ASCII without decoding).
+char32_t CodePointAt(std::string_view utf8, std::size_t& pos) {
+    const auto byte = static_cast<unsigned char>(utf8[pos]);
+    if (byte >= 0x80) return text::NextCodePoint(utf8, pos);
+    ++pos;
+    return byte;
+}
+
+}  // namespace
+
 double TextAdvanceCache::Estimate(std::string_view utf8) {
     double sum = 0;
     char32_t previous = 0;
     bool first = true;
     std::size_t pos = 0;
     while (pos < utf8.size()) {
-        const auto byte = static_cast<unsigned char>(utf8[pos]);
-        char32_t cp;
-        if (byte < 0x80) {
-            cp = byte;
-            ++pos;
-        } else {
-            cp = text::NextCodePoint(utf8, pos);
-        }
+        const char32_t cp = CodePointAt(utf8, pos);
         sum += Advance(cp);
         if (!first) sum += PairAdjustment(previous, cp);
         previous = cp;
@@ -202,14 +207,7 @@ double RunningEstimate::Next(std::string_view utf8) {
     double sum = steps_.empty() ? 0.0 : steps_.back().Sum;
     std::size_t pos = steps_.empty() ? 0 : steps_.back().End;
     while (pos < utf8.size()) {
-        const auto byte = static_cast<unsigned char>(utf8[pos]);
-        char32_t cp;
-        if (byte < 0x80) {
-            cp = byte;
-            ++pos;
-        } else {
-            cp = text::NextCodePoint(utf8, pos);
-        }
+        const char32_t cp = CodePointAt(utf8, pos);
         // As Estimate adds them: the advance, then the pair's adjustment.
         sum += advances_.Advance(cp);
         if (!steps_.empty()) sum += advances_.PairAdjustment(steps_.back().CodePoint, cp);
