@@ -32,6 +32,7 @@ int RunCovers(CliSession& session, std::string outFolder, const std::vector<std:
             session.Say(outFolder, std::strerror(error));
             return 1;
         }
+        fileio::SweepLeftovers(outFolder, fileio::kLeftoverAgeSeconds);  // of a save that was killed
     }
     bool complete = ScanAndRead(session, folders);
     if (NothingChecked(session)) return NothingCheckedExit(complete);
