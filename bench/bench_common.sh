@@ -169,6 +169,19 @@ bench_generate_corpus() {
 }
 
 # The median of the numbers in file $1, one a line.
+# Records one timed run of program `$1` from measure.py's line `$2`: its wall, user and system
+# seconds in $WORK/times.$1, user.$1 and system.$1, its peak in PEAK[$1], a failure in STATUS[$1].
+bench_record_run() {
+    local seconds kib code user system
+    read -r seconds kib code user system <<<"$2"
+    echo "$seconds" >>"$WORK/times.$1"
+    echo "$user" >>"$WORK/user.$1"
+    echo "$system" >>"$WORK/system.$1"
+    [ "$kib" -gt "${PEAK[$1]}" ] && PEAK[$1]=$kib
+    [ "$code" -ne 0 ] && STATUS[$1]=$code
+    return 0
+}
+
 bench_median() {
     sort -g "$1" | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'
 }

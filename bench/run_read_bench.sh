@@ -85,7 +85,7 @@ time_once() {
 # MEDIAN[i], USER[i] and SYSTEM[i] (medians, seconds), PEAK[i] (KiB) and STATUS[i].
 declare -A MEDIAN USER SYSTEM PEAK STATUS
 run_programs() {
-    local corpus=$1 i r result seconds kib code user system
+    local corpus=$1 i r
     for i in "${!LABELS[@]}"; do
         : >"$WORK/err.$i"
         STATUS[$i]=0
@@ -95,13 +95,7 @@ run_programs() {
     done
     for ((r = 1; r <= RUNS; r++)); do
         for i in "${!LABELS[@]}"; do
-            result=$(time_once "$i" "${OUTPUTS[$i]}" "$corpus")
-            read -r seconds kib code user system <<<"$result"
-            echo "$seconds" >>"$WORK/times.$i"
-            echo "$user" >>"$WORK/user.$i"
-            echo "$system" >>"$WORK/system.$i"
-            [ "$kib" -gt "${PEAK[$i]}" ] && PEAK[$i]=$kib
-            [ "$code" -ne 0 ] && STATUS[$i]=$code
+            bench_record_run "$i" "$(time_once "$i" "${OUTPUTS[$i]}" "$corpus")"
         done
     done
     for i in "${!LABELS[@]}"; do

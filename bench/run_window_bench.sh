@@ -66,12 +66,7 @@ for i in "${!LABELS[@]}"; do
 done
 for ((r = 1; r <= RUNS; r++)); do
     for i in "${!LABELS[@]}"; do
-        read -r seconds kib code user system <<<"$(time_once "$i" "${OUTPUTS[$i]}")"
-        echo "$seconds" >>"$WORK/times.$i"
-        echo "$user" >>"$WORK/user.$i"
-        echo "$system" >>"$WORK/system.$i"
-        [ "$kib" -gt "${PEAK[$i]}" ] && PEAK[$i]=$kib
-        [ "$code" -ne 0 ] && STATUS[$i]=$code
+        bench_record_run "$i" "$(time_once "$i" "${OUTPUTS[$i]}")"
     done
 done
 
