@@ -18,7 +18,6 @@ namespace tagmora {
 
 using fileio::EntryKind;
 using fileio::ListFolderEntries;
-using fileio::PathStatus;
 using fileio::StatPath;
 
 const std::array<const char*, kColumnCount>& ColumnCaptions() {
@@ -28,6 +27,12 @@ const std::array<const char*, kColumnCount>& ColumnCaptions() {
         return out;
     }();
     return captions;
+}
+
+FileRow::FileRow(std::string path, std::size_t fileTextFrom) : path_(std::move(path)) {
+    fileTextFrom = std::min(fileTextFrom, path_.size());
+    if (path_.size() < kOwnFileText) fileTextAt_ = static_cast<std::uint32_t>(fileTextFrom);
+    else SetFileText(std::string_view(path_).substr(fileTextFrom));
 }
 
 FileRow::FileRow(const FileRow& other)
@@ -137,12 +142,17 @@ bool NameLess(const std::string& a, const std::string& b) {
 }
 
 // The visible entries of a folder (names starting with "." are hidden), files matching the
-// mask and folders, each list ordered by name. False (errno set) when the folder cannot be listed.
-bool ListFolder(const std::string& folder, std::vector<std::string>& files, std::vector<std::string>& folders) {
-    const int error = ListFolderEntries(folder, false, [&](std::string_view name, EntryKind kind) {
-        if (kind == EntryKind::File && MatchesMp3Mask(name)) files.emplace_back(name);
-        else if (kind == EntryKind::Folder) folders.emplace_back(name);
-    });
+// mask and folders, each list ordered by name, and the folder's identity when asked for. False
+// (errno set) when the folder cannot be listed.
+bool ListFolder(const std::string& folder, std::vector<std::string>& files, std::vector<std::string>& folders,
+                fileio::FileIdentity* identity = nullptr) {
+    const int error = ListFolderEntries(
+        folder, false,
+        [&](std::string_view name, EntryKind kind) {
+            if (kind == EntryKind::File && MatchesMp3Mask(name)) files.emplace_back(name);
+            else if (kind == EntryKind::Folder) folders.emplace_back(name);
+        },
+        identity);
     if (error != 0) {
         errno = error;
         return false;
@@ -195,11 +205,11 @@ void FileList::ScanFolder(const std::string& folder, bool append, bool keepListV
         std::vector<FoundFile> found;
         const std::string top = WithSeparator(folder);
         const int number = AllocateFolderNumber();
-        const PathStatus status = cancel_ ? PathStatus{} : StatPath(top);
-        if (!status.Exists()) {
-            if (FolderNotRead) FolderNotRead(top, status.Error);
-        } else {
-            Walk(top, status, number, found, walked);
+        FolderEntries entries;
+        if (!cancel_) {
+            if (ListFolder(top, entries.Files, entries.Folders, &entries.Identity))
+                Walk(top, entries, number, found, walked);
+            else if (FolderNotRead) FolderNotRead(top, errno);
         }
         AppendRows(found, false);
         if (!keepListVisible) host_.SetListVisible(true);
@@ -232,41 +242,31 @@ void FileList::AppendRows(std::vector<FoundFile>& found, bool bareNames) {
     const std::size_t need = rows_.size() + found.size();
     if (need > rows_.capacity()) rows_.reserve(std::max(need, 2 * rows_.capacity()));
     for (auto& file : found) {
-        FileRow& row = rows_.emplace_back();
-        row.SetPath(std::move(file.Path));
-        const std::string_view path = row.Path();
-        row.SetFileText(bareNames ? path.substr(path.rfind('/') + 1) : path);
-        row.FolderNumber = file.FolderNumber;
+        const std::size_t fileTextFrom = bareNames ? file.Path.rfind('/') + 1 : 0;
+        rows_.emplace_back(std::move(file.Path), fileTextFrom).FolderNumber = file.FolderNumber;
     }
 }
 
-void FileList::Walk(const std::string& folder, const PathStatus& here, int folderNumber, std::vector<FoundFile>& out,
-                    WalkedFolders& walked) {
-    if (cancel_) return;
+void FileList::Walk(const std::string& folder, const FolderEntries& entries, int folderNumber,
+                    std::vector<FoundFile>& out, WalkedFolders& walked) {
     host_.ProcessEvents();
-    if (!walked.emplace(here.Identity.Device, here.Identity.Inode).second) return;  // walked already in this scan
-
-    std::vector<std::string> files;
-    std::vector<std::string> folders;
-    if (ListFolder(folder, files, folders)) {
-        for (const auto& name : files) out.push_back({folder + name, folderNumber});
-        for (const auto& name : folders) {
-            const std::string sub = folder + name + "/";
-            const PathStatus status = StatPath(sub);
-            if (!status.Exists()) {
-                if (FolderNotRead) FolderNotRead(sub, status.Error);
-                continue;
-            }
-            if (!status.Folder) continue;
-            // Never a folder walked before: one the walk is inside (a link cycle) or one reached
-            // by another way in (two links to the same folder).
-            if (walked.contains({status.Identity.Device, status.Identity.Inode})) continue;
-            const int number = AllocateFolderNumber();
-            status_.ShowFolderPanel(sub + "*.mp3");
-            Walk(sub, status, number, out, walked);
+    walked.emplace(entries.Identity.Device, entries.Identity.Inode);
+    for (const auto& name : entries.Files) out.push_back({folder + name, folderNumber});
+    for (const auto& name : entries.Folders) {
+        if (cancel_) return;
+        // A subfolder is known to be one by its entry; its listing gives its identity.
+        const std::string sub = folder + name + "/";
+        FolderEntries subEntries;
+        if (!ListFolder(sub, subEntries.Files, subEntries.Folders, &subEntries.Identity)) {
+            if (FolderNotRead) FolderNotRead(sub, errno);
+            continue;
         }
-    } else if (FolderNotRead) {
-        FolderNotRead(folder, errno);
+        // Never a folder walked before: one the walk is inside (a link cycle) or one reached
+        // by another way in (two links to the same folder).
+        if (walked.contains({subEntries.Identity.Device, subEntries.Identity.Inode})) continue;
+        const int number = AllocateFolderNumber();
+        status_.ShowFolderPanel(sub + "*.mp3");
+        Walk(sub, subEntries, number, out, walked);
     }
 }
 

@@ -30,6 +30,9 @@ const std::array<const char*, kColumnCount>& ColumnCaptions();
 class FileRow {
 public:
     FileRow() = default;
+    // A row of a found file, without texts but its FileText: its path from `fileTextFrom` on (0
+    // for the whole path, the name's start for the bare name).
+    FileRow(std::string path, std::size_t fileTextFrom);
     FileRow(const FileRow& other);
     FileRow(FileRow&& other) noexcept;
     FileRow& operator=(const FileRow& other);
@@ -160,8 +163,14 @@ private:
     // The folders a scan has walked, by device and inode: a folder reached again (through a
     // link, by a cycle or a second way in) is not walked again.
     using WalkedFolders = std::set<std::pair<std::uint64_t, std::uint64_t>>;
-    // Walks an existing folder, `here` its status.
-    void Walk(const std::string& folder, const fileio::PathStatus& here, int folderNumber, std::vector<FoundFile>& out,
+    // A listed folder: its files and folders by name, and its identity.
+    struct FolderEntries {
+        std::vector<std::string> Files;
+        std::vector<std::string> Folders;
+        fileio::FileIdentity Identity;
+    };
+    // Walks a folder from its listing.
+    void Walk(const std::string& folder, const FolderEntries& entries, int folderNumber, std::vector<FoundFile>& out,
               WalkedFolders& walked);
     // Appends one row per found file; the rows are allocated once (rows are large to move).
     void AppendRows(std::vector<FoundFile>& found, bool bareNames);

@@ -241,9 +241,11 @@ enum class EntryKind { File, Folder, Other };
 
 // Calls `visit` with the name and kind of each entry of `folder` (a path ending in "/") other than
 // "." and ".." and, unless `withHidden`, other than names starting with ".", in the order the file
-// system gives them. 0, or the errno of opening the folder.
+// system gives them, and sets `identity` (when given) to the folder's own. 0, or the errno of
+// opening the folder.
 int ListFolderEntries(const std::string& folder, bool withHidden,
-                      const std::function<void(std::string_view name, EntryKind kind)>& visit);
+                      const std::function<void(std::string_view name, EntryKind kind)>& visit,
+                      FileIdentity* identity = nullptr);
 
 // The file a symbolic link at `path` leads to (the path itself when it is no link or the link
 // cannot be resolved).

@@ -274,6 +274,38 @@ TEST(ReadAt, StopsAtTheEndOfTheFile) {
     EXPECT_EQ(ReadFile(dir / "six"), "ab");
 }
 
+// A folder larger than one read of its entries is listed whole, each entry with its kind (a
+// link as what it leads to), with the folder's identity.
+TEST(ListFolderEntries, ListsEveryEntryOfALargeFolderByKindWithItsIdentity) {
+    TempDir dir;
+    std::vector<std::string> expected;
+    for (int i = 0; i < 1500; ++i) {
+        expected.push_back("a file with a name long enough to fill the buffer " + std::to_string(i) + ".mp3");
+        WriteFile(dir / expected.back(), "x");
+    }
+    fs::create_directory_symlink(dir.MakeDir("sub"), dir / "link");
+    fs::create_symlink(dir / "gone", dir / "dangling");
+    WriteFile(dir / ".hidden", "x");
+    std::vector<std::string> files;
+    std::vector<std::string> others;
+    FileIdentity identity;
+    const int error = ListFolderEntries(
+        dir.Path() + "/", false,
+        [&](std::string_view name, EntryKind kind) {
+            (kind == EntryKind::File ? files : others)
+                .push_back(std::string(name) + (kind == EntryKind::Folder ? "/" : ""));
+        },
+        &identity);
+    EXPECT_EQ(error, 0);
+    std::sort(files.begin(), files.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(files, expected);
+    std::sort(others.begin(), others.end());
+    EXPECT_EQ(others, (std::vector<std::string>{"dangling", "link/", "sub/"}));
+    EXPECT_EQ(identity, IdentityOfPath(dir.Path()));
+    EXPECT_EQ(ListFolderEntries(dir / "gone/", false, [](std::string_view, EntryKind) {}), ENOENT);
+}
+
 TEST(RemoveLeftoverTemporaries, RemovesOnlyOldTemporaryFilesOfThatName) {
     TempDir dir;
     const std::string path = dir / "user.reg";
