@@ -300,10 +300,16 @@ void AppendEscapedField(std::string& out, std::string_view value) {
         char32_t cp = 0;
         std::size_t next = run;
         while (run < value.size()) {
-            // Printable ASCII but "\" a stretch at a time, eight bytes at once where it can.
-            for (std::uint64_t w = 0; run + 8 <= value.size(); run += 8) {
+            // Printable ASCII but "\" a stretch at a time, eight bytes at once where it can: the
+            // last bytes as the field's last eight, which end the field when they are all plain.
+            std::uint64_t w = 0;
+            for (; run + 8 <= value.size(); run += 8) {
                 std::memcpy(&w, value.data() + run, 8);
                 if (!AllPlainAscii(w)) break;
+            }
+            if (run + 8 > value.size() && run < value.size() && value.size() >= 8) {
+                std::memcpy(&w, value.data() + value.size() - 8, 8);
+                if (AllPlainAscii(w)) run = value.size();
             }
             while (run < value.size() && kPlainAscii[static_cast<unsigned char>(value[run])]) ++run;
             if (run == value.size()) break;

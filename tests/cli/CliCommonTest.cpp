@@ -33,6 +33,8 @@ TEST(CliEscaping, ControlCharactersNeverReachTheTerminalRaw) {
         // Bytes of a name that is no UTF-8 stay recoverable; a real U+FFFD stays itself.
         {"bad \xff byte \xef\xbf\xbd", "bad \\xff byte \xef\xbf\xbd", "\"bad \\\\xff byte \xef\xbf\xbd\""},
         {"quote \"", "quote \"", "\"quote \\\"\""},
+        // A control after a plain first word, among the field's last eight bytes.
+        {"12345678tail\x7f", "12345678tail\\x7f", "\"12345678tail\\u007f\""},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(EscapeField(c.Text), c.Field) << c.Field;
