@@ -115,12 +115,17 @@ int main(int argc, char** argv) {
         sub = sub->get_subcommands().front();
         command += (command.empty() ? "" : " ") + sub->get_name();
     }
-    tagmora::cli::CliSession session(std::cout, std::cerr, command);
+    // The session, its rows above all, is never destroyed: the end of the process takes its memory
+    // back at once, where freeing it piece by piece would only lengthen the way out.
+    auto& session = *new tagmora::cli::CliSession(std::cout, std::cerr, command);
     session.Marking = shared.Marking;
     session.Json = shared.Json;
     if (!tagmora::cli::LoadSessionSettings(session, sets)) return 2;
     for (const tagmora::cli::AddedCommand& added : commands) {
-        if (added.Command->parsed()) return added.Run(session);
+        if (!added.Command->parsed()) continue;
+        const int code = added.Run(session);
+        session.Status.Clear();
+        return code;
     }
     return 2;
 }
