@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <charconv>
 #include <deque>
 #include <optional>
 
@@ -19,19 +20,22 @@
 namespace tagmora {
 
 std::string GroupThousands(std::string_view digits) {
-    std::string out;
-    out.reserve(digits.size() + digits.size() / 3 + 1);
-    int taken = 0;
-    for (std::size_t i = digits.size(); i-- > 0;) {
-        out.push_back(digits[i]);
-        if (++taken % 3 == 0) out.push_back(' ');
+    // A space after every third digit from the right, the leftmost one too ("123" is " 123").
+    std::string out(digits.size() + digits.size() / 3, ' ');
+    std::size_t at = out.size();
+    for (std::size_t i = digits.size(), taken = 1; i-- > 0; ++taken) {
+        out[--at] = digits[i];
+        if (taken % 3 == 0) --at;
     }
-    return std::string(out.rbegin(), out.rend());
+    return out;
 }
 
 namespace {
 
-std::string SizeText(std::int64_t size) { return GroupThousands(std::to_string(size)); }
+std::string SizeText(std::int64_t size) {
+    char digits[24];
+    return GroupThousands({digits, std::to_chars(digits, digits + sizeof digits, size).ptr});
+}
 
 // The texts of a row being filled: the row's own FileText, the others empty until set.
 std::array<std::string_view, kColumnCount> TextsKeepingFileText(const FileRow& row) {

@@ -64,21 +64,31 @@ constexpr Field FieldOf(FieldShape shape) {
 // tag is read by its own identifiers and by those of version 2.3; where a field has a frame of its
 // own in version 2.4 (the recording time), that frame gives the year only when the version 2.3
 // one does not.
+// The identifiers are kept in a table of their own hashes (open addressing, an empty slot ending
+// a search), so that a frame's kind is found in a probe or two; an identifier added twice keeps
+// its first kind.
 struct FrameKinds {
     struct Entry {
-        std::uint32_t Id = 0;
+        std::uint32_t Id = 0;  // 0: an empty slot (no frame has that identifier)
         FrameKind Kind;
     };
-    std::array<Entry, 2 * kTagFields.size()> Entries{};
-    std::size_t Count = 0;
+    static constexpr std::size_t kSlots = 64;
+    static_assert(kSlots >= 3 * kTagFields.size(), "the table stays at most two thirds full");
+    std::array<Entry, kSlots> Slots{};
 
+    static constexpr std::size_t SlotOf(std::uint32_t id) { return (id * 2654435761u) >> 26; }
     constexpr void Add(std::string_view id, Field field, std::string Id3v2Tag::*member) {
         if (id.empty() || field == Field::None) return;
-        Entries[Count++] = {IdNumber(id), {field, member}};
+        const std::uint32_t number = IdNumber(id);
+        std::size_t slot = SlotOf(number);
+        for (; Slots[slot].Id != 0; slot = (slot + 1) % kSlots) {
+            if (Slots[slot].Id == number) return;
+        }
+        Slots[slot] = {number, {field, member}};
     }
     constexpr FrameKind Find(std::uint32_t id) const {
-        for (std::size_t i = 0; i < Count; ++i) {
-            if (Entries[i].Id == id) return Entries[i].Kind;
+        for (std::size_t slot = SlotOf(id); Slots[slot].Id != 0; slot = (slot + 1) % kSlots) {
+            if (Slots[slot].Id == id) return Slots[slot].Kind;
         }
         return {};
     }
