@@ -52,6 +52,20 @@ int FirstReadAt(int fd, FetchedFile& f, unsigned char* buffer, std::size_t count
     return error;
 }
 
+// Makes `bytes` hold `size` bytes, the new ones unset; when it must grow, its bytes are copied to
+// the larger buffer whole (a vector of this allocator would copy them one at a time).
+void ResizeBytes(FetchedBytes& bytes, std::size_t size) {
+    if (size <= bytes.capacity()) {
+        bytes.resize(size);
+        return;
+    }
+    FetchedBytes larger;
+    larger.reserve(std::max(size, 2 * bytes.capacity()));
+    larger.resize(size);
+    if (!bytes.empty()) std::memcpy(larger.data(), bytes.data(), bytes.size());
+    bytes.swap(larger);
+}
+
 // Reads the rest of a version 2.3 tag without unsynchronisation or extended header (the layout this
 // program writes) frame by frame after the `got` bytes of its head block, leaving out the bodies of
 // pictures (APIC frames), which no column shows: each stays in Head as its frame header with size 0,
@@ -68,7 +82,7 @@ bool FetchLeavingOutPictures(int fd, FetchedFile& f, std::size_t got, std::uint6
         const std::size_t have = f.Head.size();
         if (end <= have + leftOut) return true;
         const auto count = static_cast<std::size_t>(end - have - leftOut);
-        f.Head.resize(have + count);
+        ResizeBytes(f.Head, have + count);
         std::size_t read = 0;
         f.HeadError = fileio::ReadAt(fd, f.Head.data() + have, count, static_cast<std::int64_t>(have + leftOut), read);
         f.Head.resize(have + read);
@@ -118,7 +132,7 @@ void FetchHead(int fd, FetchedFile& f, const std::function<bool(std::uint64_t)>&
         return;
     }
     if (FetchLeavingOutPictures(fd, f, got, extent)) return;
-    f.Head.resize(static_cast<std::size_t>(extent));
+    ResizeBytes(f.Head, static_cast<std::size_t>(extent));
     std::size_t more = 0;
     f.HeadError = fileio::ReadAt(fd, f.Head.data() + got, f.Head.size() - got, static_cast<std::int64_t>(got), more);
     if (f.HeadError != 0) f.Head.clear();

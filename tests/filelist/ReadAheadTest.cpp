@@ -201,7 +201,7 @@ TEST_F(ReadAheadTest, EveryKindOfFileFillsAsWhenReadInTurn) {
 
 // A version 2.3 tag is fetched without its pictures' bytes, and parses to what the whole tag gives:
 // pictures first, between the fields, cut by the file's end, compressed frames after them; a
-// version 2.4 tag is read whole.
+// version 2.4 tag is read whole. A field longer than the head block grows the fetched bytes.
 TEST(FetchFileTest, PicturesAreLeftOutOfTheFetch) {
     const std::string picture = test::Id3v2Frame(3, "APIC", "\0image/png\0\x03\0" + std::string(30000, 'p'));
     const std::string title = V2Text(3, "TIT2", "Title"), artist = V2Text(3, "TPE1", "Artist");
@@ -214,6 +214,7 @@ TEST(FetchFileTest, PicturesAreLeftOutOfTheFetch) {
         {"first", test::Id3v2TagBytes(3, picture + title + artist, 500), true},
         {"between", test::Id3v2TagBytes(3, title + picture + packed + picture + artist), true},
         {"cut", test::Id3v2TagBytes(3, title + picture + artist).substr(0, 20000), true},
+        {"long", test::Id3v2TagBytes(3, title + picture + V2Text(3, "TPE1", std::string(9000, 'a'))), true},
         {"v24",
          test::Id3v2TagBytes(4, V2Text(4, "TIT2", "Title") + test::Id3v2Frame(4, "APIC", std::string(20000, 'p'))),
          false},
