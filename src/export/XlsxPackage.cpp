@@ -1,8 +1,7 @@
-// The package layer of the workbook engine, on libzip: an archive read from memory, parts read
-// with bounds, and a new archive written in memory with the untouched parts copied raw.
+// The package layer of the workbook engine, on libzip (loaded on first use, ZipLibrary.h): an archive read from memory,
+// parts read with bounds, and a new archive written in memory with the untouched parts copied raw.
 #include "export/XlsxPackage.h"
 
-#include <zip.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -14,6 +13,7 @@
 
 #include "common/Text.h"
 #include "export/Spreadsheet.h"
+#include "export/ZipLibrary.h"
 
 namespace tagmora::xlsx {
 namespace {
@@ -54,7 +54,7 @@ std::string Normalise(const std::string& path) {
 
 // A zip_t closed when the object goes.
 struct ZipCloser {
-    void operator()(zip_t* zip) const { zip_discard(zip); }
+    void operator()(zip_t* zip) const { Zip().zip_discard(zip); }
 };
 using ZipPtr = std::unique_ptr<zip_t, ZipCloser>;
 
@@ -139,7 +139,7 @@ zip_int64_t DeflatedSource(void* state, void* data, zip_uint64_t length, zip_sou
         case ZIP_SOURCE_CLOSE: return 0;
         case ZIP_SOURCE_STAT: {
             auto* stat = static_cast<zip_stat_t*>(data);
-            zip_stat_init(stat);
+            Zip().zip_stat_init(stat);
             stat->size = reading->Part->Bytes->size();
             stat->comp_size = reading->Part->Data.size();
             stat->comp_method = ZIP_CM_DEFLATE;
@@ -149,9 +149,7 @@ zip_int64_t DeflatedSource(void* state, void* data, zip_uint64_t length, zip_sou
         }
         case ZIP_SOURCE_ERROR: return 2 * sizeof(int);
         case ZIP_SOURCE_FREE: delete reading; return 0;
-        case ZIP_SOURCE_SUPPORTS:
-            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
-                                                  ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+        case ZIP_SOURCE_SUPPORTS: return ZIP_SOURCE_SUPPORTS_READABLE;  // open, read, close, stat, error and free
         default: return -1;
     }
 }
@@ -181,19 +179,19 @@ std::unique_ptr<Package> Package::FromBytes(std::string bytes) {
     // Even an empty archive has its 22-byte end record.
     if (impl.bytes.size() < 22) Fail(kNotZip, kNotZipEnglish);
     zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* source = zip_source_buffer_create(impl.bytes.data(), impl.bytes.size(), 0, &error);
+    Zip().zip_error_init(&error);
+    zip_source_t* source = Zip().zip_source_buffer_create(impl.bytes.data(), impl.bytes.size(), 0, &error);
     if (source == nullptr) Fail("нет памяти для архива", "no memory for the archive");
-    impl.zip.reset(zip_open_from_source(source, ZIP_RDONLY, &error));
+    impl.zip.reset(Zip().zip_open_from_source(source, ZIP_RDONLY, &error));
     if (!impl.zip) {
-        zip_source_free(source);
-        zip_error_fini(&error);
+        Zip().zip_source_free(source);
+        Zip().zip_error_fini(&error);
         Fail(kNotZip, kNotZipEnglish);
     }
-    zip_error_fini(&error);
-    const zip_int64_t count = zip_get_num_entries(impl.zip.get(), 0);
+    Zip().zip_error_fini(&error);
+    const zip_int64_t count = Zip().zip_get_num_entries(impl.zip.get(), 0);
     for (zip_int64_t i = 0; i < count; ++i) {
-        const char* name = zip_get_name(impl.zip.get(), static_cast<zip_uint64_t>(i), ZIP_FL_ENC_GUESS);
+        const char* name = Zip().zip_get_name(impl.zip.get(), static_cast<zip_uint64_t>(i), ZIP_FL_ENC_GUESS);
         impl.names.emplace_back(name != nullptr ? name : "");
         if (name != nullptr) impl.byLowerName.emplace(LowerAscii(name), static_cast<std::size_t>(i));
     }
@@ -215,17 +213,17 @@ std::string Package::Read(const std::string& name) {
     if (const auto found = impl_->replaced.find(stored); found != impl_->replaced.end()) return found->second;
     const std::size_t index = impl_->byLowerName.at(LowerAscii(stored));
     zip_stat_t stat;
-    if (zip_stat_index(impl_->zip.get(), index, 0, &stat) != 0 || (stat.valid & ZIP_STAT_SIZE) == 0)
+    if (Zip().zip_stat_index(impl_->zip.get(), index, 0, &stat) != 0 || (stat.valid & ZIP_STAT_SIZE) == 0)
         Fail("не удалось прочитать часть " + name, "cannot read the part " + name);
     if (stat.size > kMaxPartSize || impl_->totalRead + stat.size > kMaxTotalRead)
         Fail("часть " + name + " слишком велика", "the part " + name + " is too large");
-    zip_file_t* file = zip_fopen_index(impl_->zip.get(), index, 0);
+    zip_file_t* file = Zip().zip_fopen_index(impl_->zip.get(), index, 0);
     if (file == nullptr) Fail("не удалось прочитать часть " + name, "cannot read the part " + name);
     std::string out(static_cast<std::size_t>(stat.size) + 1, '\0');
     std::size_t got = 0;
     bool ok = true;
     while (got < out.size()) {
-        const zip_int64_t n = zip_fread(file, out.data() + got, out.size() - got);
+        const zip_int64_t n = Zip().zip_fread(file, out.data() + got, out.size() - got);
         if (n < 0) {
             ok = false;
             break;
@@ -233,7 +231,7 @@ std::string Package::Read(const std::string& name) {
         if (n == 0) break;
         got += static_cast<std::size_t>(n);
     }
-    zip_fclose(file);
+    Zip().zip_fclose(file);
     // A part longer than its directory says is as damaged as one that cannot be read.
     if (!ok || got != stat.size) Fail("часть " + name + " повреждена", "the part " + name + " is damaged");
     out.resize(got);
@@ -261,19 +259,19 @@ void Package::Remove(const std::string& name) {
 
 std::string Package::Write() const {
     zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
+    Zip().zip_error_init(&error);
+    zip_source_t* buffer = Zip().zip_source_buffer_create(nullptr, 0, 0, &error);
     if (buffer == nullptr) Fail("нет памяти для архива", "no memory for the archive");
-    zip_t* out = zip_open_from_source(buffer, ZIP_TRUNCATE, &error);
-    zip_error_fini(&error);
+    zip_t* out = Zip().zip_open_from_source(buffer, ZIP_TRUNCATE, &error);
+    Zip().zip_error_fini(&error);
     if (out == nullptr) {
-        zip_source_free(buffer);
+        Zip().zip_source_free(buffer);
         Fail("не удалось создать архив", "cannot create the archive");
     }
-    zip_source_keep(buffer);
+    Zip().zip_source_keep(buffer);
     const auto fail = [&](const std::string& reason, const std::string& english) {
-        zip_discard(out);
-        zip_source_free(buffer);
+        Zip().zip_discard(out);
+        Zip().zip_source_free(buffer);
         Fail(reason, english);
     };
     // The new parts, deflated first, all at once.
@@ -288,9 +286,10 @@ std::string Package::Write() const {
     const auto addNew = [&](const std::string& name) {
         const Deflated& part = deflated[deflatedIndex.at(name)];
         if (!part.Ok) fail("не удалось сжать часть " + name, "cannot compress the part " + name);
-        zip_source_t* source = zip_source_function(out, DeflatedSource, new DeflatedSourceState{&part, 0});
-        if (source == nullptr || zip_file_add(out, name.c_str(), source, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE) < 0) {
-            if (source != nullptr) zip_source_free(source);
+        zip_source_t* source = Zip().zip_source_function(out, DeflatedSource, new DeflatedSourceState{&part, 0});
+        if (source == nullptr ||
+            Zip().zip_file_add(out, name.c_str(), source, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE) < 0) {
+            if (source != nullptr) Zip().zip_source_free(source);
             fail("не удалось добавить в архив часть " + name, "cannot add the part " + name + " to the archive");
         }
     };
@@ -301,27 +300,28 @@ std::string Package::Write() const {
             addNew(name);
             continue;
         }
-        zip_source_t* source = zip_source_zip(out, impl_->zip.get(), i, ZIP_FL_COMPRESSED, 0, -1);
-        if (source == nullptr || zip_file_add(out, name.c_str(), source, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE) < 0) {
-            if (source != nullptr) zip_source_free(source);
+        zip_source_t* source = Zip().zip_source_zip(out, impl_->zip.get(), i, ZIP_FL_COMPRESSED, 0, -1);
+        if (source == nullptr ||
+            Zip().zip_file_add(out, name.c_str(), source, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE) < 0) {
+            if (source != nullptr) Zip().zip_source_free(source);
             fail("не удалось скопировать часть " + name, "cannot copy the part " + name);
         }
     }
     for (const auto& name : impl_->added)
         if (impl_->removed.count(name) == 0) addNew(name);
-    if (zip_close(out) != 0) {
-        const std::string reason = zip_strerror(out);
+    if (Zip().zip_close(out) != 0) {
+        const std::string reason = Zip().zip_strerror(out);
         fail("не удалось записать архив: " + reason, "cannot write the archive: " + reason);
     }
     std::string bytes;
     zip_stat_t stat;
-    if (zip_source_stat(buffer, &stat) == 0 && zip_source_open(buffer) == 0) {
+    if (Zip().zip_source_stat(buffer, &stat) == 0 && Zip().zip_source_open(buffer) == 0) {
         bytes.resize(static_cast<std::size_t>(stat.size));
-        const zip_int64_t n = zip_source_read(buffer, bytes.data(), bytes.size());
-        zip_source_close(buffer);
+        const zip_int64_t n = Zip().zip_source_read(buffer, bytes.data(), bytes.size());
+        Zip().zip_source_close(buffer);
         if (n != static_cast<zip_int64_t>(bytes.size())) bytes.clear();
     }
-    zip_source_free(buffer);
+    Zip().zip_source_free(buffer);
     if (bytes.empty()) Fail("не удалось записать архив", "cannot write the archive");
     return bytes;
 }
