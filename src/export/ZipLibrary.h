@@ -8,12 +8,32 @@
 namespace tagmora::xlsx {
 
 // The libzip functions the package layer calls, each as libzip names it.
-#define TAGMORA_ZIP_FUNCTIONS(X)                                                                                       \
-    X(zip_close)                                                                                                       \
-    X(zip_discard) X(zip_error_fini) X(zip_error_init) X(zip_fclose) X(zip_file_add) X(zip_fopen_index) X(zip_fread)   \
-        X(zip_get_name) X(zip_get_num_entries) X(zip_open_from_source) X(zip_source_buffer_create) X(zip_source_close) \
-            X(zip_source_free) X(zip_source_function) X(zip_source_keep) X(zip_source_open) X(zip_source_read)         \
-                X(zip_source_stat) X(zip_source_zip) X(zip_stat_index) X(zip_stat_init) X(zip_strerror)
+// clang-format off
+#define TAGMORA_ZIP_FUNCTIONS(X) \
+    X(zip_close) \
+    X(zip_discard) \
+    X(zip_error_fini) \
+    X(zip_error_init) \
+    X(zip_fclose) \
+    X(zip_file_add) \
+    X(zip_fopen_index) \
+    X(zip_fread) \
+    X(zip_get_name) \
+    X(zip_get_num_entries) \
+    X(zip_open_from_source) \
+    X(zip_source_buffer_create) \
+    X(zip_source_close) \
+    X(zip_source_free) \
+    X(zip_source_function) \
+    X(zip_source_keep) \
+    X(zip_source_open) \
+    X(zip_source_read) \
+    X(zip_source_stat) \
+    X(zip_source_zip) \
+    X(zip_stat_index) \
+    X(zip_stat_init) \
+    X(zip_strerror)
+// clang-format on
 
 struct ZipLibrary {
 #define TAGMORA_ZIP_MEMBER(name) decltype(&::name) name = nullptr;
