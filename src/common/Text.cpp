@@ -54,23 +54,49 @@ char32_t NextCodePoint(std::string_view s, std::size_t& pos) {
     return cp;
 }
 
-void AppendUtf8(std::string& out, char32_t cp) {
+namespace {
+
+// Writes the UTF-8 bytes of `cp` (U+FFFD for a surrogate or a value past U+10FFFF) at `at`, and
+// returns where they end.
+char* PutUtf8(char* at, char32_t cp) {
     if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = kReplacementChar;
     if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
+        *at++ = static_cast<char>(cp);
     } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        *at++ = static_cast<char>(0xC0 | (cp >> 6));
+        *at++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        *at++ = static_cast<char>(0xE0 | (cp >> 12));
+        *at++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *at++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        *at++ = static_cast<char>(0xF0 | (cp >> 18));
+        *at++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        *at++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *at++ = static_cast<char>(0x80 | (cp & 0x3F));
     }
+    return at;
+}
+
+// The text `decode(begin)` writes from `begin` up to the end it returns, `most` bytes at most: a
+// short one is made on the stack and copied once, a long one in place.
+template <class Decode>
+std::string DecodedText(std::size_t most, const Decode& decode) {
+    constexpr std::size_t kOnStack = 256;
+    if (most <= kOnStack) {
+        char text[kOnStack];
+        return std::string(text, decode(text));
+    }
+    std::string out(most, '\0');
+    out.resize(static_cast<std::size_t>(decode(out.data()) - out.data()));
+    return out;
+}
+
+}  // namespace
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    char bytes[4];
+    out.append(bytes, PutUtf8(bytes, cp));
 }
 
 std::u32string ToCodePoints(std::string_view utf8) {
@@ -176,18 +202,15 @@ int CodePointToByte(char32_t cp, int codePage) {
 }  // namespace
 
 std::string DecodeCodePage(std::string_view bytes, int codePage) {
-    std::string out;
-    out.reserve(bytes.size() * 2);
-    for (std::size_t i = 0; i < bytes.size();) {
-        // Bytes under 0x80 are ASCII in every code page: a run of them is copied whole.
-        std::size_t ascii = i;
-        while (ascii < bytes.size() && static_cast<unsigned char>(bytes[ascii]) < 0x80) ++ascii;
-        out.append(bytes.substr(i, ascii - i));
-        if (ascii == bytes.size()) break;
-        AppendUtf8(out, ByteToCodePoint(static_cast<unsigned char>(bytes[ascii]), codePage));
-        i = ascii + 1;
-    }
-    return out;
+    // A byte gives at most three bytes of UTF-8: the code pages' characters are all below U+10000.
+    return DecodedText(3 * bytes.size(), [&](char* at) {
+        for (const char c : bytes) {
+            const auto b = static_cast<unsigned char>(c);
+            if (b < 0x80) *at++ = c;
+            else at = PutUtf8(at, ByteToCodePoint(b, codePage));
+        }
+        return at;
+    });
 }
 
 std::string EncodeCodePage(std::string_view utf8, int codePage) {
@@ -219,27 +242,28 @@ std::string DecodeUtf16(std::string_view bytes, bool bigEndian) {
         const auto lo = static_cast<unsigned char>(bytes[bigEndian ? at + 1 : at]);
         return static_cast<char32_t>((hi << 8) | lo);
     };
-    std::string out;
-    out.reserve(bytes.size());
-    while (i + 1 < bytes.size()) {
-        char32_t u = unit(i);
-        i += 2;
-        if (u >= 0xD800 && u <= 0xDBFF) {
-            if (i + 1 < bytes.size()) {
-                const char32_t low = unit(i);
-                if (low >= 0xDC00 && low <= 0xDFFF) {
-                    i += 2;
-                    AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
-                    continue;
+    // A unit gives at most three bytes of UTF-8, a pair of units four.
+    return DecodedText(3 * (bytes.size() / 2), [&](char* at) {
+        while (i + 1 < bytes.size()) {
+            char32_t u = unit(i);
+            i += 2;
+            if (u >= 0xD800 && u <= 0xDBFF) {
+                if (i + 1 < bytes.size()) {
+                    const char32_t low = unit(i);
+                    if (low >= 0xDC00 && low <= 0xDFFF) {
+                        i += 2;
+                        at = PutUtf8(at, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+                        continue;
+                    }
                 }
+                u = kReplacementChar;
+            } else if (u >= 0xDC00 && u <= 0xDFFF) {
+                u = kReplacementChar;
             }
-            u = kReplacementChar;
-        } else if (u >= 0xDC00 && u <= 0xDFFF) {
-            u = kReplacementChar;
+            at = PutUtf8(at, u);
         }
-        AppendUtf8(out, u);
-    }
-    return out;
+        return at;
+    });
 }
 
 std::string EncodeUtf16LeWithBom(std::string_view utf8) {

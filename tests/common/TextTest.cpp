@@ -84,6 +84,9 @@ TEST(Utf16, ByteOrderMarksSurrogatesAndOddBytes) {
     EXPECT_EQ(DecodeUtf16(std::string("\0A", 2), true), "A");
     EXPECT_EQ(DecodeUtf16(std::string("A\0", 2), false), "A");
     EXPECT_EQ(DecodeUtf16(std::string("\x3C\xD8\xB5\xDF", 4), false), "\xF0\x9F\x8E\xB5");
+    std::string longUnits, longText;  // longer than the decoder's buffer on the stack
+    for (int i = 0; i < 200; ++i) longUnits += std::string("\x16\x04", 2), longText += "Ж";
+    EXPECT_EQ(DecodeUtf16(longUnits + std::string("\x3C\xD8\xB5\xDF", 4), false), longText + "\xF0\x9F\x8E\xB5");
     EXPECT_EQ(DecodeUtf16(std::string("\x3C\xD8"
                                       "A\0",
                                       4),
