@@ -130,7 +130,7 @@ bool IsExistingFolder(const std::string& path) { return !path.empty() && StatPat
 namespace {
 
 // Compares names as the folder listings are ordered: A-Z folded, then byte by byte.
-bool NameLess(const std::string& a, const std::string& b) {
+bool NameLess(std::string_view a, std::string_view b) {
     const std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
         const char x = text::AsciiLower(a[i]);
@@ -141,25 +141,67 @@ bool NameLess(const std::string& a, const std::string& b) {
     return a < b;
 }
 
-// The visible entries of a folder (names starting with "." are hidden), files matching the
-// mask and folders, each list ordered by name, and the folder's identity when asked for. False
-// (errno set) when the folder cannot be listed.
-bool ListFolder(const std::string& folder, std::vector<std::string>& files, std::vector<std::string>& folders,
-                fileio::FileIdentity* identity = nullptr) {
+}  // namespace
+
+// The names of a folder's entries of one kind, one after another in one buffer: a listing costs
+// a few allocations, not one a name.
+class NameList {
+public:
+    void Add(std::string_view name) {
+        if (spans_.empty()) {
+            bytes_.reserve(1024);
+            spans_.reserve(32);
+        }
+        spans_.push_back({static_cast<std::uint32_t>(bytes_.size()), static_cast<std::uint32_t>(name.size())});
+        bytes_.append(name);
+    }
+    void Sort() {
+        std::sort(spans_.begin(), spans_.end(),
+                  [this](const Span& a, const Span& b) { return NameLess(At(a), At(b)); });
+    }
+    std::size_t Size() const { return spans_.size(); }
+    std::string_view operator[](std::size_t i) const { return At(spans_[i]); }
+
+private:
+    using Span = std::pair<std::uint32_t, std::uint32_t>;  // where a name starts in bytes_, and its size
+    std::string_view At(const Span& span) const { return std::string_view(bytes_).substr(span.first, span.second); }
+    std::string bytes_;
+    std::vector<Span> spans_;
+};
+
+struct FolderEntries {
+    NameList Files;  // matching the mask
+    NameList Folders;
+    fileio::FileIdentity Identity;
+};
+
+namespace {
+
+// Lists the visible entries of `folder` (names starting with "." are hidden) into `entries`, each
+// kind ordered by name. False (errno set) when the folder cannot be listed.
+bool ListFolder(const std::string& folder, FolderEntries& entries) {
     const int error = ListFolderEntries(
         folder, false,
         [&](std::string_view name, EntryKind kind) {
-            if (kind == EntryKind::File && MatchesMp3Mask(name)) files.emplace_back(name);
-            else if (kind == EntryKind::Folder) folders.emplace_back(name);
+            if (kind == EntryKind::File && MatchesMp3Mask(name)) entries.Files.Add(name);
+            else if (kind == EntryKind::Folder) entries.Folders.Add(name);
         },
-        identity);
+        &entries.Identity);
     if (error != 0) {
         errno = error;
         return false;
     }
-    std::sort(files.begin(), files.end(), NameLess);
-    std::sort(folders.begin(), folders.end(), NameLess);
+    entries.Files.Sort();
+    entries.Folders.Sort();
     return true;
+}
+
+// `folder` (ending in "/") and `name` in one string.
+std::string PathIn(const std::string& folder, std::string_view name) {
+    std::string path;
+    path.reserve(folder.size() + name.size());
+    path.append(folder).append(name);
+    return path;
 }
 
 std::string WithSeparator(const std::string& folder) {
@@ -207,8 +249,7 @@ void FileList::ScanFolder(const std::string& folder, bool append, bool keepListV
         const int number = AllocateFolderNumber();
         FolderEntries entries;
         if (!cancel_) {
-            if (ListFolder(top, entries.Files, entries.Folders, &entries.Identity))
-                Walk(top, entries, number, found, walked);
+            if (ListFolder(top, entries)) Walk(top, entries, number, found, walked);
             else if (FolderNotRead) FolderNotRead(top, errno);
         }
         AppendRows(found, false);
@@ -216,11 +257,12 @@ void FileList::ScanFolder(const std::string& folder, bool append, bool keepListV
     } else {
         const int number = AllocateFolderNumber();
         const std::string base = WithSeparator(folder);
-        std::vector<std::string> files;
-        std::vector<std::string> folders;
+        FolderEntries entries;
         std::vector<FoundFile> found;
-        if (ListFolder(base, files, folders)) {
-            for (const auto& name : files) found.push_back({base + name, number});
+        if (ListFolder(base, entries)) {
+            found.reserve(entries.Files.Size());
+            for (std::size_t i = 0; i < entries.Files.Size(); ++i)
+                found.push_back({PathIn(base, entries.Files[i]), number});
         } else if (FolderNotRead) {
             FolderNotRead(base, errno);
         }
@@ -251,13 +293,14 @@ void FileList::Walk(const std::string& folder, const FolderEntries& entries, int
                     std::vector<FoundFile>& out, WalkedFolders& walked) {
     host_.ProcessEvents();
     walked.emplace(entries.Identity.Device, entries.Identity.Inode);
-    for (const auto& name : entries.Files) out.push_back({folder + name, folderNumber});
-    for (const auto& name : entries.Folders) {
+    for (std::size_t i = 0; i < entries.Files.Size(); ++i)
+        out.push_back({PathIn(folder, entries.Files[i]), folderNumber});
+    for (std::size_t i = 0; i < entries.Folders.Size(); ++i) {
         if (cancel_) return;
         // A subfolder is known to be one by its entry; its listing gives its identity.
-        const std::string sub = folder + name + "/";
+        std::string sub = PathIn(folder, entries.Folders[i]) + "/";
         FolderEntries subEntries;
-        if (!ListFolder(sub, subEntries.Files, subEntries.Folders, &subEntries.Identity)) {
+        if (!ListFolder(sub, subEntries)) {
             if (FolderNotRead) FolderNotRead(sub, errno);
             continue;
         }
@@ -283,11 +326,10 @@ int FileList::FindSiblingFolders() {
     const std::size_t last = current.rfind('/');
     const std::string parent = (last == std::string::npos || last == 0) ? std::string() : current.substr(0, last);
     SiblingFolders.clear();
-    std::vector<std::string> files;
-    std::vector<std::string> folders;
-    ListFolder(parent + "/", files, folders);
-    for (const auto& name : folders) {
-        std::string full = parent + "/" + name;
+    FolderEntries entries;
+    ListFolder(parent + "/", entries);
+    for (std::size_t i = 0; i < entries.Folders.Size(); ++i) {
+        std::string full = PathIn(parent + "/", entries.Folders[i]);
         if (!IsExistingFolder(full)) continue;
         if (full == current) SiblingPosition = static_cast<int>(SiblingFolders.size());
         SiblingFolders.push_back(std::move(full));

@@ -87,6 +87,9 @@ private:
     std::uint32_t fileTextAt_ = kOwnFileText;
 };
 
+// A listed folder: its files and folders by name, and its identity (FileList.cpp).
+struct FolderEntries;
+
 class FileList {
 public:
     FileList(AppSettings& settings, StatusReporter& status, Host& host);
@@ -163,12 +166,6 @@ private:
     // The folders a scan has walked, by device and inode: a folder reached again (through a
     // link, by a cycle or a second way in) is not walked again.
     using WalkedFolders = std::set<std::pair<std::uint64_t, std::uint64_t>>;
-    // A listed folder: its files and folders by name, and its identity.
-    struct FolderEntries {
-        std::vector<std::string> Files;
-        std::vector<std::string> Folders;
-        fileio::FileIdentity Identity;
-    };
     // Walks a folder from its listing.
     void Walk(const std::string& folder, const FolderEntries& entries, int folderNumber, std::vector<FoundFile>& out,
               WalkedFolders& walked);
