@@ -242,18 +242,14 @@ int ListFolderEntries(const std::string& folder, bool withHidden,
                       const std::function<void(std::string_view name, EntryKind kind)>& visit, FileIdentity* identity) {
     // The entries are read as getdents64 records after the folder's own fstat, which gives its
     // identity: the system calls of opendir and readdir, with nothing asked twice.
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return errno;
+    const UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.Valid()) return errno;
     struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        const int error = errno;
-        ::close(fd);
-        return error;
-    }
+    if (::fstat(fd.Get(), &st) != 0) return errno;
     if (identity != nullptr) *identity = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
     alignas(struct dirent64) char buffer[32768];
     for (;;) {
-        const ssize_t got = ::getdents64(fd, buffer, sizeof buffer);
+        const ssize_t got = ::getdents64(fd.Get(), buffer, sizeof buffer);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) break;  // an error once the folder is open ends the listing, as readdir's does
         for (ssize_t at = 0; at < got;) {
@@ -274,7 +270,6 @@ int ListFolderEntries(const std::string& folder, bool withHidden,
             visit(name, kind);
         }
     }
-    ::close(fd);
     return 0;
 }
 
