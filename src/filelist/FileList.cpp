@@ -244,7 +244,7 @@ void FileList::ScanFolder(const std::string& folder, bool append, bool keepListV
         host_.SetCaption(kProductName);
         host_.SetApplicationTitle(std::string(kProductName) + "    ");
         WalkedFolders walked;
-        std::vector<FoundFile> found;
+        FoundFiles found;
         const std::string top = WithSeparator(folder);
         const int number = AllocateFolderNumber();
         FolderEntries entries;
@@ -258,9 +258,8 @@ void FileList::ScanFolder(const std::string& folder, bool append, bool keepListV
         const int number = AllocateFolderNumber();
         const std::string base = WithSeparator(folder);
         FolderEntries entries;
-        std::vector<FoundFile> found;
+        FoundFiles found;
         if (ListFolder(base, entries)) {
-            found.reserve(entries.Files.Size());
             for (std::size_t i = 0; i < entries.Files.Size(); ++i)
                 found.push_back({PathIn(base, entries.Files[i]), number});
         } else if (FolderNotRead) {
@@ -279,7 +278,7 @@ void FileList::ScanFolder(const std::string& folder, bool append, bool keepListV
     if (AutoOrdering && !(flat && HeaderClicked) && rows_.size() > firstNew) SortRows();
 }
 
-void FileList::AppendRows(std::vector<FoundFile>& found, bool bareNames) {
+void FileList::AppendRows(FoundFiles& found, bool bareNames) {
     // Grow geometrically: appended scans of many folders must not reallocate every time.
     const std::size_t need = rows_.size() + found.size();
     if (need > rows_.capacity()) rows_.reserve(std::max(need, 2 * rows_.capacity()));
@@ -289,8 +288,8 @@ void FileList::AppendRows(std::vector<FoundFile>& found, bool bareNames) {
     }
 }
 
-void FileList::Walk(const std::string& folder, const FolderEntries& entries, int folderNumber,
-                    std::vector<FoundFile>& out, WalkedFolders& walked) {
+void FileList::Walk(const std::string& folder, const FolderEntries& entries, int folderNumber, FoundFiles& out,
+                    WalkedFolders& walked) {
     host_.ProcessEvents();
     walked.emplace(entries.Identity.Device, entries.Identity.Inode);
     for (std::size_t i = 0; i < entries.Files.Size(); ++i)

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <set>
@@ -166,11 +167,14 @@ private:
     // The folders a scan has walked, by device and inode: a folder reached again (through a
     // link, by a cycle or a second way in) is not walked again.
     using WalkedFolders = std::set<std::pair<std::uint64_t, std::uint64_t>>;
+    // The files a scan found, in blocks: growing it neither moves nor copies them, and its blocks
+    // come from the heap, where the rows' texts reuse them once the rows are made.
+    using FoundFiles = std::deque<FoundFile>;
     // Walks a folder from its listing.
-    void Walk(const std::string& folder, const FolderEntries& entries, int folderNumber, std::vector<FoundFile>& out,
+    void Walk(const std::string& folder, const FolderEntries& entries, int folderNumber, FoundFiles& out,
               WalkedFolders& walked);
     // Appends one row per found file; the rows are allocated once (rows are large to move).
-    void AppendRows(std::vector<FoundFile>& found, bool bareNames);
+    void AppendRows(FoundFiles& found, bool bareNames);
     int AllocateFolderNumber();
 
     AppSettings& settings_;
