@@ -192,10 +192,11 @@ void ReadRangeInTurn(FileList& list, int first, int last, bool onlyChecked, int 
 // through a fetch that tells whether its file was in memory (a probe); once half of the last eight
 // probes waited for the device, a pool of `threads` fetches up to `window` rows ahead, until a
 // long run of fetches finds its files in memory again. (Files dropped from memory here and there
-// in a tree that is in memory as a whole are read in turn: threads would cost more than they save.) With `adaptive` off
-// the pool reads ahead from the first row. Which rows are read is decided at each row as in ReadRangeInTurn; a fetch of
-// a row that is no longer read is dropped, and a row whose fetch is missing or was made for another path (the list
-// changed while events were processed) is read in turn.
+// in a tree that is in memory as a whole are read in turn: threads would cost more than they
+// save.) With `adaptive` off the pool reads ahead from the first row. Which rows are read is
+// decided at each row as in ReadRangeInTurn; a fetch of a row that is no longer read is dropped,
+// and a row whose fetch is missing or was made for another path (the list changed while events
+// were processed) is read in turn.
 void ReadRangeAhead(FileList& list, int first, int last, bool onlyChecked, int total, const ReadAheadOptions& options,
                     int threads) {
     constexpr int kProbeEvery = 4;

@@ -325,10 +325,11 @@ int FileList::FindSiblingFolders() {
     const std::size_t last = current.rfind('/');
     const std::string parent = (last == std::string::npos || last == 0) ? std::string() : current.substr(0, last);
     SiblingFolders.clear();
+    const std::string listed = parent + "/";
     FolderEntries entries;
-    ListFolder(parent + "/", entries);
+    ListFolder(listed, entries);
     for (std::size_t i = 0; i < entries.Folders.Size(); ++i) {
-        std::string full = PathIn(parent + "/", entries.Folders[i]);
+        std::string full = PathIn(listed, entries.Folders[i]);
         if (!IsExistingFolder(full)) continue;
         if (full == current) SiblingPosition = static_cast<int>(SiblingFolders.size());
         SiblingFolders.push_back(std::move(full));

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <optional>
 #include <string_view>
@@ -73,10 +74,14 @@ struct FrameKinds {
         FrameKind Kind;
     };
     static constexpr std::size_t kSlots = 64;
+    static_assert(std::has_single_bit(kSlots));
     static_assert(kSlots >= 3 * kTagFields.size(), "the table stays at most two thirds full");
     std::array<Entry, kSlots> Slots{};
 
-    static constexpr std::size_t SlotOf(std::uint32_t id) { return (id * 2654435761u) >> 26; }
+    // The top bits of a multiplicative hash, as many as number the slots.
+    static constexpr std::size_t SlotOf(std::uint32_t id) {
+        return (id * 2654435761u) >> (32 - std::countr_zero(kSlots));
+    }
     constexpr void Add(std::string_view id, Field field, std::string Id3v2Tag::*member) {
         if (id.empty() || field == Field::None) return;
         const std::uint32_t number = IdNumber(id);
