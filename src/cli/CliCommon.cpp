@@ -237,12 +237,6 @@ constexpr const char* kHexDigits = "0123456789abcdef";
 
 bool IsControl(unsigned char u) { return u < 0x20 || u == 0x7F; }
 
-void AppendHexByte(std::string& out, unsigned char u) {
-    out += "\\x";
-    out.push_back(kHexDigits[u >> 4]);
-    out.push_back(kHexDigits[u & 0xF]);
-}
-
 }  // namespace
 
 namespace {
@@ -290,65 +284,87 @@ bool AllPlainAscii(std::uint64_t w) {
     return ((below | above | backslash) & kHighBits) == 0;
 }
 
-}  // namespace
-
-void AppendEscapedField(std::string& out, std::string_view value) {
-    for (std::size_t i = 0; i < value.size();) {
-        // A run written as it is, copied whole: printable ASCII but "\", and whole UTF-8
-        // sequences of code points that are no C1 controls.
-        std::size_t run = i;
-        char32_t cp = 0;
-        std::size_t next = run;
-        while (run < value.size()) {
-            // Printable ASCII but "\" a stretch at a time, eight bytes at once where it can: the
-            // last bytes as the field's last eight, which end the field when they are all plain.
-            std::uint64_t w = 0;
-            for (; run + 8 <= value.size(); run += 8) {
-                std::memcpy(&w, value.data() + run, 8);
+// Where the run of bytes at `at` that is written as it is ends: printable ASCII but "\", and
+// whole UTF-8 sequences of code points that are no C1 controls.
+std::size_t PlainRunEnd(std::string_view value, std::size_t at) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(value.data());
+    const std::size_t size = value.size();
+    while (at < size) {
+        const unsigned u = bytes[at];
+        if (kPlainAscii[u]) {
+            // ASCII comes in stretches: the rest of this one eight bytes at a time.
+            ++at;
+            for (std::uint64_t w = 0; at + 8 <= size; at += 8) {
+                std::memcpy(&w, bytes + at, 8);
                 if (!AllPlainAscii(w)) break;
             }
-            if (run + 8 > value.size() && run < value.size() && value.size() >= 8) {
-                std::memcpy(&w, value.data() + value.size() - 8, 8);
-                if (AllPlainAscii(w)) run = value.size();
-            }
-            while (run < value.size() && kPlainAscii[static_cast<unsigned char>(value[run])]) ++run;
-            if (run == value.size()) break;
-            const auto u = static_cast<unsigned char>(value[run]);
-            if (u < 0x80) break;
-            // A two-byte sequence (Cyrillic, most accented Latin) at once: U+00A0..U+07FF, past
-            // the C1 controls (C2 80..C2 9F).
-            if (u >= 0xC2 && u <= 0xDF && run + 1 < value.size()) {
-                const auto v = static_cast<unsigned char>(value[run + 1]);
-                if ((v & 0xC0) == 0x80 && (u > 0xC2 || v >= 0xA0)) {
-                    run += 2;
-                    continue;
-                }
-            }
-            next = run;
-            cp = text::NextCodePoint(value, next);
-            if ((cp == text::kReplacementChar && next == run + 1) || IsC1(cp)) break;
-            run = next;
+            continue;
         }
-        out.append(value, i, run - i);
+        if (u < 0x80) break;
+        // A two-byte sequence (Cyrillic, most accented Latin) at once: U+00A0..U+07FF, past the
+        // C1 controls (C2 80..C2 9F).
+        if (u >= 0xC2 && u <= 0xDF && at + 1 < size) {
+            const unsigned v = bytes[at + 1];
+            if ((v & 0xC0) == 0x80 && (u > 0xC2 || v >= 0xA0)) {
+                at += 2;
+                continue;
+            }
+        }
+        std::size_t next = at;
+        const char32_t cp = text::NextCodePoint(value, next);
+        if ((cp == text::kReplacementChar && next == at + 1) || IsC1(cp)) break;
+        at = next;
+    }
+    return at;
+}
+
+}  // namespace
+
+char* EscapeFieldTo(char* out, std::string_view value) {
+    const auto hex = [&out](unsigned char u) {
+        *out++ = '\\';
+        *out++ = 'x';
+        *out++ = kHexDigits[u >> 4];
+        *out++ = kHexDigits[u & 0xF];
+    };
+    const auto escape = [&out](char c) {
+        *out++ = '\\';
+        *out++ = c;
+    };
+    for (std::size_t i = 0; i < value.size();) {
+        const std::size_t run = PlainRunEnd(value, i);
+        std::memcpy(out, value.data() + i, run - i);
+        out += run - i;
         if (run == value.size()) break;
         // The piece at `run` is escaped.
         const auto u = static_cast<unsigned char>(value[run]);
         i = run + 1;
         switch (u) {
-            case '\t': out += "\\t"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\\': out += "\\\\"; break;
-            case '\0': out += "\\0"; break;
-            default:
-                if (u < 0x80 || next == run + 1) {
-                    AppendHexByte(out, u);  // a control character, or a byte that starts no sequence
-                } else {
-                    for (std::size_t b = run; b < next; ++b) AppendHexByte(out, static_cast<unsigned char>(value[b]));
-                    i = next;  // a C1 control, byte by byte
+            case '\t': escape('t'); break;
+            case '\n': escape('n'); break;
+            case '\r': escape('r'); break;
+            case '\\': escape('\\'); break;
+            case '\0': escape('0'); break;
+            default: {
+                if (u < 0x80) {
+                    hex(u);  // a control character
+                    break;
                 }
+                // A byte that starts no sequence, or a C1 control byte by byte.
+                std::size_t next = run;
+                text::NextCodePoint(value, next);
+                for (std::size_t b = run; b < next; ++b) hex(static_cast<unsigned char>(value[b]));
+                i = next;
+            }
         }
     }
+    return out;
+}
+
+void AppendEscapedField(std::string& out, std::string_view value) {
+    const std::size_t at = out.size();
+    out.resize(at + kMaxEscapedPerByte * value.size());
+    out.resize(static_cast<std::size_t>(EscapeFieldTo(out.data() + at, value) - out.data()));
 }
 
 std::string EscapeField(std::string_view value) {

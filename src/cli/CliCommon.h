@@ -137,6 +137,10 @@ void ReportOutputFailure(std::string_view command, int error);
 // becomes \xHH too, so that a printed path can be turned back into the real one.
 std::string EscapeField(std::string_view text);
 void AppendEscapedField(std::string& out, std::string_view text);
+// Writes EscapeField(text) at `out`, which has room for kMaxEscapedPerByte bytes per byte of the
+// text, and returns the end of what it wrote.
+inline constexpr std::size_t kMaxEscapedPerByte = 4;  // "\xHH"
+char* EscapeFieldTo(char* out, std::string_view text);
 // A JSON string literal (with quotes) of the text; control characters (C0, DEL, C1) as \u00XX;
 // a byte that is no valid UTF-8 as the text \xHH (the JSON string "\\xff"), as in EscapeField.
 std::string JsonString(std::string_view text);

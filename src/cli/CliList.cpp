@@ -1,5 +1,6 @@
 // tagmora-cli list: every row with its check state and 21 column texts, as text or JSON lines.
 #include <algorithm>
+#include <array>
 #include <ostream>
 
 #include <CLI/CLI.hpp>
@@ -27,12 +28,20 @@ int RunList(CliSession& session, const std::vector<std::string>& folders) {
                        .Raw("fields", RowFieldsJson(row))
                        .Line();
         } else {
-            out += row.Checked ? '1' : '0';
-            for (int c = 0; c < kColumnCount; ++c) {
-                out += '\t';
-                AppendEscapedField(out, row.ColumnText(c));
+            // The line is written in place, in room for its longest escaping.
+            std::array<std::string_view, kColumnCount> texts;
+            std::size_t bytes = 0;
+            for (int c = 0; c < kColumnCount; ++c) bytes += (texts[static_cast<std::size_t>(c)] = row.ColumnText(c)).size();
+            const std::size_t at = out.size();
+            out.resize(at + kMaxEscapedPerByte * bytes + kColumnCount + 2);
+            char* end = out.data() + at;
+            *end++ = row.Checked ? '1' : '0';
+            for (const std::string_view text : texts) {
+                *end++ = '\t';
+                end = EscapeFieldTo(end, text);
             }
-            out += '\n';
+            *end++ = '\n';
+            out.resize(static_cast<std::size_t>(end - out.data()));
         }
         FlushIfLarge(session.Out, out);
     }
