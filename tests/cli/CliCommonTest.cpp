@@ -35,6 +35,8 @@ TEST(CliEscaping, ControlCharactersNeverReachTheTerminalRaw) {
         {"quote \"", "quote \"", "\"quote \\\"\""},
         // A control after a plain first word, among the field's last eight bytes.
         {"12345678tail\x7f", "12345678tail\\x7f", "\"12345678tail\\u007f\""},
+        // Three- and four-byte letters stay; a sequence cut short by the field's end does not.
+        {"€ \xf0\x9f\x8e\xb5 Ж\xd0", "€ \xf0\x9f\x8e\xb5 Ж\\xd0", "\"€ \xf0\x9f\x8e\xb5 Ж\\\\xd0\""},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(EscapeField(c.Text), c.Field) << c.Field;
