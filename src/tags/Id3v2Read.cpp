@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string_view>
@@ -149,9 +150,14 @@ Terminated FindTerminated(unsigned char encoding, const unsigned char* p, std::s
 // Most tags hold nothing but ASCII, which reads the same in the code pages and in UTF-8 and
 // needs none of the decoders' work per character.
 bool IsAscii(const unsigned char* p, std::size_t n) {
-    unsigned char any = 0;
-    for (std::size_t i = 0; i < n; ++i) any |= p[i];
-    return any < 0x80;
+    std::uint64_t any = 0;
+    std::size_t i = 0;
+    for (std::uint64_t w = 0; i + 8 <= n; i += 8) {
+        std::memcpy(&w, p + i, 8);
+        any |= w;
+    }
+    for (; i < n; ++i) any |= p[i];
+    return (any & 0x8080808080808080) == 0;
 }
 
 // UTF-16 whose code units are all ASCII: their low bytes in `out`. False (and `out` untouched)
@@ -165,8 +171,17 @@ bool AsciiUtf16(const unsigned char* p, std::size_t n, bool bigEndian, std::stri
     const std::size_t units = n / 2;
     const unsigned char* high = p + (bigEndian ? 0 : 1);
     const unsigned char* low = p + (bigEndian ? 1 : 0);
-    unsigned char other = 0;
-    for (std::size_t i = 0; i < units; ++i) other |= high[2 * i] | (low[2 * i] & 0x80);
+    // Four units at a time: a high byte that is set, or a low byte of 0x80 or more, is no ASCII
+    // (the masks read the bytes of a word in little-endian order).
+    static_assert(std::endian::native == std::endian::little);
+    const std::uint64_t notAscii = bigEndian ? 0x80FF80FF80FF80FF : 0xFF80FF80FF80FF80;
+    std::uint64_t other = 0;
+    std::size_t i = 0;
+    for (std::uint64_t w = 0; i + 4 <= units; i += 4) {
+        std::memcpy(&w, p + 2 * i, 8);
+        other |= w & notAscii;
+    }
+    for (; i < units; ++i) other |= high[2 * i] | (low[2 * i] & 0x80);
     if (other != 0) return false;
     out.resize(units);
     for (std::size_t i = 0; i < units; ++i) out[i] = static_cast<char>(low[2 * i]);
