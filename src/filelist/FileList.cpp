@@ -4,6 +4,7 @@
 #include "filelist/FileList.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <limits>
@@ -361,6 +362,35 @@ int FileList::CompareRows(const FileRow& a, const FileRow& b) const {
     return x.size() < y.size() ? -1 : 1;
 }
 
+namespace {
+
+// How many leading bytes `a` and `b` share, counting no further than `limit`. Eight bytes are
+// compared at a time; the first that differs is the lowest of the word in little-endian order.
+std::size_t SharedPrefix(std::string_view a, std::string_view b, std::size_t limit) {
+    static_assert(std::endian::native == std::endian::little);
+    limit = std::min({limit, a.size(), b.size()});
+    std::size_t i = 0;
+    for (std::uint64_t x = 0, y = 0; i + 8 <= limit; i += 8) {
+        std::memcpy(&x, a.data() + i, 8);
+        std::memcpy(&y, b.data() + i, 8);
+        if (x != y) return i + static_cast<std::size_t>(std::countr_zero(x ^ y)) / 8;
+    }
+    while (i < limit && a[i] == b[i]) ++i;
+    return i;
+}
+
+// text::AsciiLower on each byte of a word.
+std::uint64_t FoldAsciiWord(std::uint64_t w) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101;
+    const std::uint64_t seven = w & (kOnes * 0x7F);
+    const std::uint64_t fromA = seven + kOnes * (0x80 - 'A');      // high bit: 'A' or above
+    const std::uint64_t pastZ = seven + kOnes * (0x80 - 'Z' - 1);  // high bit: above 'Z'
+    const std::uint64_t upper = fromA & ~pastZ & ~w & (kOnes * 0x80);
+    return w | upper >> 2;
+}
+
+}  // namespace
+
 void FileList::SortRows() {
     // Each row's key is built once: the sixteen folded bytes that follow the prefix every text
     // shares (equal bytes are equal when folded), big-endian in two words, shorter texts padded with
@@ -368,36 +398,31 @@ void FileList::SortRows() {
     // CompareRows. The keys with their row indexes are sorted (rows are large to move), then each
     // row is moved about once.
     std::size_t shared = rows_.empty() ? 0 : rows_[0].ColumnText(SortColumn).size();
-    for (const FileRow& row : rows_) {
-        const std::string_view first = rows_[0].ColumnText(SortColumn);
-        const std::string_view text = row.ColumnText(SortColumn);
-        shared = std::min(shared, text.size());
-        shared = static_cast<std::size_t>(std::mismatch(text.begin(), text.begin() + shared, first.begin()).first -
-                                          text.begin());
-    }
+    for (const FileRow& row : rows_) shared = SharedPrefix(rows_[0].ColumnText(SortColumn), row.ColumnText(SortColumn), shared);
     struct Keyed {
         std::uint64_t High;
         std::uint64_t Low;
         std::uint32_t Row;
     };
+    // Eight bytes from `from` on (zeros past the end), folded, the first the most significant.
     const auto word = [](std::string_view text, std::size_t from) {
-        std::uint64_t key = 0;
-        for (std::size_t k = from; k < from + 8; ++k) {
-            const auto byte = k < text.size() ? static_cast<unsigned char>(text::AsciiLower(text[k])) : 0u;
-            key = key << 8 | byte;
-        }
-        return key;
+        std::uint64_t w = 0;
+        if (from < text.size()) std::memcpy(&w, text.data() + from, std::min<std::size_t>(8, text.size() - from));
+        return __builtin_bswap64(FoldAsciiWord(w));
     };
     std::vector<Keyed> keyed(rows_.size());
     for (std::size_t i = 0; i < keyed.size(); ++i) {
         const std::string_view text = rows_[i].ColumnText(SortColumn).substr(shared);
         keyed[i] = {word(text, 0), word(text, 8), static_cast<std::uint32_t>(i)};
     }
-    std::stable_sort(keyed.begin(), keyed.end(), [this](const Keyed& a, const Keyed& b) {
+    const auto less = [this](const Keyed& a, const Keyed& b) {
         if (a.High != b.High) return a.High < b.High;
         if (a.Low != b.Low) return a.Low < b.Low;
         return CompareRows(rows_[a.Row], rows_[b.Row]) < 0;
-    });
+    };
+    // Rows found folder by folder often come in this order already: then none is moved.
+    if (std::is_sorted(keyed.begin(), keyed.end(), less)) return;
+    std::stable_sort(keyed.begin(), keyed.end(), less);
     std::vector<std::uint32_t> order(keyed.size());
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = keyed[i].Row;
     keyed = {};
