@@ -31,7 +31,8 @@ int RunList(CliSession& session, const std::vector<std::string>& folders) {
             // The line is written in place, in room for its longest escaping.
             std::array<std::string_view, kColumnCount> texts;
             std::size_t bytes = 0;
-            for (int c = 0; c < kColumnCount; ++c) bytes += (texts[static_cast<std::size_t>(c)] = row.ColumnText(c)).size();
+            for (int c = 0; c < kColumnCount; ++c)
+                bytes += (texts[static_cast<std::size_t>(c)] = row.ColumnText(c)).size();
             const std::size_t at = out.size();
             out.resize(at + kMaxEscapedPerByte * bytes + kColumnCount + 2);
             char* end = out.data() + at;

@@ -398,7 +398,8 @@ void FileList::SortRows() {
     // CompareRows. The keys with their row indexes are sorted (rows are large to move), then each
     // row is moved about once.
     std::size_t shared = rows_.empty() ? 0 : rows_[0].ColumnText(SortColumn).size();
-    for (const FileRow& row : rows_) shared = SharedPrefix(rows_[0].ColumnText(SortColumn), row.ColumnText(SortColumn), shared);
+    for (const FileRow& row : rows_)
+        shared = SharedPrefix(rows_[0].ColumnText(SortColumn), row.ColumnText(SortColumn), shared);
     struct Keyed {
         std::uint64_t High;
         std::uint64_t Low;
