@@ -207,20 +207,30 @@ bool ScanAndRead(CliSession& session, const std::vector<std::string>& given) {
     return complete && session.HostPort.ErrorCount() == errorsBefore;
 }
 
-void FlushIfLarge(std::ostream& out, std::string& pending) {
-    if (pending.size() < kOutputPieceSize) return;
-    out << pending;
-    pending.clear();
-}
+namespace {
 
-int FinishOutput(CliSession& session, std::string& pending) {
+// Writes the pending text to Out; the cause of the first write that fails is kept, since later
+// writes to a failed stream do nothing and tell nothing.
+void WritePending(CliSession& session, std::string& pending, bool flush) {
     std::ostream& out = session.Out;
+    const bool wasGood = out.good();
     errno = 0;
     out << pending;
     pending.clear();
-    out.flush();
-    if (out.good()) return 0;
-    ReportOutputFailure(session.HostPort.Command(), errno);
+    if (flush) out.flush();
+    if (wasGood && !out.good()) session.OutputError = errno;
+}
+
+}  // namespace
+
+void FlushIfLarge(CliSession& session, std::string& pending) {
+    if (pending.size() >= kOutputPieceSize) WritePending(session, pending, false);
+}
+
+int FinishOutput(CliSession& session, std::string& pending) {
+    WritePending(session, pending, true);
+    if (session.Out.good()) return 0;
+    ReportOutputFailure(session.HostPort.Command(), session.OutputError);
     return 1;
 }
 

@@ -94,6 +94,8 @@ struct CliSession {
     MarkingOptions Marking;
     // --json: one JSON object per line on stdout.
     bool Json = false;
+    // The errno value of the first write to Out that failed (0: none, or none known).
+    int OutputError = 0;
 
     // "tagmora-cli COMMAND: [PATH: ]reason" on stderr.
     void Say(std::string_view reason) { HostPort.Say(reason); }
@@ -121,10 +123,10 @@ bool NothingChecked(CliSession& session);
 inline int NothingCheckedExit(bool complete) { return complete ? 2 : 1; }
 
 // Output is gathered in a text and written in large pieces: FlushIfLarge writes it once it passes
-// kOutputPieceSize; FinishOutput writes the rest and gives the exit code (1, with a message, when
-// the output failed).
+// kOutputPieceSize; FinishOutput writes the rest and gives the exit code (1, with a message naming
+// the cause of the first write that failed, when the output failed).
 inline constexpr std::size_t kOutputPieceSize = 256 * 1024;
-void FlushIfLarge(std::ostream& out, std::string& pending);
+void FlushIfLarge(CliSession& session, std::string& pending);
 int FinishOutput(CliSession& session, std::string& pending);
 // "tagmora-cli COMMAND: standard output: REASON" on stderr for a failed write with errno `error`
 // (nothing for a closed pipe).

@@ -77,7 +77,7 @@ int RunCovers(CliSession& session, std::string outFolder, const std::vector<std:
             AppendEscapedField(out, row.Path());
             out += '\t' + facts + '\n';
         }
-        FlushIfLarge(session.Out, out);
+        FlushIfLarge(session, out);
     }
     const int written = FinishOutput(session, out);
     return complete ? written : 1;

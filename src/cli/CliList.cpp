@@ -44,7 +44,7 @@ int RunList(CliSession& session, const std::vector<std::string>& folders) {
             *end++ = '\n';
             out.resize(static_cast<std::size_t>(end - out.data()));
         }
-        FlushIfLarge(session.Out, out);
+        FlushIfLarge(session, out);
     }
     const int written = FinishOutput(session, out);
     return complete ? written : 1;

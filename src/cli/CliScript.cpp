@@ -31,7 +31,7 @@ int RunEval(CliSession& session, const std::string& script, bool all, const std:
             out += EscapeField(result);
             out += '\n';
         }
-        FlushIfLarge(session.Out, out);
+        FlushIfLarge(session, out);
     }
     const int written = FinishOutput(session, out);
     return complete && !failed ? written : 1;

@@ -2,6 +2,10 @@
 // the tab-separated fields and in JSON strings alike.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+#include <sstream>
+#include <streambuf>
 #include <string>
 
 #include "CliRunner.h"
@@ -42,6 +46,29 @@ TEST(CliEscaping, ControlCharactersNeverReachTheTerminalRaw) {
         EXPECT_EQ(EscapeField(c.Text), c.Field) << c.Field;
         EXPECT_EQ(JsonString(c.Text), c.Json) << c.Json;
     }
+}
+
+// A write that fails on an early piece is told by its own cause, not by what happened after it.
+TEST(CliOutput, AFailedWriteIsToldByTheCauseOfItsFirstFailure) {
+    struct FullDisk : std::streambuf {
+        int overflow(int) override { return Fail(); }
+        std::streamsize xsputn(const char*, std::streamsize) override { return Fail(); }
+        static int Fail() {
+            errno = ENOSPC;
+            return traits_type::eof();
+        }
+    } full;
+    std::ostream out(&full);
+    std::ostringstream err;
+    CliSession session(out, err, "list");
+    std::string pending(kOutputPieceSize, 'x');
+    FlushIfLarge(session, pending);
+    errno = ENOENT;  // as reading the next file may leave it
+    pending = "rest\n";
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(FinishOutput(session, pending), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "tagmora-cli list: standard output: " + std::string(std::strerror(ENOSPC)) + "\n");
 }
 
 class CliFaultsTest : public test::RenameFixture {};
