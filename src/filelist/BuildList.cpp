@@ -142,7 +142,7 @@ void ReadRowTags(FileList& list, int rowIndex) {
     RecycleFetchedBytes(std::move(fetched.Head));
 }
 
-void FillRowFromFetched(FileList& list, int rowIndex, FetchedFile fetched) {
+void FillRowFromFetched(FileList& list, int rowIndex, FetchedFile&& fetched) {
     const int sequence = list.Settings().TAGReadSequence;
     if (TagVersionsOf(sequence).empty()) return;
     FileRow& row = list.Rows()[static_cast<std::size_t>(rowIndex)];

@@ -34,8 +34,8 @@ void ReadRowTags(FileList& list, int row);
 // Fills one row from its fetched bytes, the same way whoever fetched them (the open-error box
 // included); bytes parsed for another code page are parsed again. A fetch for another read
 // sequence, or one lacking a part the readers need, is replaced by a fresh fetch on the calling
-// thread (ReadRowTags).
-void FillRowFromFetched(FileList& list, int row, FetchedFile fetched);
+// thread (ReadRowTags). The fetch is used up in place: its head buffer is handed back for reuse.
+void FillRowFromFetched(FileList& list, int row, FetchedFile&& fetched);
 
 // "1234567" -> "1 234 567"; "123456" -> " 123 456".
 std::string GroupThousands(std::string_view digits);

@@ -294,10 +294,10 @@ TEST_F(ReadAheadTest, ATagAboveTheBudgetIsReadWhenItsRowIsFilled) {
     ReadAheadPool pool(2, 4096);
     pool.Submit(list.Rows()[0].Path(), 1, 1251);
     pool.StartSubmitted();
-    const FetchedFile fetched = pool.TakeNext();
+    FetchedFile fetched = pool.TakeNext();
     EXPECT_TRUE(fetched.Deferred);
     EXPECT_TRUE(fetched.Head.empty());
-    FillRowFromFetched(list, 0, fetched);
+    FillRowFromFetched(list, 0, std::move(fetched));
     EXPECT_EQ(list.Rows()[0].ColumnText(ColTitle), "Big");
 }
 
