@@ -5,6 +5,7 @@
 #include <unicode/uchar.h>
 
 #include <array>
+#include <cstring>
 
 namespace tagmora::text {
 
@@ -313,6 +314,26 @@ int CompareIgnoreCase(std::string_view a, std::string_view b) {
 }
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) { return CompareIgnoreCase(a, b) == 0; }
+
+std::uint64_t AsciiLowerWord(std::uint64_t w) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101;
+    const std::uint64_t seven = w & (kOnes * 0x7F);
+    const std::uint64_t fromA = seven + kOnes * (0x80 - 'A');      // high bit: 'A' or above
+    const std::uint64_t pastZ = seven + kOnes * (0x80 - 'Z' - 1);  // high bit: above 'Z'
+    const std::uint64_t upper = fromA & ~pastZ & ~w & (kOnes * 0x80);
+    return w | upper >> 2;
+}
+
+bool IsAscii(std::string_view s) {
+    std::uint64_t any = 0;
+    std::size_t i = 0;
+    for (std::uint64_t w = 0; i + 8 <= s.size(); i += 8) {
+        std::memcpy(&w, s.data() + i, 8);
+        any |= w;
+    }
+    for (; i < s.size(); ++i) any |= static_cast<unsigned char>(s[i]);
+    return (any & 0x8080808080808080) == 0;
+}
 
 bool EqualsAsciiIgnoreCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;

@@ -46,6 +46,10 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 
 // ASCII helpers.
 inline char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+// AsciiLower on each of the eight bytes of a word.
+std::uint64_t AsciiLowerWord(std::uint64_t w);
 bool EqualsAsciiIgnoreCase(std::string_view a, std::string_view b);
+// Are all bytes below 0x80? (Eight at a time.)
+bool IsAscii(std::string_view s);
 
 }  // namespace tagmora::text

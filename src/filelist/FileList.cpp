@@ -379,16 +379,6 @@ std::size_t SharedPrefix(std::string_view a, std::string_view b, std::size_t lim
     return i;
 }
 
-// text::AsciiLower on each byte of a word.
-std::uint64_t FoldAsciiWord(std::uint64_t w) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101;
-    const std::uint64_t seven = w & (kOnes * 0x7F);
-    const std::uint64_t fromA = seven + kOnes * (0x80 - 'A');      // high bit: 'A' or above
-    const std::uint64_t pastZ = seven + kOnes * (0x80 - 'Z' - 1);  // high bit: above 'Z'
-    const std::uint64_t upper = fromA & ~pastZ & ~w & (kOnes * 0x80);
-    return w | upper >> 2;
-}
-
 }  // namespace
 
 void FileList::SortRows() {
@@ -409,7 +399,7 @@ void FileList::SortRows() {
     const auto word = [](std::string_view text, std::size_t from) {
         std::uint64_t w = 0;
         if (from < text.size()) std::memcpy(&w, text.data() + from, std::min<std::size_t>(8, text.size() - from));
-        return __builtin_bswap64(FoldAsciiWord(w));
+        return __builtin_bswap64(text::AsciiLowerWord(w));
     };
     std::vector<Keyed> keyed(rows_.size());
     for (std::size_t i = 0; i < keyed.size(); ++i) {

@@ -72,10 +72,6 @@ std::optional<FrameId> Version3IdOf22(const FrameId& id) {
     return std::nullopt;
 }
 
-bool IsAscii(std::string_view s) {
-    return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 // --- Re-encoding texts of version 2.4 frames (UTF-8, UTF-16 big-endian) as UTF-16 with BOM ---
 
 // The length of the string at the start of `s` in `encoding` and the length with its terminator
@@ -141,7 +137,7 @@ std::optional<std::string> ReencodedContent(const FrameId& id, std::string_view 
 // --- Old frames in the version 2.3 layout ---
 
 std::string EncodedText(std::string_view value) {
-    if (IsAscii(value)) return std::string(1, '\0') + std::string(value);
+    if (text::IsAscii(value)) return std::string(1, '\0') + std::string(value);
     return std::string(1, '\x01') + text::EncodeUtf16LeWithBom(value);
 }
 
@@ -315,14 +311,15 @@ std::string NewContent(const TagField& field, const Id3v2Tag& values, int codePa
         case FieldShape::Text:
         case FieldShape::Year: return EncodedText(value);
         case FieldShape::UserText:  // an empty description with its terminator, then the value
-            if (IsAscii(value)) return std::string(2, '\0') + value;
+            if (text::IsAscii(value)) return std::string(2, '\0') + value;
             return std::string("\x01\xFF\xFE\0\0", 5) + text::EncodeUtf16LeWithBom(value);
         case FieldShape::Genre: return EncodedText("(" + std::to_string(GenreIndexOf(value)) + ")" + value);
         case FieldShape::Url: return std::string(2, '\0') + text::EncodeCodePage(value, codePage);
         case FieldShape::Raw: return std::string(1, '\0') + text::EncodeCodePage(value, codePage);
         case FieldShape::Comment: {
             const std::string owner = values.CommentOwner.empty() ? std::string(kProductName) : values.CommentOwner;
-            if (IsAscii(owner) && IsAscii(value)) return std::string(1, '\0') + "eng" + owner + '\0' + value;
+            if (text::IsAscii(owner) && text::IsAscii(value))
+                return std::string(1, '\0') + "eng" + owner + '\0' + value;
             return std::string(1, '\x01') + "eng" + text::EncodeUtf16LeWithBom(owner) + std::string(2, '\0') +
                    text::EncodeUtf16LeWithBom(value);
         }

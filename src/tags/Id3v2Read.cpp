@@ -147,19 +147,6 @@ Terminated FindTerminated(unsigned char encoding, const unsigned char* p, std::s
     return {at, at + 1};
 }
 
-// Most tags hold nothing but ASCII, which reads the same in the code pages and in UTF-8 and
-// needs none of the decoders' work per character.
-bool IsAscii(const unsigned char* p, std::size_t n) {
-    std::uint64_t any = 0;
-    std::size_t i = 0;
-    for (std::uint64_t w = 0; i + 8 <= n; i += 8) {
-        std::memcpy(&w, p + i, 8);
-        any |= w;
-    }
-    for (; i < n; ++i) any |= p[i];
-    return (any & 0x8080808080808080) == 0;
-}
-
 // UTF-16 whose code units are all ASCII: their low bytes in `out`. False (and `out` untouched)
 // when a unit is not. A byte-order mark decides the byte order; a trailing odd byte is dropped.
 bool AsciiUtf16(const unsigned char* p, std::size_t n, bool bigEndian, std::string& out) {
@@ -188,6 +175,8 @@ bool AsciiUtf16(const unsigned char* p, std::size_t n, bool bigEndian, std::stri
     return true;
 }
 
+// Most tags hold nothing but ASCII, which reads the same in the code pages and in UTF-8 and needs
+// none of the decoders' work per character.
 std::string Decode(unsigned char encoding, const unsigned char* p, std::size_t n, int codePage) {
     std::string out;
     switch (encoding) {
@@ -200,10 +189,10 @@ std::string Decode(unsigned char encoding, const unsigned char* p, std::size_t n
                 p += 3;
                 n -= 3;
             }
-            if (IsAscii(p, n)) return std::string(Chars(p, n));
+            if (text::IsAscii(Chars(p, n))) return std::string(Chars(p, n));
             return text::SanitizeUtf8(Chars(p, n));
         default:
-            if (IsAscii(p, n)) return std::string(Chars(p, n));
+            if (text::IsAscii(Chars(p, n))) return std::string(Chars(p, n));
             return text::DecodeCodePage(Chars(p, n), codePage);
     }
 }
